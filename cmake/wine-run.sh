@@ -1,0 +1,12 @@
+#!/bin/sh
+# Runs a Windows program of the win64 build under Wine. The prefix lives in
+# the build folder; test.sh initialises it once and keeps a display and a
+# wine server running, so each test only starts the program.
+here=$(cd "$(dirname "$0")/.." && pwd)
+: "${WINEPREFIX:=$here/build/win64/wineprefix}"
+export WINEPREFIX
+export WINEDEBUG=-all
+if [ -z "$DISPLAY" ]; then
+  exec xvfb-run -a /usr/lib/wine/wine64 "$@"
+fi
+exec /usr/lib/wine/wine64 "$@"

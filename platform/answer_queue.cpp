@@ -1,0 +1,156 @@
+#include "platform/answer_queue.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace plat::detail {
+namespace {
+
+struct Queue {
+    std::once_flag loaded;
+    bool active = false;
+    std::vector<std::string> answers;
+    std::size_t next = 0;
+    std::mutex lock;
+};
+
+Queue& queue() {
+    static Queue q;
+    return q;
+}
+
+void split_into(const std::string& text, std::vector<std::string>& out) {
+    std::string word;
+    for (char c : text) {
+        if (c == ',' || c == ';' || c == '\n' || c == '\r') {
+            if (!word.empty()) out.push_back(word);
+            word.clear();
+        } else if (c != ' ' && c != '\t') {
+            word += c;
+        }
+    }
+    if (!word.empty()) out.push_back(word);
+}
+
+void load(Queue& q) {
+    if (const char* inline_answers = std::getenv("JOL_ANSWERS");
+        inline_answers && *inline_answers) {
+        q.active = true;
+        split_into(inline_answers, q.answers);
+    }
+    if (const char* file = std::getenv("JOL_ANSWERS_FILE"); file && *file) {
+        q.active = true;
+        if (std::FILE* f = std::fopen(file, "rb")) {
+            std::string text;
+            char buf[512];
+            std::size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+                text.append(buf, n);
+            std::fclose(f);
+            split_into(text, q.answers);
+        } else {
+            std::fprintf(stderr, "jol: cannot read the answer file %s\n", file);
+        }
+    }
+}
+
+// The buttons of each box type, in their order on the box.
+const int* buttons_of(unsigned style, int* count) {
+    static const int ok[] = {id::Ok};
+    static const int ok_cancel[] = {id::Ok, id::Cancel};
+    static const int abort_retry_ignore[] = {id::Abort, id::Retry, id::Ignore};
+    static const int yes_no_cancel[] = {id::Yes, id::No, id::Cancel};
+    static const int yes_no[] = {id::Yes, id::No};
+    static const int retry_cancel[] = {id::Retry, id::Cancel};
+    switch (style & mb::TypeMask) {
+    case mb::OkCancel:
+        *count = 2;
+        return ok_cancel;
+    case mb::AbortRetryIgnore:
+        *count = 3;
+        return abort_retry_ignore;
+    case mb::YesNoCancel:
+        *count = 3;
+        return yes_no_cancel;
+    case mb::YesNo:
+        *count = 2;
+        return yes_no;
+    case mb::RetryCancel:
+        *count = 2;
+        return retry_cancel;
+    default:
+        *count = 1;
+        return ok;
+    }
+}
+
+} // namespace
+
+bool answer_queue_active() {
+    Queue& q = queue();
+    std::call_once(q.loaded, [&q] { load(q); });
+    return q.active;
+}
+
+int default_button(unsigned style) {
+    int count = 0;
+    const int* b = buttons_of(style, &count);
+    unsigned index = (style & mb::DefMask) >> 8;
+    return index < static_cast<unsigned>(count) ? b[index] : b[0];
+}
+
+bool has_button(unsigned style, int answer) {
+    int count = 0;
+    const int* b = buttons_of(style, &count);
+    for (int i = 0; i < count; ++i)
+        if (b[i] == answer) return true;
+    return false;
+}
+
+int parse_answer(const char* word) {
+    static const struct {
+        const char* name;
+        int id;
+    } names[] = {{"ok", id::Ok},       {"cancel", id::Cancel}, {"abort", id::Abort},
+                 {"retry", id::Retry}, {"ignore", id::Ignore}, {"yes", id::Yes},
+                 {"no", id::No}};
+    char lower[16] = {};
+    std::size_t n = std::strlen(word);
+    if (n == 0 || n >= sizeof lower) return 0;
+    for (std::size_t i = 0; i < n; ++i)
+        lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(word[i])));
+    for (const auto& e : names)
+        if (std::strcmp(lower, e.name) == 0) return e.id;
+    char* end = nullptr;
+    long v = std::strtol(lower, &end, 10);
+    return (*end == 0 && v > 0 && v < 100) ? static_cast<int>(v) : 0;
+}
+
+int answer_queue_next(unsigned style) {
+    Queue& q = queue();
+    answer_queue_active();
+    std::lock_guard<std::mutex> hold(q.lock);
+    if (q.next >= q.answers.size()) return default_button(style);
+    const std::string& word = q.answers[q.next++];
+    int answer = parse_answer(word.c_str());
+    if (answer == 0 || !has_button(style, answer)) {
+        std::fprintf(stderr, "jol: scripted answer '%s' does not fit this box; using its default\n",
+                     word.c_str());
+        return default_button(style);
+    }
+    return answer;
+}
+
+void write_box(const char* title, const char* text) {
+    std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
+    std::fflush(stderr);
+}
+
+} // namespace plat::detail

@@ -1,0 +1,257 @@
+// Process services of the native backend: version facts, modules, the
+// environment, the current directory, sleeping, message boxes and the
+// debugger output.
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/answer_queue.h"
+#include "platform/platform.h"
+
+namespace plat {
+namespace {
+
+thread_local std::uint32_t t_last_error = 0;
+
+// Variables whose names begin with "=" (the per-drive current directories
+// that command interpreters keep) cannot live in the POSIX environment; the
+// backend keeps them beside it.
+std::map<std::string, std::string>& hidden_env() {
+    static std::map<std::string, std::string> vars;
+    return vars;
+}
+std::mutex g_env_lock;
+bool g_suppress_boxes = false;
+
+std::size_t copy_out(const char* text, char* out, std::size_t out_size) {
+    std::size_t n = std::strlen(text);
+    if (out && out_size) {
+        std::size_t m = n < out_size - 1 ? n : out_size - 1;
+        std::memcpy(out, text, m);
+        out[m] = 0;
+    }
+    return n;
+}
+
+bool is_file(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Asks on the terminal for the answer of a box; the default button for an
+// empty line or the end of input.
+int ask_terminal(unsigned style) {
+    static const char* const prompts[] = {
+        "[ok]",     "[ok/cancel]",   "[abort/retry/ignore]", "[yes/no/cancel]",
+        "[yes/no]", "[retry/cancel]"};
+    unsigned type = style & mb::TypeMask;
+    for (;;) {
+        std::fprintf(stderr, "%s ", type < 6 ? prompts[type] : prompts[0]);
+        std::fflush(stderr);
+        char line[64];
+        if (!std::fgets(line, sizeof line, stdin)) return detail::default_button(style);
+        line[std::strcspn(line, "\r\n")] = 0;
+        if (!*line) return detail::default_button(style);
+        int answer = detail::parse_answer(line);
+        if (answer && detail::has_button(style, answer)) return answer;
+    }
+}
+
+} // namespace
+
+std::uint32_t get_last_error() {
+    return t_last_error;
+}
+
+void set_last_error(std::uint32_t code) {
+    t_last_error = code;
+}
+
+VersionInfo get_version() {
+    // The native backend presents itself as a member of the Windows NT
+    // family, version 6.1.
+    VersionInfo v;
+    v.major = 6;
+    v.minor = 1;
+    v.build = 7601;
+    v.platform_id = 2;
+    return v;
+}
+
+bool dbcs_enabled() {
+    const char* cp = std::getenv("JOL_CODEPAGE");
+    if (!cp) return false;
+    int n = std::atoi(cp);
+    return n == 932 || n == 936 || n == 949 || n == 950;
+}
+
+Module load_library(const char* path) {
+    if (!path || !*path) {
+        set_last_error(err::InvalidParameter);
+        return 0;
+    }
+    void* h = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!h) {
+        set_last_error(access(path, F_OK) == 0 ? 193u : 126u); // bad format / not found
+        if (!g_suppress_boxes) std::fprintf(stderr, "jol: %s\n", ::dlerror());
+        return 0;
+    }
+    return reinterpret_cast<Module>(h);
+}
+
+void* get_proc_address(Module m, const char* name) {
+    if (!m || !name) return nullptr;
+    void* p = ::dlsym(reinterpret_cast<void*>(m), name);
+    if (!p) set_last_error(127); // procedure not found
+    return p;
+}
+
+bool free_library(Module m) {
+    return m && ::dlclose(reinterpret_cast<void*>(m)) == 0;
+}
+
+Module module_of_address(const void* address) {
+    Dl_info info;
+    if (!::dladdr(address, &info)) return 0;
+    return reinterpret_cast<Module>(info.dli_fbase);
+}
+
+std::size_t executable_path(char* out, std::size_t out_size) {
+    if (!out || out_size == 0) return 0;
+    ssize_t n = ::readlink("/proc/self/exe", out, out_size - 1);
+    if (n <= 0) {
+        *out = 0;
+        return 0;
+    }
+    out[n] = 0;
+    return static_cast<std::size_t>(n);
+}
+
+Module module_handle(const char* name) {
+    if (!name || !*name) return 0;
+    // Only libraries that are already mapped are reported; RTLD_NOLOAD
+    // takes a reference, which is given back at once.
+    void* h = ::dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+    if (!h) {
+        set_last_error(126u);
+        return 0;
+    }
+    ::dlclose(h);
+    return reinterpret_cast<Module>(h);
+}
+
+bool suppress_error_boxes(bool suppress) {
+    bool old = g_suppress_boxes;
+    g_suppress_boxes = suppress;
+    return old;
+}
+
+bool search_path(const char* file, char* out, std::size_t out_size) {
+    if (!file || !*file) return false;
+    std::string name = file;
+    auto found = [&](const std::string& p) {
+        if (!is_file(p)) return false;
+        if (out) copy_out(p.c_str(), out, out_size);
+        return true;
+    };
+    if (name.find('/') != std::string::npos) return found(name);
+    if (found("./" + name)) return true;
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty() && found(dir + "/" + name)) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+int message_box(Hwnd, const char* text, const char* title, unsigned style) {
+    detail::write_box(title, text);
+    if (detail::answer_queue_active()) return detail::answer_queue_next(style);
+    if (::isatty(STDIN_FILENO)) return ask_terminal(style);
+    return detail::default_button(style);
+}
+
+void sleep_ms(unsigned ms) {
+    struct timespec ts;
+    ts.tv_sec = ms / 1000;
+    ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+std::size_t get_current_directory(char* out, std::size_t out_size) {
+    char buf[4096];
+    if (!::getcwd(buf, sizeof buf)) {
+        if (out && out_size) *out = 0;
+        return 0;
+    }
+    return copy_out(buf, out, out_size);
+}
+
+bool set_current_directory(const char* path) {
+    return path && ::chdir(path) == 0;
+}
+
+std::size_t get_env(const char* name, char* out, std::size_t out_size) {
+    if (name && name[0] == '=') {
+        std::lock_guard<std::mutex> hold(g_env_lock);
+        auto it = hidden_env().find(name);
+        if (it != hidden_env().end()) return copy_out(it->second.c_str(), out, out_size);
+        if (out && out_size) *out = 0;
+        return 0;
+    }
+    const char* v = name ? std::getenv(name) : nullptr;
+    if (!v) {
+        if (out && out_size) *out = 0;
+        return 0;
+    }
+    return copy_out(v, out, out_size);
+}
+
+bool set_env(const char* name, const char* value) {
+    if (!name || !*name || std::strchr(name + 1, '=')) return false;
+    if (name[0] == '=') {
+        std::lock_guard<std::mutex> hold(g_env_lock);
+        if (value)
+            hidden_env()[name] = value;
+        else
+            hidden_env().erase(name);
+        return true;
+    }
+    if (!value) return ::unsetenv(name) == 0;
+    return ::setenv(name, value, 1) == 0;
+}
+
+void debug_output(const char* text) {
+    // The system debugger of the native backend is standard error, when
+    // JOL_DEBUG_OUTPUT asks for it.
+    if (std::getenv("JOL_DEBUG_OUTPUT") && text) {
+        std::fputs(text, stderr);
+        std::fflush(stderr);
+    }
+}
+
+} // namespace plat
+
+namespace plat {
+
+bool close_file(FileHandle f) {
+    if (f == 0) return false;
+    return ::close(static_cast<int>(f - 1)) == 0;
+}
+
+} // namespace plat

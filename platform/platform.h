@@ -1,0 +1,251 @@
+// The operating-system interface of the JOL library.
+//
+// Everything above this header is portable C++. The library asks the system
+// for memory blocks, settings, windows, messages, input state and the like
+// only through the functions declared here. Two backends implement them:
+// platform/win32 (the real Win32 calls) and platform/native (our own layer
+// for Linux). Values and constants follow the Win32 conventions so that the
+// rest of the library can be written once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define JOL_STDCALL __stdcall
+#else
+#define JOL_STDCALL
+#endif
+
+#if defined(_WIN32)
+#define JOL_EXPORT extern "C" __declspec(dllexport)
+#else
+#define JOL_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace plat {
+
+using Hwnd = std::uintptr_t;      // window handle, 0 = none
+using MemHandle = std::uintptr_t; // movable memory block, 0 = none
+using Module = std::uintptr_t;    // module (library) instance, 0 = none
+using Cursor = std::uintptr_t;    // cursor handle, 0 = none
+
+// ---------------------------------------------------------------- memory
+// Movable memory blocks. A block is allocated zero-filled and must be
+// locked to reach its bytes; each lock raises a lock count that unlock
+// lowers. A handle that was freed or never existed fails every operation.
+MemHandle mem_alloc(std::size_t bytes);
+void* mem_lock(MemHandle h);
+bool mem_unlock(MemHandle h);      // true when the block was valid and locked
+std::size_t mem_size(MemHandle h); // 0 for a handle that is not valid
+unsigned mem_lock_count(MemHandle h);
+bool mem_free(MemHandle h); // true when the block was freed
+
+// ------------------------------------------------------------ last error
+std::uint32_t get_last_error();
+void set_last_error(std::uint32_t code);
+
+namespace err {
+constexpr std::uint32_t Success = 0;
+constexpr std::uint32_t FileNotFound = 2;
+constexpr std::uint32_t AccessDenied = 5;
+constexpr std::uint32_t InvalidHandle = 6;
+constexpr std::uint32_t InvalidData = 13;
+constexpr std::uint32_t InvalidParameter = 87;
+constexpr std::uint32_t MoreData = 234;
+constexpr std::uint32_t NoMoreItems = 259;
+constexpr std::uint32_t ClassAlreadyExists = 1410;
+constexpr std::uint32_t RegistryCorrupt = 1015;
+} // namespace err
+
+// ------------------------------------------------------- version facts
+struct VersionInfo {
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned build = 0;
+    unsigned platform_id = 0; // 1 = Windows 95 family, 2 = Windows NT family
+};
+VersionInfo get_version();
+bool dbcs_enabled();
+
+// -------------------------------------------------------------- modules
+Module load_library(const char* path);
+void* get_proc_address(Module m, const char* name);
+bool free_library(Module m);
+// The instance of the module that contains the given code address.
+Module module_of_address(const void* address);
+// The full file name of the running program; 0 when unknown.
+std::size_t executable_path(char* out, std::size_t out_size);
+// The instance of a module already loaded in the process, without a new
+// load reference; 0 when no module of that name is loaded.
+Module module_handle(const char* name);
+// Suppresses (true) or restores the system's critical-error boxes; returns
+// the previous setting.
+bool suppress_error_boxes(bool suppress);
+// Looks for a file along the system's search path; copies its full name
+// into out (when out is not null) and returns true when it exists.
+bool search_path(const char* file, char* out, std::size_t out_size);
+
+// ---------------------------------------------------------------- files
+// A file handle of the system (on the native backend a descriptor plus one,
+// so that 0 never names a file).
+using FileHandle = std::uintptr_t;
+bool close_file(FileHandle f);
+
+// ------------------------------------------------------------- settings
+// The registry. Functions return a system error code: 0 success,
+// err::FileNotFound for a missing key or value, err::MoreData when the
+// buffer is too small (size then holds the size needed).
+using RegKey = std::uintptr_t;
+enum class RegRoot : std::uint32_t {
+    ClassesRoot,
+    CurrentUser,
+    LocalMachine,
+    Users,
+    CurrentConfig,
+};
+namespace regtype {
+constexpr std::uint32_t None = 0;
+constexpr std::uint32_t String = 1;
+constexpr std::uint32_t ExpandString = 2;
+constexpr std::uint32_t Binary = 3;
+constexpr std::uint32_t Dword = 4;
+constexpr std::uint32_t MultiString = 7;
+} // namespace regtype
+RegKey reg_root(RegRoot root);
+std::uint32_t reg_open_key(RegKey parent, const char* subkey, bool write, RegKey* out);
+std::uint32_t reg_create_key(RegKey parent, const char* subkey, RegKey* out);
+std::uint32_t reg_query_value(RegKey key, const char* name, std::uint32_t* type, void* data,
+                              std::uint32_t* size);
+std::uint32_t reg_set_value(RegKey key, const char* name, std::uint32_t type, const void* data,
+                            std::uint32_t size);
+std::uint32_t reg_delete_value(RegKey key, const char* name);
+std::uint32_t reg_delete_key(RegKey parent, const char* subkey);
+std::uint32_t reg_close(RegKey key);
+
+// --------------------------------------------------------- message boxes
+namespace mb {
+constexpr unsigned Ok = 0x0;
+constexpr unsigned OkCancel = 0x1;
+constexpr unsigned AbortRetryIgnore = 0x2;
+constexpr unsigned YesNoCancel = 0x3;
+constexpr unsigned YesNo = 0x4;
+constexpr unsigned RetryCancel = 0x5;
+constexpr unsigned TypeMask = 0xF;
+constexpr unsigned IconStop = 0x10;
+constexpr unsigned IconQuestion = 0x20;
+constexpr unsigned IconExclamation = 0x30;
+constexpr unsigned IconInformation = 0x40;
+constexpr unsigned DefButton2 = 0x100;
+constexpr unsigned DefButton3 = 0x200;
+constexpr unsigned DefButton4 = 0x300;
+constexpr unsigned DefMask = 0xF00;
+constexpr unsigned TaskModal = 0x2000;
+constexpr unsigned SetForeground = 0x10000;
+} // namespace mb
+namespace id {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Abort = 3;
+constexpr int Retry = 4;
+constexpr int Ignore = 5;
+constexpr int Yes = 6;
+constexpr int No = 7;
+} // namespace id
+// Shows a message box and returns the button chosen (id::...). When a
+// scripted answer queue is set (environment JOL_ANSWERS or the file named by
+// JOL_ANSWERS_FILE), the box is written to standard error as "title: text"
+// and answered from the queue on every backend, so runs need no person.
+int message_box(Hwnd owner, const char* text, const char* title, unsigned style);
+
+// ------------------------------------------------------------- windows
+using WndProc = std::intptr_t(JOL_STDCALL*)(Hwnd, unsigned, std::uintptr_t, std::intptr_t);
+struct Rect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+struct WindowClass {
+    const char* name = nullptr;
+    WndProc proc = nullptr;
+    unsigned style = 0;
+    int window_extra = 0;
+    Cursor cursor = 0;
+    int background = 0; // system colour index + 1, 0 = no background brush
+    Module instance = 0;
+};
+namespace ws {
+constexpr std::uint32_t OverlappedWindow = 0x00CF0000;
+constexpr std::uint32_t TabStop = 0x00010000;
+constexpr std::uint32_t Child = 0x40000000;
+constexpr std::uint32_t Visible = 0x10000000;
+} // namespace ws
+namespace cs {
+constexpr unsigned VRedraw = 0x1;
+constexpr unsigned HRedraw = 0x2;
+} // namespace cs
+constexpr int kUseDefault = static_cast<int>(0x80000000u);
+// Registers a window class; false with the last error set on failure
+// (err::ClassAlreadyExists when a class of that name exists).
+bool register_class(const WindowClass& wc);
+Hwnd create_window(const char* class_name, const char* title, std::uint32_t style, int x, int y,
+                   int w, int h, Hwnd parent, Module instance, void* param);
+// The system's default handling of a window message.
+std::intptr_t JOL_STDCALL def_window_proc(Hwnd w, unsigned message, std::uintptr_t wparam,
+                                          std::intptr_t lparam);
+bool destroy_window(Hwnd w);
+bool is_window(Hwnd w);
+Hwnd get_parent(Hwnd w);
+bool get_window_rect(Hwnd w, Rect* r);
+std::uint32_t get_window_style(Hwnd w);
+Hwnd get_focus();
+
+// ------------------------------------------------- messages and input
+struct Msg {
+    Hwnd hwnd = 0;
+    unsigned message = 0;
+    std::uintptr_t wparam = 0;
+    std::intptr_t lparam = 0;
+};
+constexpr unsigned kWmQuit = 0x0012;
+bool peek_message(Msg* m, bool remove);
+bool is_dialog_message(Hwnd dialog, Msg* m);
+void translate_message(const Msg* m);
+std::intptr_t dispatch_message(const Msg* m);
+bool post_message(Hwnd w, unsigned message, std::uintptr_t wparam, std::intptr_t lparam);
+void post_quit_message(int code);
+namespace vk {
+constexpr int Cancel = 0x03;
+constexpr int Control = 0x11;
+} // namespace vk
+// True when the key is down now (either by the thread's key state or by the
+// physical key state).
+bool key_down(int virtual_key);
+
+// -------------------------------------------------------------- display
+// Text metrics of the system fixed font on the display, in the layout of
+// the system's TEXTMETRIC record.
+struct TextMetrics {
+    std::int32_t height, ascent, descent, internal_leading, external_leading;
+    std::int32_t ave_char_width, max_char_width, weight, overhang;
+    std::int32_t digitized_aspect_x, digitized_aspect_y;
+    std::uint8_t first_char, last_char, default_char, break_char;
+    std::uint8_t italic, underlined, struck_out, pitch_and_family, char_set;
+};
+bool system_fixed_font_metrics(TextMetrics* tm);
+
+enum class SystemCursor { Arrow, Wait };
+Cursor load_system_cursor(SystemCursor which);
+Cursor set_cursor(Cursor c); // returns the previous cursor
+
+// ------------------------------------------------- process environment
+void sleep_ms(unsigned ms);
+// Copies the current directory into out (always terminated); returns its
+// length, 0 on failure.
+std::size_t get_current_directory(char* out, std::size_t out_size);
+bool set_current_directory(const char* path);
+// Copies the variable's value into out (always terminated); returns its
+// full length, 0 when it is not set.
+std::size_t get_env(const char* name, char* out, std::size_t out_size);
+bool set_env(const char* name, const char* value); // null value removes it
+void debug_output(const char* text);
+
+} // namespace plat
