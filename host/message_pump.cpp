@@ -1,0 +1,69 @@
+#include "host/message_pump.h"
+
+#include "host/script_context.h"
+
+namespace jol {
+namespace {
+
+constexpr std::uint32_t kHookPoll = 1;
+const char kEmptyText[] = "";
+
+ExtArg TextArg(const char* text) {
+    return reinterpret_cast<ExtArg>(text);
+}
+
+void Pump(ScriptContext* ctx, bool sleep_between) {
+    plat::Msg m;
+    bool any = false;
+    while (!ctx->cancel && plat::peek_message(&m, true)) {
+        any = true;
+        if (m.message == plat::kWmQuit) {
+            // The quit request belongs to the host's own message loop: put
+            // it back and stop pumping, so the host still sees it.
+            plat::post_quit_message(static_cast<int>(m.wparam));
+            break;
+        }
+        plat::Hwnd target = m.hwnd;
+        if (target && (plat::get_window_style(target) & plat::ws::TabStop))
+            target = plat::get_parent(target);
+        if (!(target && plat::is_dialog_message(target, &m))) {
+            plat::translate_message(&m);
+            plat::dispatch_message(&m);
+        }
+        PollCancelKeys(ctx);
+        if (sleep_between) plat::sleep_ms(20);
+    }
+    if (!any) PollCancelKeys(ctx);
+}
+
+} // namespace
+
+void PumpMessages(ScriptContext* ctx) {
+    Pump(ctx, true);
+}
+
+void PumpMessagesExclusive(ScriptContext* ctx) {
+    Pump(ctx, false);
+}
+
+void PollCancelKeys(ScriptContext* ctx) {
+    if (plat::key_down(plat::vk::Control) && plat::key_down(plat::vk::Cancel) &&
+        !(ctx->options.termination_flags & termination::IgnoreBreak))
+        ctx->cancel = 1;
+    if (ctx->hook_flags & kHookPoll) NotifyHostText(ctx, notify::Poll, "1");
+}
+
+std::int32_t NotifyHost(ScriptContext* ctx, ExtArg request, const ExtArg (&args)[5]) {
+    if (!ctx->host_callback) return 0;
+    return ctx->host_callback(static_cast<ExtArg>(ctx->host_parent),
+                              static_cast<ExtArg>(ctx->host_instance), kExtenderInterfaceVersion,
+                              request, 0, 0, 0, args[0], args[1], args[2], args[3], args[4]);
+}
+
+std::int32_t NotifyHostText(ScriptContext* ctx, ExtArg request, const char* text) {
+    const ExtArg empty = TextArg(kEmptyText);
+    const ExtArg args[5] = {text ? TextArg(text) : empty, empty, empty, empty, empty};
+    return NotifyHost(ctx, request, args);
+}
+
+} // namespace jol

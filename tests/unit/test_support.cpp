@@ -1,0 +1,64 @@
+#include "tests/unit/test_support.h"
+
+#include <atomic>
+#include <chrono>
+
+namespace test {
+namespace {
+
+const char kTestClass[] = "JolTestWindow";
+
+std::string Env(const char* name, bool* present) {
+    char buf[1024];
+    std::size_t n = plat::get_env(name, buf, sizeof buf);
+    *present = n > 0;
+    return *present ? std::string(buf) : std::string();
+}
+
+} // namespace
+
+void ClearLibrarySettings() {
+    plat::RegKey root = plat::reg_root(plat::RegRoot::LocalMachine);
+    for (const char* key : {"Software\\Corvane\\Settings\\CRVBATCH\\MAIN",
+                            "Software\\Corvane\\Settings\\CRVBATCH\\DllUsage",
+                            "Software\\Corvane\\Settings\\TESTS\\Section"})
+        plat::reg_delete_key(root, key);
+}
+
+TempHome::TempHome() {
+    static std::atomic<int> serial{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("jol-test-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+    std::filesystem::create_directories(dir);
+    path_ = dir.string();
+    saved_ = Env("JOL_HOME", &had_saved_);
+    plat::set_env("JOL_HOME", path_.c_str());
+    ClearLibrarySettings();
+}
+
+TempHome::~TempHome() {
+    ClearLibrarySettings();
+    plat::set_env("JOL_HOME", had_saved_ ? saved_.c_str() : nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+plat::Hwnd CreateTestWindow(plat::Hwnd parent) {
+    static bool registered = false;
+    if (!registered) {
+        plat::WindowClass wc;
+        wc.name = kTestClass;
+        wc.proc = plat::def_window_proc;
+        wc.instance = plat::module_of_address(reinterpret_cast<const void*>(&CreateTestWindow));
+        registered =
+            plat::register_class(wc) || plat::get_last_error() == plat::err::ClassAlreadyExists;
+    }
+    std::uint32_t style = parent ? plat::ws::Child : plat::ws::OverlappedWindow;
+    return plat::create_window(
+        kTestClass, "test", style, 10, 10, 200, 100, parent,
+        plat::module_of_address(reinterpret_cast<const void*>(&CreateTestWindow)), nullptr);
+}
+
+} // namespace test
