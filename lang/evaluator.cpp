@@ -1,0 +1,555 @@
+#include "lang/evaluator.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "dispatch/dispatcher.h"
+#include "lang/conversion.h"
+#include "lang/keyword_table.h"
+#include "lang/math_functions.h"
+#include "lang/string_heap.h"
+#include "lang/tokenizer.h"
+#include "lang/variables.h"
+#include "platform/text.h"
+
+namespace jol {
+namespace {
+
+constexpr std::int16_t kErrTooLarge = 1342;
+constexpr std::int16_t kErrDomain = 1341;
+constexpr std::int16_t kErrNegativePower = 1351;
+constexpr std::int16_t kErrObjectBridge = 3132;
+constexpr std::int16_t kErrNotNumber = 3057;
+constexpr std::int16_t kErrSyntax = 3061;
+constexpr std::int16_t kErrDivideByZero = 3062;
+constexpr std::int16_t kErrBinaryFloat = 3063;
+constexpr std::int16_t kErrUnaryFloat = 3064;
+constexpr std::int16_t kErrParenthesis = 3065;
+constexpr std::int16_t kErrOpenParen = 3067;
+constexpr std::int16_t kErrAssignment = 3069;
+constexpr std::int16_t kErrPastEnd = 3074;
+constexpr std::int16_t kErrBadFloat = 3338;
+constexpr std::int16_t kErrDisabled = 3472;
+
+constexpr int kLevels = 7;
+
+void Fail(ScriptContext* ctx, std::int16_t code) {
+    if (ctx->error_code == 0) ctx->error_code = code;
+}
+
+bool IsKeyword(const ScriptContext* ctx, int id) {
+    return ctx->token.cls == TokenClass::Keyword && ctx->token.id == id;
+}
+
+bool IsLevelOperator(int level, int id) {
+    switch (level) {
+    case 1: return id == kw::And || id == kw::Or;
+    case 2: return id == kw::BitAnd || id == kw::BitOr || id == kw::BitXor;
+    case 3:
+        return id == kw::Equal || id == kw::NotEqual || id == kw::LessGreater ||
+               id == kw::Less || id == kw::LessEqual || id == kw::Greater ||
+               id == kw::GreaterEqual;
+    case 4: return id == kw::ShiftLeft || id == kw::ShiftRight;
+    case 5: return id == kw::Plus || id == kw::Minus;
+    case 6: return id == kw::Multiply || id == kw::Divide || id == kw::Mod;
+    case 7: return id == kw::Power;
+    default: return false;
+    }
+}
+
+void SetInteger(ScriptContext* ctx, Value& v, std::int32_t n) {
+    FreeValueString(ctx, v);
+    v.i = n;
+    v.flags = vf::Integer;
+    v.var = -1;
+}
+
+void SetFloat(ScriptContext* ctx, Value& v, double f) {
+    FreeValueString(ctx, v);
+    v.f = f;
+    v.flags = vf::Float;
+    v.var = -1;
+}
+
+void RaiseMathError(ScriptContext* ctx) {
+    TakeMathError(ctx);
+}
+
+// How an arithmetic operand is used.
+enum class Num { None, Int, Float };
+
+// Integer if the integer view is valid, float if the float view is; a
+// string becomes an integer if it is an integer text, else a float if it
+// reads as one.
+Num Classify(ScriptContext* ctx, Value& v) {
+    if (v.flags & vf::Integer) return Num::Int;
+    if (v.flags & vf::Float) return Num::Float;
+    if (v.flags & vf::String) {
+        if (ToInteger(ctx, v, true)) return Num::Int;
+        if (ToFloat(ctx, v)) return Num::Float;
+        if (ctx->error_code) return Num::None;
+    }
+    return Num::None;
+}
+
+std::uint32_t PowerWrapped(std::uint32_t base, std::uint32_t exp) {
+    // Repeated multiplication modulo 2^32, by squaring.
+    std::uint32_t r = 1;
+    while (exp) {
+        if (exp & 1u) r *= base;
+        base *= base;
+        exp >>= 1;
+    }
+    return r;
+}
+
+int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, std::int32_t b) {
+    auto ua = static_cast<std::uint32_t>(a);
+    auto ub = static_cast<std::uint32_t>(b);
+    std::uint32_t r = 0;
+    switch (op) {
+    case kw::Plus: r = ua + ub; break;
+    case kw::Minus: r = ua - ub; break;
+    case kw::Multiply: r = ua * ub; break;
+    case kw::Divide:
+        if (b == 0) return Fail(ctx, kErrDivideByZero), 0;
+        r = b == -1 ? 0u - ua : static_cast<std::uint32_t>(a / b);
+        break;
+    case kw::Mod:
+        if (b == 0) return Fail(ctx, kErrDivideByZero), 0;
+        r = b == -1 ? 0u : static_cast<std::uint32_t>(a % b);
+        break;
+    case kw::Power:
+        if (b < 0) return Fail(ctx, kErrNegativePower), 0;
+        r = PowerWrapped(ua, ub);
+        break;
+    case kw::ShiftLeft: r = ua << (ub & 31u); break;
+    case kw::ShiftRight: r = static_cast<std::uint32_t>(a >> (ub & 31u)); break;
+    case kw::BitAnd: r = ua & ub; break;
+    case kw::BitOr: r = ua | ub; break;
+    case kw::BitXor: r = ua ^ ub; break;
+    case kw::And: r = (a != 0 && b != 0) ? 1u : 0u; break;
+    case kw::Or: r = (a != 0 || b != 0) ? 1u : 0u; break;
+    default: return Fail(ctx, kErrSyntax), 0;
+    }
+    SetInteger(ctx, left, static_cast<std::int32_t>(r));
+    return 1;
+}
+
+int FloatOperation(ScriptContext* ctx, int op, Value& left, double a, double b) {
+    double r = 0.0;
+    switch (op) {
+    case kw::Plus: r = a + b; break;
+    case kw::Minus: r = a - b; break;
+    case kw::Multiply: r = a * b; break;
+    case kw::Divide:
+        if (b == 0.0) return Fail(ctx, kErrDivideByZero), 0;
+        r = a / b;
+        break;
+    case kw::Mod: {
+        if (b == 0.0) return Fail(ctx, kErrDivideByZero), 0;
+        double t = std::trunc(a / b);
+        r = std::isfinite(t) ? a - b * t : std::fmod(a, b);
+        break;
+    }
+    case kw::Power:
+        r = GuardedPower(a, b);
+        if (TakeMathError(ctx)) return 0;
+        break;
+    case kw::And:
+        SetInteger(ctx, left, (a != 0.0 && b != 0.0) ? 1 : 0);
+        return 1;
+    case kw::Or:
+        SetInteger(ctx, left, (a != 0.0 || b != 0.0) ? 1 : 0);
+        return 1;
+    case kw::ShiftLeft:
+    case kw::ShiftRight:
+    case kw::BitAnd:
+    case kw::BitOr:
+    case kw::BitXor: return Fail(ctx, kErrBinaryFloat), 0;
+    default: return Fail(ctx, kErrSyntax), 0;
+    }
+    // A result that is no number or too large never leaves the operator.
+    if (std::isnan(r)) return Fail(ctx, kErrDomain), 0;
+    if (std::fabs(r) > 1e300) return Fail(ctx, kErrTooLarge), 0;
+    if (std::fabs(r) < 1e-300) r = 0.0;
+    SetFloat(ctx, left, r);
+    return 1;
+}
+
+// ------------------------------------------------------------ comparison
+
+enum class View { None, Int, Float, Str };
+
+View ViewOf(const Value& v) {
+    if (v.flags & vf::Integer) return View::Int;
+    if (v.flags & vf::Float) return View::Float;
+    if (v.flags & vf::String) return View::Str;
+    return View::None;
+}
+
+enum class Mode { Int, Float, Str };
+
+// For a string operand facing a number: an integer text, a float text or
+// neither (no error is left behind).
+View StringAsNumber(ScriptContext* ctx, Value& s, bool integer_wanted) {
+    if (integer_wanted && ToInteger(ctx, s, true)) return View::Int;
+    if (ToFloat(ctx, s)) return View::Float;
+    ctx->error_code = 0;
+    return View::Str;
+}
+
+int CompareResult(int op, int sign) {
+    switch (op) {
+    case kw::Equal: return sign == 0;
+    case kw::NotEqual:
+    case kw::LessGreater: return sign != 0;
+    case kw::Less: return sign < 0;
+    case kw::LessEqual: return sign <= 0;
+    case kw::Greater: return sign > 0;
+    case kw::GreaterEqual: return sign >= 0;
+    default: return 0;
+    }
+}
+
+bool IsEquality(int op) { return op == kw::Equal || op == kw::NotEqual || op == kw::LessGreater; }
+
+// ------------------------------------------------------------- the levels
+
+int Level(ScriptContext* ctx, int level, Value& out);
+int UnaryPrimary(ScriptContext* ctx, Value& out);
+
+int Operand(ScriptContext* ctx, Value& out) {
+    switch (ctx->token.cls) {
+    case TokenClass::Variable: {
+        int n = find_var(ctx, ctx->token.text);
+        if (n < 0) return 0;
+        const VarEntry& e = ctx->vars[n];
+        Value v;
+        v.f = e.f;
+        v.i = e.i;
+        v.flags = e.flags;
+        v.str = 0;
+        if ((e.flags & vf::String) && e.str) {
+            v.str = HeapCopyText(ctx, HeapText(ctx, e.str));
+            if (!v.str) return 0;
+        }
+        v.var = static_cast<std::int16_t>(n);
+        out = v;
+        break;
+    }
+    case TokenClass::Integer:
+        out = Value{};
+        out.i = ParseIntegerText(ctx->token.text);
+        out.flags = vf::Integer;
+        break;
+    case TokenClass::String: {
+        std::uint16_t h = HeapCopyText(ctx, ctx->token.text);
+        if (!h) return 0;
+        out = Value{};
+        out.f = 77.77;
+        out.i = -7777;
+        out.flags = vf::String;
+        out.str = h;
+        break;
+    }
+    case TokenClass::Float: {
+        Value v;
+        if (!ParseFloatText(ctx, ctx->token.text, v)) {
+            Fail(ctx, kErrBadFloat);
+            return 0;
+        }
+        out = Value{};
+        out.f = v.f;
+        out.flags = vf::Float;
+        break;
+    }
+    default: Fail(ctx, kErrSyntax); return 0;
+    }
+    get_token(ctx);
+    return ctx->error_code == 0;
+}
+
+int ParenthesisOrConstant(ScriptContext* ctx, Value& out) {
+    if (IsKeyword(ctx, kw::LParen)) {
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        if (!ProcessSubExpression(ctx, out, 0)) return 0;
+        if (!IsKeyword(ctx, kw::RParen)) {
+            Fail(ctx, kErrParenthesis);
+            return 0;
+        }
+        get_token(ctx);
+        return ctx->error_code == 0;
+    }
+    if (ctx->token.cls == TokenClass::Keyword) {
+        const KeywordEntry* row = KeywordRow(ctx, ctx->token.id);
+        if (row && row->kind == kind::Constant) {
+            out = Value{};
+            if (!ConstantValue(ctx, *row, out)) {
+                Fail(ctx, kErrSyntax);
+                return 0;
+            }
+            out.var = -1;
+            get_token(ctx);
+            return ctx->error_code == 0;
+        }
+    }
+    return Operand(ctx, out);
+}
+
+int UnaryPrimary(ScriptContext* ctx, Value& out) {
+    if (ctx->token.cls != TokenClass::Keyword) return Operand(ctx, out);
+    int id = ctx->token.id;
+    const KeywordEntry* row = KeywordRow(ctx, id);
+    if (!row) return ParenthesisOrConstant(ctx, out);
+    if (RowDisabled(*row)) {
+        Fail(ctx, kErrDisabled);
+        return 0;
+    }
+    switch (row->kind) {
+    case kind::Unary:
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        if (!UnaryPrimary(ctx, out)) return 0;
+        return ApplyUnary(ctx, id, out);
+    case kind::Function:
+        out = Value{};
+        return CallFunction(ctx, id, out) && ctx->error_code == 0;
+    case kind::VarNames:
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        if (!IsKeyword(ctx, kw::LParen)) {
+            Fail(ctx, kErrOpenParen);
+            return 0;
+        }
+        return id == kw::Drop ? EvaluateDrop(ctx, out) : EvaluateIsDefined(ctx, out);
+    default: return ParenthesisOrConstant(ctx, out);
+    }
+}
+
+int Level(ScriptContext* ctx, int level, Value& out) {
+    if (level > kLevels) return UnaryPrimary(ctx, out);
+    if (!Level(ctx, level + 1, out)) return 0;
+    for (;;) {
+        if (ctx->token.cls != TokenClass::Keyword) return 1;
+        int op = ctx->token.id;
+        if (level == 3 && op == kw::Assign) {
+            Fail(ctx, kErrAssignment);
+            return 0;
+        }
+        if (!IsLevelOperator(level, op)) return 1;
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        Value right;
+        int ok = Level(ctx, level + 1, right);
+        if (ok) ok = level == 3 ? Compare(ctx, op, out, right) : ApplyBinary(ctx, op, out, right);
+        FreeValueString(ctx, right);
+        if (!ok || ctx->error_code) return 0;
+    }
+}
+
+// The current token becomes the saved one again (after stepping back over
+// the token read behind it).
+struct SavedToken {
+    TokenClass cls;
+    std::int16_t id;
+    const char* start;
+    char text[sizeof(TokenState::text)];
+};
+
+void SaveToken(const ScriptContext* ctx, SavedToken& s) {
+    s.cls = ctx->token.cls;
+    s.id = ctx->token.id;
+    s.start = ctx->token.start;
+    std::memcpy(s.text, ctx->token.text, sizeof s.text);
+}
+
+void RestoreToken(ScriptContext* ctx, const SavedToken& s) {
+    UngetToken(ctx);
+    ctx->token.cls = s.cls;
+    ctx->token.id = s.id;
+    ctx->token.start = s.start;
+    std::memcpy(ctx->token.text, s.text, sizeof s.text);
+}
+
+int Evaluate(ScriptContext* ctx, Value& result, int assignment_allowed) {
+    if (ctx->token.cls == TokenClass::Variable || IsKeyword(ctx, kw::ObjectRef)) {
+        SavedToken saved;
+        SaveToken(ctx, saved);
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        if (!IsKeyword(ctx, kw::Assign)) {
+            RestoreToken(ctx, saved);
+            return Level(ctx, 1, result);
+        }
+        if (!assignment_allowed) {
+            Fail(ctx, kErrAssignment);
+            return 0;
+        }
+        get_token(ctx);
+        if (ctx->error_code == 0) Level(ctx, 1, result);
+
+        if (saved.cls == TokenClass::Keyword) {
+            // object.member = value: a property assignment through the
+            // automation bridge, which is not loaded in this library.
+            if (ctx->error_code) return 0;
+            if (ctx->token.cls != TokenClass::End) {
+                Fail(ctx, kErrPastEnd);
+                return 0;
+            }
+            Fail(ctx, kErrObjectBridge);
+            return 0;
+        }
+
+        // The target holds the integer 0 before anything else is checked.
+        // It is found again by name: the right side may have dropped it.
+        int index = LookupVariable(ctx, saved.text);
+        if (index < 0 && ctx->error_code == 0) index = MentionVariable(ctx, saved.text);
+        if (index >= 0) ClearVariable(ctx, index);
+        if (ctx->error_code) return 0;
+        if (ctx->token.cls != TokenClass::End) {
+            Fail(ctx, kErrPastEnd);
+            return 0;
+        }
+        return StoreVariable(ctx, index, result);
+    }
+    return Level(ctx, 1, result);
+}
+
+} // namespace
+
+void FreeValueString(ScriptContext* ctx, Value& v) {
+    if (v.str) HeapFree(ctx, v.str);
+    v.str = 0;
+    v.flags &= ~vf::String;
+}
+
+int ApplyUnary(ScriptContext* ctx, int op, Value& v) {
+    Num n = Classify(ctx, v);
+    if (n == Num::None) {
+        Fail(ctx, kErrNotNumber);
+        return 0;
+    }
+    if (n == Num::Float) {
+        double f = v.f;
+        switch (op) {
+        case kw::Not: SetInteger(ctx, v, f == 0.0 ? 1 : 0); break;
+        case kw::Plus: SetFloat(ctx, v, f); break;
+        case kw::Minus: SetFloat(ctx, v, -f); break;
+        case kw::BitNot: Fail(ctx, kErrUnaryFloat); return 0;
+        default: Fail(ctx, kErrSyntax); return 0;
+        }
+    } else {
+        auto u = static_cast<std::uint32_t>(v.i);
+        switch (op) {
+        case kw::Not: u = v.i == 0 ? 1u : 0u; break;
+        case kw::Plus: break;
+        case kw::Minus: u = 0u - u; break;
+        case kw::BitNot: u = ~u; break;
+        default: Fail(ctx, kErrSyntax); return 0;
+        }
+        SetInteger(ctx, v, static_cast<std::int32_t>(u));
+    }
+    RaiseMathError(ctx);
+    return ctx->error_code == 0;
+}
+
+int ApplyBinary(ScriptContext* ctx, int op, Value& left, Value& right) {
+    Num a = Classify(ctx, left);
+    Num b = a == Num::None ? Num::None : Classify(ctx, right);
+    if (a == Num::None || b == Num::None) {
+        Fail(ctx, kErrNotNumber);
+        return 0;
+    }
+    int ok;
+    if (a == Num::Float || b == Num::Float) {
+        if (!ToFloat(ctx, left) || !ToFloat(ctx, right)) {
+            Fail(ctx, kErrNotNumber);
+            return 0;
+        }
+        ok = FloatOperation(ctx, op, left, left.f, right.f);
+    } else {
+        ok = IntegerOperation(ctx, op, left, left.i, right.i);
+    }
+    if (!ok) return 0;
+    RaiseMathError(ctx);
+    return ctx->error_code == 0;
+}
+
+int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
+    View l = ViewOf(left);
+    View r = ViewOf(right);
+    if (l == View::None || r == View::None) {
+        Fail(ctx, kErrNotNumber);
+        return 0;
+    }
+    Mode mode;
+    if (l != View::Str && r != View::Str) {
+        mode = (l == View::Int && r == View::Int) ? Mode::Int : Mode::Float;
+    } else if (l == View::Str && r == View::Str) {
+        if (ToInteger(ctx, left, true) && ToInteger(ctx, right, true)) {
+            mode = Mode::Int;
+        } else if (ToFloat(ctx, left) && ToFloat(ctx, right)) {
+            mode = Mode::Float;
+        } else {
+            mode = Mode::Str;
+        }
+        ctx->error_code = 0;
+    } else {
+        // One string against one number.
+        Value& s = l == View::Str ? left : right;
+        Value& num = l == View::Str ? right : left;
+        View as = StringAsNumber(ctx, s, ViewOf(num) == View::Int);
+        if (as == View::Int) {
+            mode = Mode::Int;
+        } else if (as == View::Float) {
+            mode = Mode::Float;
+        } else {
+            mode = Mode::Str;
+            if (!ToString(ctx, num)) {
+                Fail(ctx, 3096);
+                return 0;
+            }
+        }
+    }
+
+    int sign = 0;
+    if (mode == Mode::Int) {
+        sign = left.i < right.i ? -1 : (left.i > right.i ? 1 : 0);
+    } else if (mode == Mode::Float) {
+        if (!ToFloat(ctx, left) || !ToFloat(ctx, right)) {
+            Fail(ctx, kErrNotNumber);
+            return 0;
+        }
+        if (IsEquality(op)) {
+            // Equality of floats is decided on the text they are shown as.
+            double lf = left.f, rf = right.f;
+            SetFloat(ctx, left, lf);
+            SetFloat(ctx, right, rf);
+            char lt[32], rt[32];
+            if (!FormatFloat(ctx, lf, lt) || !FormatFloat(ctx, rf, rt)) return 0;
+            sign = std::strcmp(lt, rt);
+        } else {
+            double d = left.f - right.f;
+            sign = d < 0.0 ? -1 : (d > 0.0 ? 1 : 0);
+        }
+    } else {
+        int c = plat::compare_text(HeapText(ctx, left.str), HeapText(ctx, right.str), false,
+                                   false);
+        sign = c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    SetInteger(ctx, left, CompareResult(op, sign));
+    RaiseMathError(ctx);
+    return ctx->error_code == 0;
+}
+
+int ProcessSubExpression(ScriptContext* ctx, Value& result, int assignment_allowed) {
+    if (!ctx) return 0;
+    if (ctx->error_code) return 0;
+    if (Evaluate(ctx, result, assignment_allowed) && ctx->error_code == 0) return 1;
+    FreeValueString(ctx, result);
+    return 0;
+}
+
+} // namespace jol

@@ -1,0 +1,27 @@
+// The expression evaluator: recursive descent over the on-demand token
+// stream, one function per precedence level.
+#pragma once
+
+#include "host/script_context.h"
+
+namespace jol {
+
+// Evaluates the expression that starts at the current token into result;
+// the current token is left on the first token after it (End at the end of
+// the line). With assignment_allowed, "name = expression" and
+// "object.member = expression" are assignments. Returns 1, or 0 with the
+// error in ctx->error_code; result then holds no string.
+int ProcessSubExpression(ScriptContext* ctx, Value& result, int assignment_allowed);
+
+// The operators, for callers that combine values themselves (loop counters
+// and the like). op is a keyword id. The outcome is left in left, whose
+// string is freed; right keeps its string (the caller frees it). Each
+// returns 1, or 0 with an error.
+int ApplyBinary(ScriptContext* ctx, int op, Value& left, Value& right);
+int Compare(ScriptContext* ctx, int op, Value& left, Value& right);
+int ApplyUnary(ScriptContext* ctx, int op, Value& operand);
+
+// Frees the string view of a value (if any) and clears its string bit.
+void FreeValueString(ScriptContext* ctx, Value& v);
+
+} // namespace jol

@@ -1,0 +1,19 @@
+// Exported entry points of the variable table and the string heap, for
+// hosts and extenders that work inside a running script.
+#include "host/script_context.h"
+#include "lang/string_heap.h"
+#include "lang/variables.h"
+#include "platform/platform.h"
+
+JOL_EXPORT int find_var(jol::ScriptContext* ctx, const char* name) {
+    if (!ctx) return -1;
+    return jol::find_var(ctx, name);
+}
+
+JOL_EXPORT std::uint16_t VMalloc(char* heap, std::uint32_t bytes) {
+    return jol::VMalloc(heap, bytes);
+}
+
+JOL_EXPORT void VFree(jol::ScriptContext* ctx, char* heap, std::uint16_t handle) {
+    jol::VFree(ctx, heap, handle);
+}

@@ -1,0 +1,266 @@
+#include "lang/variables.h"
+
+#include <cstring>
+
+#include "host/script_context.h"
+#include "lang/bounded_text.h"
+#include "lang/conversion.h"
+#include "lang/keyword_table.h"
+#include "lang/string_heap.h"
+#include "lang/tokenizer.h"
+#include "platform/text.h"
+
+namespace jol {
+namespace {
+
+constexpr std::size_t kKeySize = kVarNameMax + 1;
+constexpr std::uint32_t kObjectFlags = vf::Object | vf::Integer;
+
+// The object-handle release of the automation bridge. The bridge is not
+// part of this library build, so it is never loaded and releasing an
+// object is the "not initialized" error.
+void ReleaseObject(ScriptContext* ctx, std::int32_t /*handle*/) {
+    if (ctx->error_code == 0) ctx->error_code = 3132;
+}
+
+bool SameName(const VarEntry& e, const char* key) {
+    return std::strncmp(e.name, key, kKeySize) == 0;
+}
+
+// Scans the entries in use for the key; remembers the last free entry.
+int Scan(ScriptContext* ctx, const char* key, int* last_free) {
+    if (last_free) *last_free = -1;
+    if (!ctx || !ctx->vars) return -1;
+    int count = ctx->vars_count;
+    if (count > ctx->vars_capacity) count = ctx->vars_capacity;
+    for (int n = 0; n < count; ++n) {
+        const VarEntry& e = ctx->vars[n];
+        if (e.flags == 0) {
+            if (last_free) *last_free = n;
+            continue;
+        }
+        if (SameName(e, key)) return n;
+    }
+    return -1;
+}
+
+// The entry for a new name: the last free entry, or a new one at the end
+// while the table has room (at most capacity - 1 entries are used). -1
+// with error 3097; the count never passes the capacity.
+int NewEntry(ScriptContext* ctx, int last_free) {
+    if (last_free >= 0) return last_free;
+    if (!ctx->vars || ctx->vars_count + 1 >= ctx->vars_capacity) {
+        ctx->error_code = 3097;
+        return -1;
+    }
+    return ctx->vars_count++;
+}
+
+void SetName(VarEntry& e, const char* key) {
+    std::memset(e.name, 0, sizeof e.name);
+    std::memcpy(e.name, key, std::strlen(key));
+}
+
+// Releases what an entry holds (object, string) without touching the name.
+void ReleaseEntryValue(ScriptContext* ctx, VarEntry& e) {
+    if (e.flags == kObjectFlags) ReleaseObject(ctx, e.i);
+    if (e.str) HeapFree(ctx, e.str);
+    e.str = 0;
+}
+
+} // namespace
+
+void FoldName(const char* name, char* key) {
+    std::memset(key, 0, kKeySize);
+    if (!name || !*name) return;
+    auto first = static_cast<unsigned char>(name[0]);
+    key[0] = first < 128 ? plat::to_lower_char(name[0]) : name[0];
+    int p = 1;
+    for (const char* s = name + 1; *s; ++s) {
+        key[p] = static_cast<char>(static_cast<unsigned char>(key[p]) +
+                                   static_cast<unsigned char>(plat::to_lower_char(*s)));
+        p = p == kVarNameMax - 1 ? 5 : p + 1;
+    }
+}
+
+int LookupVariable(ScriptContext* ctx, const char* name) {
+    if (!name) return -1;
+    char key[kKeySize];
+    FoldName(name, key);
+    return Scan(ctx, key, nullptr);
+}
+
+int find_var(ScriptContext* ctx, const char* name) {
+    int n = LookupVariable(ctx, name);
+    if (n < 0) {
+        ctx->error_code = 3051;
+        return -1;
+    }
+    if ((ctx->vars[n].flags & (vf::Integer | vf::String | vf::Float)) == 0) {
+        ctx->error_code = 3052;
+        return -1;
+    }
+    return n;
+}
+
+int MentionVariable(ScriptContext* ctx, const char* lower_name) {
+    char key[kKeySize];
+    FoldName(lower_name, key);
+    int last_free;
+    int n = Scan(ctx, key, &last_free);
+    if (n >= 0) return n;
+    n = NewEntry(ctx, last_free);
+    if (n < 0) return -1;
+    VarEntry& e = ctx->vars[n];
+    SetName(e, key);
+    e.f = 0.0;
+    e.i = -1;
+    e.flags = vf::Unset;
+    e.str = 0;
+    return n;
+}
+
+int GetVariableText(ScriptContext* ctx, const char* name, char* buf, std::size_t size) {
+    if (!ctx || !name) return 0;
+    char key[kKeySize];
+    FoldName(name, key);
+    std::int16_t saved = ctx->error_code;
+    int n = find_var(ctx, key);
+    ctx->error_code = saved;
+    if (n < 0) return 0;
+    const VarEntry& e = ctx->vars[n];
+    char text[32];
+    const char* src = text;
+    if (e.flags & vf::String) {
+        src = HeapText(ctx, e.str);
+    } else if (e.flags & vf::Integer) {
+        FormatInteger(e.i, text, 10);
+    } else {
+        if (!FormatFloat(ctx, e.f, text)) return 0;
+    }
+    return CopyBounded(ctx, buf, src, size);
+}
+
+void SetVariable(ScriptContext* ctx, const char* name, const char* text, std::int32_t integer,
+                 int type) {
+    if (!ctx || !name || (type != 1 && type != 2)) return;
+    char key[kKeySize];
+    FoldName(name, key);
+    if (!key[0]) return;
+    std::uint16_t str = 0;
+    if (type == 2) {
+        str = HeapCopyText(ctx, text ? text : "");
+        if (!str) return;
+    }
+    int last_free;
+    int n = Scan(ctx, key, &last_free);
+    if (n < 0) {
+        n = NewEntry(ctx, last_free);
+        if (n < 0) {
+            HeapFree(ctx, str);
+            return;
+        }
+    } else if (ctx->vars[n].str) {
+        // An object the entry held is left to its owner, as hosts expect.
+        HeapFree(ctx, ctx->vars[n].str);
+    }
+    VarEntry& e = ctx->vars[n];
+    SetName(e, key);
+    e.f = 0.0;
+    e.i = integer;
+    e.flags = static_cast<std::uint32_t>(type);
+    e.str = str;
+}
+
+void ClearVariable(ScriptContext* ctx, int index) {
+    if (!ctx || !ctx->vars || index < 0 || index >= ctx->vars_capacity) return;
+    VarEntry& e = ctx->vars[index];
+    ReleaseEntryValue(ctx, e);
+    e.f = 0.0;
+    e.i = 0;
+    e.flags = vf::Integer;
+}
+
+int StoreVariable(ScriptContext* ctx, int index, Value& v) {
+    if (!ctx || !ctx->vars || index < 0 || index >= ctx->vars_capacity) return 0;
+    VarEntry& e = ctx->vars[index];
+    std::uint16_t str = 0;
+    if ((v.flags & vf::String) && v.str) {
+        str = HeapCopyText(ctx, HeapText(ctx, v.str));
+        if (!str) return 0;
+    }
+    e.f = v.f;
+    e.i = v.i;
+    e.flags = v.flags;
+    e.str = str;
+    if (e.flags == kObjectFlags) v.flags = vf::Integer;
+    ctx->last_assigned_var = static_cast<std::uint16_t>(index);
+    return 1;
+}
+
+int AssignVariable(ScriptContext* ctx, int index, Value& v) {
+    ClearVariable(ctx, index);
+    return StoreVariable(ctx, index, v);
+}
+
+void DropVariable(ScriptContext* ctx, int index) {
+    if (!ctx || !ctx->vars || index < 0 || index >= ctx->vars_count) return;
+    VarEntry& e = ctx->vars[index];
+    ReleaseEntryValue(ctx, e);
+    e.f = 0.0;
+    e.i = 0;
+    e.flags = 0;
+    std::memset(e.name, 0, sizeof e.name);
+    if (index == ctx->vars_count - 1) --ctx->vars_count;
+}
+
+int EvaluateDrop(ScriptContext* ctx, Value& result) {
+    for (;;) {
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        if (ctx->token.cls != TokenClass::Variable) {
+            ctx->error_code = 3102;
+            return 0;
+        }
+        int n = LookupVariable(ctx, ctx->token.text);
+        if (n >= 0) DropVariable(ctx, n);
+        if (ctx->error_code) return 0;
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        if (ctx->token.cls == TokenClass::Keyword && ctx->token.id == kw::Comma) continue;
+        if (ctx->token.cls == TokenClass::Keyword && ctx->token.id == kw::RParen) break;
+        ctx->error_code = 3066;
+        return 0;
+    }
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    result = Value{};
+    result.i = 1;
+    result.flags = vf::Integer;
+    return 1;
+}
+
+int EvaluateIsDefined(ScriptContext* ctx, Value& result) {
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    if (ctx->token.cls != TokenClass::Variable) {
+        ctx->error_code = 3103;
+        return 0;
+    }
+    int n = find_var(ctx, ctx->token.text);
+    ctx->error_code = 0;
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    if (ctx->token.cls != TokenClass::Keyword || ctx->token.id != kw::RParen) {
+        ctx->error_code = 3066;
+        return 0;
+    }
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    result = Value{};
+    result.i = n >= 0 ? 1 : 0;
+    result.flags = vf::Integer;
+    return 1;
+}
+
+} // namespace jol
