@@ -1,0 +1,48 @@
+#!/bin/sh
+# Sets the machine up when needed, builds every configuration (Linux,
+# Linux with sanitizers, Windows x86_64 and the shipped Windows i686
+# library) with warnings as errors, and runs every test: on Linux directly,
+# and the Windows build under Wine on a virtual display.
+set -e
+here=$(cd "$(dirname "$0")" && pwd)
+cd "$here"
+./tools/setup.sh
+jobs=$(nproc)
+
+for preset in native native-asan win64 win32; do
+  echo "== build $preset"
+  cmake --preset "$preset" -DJOL_WERROR=ON >/dev/null
+  cmake --build --preset "$preset" -j"$jobs"
+done
+
+# Wine: one prefix inside the build folder, one virtual display and one
+# wine server kept running for all tests.
+export WINEPREFIX="$here/build/win64/wineprefix"
+export WINEDEBUG=-all
+display=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+for n in 97 98 99 100 101 102; do
+  if [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+sleep 1
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "== initialising the Wine prefix"
+  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+fi
+/usr/lib/wine/wineserver -p 2>/dev/null || true
+
+failed=""
+for preset in native native-asan win64; do
+  echo "== test $preset"
+  ctest --preset "$preset" -j"$jobs" || failed="$failed $preset"
+done
+# Each ctest run above ends with its summary; the status tells whether all
+# of them passed.
+[ -z "$failed" ]
