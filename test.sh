@@ -9,7 +9,7 @@ cd "$here"
 ./tools/setup.sh
 jobs=$(nproc)
 
-for preset in native native-asan win64 win32; do
+for preset in native native-asan win64 win32 fuzz; do
   echo "== build $preset"
   cmake --preset "$preset" -DJOL_WERROR=ON >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
@@ -39,7 +39,7 @@ fi
 /usr/lib/wine/wineserver -p 2>/dev/null || true
 
 failed=""
-for preset in native native-asan win64; do
+for preset in fuzz native native-asan win64; do
   echo "== test $preset"
   ctest --preset "$preset" -j"$jobs" || failed="$failed $preset"
 done
