@@ -45,6 +45,157 @@ double ScaleByPowerOfTen(double a, int k) {
     return k >= 0 ? a * kPow10[k] : a / kPow10[-k];
 }
 
+// ----------------------------------------------- exact decimal reading
+//
+// m * 10^e for a mantissa of at most nine digits, rounded to the nearest
+// double (ties to even) with integer arithmetic alone, so that every
+// platform and floating-point unit reads a text as the same double.
+
+constexpr int kBigWords = 28; // 5^340 and 999999999 * 5^308 fit in 896 bits
+
+struct BigNumber {
+    std::uint32_t w[kBigWords]; // little-endian words
+    int n;                      // words in use; 0 for zero
+};
+
+void BigSet(BigNumber& b, std::uint32_t v) {
+    b.w[0] = v;
+    b.n = v ? 1 : 0;
+}
+
+void BigMultiply(BigNumber& b, std::uint32_t f) {
+    std::uint64_t carry = 0;
+    for (int i = 0; i < b.n; ++i) {
+        std::uint64_t t = static_cast<std::uint64_t>(b.w[i]) * f + carry;
+        b.w[i] = static_cast<std::uint32_t>(t);
+        carry = t >> 32;
+    }
+    if (carry && b.n < kBigWords) b.w[b.n++] = static_cast<std::uint32_t>(carry);
+}
+
+void BigPowerOfFive(BigNumber& b, int k) {
+    BigSet(b, 1);
+    for (; k >= 13; k -= 13)
+        BigMultiply(b, 1220703125u); // 5^13
+    std::uint32_t rest = 1;
+    while (k-- > 0)
+        rest *= 5u;
+    BigMultiply(b, rest);
+}
+
+int BitLength32(std::uint32_t v) {
+    int n = 0;
+    while (v) {
+        ++n;
+        v >>= 1;
+    }
+    return n;
+}
+
+int BigBitLength(const BigNumber& b) {
+    return b.n ? (b.n - 1) * 32 + BitLength32(b.w[b.n - 1]) : 0;
+}
+
+bool BigBit(const BigNumber& b, int i) {
+    return (b.w[i / 32] >> (i % 32)) & 1u;
+}
+
+// r = 2r + bit.
+void BigShiftIn(BigNumber& r, std::uint32_t bit) {
+    std::uint32_t carry = bit;
+    for (int i = 0; i < r.n; ++i) {
+        std::uint32_t top = r.w[i] >> 31;
+        r.w[i] = (r.w[i] << 1) | carry;
+        carry = top;
+    }
+    if (carry && r.n < kBigWords) r.w[r.n++] = carry;
+}
+
+bool BigLess(const BigNumber& a, const BigNumber& b) {
+    if (a.n != b.n) return a.n < b.n;
+    for (int i = a.n - 1; i >= 0; --i)
+        if (a.w[i] != b.w[i]) return a.w[i] < b.w[i];
+    return false;
+}
+
+void BigSubtract(BigNumber& a, const BigNumber& b) {
+    std::int64_t borrow = 0;
+    for (int i = 0; i < a.n; ++i) {
+        std::int64_t t = static_cast<std::int64_t>(a.w[i]) - (i < b.n ? b.w[i] : 0u) - borrow;
+        borrow = t < 0;
+        a.w[i] = static_cast<std::uint32_t>(t + (borrow << 32));
+    }
+    while (a.n && a.w[a.n - 1] == 0)
+        --a.n;
+}
+
+// Rounds q (with the sticky bit for what was cut below it) times 2^b to a
+// double: 0.0 below the normal range, infinity above it.
+double RoundBinary(std::uint64_t q, bool sticky, int b) {
+    int length = 0;
+    for (std::uint64_t t = q; t; t >>= 1)
+        ++length;
+    if (length == 0) return 0.0;
+    std::uint64_t mantissa = q;
+    if (length > 53) {
+        int cut = length - 53;
+        std::uint64_t rest = q & ((std::uint64_t{1} << cut) - 1);
+        std::uint64_t half = std::uint64_t{1} << (cut - 1);
+        mantissa = q >> cut;
+        b += cut;
+        if (rest > half || (rest == half && (sticky || (mantissa & 1u)))) ++mantissa;
+        if (mantissa >> 53) {
+            mantissa >>= 1;
+            ++b;
+        }
+    }
+    int top = b + BitLength32(static_cast<std::uint32_t>(mantissa >> 32)) +
+              (mantissa >> 32 ? 32 : BitLength32(static_cast<std::uint32_t>(mantissa))) - 1;
+    if (top > 1023) return std::numeric_limits<double>::infinity();
+    if (top < -1022) return 0.0;
+    return std::ldexp(static_cast<double>(mantissa), b);
+}
+
+// m * 10^e, m below 2^30.
+double DecimalToDouble(std::uint32_t m, std::int32_t e) {
+    if (m == 0 || e < -340) return 0.0;
+    if (e > 308) return std::numeric_limits<double>::infinity();
+    BigNumber big;
+    if (e >= 0) {
+        // m * 5^e * 2^e: the top 64 bits of the product and a sticky bit.
+        BigPowerOfFive(big, e);
+        BigMultiply(big, m);
+        int length = BigBitLength(big);
+        int cut = length > 64 ? length - 64 : 0;
+        std::uint64_t q = 0;
+        for (int i = length - 1; i >= cut; --i)
+            q = (q << 1) | (BigBit(big, i) ? 1u : 0u);
+        bool sticky = false;
+        for (int i = 0; i < cut && !sticky; ++i)
+            sticky = BigBit(big, i);
+        return RoundBinary(q, sticky, e + cut);
+    }
+    // m / 5^k * 2^-k: 63 or 64 quotient bits of m * 2^s / 5^k by long
+    // division, the remainder as the sticky bit.
+    int k = -e;
+    BigPowerOfFive(big, k);
+    int ml = BitLength32(m);
+    int s = BigBitLength(big) - ml + 63;
+    BigNumber r;
+    BigSet(r, 0);
+    std::uint64_t q = 0;
+    for (int i = ml + s - 1; i >= 0; --i) {
+        std::uint32_t bit = (i >= s) ? ((m >> (i - s)) & 1u) : 0u;
+        BigShiftIn(r, bit);
+        q <<= 1;
+        if (!BigLess(r, big)) {
+            BigSubtract(r, big);
+            q |= 1u;
+        }
+    }
+    return RoundBinary(q, r.n != 0, -k - s);
+}
+
 // a * 10^(8 - e), the nine places of D. The product is taken as a double;
 // a shortfall of a few units in its last place (the rounding of a and of
 // the scaling) is not allowed to cost the ninth digit.
@@ -59,10 +210,13 @@ constexpr double kHalfUnit[9] = {5e-1, 5e-2, 5e-3, 5e-4, 5e-5, 5e-6, 5e-7, 5e-8,
 // The integer text of ToInteger: leading spaces, any signs, at least one
 // digit, and nothing after the digits.
 bool IsStrictIntegerText(const char* p) {
-    while (*p == ' ') ++p;
-    while (*p == '+' || *p == '-') ++p;
+    while (*p == ' ')
+        ++p;
+    while (*p == '+' || *p == '-')
+        ++p;
     if (!IsDigit(*p)) return false;
-    while (IsDigit(*p)) ++p;
+    while (IsDigit(*p))
+        ++p;
     return *p == 0;
 }
 
@@ -93,7 +247,8 @@ char* AppendDecimal(char* p, int n) {
         digits[len++] = static_cast<char>('0' + u % 10);
         u /= 10;
     } while (u);
-    while (len) *p++ = digits[--len];
+    while (len)
+        *p++ = digits[--len];
     *p = 0;
     return p;
 }
@@ -107,7 +262,8 @@ constexpr std::int32_t kExponentLimit = 100000;
 // ------------------------------------------------------------ integers
 
 std::int32_t ParseIntegerText(const char* text) {
-    while (*text == ' ') ++text;
+    while (*text == ' ')
+        ++text;
     bool negative = false;
     if (*text == '+' || *text == '-') {
         negative = *text == '-';
@@ -135,18 +291,22 @@ char* FormatInteger(std::int32_t n, char* text, int radix) {
     } while (u);
     char* p = text;
     if (n < 0) *p++ = '-';
-    while (len) *p++ = digits[--len];
+    while (len)
+        *p++ = digits[--len];
     *p = 0;
     return text;
 }
 
 int IsIntegerText(const char* text) {
     const char* p = text;
-    while (IsBlank(*p)) ++p;
+    while (IsBlank(*p))
+        ++p;
     if (*p == '+' || *p == '-') ++p;
     if (!IsDigit(*p)) return 0;
-    while (IsDigit(*p)) ++p;
-    while (IsBlank(*p)) ++p;
+    while (IsDigit(*p))
+        ++p;
+    while (IsBlank(*p))
+        ++p;
     return *p == 0 ? 1 : 0;
 }
 
@@ -155,9 +315,12 @@ std::int32_t ParseRadixText(const char* text, int radix) {
     std::uint32_t n = 0;
     for (const char* p = text; *p; ++p) {
         int d = 99;
-        if (IsDigit(*p)) d = *p - '0';
-        else if (*p >= 'a' && *p <= 'z') d = *p - 'a' + 10;
-        else if (*p >= 'A' && *p <= 'Z') d = *p - 'A' + 10;
+        if (IsDigit(*p))
+            d = *p - '0';
+        else if (*p >= 'a' && *p <= 'z')
+            d = *p - 'a' + 10;
+        else if (*p >= 'A' && *p <= 'Z')
+            d = *p - 'A' + 10;
         if (d >= radix) return -2;
         n = n * static_cast<std::uint32_t>(radix) + static_cast<std::uint32_t>(d);
     }
@@ -180,12 +343,13 @@ std::int32_t IntegerPower(std::int32_t b, std::int32_t n) {
 int ParseFloatText(ScriptContext* ctx, const char* text, Value& v) {
     ClearPendingMathError();
     const char* p = text;
-    while (IsBlank(*p)) ++p;
+    while (IsBlank(*p))
+        ++p;
     if (!IsDigit(*p) && *p != '+' && *p != '-') return 0;
 
-    std::uint32_t m = 0;     // mantissa: at most nine significant digits
-    int kept = 0;            // significant digits in m
-    std::int32_t shift = 0;  // decimal shift
+    std::uint32_t m = 0;    // mantissa: at most nine significant digits
+    int kept = 0;           // significant digits in m
+    std::int32_t shift = 0; // decimal shift
     std::int32_t exponent = 0;
     bool negative = false, negative_exponent = false;
     bool point = false, in_exponent = false, sign_allowed = true;
@@ -216,8 +380,10 @@ int ParseFloatText(ScriptContext* ctx, const char* text, Value& v) {
         } else if ((c == '+' || c == '-') && sign_allowed) {
             if (!IsDigit(p[1])) return 0;
             if (c == '-') {
-                if (in_exponent) negative_exponent = true;
-                else negative = true;
+                if (in_exponent)
+                    negative_exponent = true;
+                else
+                    negative = true;
             }
             sign_allowed = false;
         } else if (c == 'e' || c == 'E') {
@@ -233,9 +399,9 @@ int ParseFloatText(ScriptContext* ctx, const char* text, Value& v) {
     double r = 0.0;
     if (m != 0) {
         std::int32_t e = (negative_exponent ? -exponent : exponent) + shift - kept;
-        r = ScaleByPowerOfTen(static_cast<double>(m), static_cast<int>(e));
+        r = DecimalToDouble(m, e);
+        // An overflow is a math error; an underflow reads as zero.
         if (!std::isfinite(r)) SetPendingMathError(kMathOverflow);
-        else if (r < std::numeric_limits<double>::min()) r = 0.0; // an underflow reads as zero
     }
     if (TakeMathError(ctx)) return 0;
     v.f = negative ? -r : r;
@@ -291,8 +457,10 @@ int FormatFloat(ScriptContext* ctx, double f, char* text) {
         *p++ = nine[0];
         *p++ = '.';
         int last = 8;
-        while (last > 1 && nine[last] == '0') --last;
-        for (int i = 1; i <= last; ++i) *p++ = nine[i];
+        while (last > 1 && nine[last] == '0')
+            --last;
+        for (int i = 1; i <= last; ++i)
+            *p++ = nine[i];
         *p++ = 'E';
         AppendDecimal(p, e);
         return 1;
@@ -300,23 +468,29 @@ int FormatFloat(ScriptContext* ctx, double f, char* text) {
     if (k > 8) {
         *p++ = '0';
         *p++ = '.';
-        for (int i = 0; i < k - 9; ++i) *p++ = '0';
-        for (int i = 0; i < 9; ++i) *p++ = nine[i];
+        for (int i = 0; i < k - 9; ++i)
+            *p++ = '0';
+        for (int i = 0; i < 9; ++i)
+            *p++ = nine[i];
     } else {
-        for (int i = 0; i <= e; ++i) *p++ = nine[i];
+        for (int i = 0; i <= e; ++i)
+            *p++ = nine[i];
         *p++ = '.';
-        for (int i = e + 1; i < 9; ++i) *p++ = nine[i];
+        for (int i = e + 1; i < 9; ++i)
+            *p++ = nine[i];
     }
     *p = 0;
 
     char* dot = std::strchr(body, '.');
     if (d < 0) {
-        while (p - body > 2 && p[-1] == '0') *--p = 0;
+        while (p - body > 2 && p[-1] == '0')
+            *--p = 0;
     } else if (d == 0) {
         *dot = 0;
     } else {
         char* end = dot + 1 + d;
-        while (p < end) *p++ = '0';
+        while (p < end)
+            *p++ = '0';
         *end = 0;
     }
     if (TakeMathError(ctx)) return 0;
@@ -341,9 +515,10 @@ int ToInteger(ScriptContext* ctx, Value& v, bool allow_float) {
             RaiseError(ctx, NonFiniteCode(f));
             return 0;
         }
-        if (f < -2147483645.0 || f > 2147483645.0) return 0;
-        if (TakeMathError(ctx)) return 0;
+        // The rounded value must lie within +-2147483645.
         double r = std::trunc(f >= 0.0 ? f + 0.5 : f - 0.5);
+        if (r < -2147483645.0 || r > 2147483645.0) return 0;
+        if (TakeMathError(ctx)) return 0;
         ReleaseValue(ctx, v);
         v.i = static_cast<std::int32_t>(r);
         v.flags = vf::Integer;

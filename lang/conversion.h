@@ -18,12 +18,12 @@ namespace jol {
 struct ScriptContext;
 
 // Error codes of this module.
-constexpr int kErrNoString = 3056;       // "Variable could not be converted to string"
-constexpr int kErrNoNumber = 3057;       // "Variable could not be converted to a valid number"
-constexpr int kErrStringMemory = 3096;   // "Memory allocation failure.  Out of memory for strings"
-constexpr int kErrTooManyDots = 3338;    // second point in a number
-constexpr int kErrTooManyEs = 3339;      // second exponent letter in a number
-constexpr int kErrNoFloat = 3340;        // "FP Math: Variable could not be converted to floating point"
+constexpr int kErrNoString = 3056;     // "Variable could not be converted to string"
+constexpr int kErrNoNumber = 3057;     // "Variable could not be converted to a valid number"
+constexpr int kErrStringMemory = 3096; // "Memory allocation failure.  Out of memory for strings"
+constexpr int kErrTooManyDots = 3338;  // second point in a number
+constexpr int kErrTooManyEs = 3339;    // second exponent letter in a number
+constexpr int kErrNoFloat = 3340; // "FP Math: Variable could not be converted to floating point"
 
 // Filler of the unused views of a string literal.
 constexpr std::int32_t kFillerInteger = -7777;
@@ -35,10 +35,12 @@ constexpr std::size_t kFloatTextSize = 31;
 constexpr std::size_t kIntegerTextSize = 34;
 
 // 1 when the integer view is (now) valid. A float converts only when
-// allow_float is set, rounded half away from zero, and only within
-// -2147483645.0 to 2147483645.0; the value then holds the integer alone
-// (flags exactly 1, its string released). A text converts when it is
-// leading spaces, signs and at least one digit and nothing else.
+// allow_float is set, rounded half away from zero, and only when the
+// rounded value lies within -2147483645 to 2147483645; the value then holds
+// the integer alone (flags exactly 1, its string released). A float that is
+// no finite number fails with its math error (1341 or 1342) in the
+// context. A text converts when it is leading spaces, signs and at least
+// one digit and nothing else.
 int ToInteger(ScriptContext* ctx, Value& v, bool allow_float);
 // 1 when the string view is (now) valid: an integer gives flags 3, a float
 // flags 34, with the text in a new heap block.

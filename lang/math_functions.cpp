@@ -73,9 +73,12 @@ double Fail(int code) {
 double FloatFunction(int fn, double x) {
     if (!std::isfinite(x)) return Fail(kMathDomain);
     switch (fn) {
-    case id::Fabs: return std::fabs(x);
-    case id::Floor: return GuardedFloor(x);
-    case id::Ceiling: return std::ceil(x);
+    case id::Fabs:
+        return std::fabs(x);
+    case id::Floor:
+        return GuardedFloor(x);
+    case id::Ceiling:
+        return std::ceil(x);
     case id::Sin:
         if (std::fabs(x) >= kTrigLimit) return Fail(kMathTotalLoss);
         return Settle(std::sin(x));
@@ -91,19 +94,26 @@ double FloatFunction(int fn, double x) {
     case id::Acos:
         if (x < -1.0 || x > 1.0) return Fail(kMathDomain);
         return Settle(std::acos(x));
-    case id::Atan: return Settle(std::atan(x));
-    case id::Sinh: return Settle(std::sinh(x));
-    case id::Cosh: return Settle(std::cosh(x));
-    case id::Tanh: return Settle(std::tanh(x));
-    case id::Exp: return Settle(std::exp(x));
+    case id::Atan:
+        return Settle(std::atan(x));
+    case id::Sinh:
+        return Settle(std::sinh(x));
+    case id::Cosh:
+        return Settle(std::cosh(x));
+    case id::Tanh:
+        return Settle(std::tanh(x));
+    case id::Exp:
+        return Settle(std::exp(x));
     case id::LogE:
         if (!(x > 0.0)) return Fail(kMathLogDomain);
         return Settle(std::log(x));
-    case id::Log10: return GuardedLog10(x);
+    case id::Log10:
+        return GuardedLog10(x);
     case id::Sqrt:
         if (x < 0.0) return Fail(kMathNegativeRoot);
         return Settle(std::sqrt(x));
-    default: return Fail(kMathOther);
+    default:
+        return Fail(kMathOther);
     }
 }
 
@@ -124,8 +134,10 @@ bool IsFloatFunction(int fn) {
     case id::Exp:
     case id::LogE:
     case id::Log10:
-    case id::Sqrt: return true;
-    default: return false;
+    case id::Sqrt:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -196,8 +208,8 @@ int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
         return 1;
     }
     // A text such as "2.5" becomes an integer by way of its float view.
-    if (!ToInteger(ctx, arg, true) && (ctx->error_code || !ToFloat(ctx, arg) ||
-                                       !ToInteger(ctx, arg, true))) {
+    if (!ToInteger(ctx, arg, true) &&
+        (ctx->error_code || !ToFloat(ctx, arg) || !ToInteger(ctx, arg, true))) {
         SetError(ctx, kErrNoNumber);
         return 0;
     }
@@ -209,12 +221,15 @@ int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
         r = static_cast<std::int32_t>(n < 0 ? 0u - static_cast<std::uint32_t>(n)
                                             : static_cast<std::uint32_t>(n));
         break;
-    case id::Int: r = n; break;
+    case id::Int:
+        r = n;
+        break;
     case id::Decimals:
         ctx->decimals = n < 0 ? -1 : (n > 8 ? 8 : n);
         r = 0;
         break;
-    default: break;
+    default:
+        break;
     }
     ReleaseValue(ctx, result);
     result.i = r;

@@ -12,12 +12,12 @@ namespace jol {
 struct ScriptContext;
 
 // Math error codes.
-constexpr int kMathDomain = 1341;       // "FP Math: Argument to function outside domain of function"
-constexpr int kMathOverflow = 1342;     // "FP Math: Result is too large to be represented"
-constexpr int kMathPartialLoss = 1343;  // "FP Math: Partial loss of significance occurred"
-constexpr int kMathSingularity = 1344;  // "FP Math: Illegal value passed to function. (Singularity)"
-constexpr int kMathTotalLoss = 1345;    // "FP Math: Total loss of significance occurred"
-constexpr int kMathOther = 1347;        // "FP Math: Undocumented library error passed to matherr"
+constexpr int kMathDomain = 1341;      // "FP Math: Argument to function outside domain of function"
+constexpr int kMathOverflow = 1342;    // "FP Math: Result is too large to be represented"
+constexpr int kMathPartialLoss = 1343; // "FP Math: Partial loss of significance occurred"
+constexpr int kMathSingularity = 1344; // "FP Math: Illegal value passed to function. (Singularity)"
+constexpr int kMathTotalLoss = 1345;   // "FP Math: Total loss of significance occurred"
+constexpr int kMathOther = 1347;       // "FP Math: Undocumented library error passed to matherr"
 constexpr int kMathNegativeRoot = 1349; // "FP Math: Square Root of a Negative Number"
 constexpr int kMathLogDomain = 1350;    // "FP Math: Cannot Take Log of Zero or a Negative Number"
 
@@ -33,6 +33,7 @@ int TakeMathError(ScriptContext* ctx);
 // Library calls that detect domain errors, singularities, overflow and
 // results that are no number themselves: on such a failure the code is made
 // pending and the result is 1.0; an underflow gives 0.0 without an error.
+// The logarithm of zero or a negative number is error 1350.
 double GuardedPower(double base, double exponent);
 double GuardedLog10(double x);
 double GuardedFloor(double x);

@@ -44,14 +44,12 @@ int compare_text(const char* a, const char* b, bool ignore_case, bool string_sor
 // out_size - 1 bytes and a terminator (when out_size > 0) and returns the
 // number of bytes written without the terminator. A double-byte character
 // is never split.
-std::size_t wide_to_code_page(const char16_t* w, std::size_t len, char* out,
-                              std::size_t out_size);
+std::size_t wide_to_code_page(const char16_t* w, std::size_t len, char* out, std::size_t out_size);
 // Converts len bytes of the code page to UTF-16; bytes that form no
 // character become the default character U+FFFD or the code page's own
 // replacement. Writes at most out_size - 1 units and a terminator (when
 // out_size > 0) and returns the number of units written without the
 // terminator.
-std::size_t code_page_to_wide(const char* s, std::size_t len, char16_t* out,
-                              std::size_t out_size);
+std::size_t code_page_to_wide(const char* s, std::size_t len, char16_t* out, std::size_t out_size);
 
 } // namespace plat

@@ -31,17 +31,15 @@ bool is_alnum(unsigned char c) {
 // pointer argument when its high word is zero.
 char to_lower_char(char c) {
     if (c == 0) return c;
-    auto r = reinterpret_cast<std::uintptr_t>(
-        CharLowerA(reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(
-            static_cast<unsigned char>(c)))));
+    auto r = reinterpret_cast<std::uintptr_t>(CharLowerA(
+        reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(static_cast<unsigned char>(c)))));
     return static_cast<char>(r & 0xFF);
 }
 
 char to_upper_char(char c) {
     if (c == 0) return c;
-    auto r = reinterpret_cast<std::uintptr_t>(
-        CharUpperA(reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(
-            static_cast<unsigned char>(c)))));
+    auto r = reinterpret_cast<std::uintptr_t>(CharUpperA(
+        reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(static_cast<unsigned char>(c)))));
     return static_cast<char>(r & 0xFF);
 }
 
@@ -64,12 +62,12 @@ int compare_text(const char* a, const char* b, bool ignore_case, bool string_sor
     // The system refused the texts: fall back to their byte order.
     const unsigned char* p = reinterpret_cast<const unsigned char*>(a ? a : "");
     const unsigned char* q = reinterpret_cast<const unsigned char*>(b ? b : "");
-    while (*p && *p == *q) ++p, ++q;
+    while (*p && *p == *q)
+        ++p, ++q;
     return *p < *q ? -1 : (*p > *q ? 1 : 0);
 }
 
-std::size_t wide_to_code_page(const char16_t* w, std::size_t len, char* out,
-                              std::size_t out_size) {
+std::size_t wide_to_code_page(const char16_t* w, std::size_t len, char* out, std::size_t out_size) {
     if (!out || out_size == 0) return 0;
     out[0] = 0;
     if (!w || len == 0) return 0;
@@ -84,22 +82,21 @@ std::size_t wide_to_code_page(const char16_t* w, std::size_t len, char* out,
             units = 2;
         char piece[8];
         int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, reinterpret_cast<LPCWCH>(w + i),
-                                    static_cast<int>(units), piece, sizeof piece, nullptr,
-                                    nullptr);
+                                    static_cast<int>(units), piece, sizeof piece, nullptr, nullptr);
         if (n <= 0) {
             piece[0] = '?';
             n = 1;
         }
         if (written + static_cast<std::size_t>(n) > out_size - 1) break;
-        for (int k = 0; k < n; ++k) out[written++] = piece[k];
+        for (int k = 0; k < n; ++k)
+            out[written++] = piece[k];
         i += units;
     }
     out[written] = 0;
     return written;
 }
 
-std::size_t code_page_to_wide(const char* s, std::size_t len, char16_t* out,
-                              std::size_t out_size) {
+std::size_t code_page_to_wide(const char* s, std::size_t len, char16_t* out, std::size_t out_size) {
     if (!out || out_size == 0) return 0;
     out[0] = 0;
     if (!s || len == 0) return 0;
@@ -115,7 +112,8 @@ std::size_t code_page_to_wide(const char* s, std::size_t len, char16_t* out,
             n = 1;
         }
         if (written + static_cast<std::size_t>(n) > out_size - 1) break;
-        for (int k = 0; k < n; ++k) out[written++] = static_cast<char16_t>(piece[k]);
+        for (int k = 0; k < n; ++k)
+            out[written++] = static_cast<char16_t>(piece[k]);
         i += static_cast<std::size_t>(bytes);
     }
     out[written] = 0;

@@ -41,8 +41,8 @@ TEST_F(PlatformText, LetterClasses) {
         EXPECT_TRUE(plat::is_alnum(c));
     }
     // accented letters, ligatures, ordinals and the micro sign are letters
-    for (unsigned char c : {0xC0, 0xC9, 0xD6, 0xD8, 0xDF, 0xE9, 0xFF, 0x8A, 0x9C, 0x9F, 0x83,
-                            0xAA, 0xBA, 0xB5})
+    for (unsigned char c :
+         {0xC0, 0xC9, 0xD6, 0xD8, 0xDF, 0xE9, 0xFF, 0x8A, 0x9C, 0x9F, 0x83, 0xAA, 0xBA, 0xB5})
         EXPECT_TRUE(plat::is_alpha(c)) << std::hex << unsigned(c);
     // signs between the letters are not
     for (unsigned char c : {0xD7, 0xF7, 0x80, 0xA9, 0xBF, 0x20, 0x5F, 0x2D, 0x40, 0x5B, 0x60, 0x7B})
@@ -55,7 +55,8 @@ TEST_F(PlatformText, LetterClasses) {
     }
     EXPECT_FALSE(plat::is_alnum(0xBD));
     EXPECT_FALSE(plat::is_alpha(0));
-    for (int c = 0; c < 256; ++c) EXPECT_FALSE(plat::is_lead_byte(static_cast<unsigned char>(c)));
+    for (int c = 0; c < 256; ++c)
+        EXPECT_FALSE(plat::is_lead_byte(static_cast<unsigned char>(c)));
 }
 
 TEST_F(PlatformText, CaseMapping) {
@@ -73,11 +74,14 @@ TEST_F(PlatformText, CaseMapping) {
     EXPECT_EQ(plat::to_upper_char('\xF7'), '\xF7');
     EXPECT_EQ(plat::to_lower_char('@'), '@');
 
-    char s[] = "Gr\xDC\xDF" "e, \xC0 BIENT\xD4T!";
+    char s[] = "Gr\xDC\xDF"
+               "e, \xC0 BIENT\xD4T!";
     plat::to_lower(s);
-    EXPECT_STREQ(s, "gr\xFC\xDF" "e, \xE0 bient\xF4t!");
+    EXPECT_STREQ(s, "gr\xFC\xDF"
+                    "e, \xE0 bient\xF4t!");
     plat::to_upper(s);
-    EXPECT_STREQ(s, "GR\xDC\xDF" "E, \xC0 BIENT\xD4T!");
+    EXPECT_STREQ(s, "GR\xDC\xDF"
+                    "E, \xC0 BIENT\xD4T!");
     char empty[] = "";
     plat::to_lower(empty);
     plat::to_upper(nullptr);
@@ -114,7 +118,10 @@ TEST_F(PlatformText, Ordering) {
         {"r\xE9sum\xE9", "resume", 1, 1, 1, 1},
         {"r\xE9sum\xE9", "R\xE9sum\xE9", -1, 0, -1, 0},
         {"\xE9", "f", -1, -1, -1, -1},
-        {"a\xE0", "\xE0" "a", -1, -1, -1, -1},
+        {"a\xE0",
+         "\xE0"
+         "a",
+         -1, -1, -1, -1},
         // ligatures and sharp s sort as their letters
         {"\xE6", "ae", 0, 0, 0, 0},
         {"\xDF", "ss", 0, 0, 0, 0},
@@ -122,7 +129,9 @@ TEST_F(PlatformText, Ordering) {
         // a superscript digit differs from the digit even ignoring case
         {"\xB2", "2", 1, 1, 1, 1},
         // the soft hyphen is ignored
-        {"a\xAD" "b", "ab", 0, 0, 0, 0},
+        {"a\xAD"
+         "b",
+         "ab", 0, 0, 0, 0},
         {"", "a", -1, -1, -1, -1},
         {"", "", 0, 0, 0, 0},
         {"abc", "ab", 1, 1, 1, 1},
@@ -170,7 +179,8 @@ TEST_F(PlatformText, WideConversion) {
 
     // every byte survives the round trip
     char all[256];
-    for (int c = 1; c < 256; ++c) all[c - 1] = static_cast<char>(c);
+    for (int c = 1; c < 256; ++c)
+        all[c - 1] = static_cast<char>(c);
     char16_t w[256];
     ASSERT_EQ(plat::code_page_to_wide(all, 255, w, 256), 255u);
     char again[256];
@@ -199,11 +209,15 @@ TEST(PlatformTextDoubleByte, LeadBytesAndStepping) {
 
     // a trail byte in the letter range is not case-mapped (0x81 0x41 is the
     // ideographic comma); a lead byte before the end stays
-    char s[] = "Ab\x81" "A" "C\x81";
+    char s[] = "Ab\x81"
+               "A"
+               "C\x81";
     plat::to_lower(s);
-    EXPECT_STREQ(s, "ab\x81" "Ac\x81");
+    EXPECT_STREQ(s, "ab\x81"
+                    "Ac\x81");
     plat::to_upper(s);
-    EXPECT_STREQ(s, "AB\x81" "AC\x81");
+    EXPECT_STREQ(s, "AB\x81"
+                    "AC\x81");
 
     // a double-byte character sorts as one unit, after the letters
     EXPECT_LT(plat::compare_text("z", "\x82\xA0", false, false), 0);
@@ -213,12 +227,16 @@ TEST(PlatformTextDoubleByte, LeadBytesAndStepping) {
 
     // conversion to and from UTF-16
     char16_t w[8];
-    ASSERT_EQ(plat::code_page_to_wide("\x82\xA0" "a", 3, w, 8), 2u);
+    ASSERT_EQ(plat::code_page_to_wide("\x82\xA0"
+                                      "a",
+                                      3, w, 8),
+              2u);
     EXPECT_EQ(w[0], 0x3042);
     EXPECT_EQ(w[1], u'a');
     char out[8];
     EXPECT_EQ(plat::wide_to_code_page(w, 2, out, 8), 3u);
-    EXPECT_STREQ(out, "\x82\xA0" "a");
+    EXPECT_STREQ(out, "\x82\xA0"
+                      "a");
     // a double-byte character that does not fit is left out whole
     EXPECT_EQ(plat::wide_to_code_page(w, 2, out, 2), 0u);
     EXPECT_STREQ(out, "");
