@@ -10,8 +10,7 @@ namespace {
 constexpr std::int16_t kErrNullPointer = 3098;
 
 int NullPointer(ScriptContext* ctx) {
-    if (ctx)
-        ctx->error_code = kErrNullPointer;
+    if (ctx) ctx->error_code = kErrNullPointer;
     return 0;
 }
 
@@ -21,8 +20,7 @@ std::size_t BoundedLength(const char* s, std::size_t limit) {
     std::size_t n = 0;
     while (n < limit) {
         int step = CharBytes(s + n);
-        if (step == 0 || n + static_cast<std::size_t>(step) > limit)
-            return n;
+        if (step == 0 || n + static_cast<std::size_t>(step) > limit) return n;
         n += static_cast<std::size_t>(step);
     }
     return n;
@@ -33,11 +31,9 @@ void AppendAt(char* dst, std::size_t n, const char* src, std::size_t size) {
     std::size_t limit = size - 1;
     for (;;) {
         int step = CharBytes(src);
-        if (step == 0 || n + static_cast<std::size_t>(step) > limit)
-            break;
+        if (step == 0 || n + static_cast<std::size_t>(step) > limit) break;
         dst[n++] = *src++;
-        if (step == 2)
-            dst[n++] = *src++;
+        if (step == 2) dst[n++] = *src++;
     }
     dst[n] = 0;
 }
@@ -45,19 +41,15 @@ void AppendAt(char* dst, std::size_t n, const char* src, std::size_t size) {
 } // namespace
 
 int CopyBounded(ScriptContext* ctx, char* dst, const char* src, std::size_t size) {
-    if (!dst || !src)
-        return NullPointer(ctx);
-    if (size == 0)
-        return 1;
+    if (!dst || !src) return NullPointer(ctx);
+    if (size == 0) return 1;
     AppendAt(dst, 0, src, size);
     return 1;
 }
 
 int AppendBounded(ScriptContext* ctx, char* dst, const char* src, std::size_t size) {
-    if (!dst || !src)
-        return NullPointer(ctx);
-    if (size == 0)
-        return 1;
+    if (!dst || !src) return NullPointer(ctx);
+    if (size == 0) return 1;
     AppendAt(dst, BoundedLength(dst, size - 1), src, size);
     return 1;
 }

@@ -14,10 +14,8 @@ namespace jol {
 // CharBytes never passes the terminator.
 inline int CharBytes(const char* p) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (c == 0)
-        return 0;
-    if (c >= 0x80 && p[1] != 0 && plat::is_lead_byte(c))
-        return 2;
+    if (c == 0) return 0;
+    if (c >= 0x80 && p[1] != 0 && plat::is_lead_byte(c)) return 2;
     return 1;
 }
 

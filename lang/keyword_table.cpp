@@ -496,8 +496,7 @@ void EnsureIndex() {
 
 // The line byte as the keyword names hold it: lower case.
 inline unsigned char LowerByte(unsigned char c) {
-    if (c < 0x80)
-        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+    if (c < 0x80) return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
     return static_cast<unsigned char>(plat::to_lower_char(static_cast<char>(c)));
 }
 
@@ -505,12 +504,9 @@ inline unsigned char LowerByte(unsigned char c) {
 // double-byte character.
 inline bool ContinuesName(const char* p) {
     unsigned char c = static_cast<unsigned char>(*p);
-    if (c == 0)
-        return false;
-    if (c == '@' || c == '_')
-        return true;
-    if (CharBytes(p) == 2)
-        return true;
+    if (c == 0) return false;
+    if (c == '@' || c == '_') return true;
+    if (CharBytes(p) == 2) return true;
     return plat::is_alnum(c);
 }
 
@@ -518,14 +514,11 @@ inline bool ContinuesName(const char* p) {
 // than best; else 0. Double-byte characters compare as they are.
 int MatchRow(const KeywordEntry& row, const char* p, int best, bool identifier_mode) {
     int len = row.length;
-    if (len <= best || len > kMaxNameLength)
-        return 0;
+    if (len <= best || len > kMaxNameLength) return 0;
     for (int k = 0; k < len;) {
-        if (p[k] == 0)
-            return 0;
+        if (p[k] == 0) return 0;
         if (CharBytes(p + k) == 2) {
-            if (k + 1 >= len || p[k] != row.name[k] || p[k + 1] != row.name[k + 1])
-                return 0;
+            if (k + 1 >= len || p[k] != row.name[k] || p[k + 1] != row.name[k + 1]) return 0;
             k += 2;
             continue;
         }
@@ -533,8 +526,7 @@ int MatchRow(const KeywordEntry& row, const char* p, int best, bool identifier_m
             return 0;
         ++k;
     }
-    if (identifier_mode && ContinuesName(p + len))
-        return 0;
+    if (identifier_mode && ContinuesName(p + len)) return 0;
     return len;
 }
 
@@ -555,8 +547,7 @@ int BestRow(const KeywordEntry* rows, int count, const char* p, bool identifier_
 // Rows of the host's table before its end row (length 0); a null table is
 // empty.
 int HostRowCount(const KeywordEntry* host) {
-    if (!host)
-        return 0;
+    if (!host) return 0;
     int n = 0;
     while (n < kMaxHostRows && host[n].length > 0)
         ++n;
@@ -565,8 +556,7 @@ int HostRowCount(const KeywordEntry* host) {
 
 int ExtenderRowCount(const ScriptContext* ctx) {
     int n = ctx->extenders.row_count;
-    if (n < 0)
-        return 0;
+    if (n < 0) return 0;
     return n > kExtenderRows ? kExtenderRows : n;
 }
 
@@ -574,8 +564,7 @@ int ExtenderRowCount(const ScriptContext* ctx) {
 // them, then a point.
 bool IsObjectReference(const char* p) {
     int n = 0;
-    if (*p == '@')
-        ++n;
+    if (*p == '@') ++n;
     while (plat::is_alnum(static_cast<unsigned char>(p[n])))
         ++n;
     return n > 0 && n <= kObjectNameMax && p[n] == '.';
@@ -590,8 +579,7 @@ int BuildFirstCharIndex(const KeywordEntry* rows, int count, std::int32_t* index
     int previous_id = -1;
     for (int r = 0; r < count; ++r) {
         unsigned first = static_cast<unsigned char>(rows[r].name[0]);
-        if (first < previous_first)
-            faults |= kIndexOrderFault;
+        if (first < previous_first) faults |= kIndexOrderFault;
         if (static_cast<int>(rows[r].id) <= previous_id || rows[r].id >= kw::HostBase)
             faults |= kIndexIdFault;
         previous_first = first > previous_first ? first : previous_first;
@@ -604,9 +592,15 @@ int BuildFirstCharIndex(const KeywordEntry* rows, int count, std::int32_t* index
     return faults;
 }
 
-const KeywordEntry* BuiltinKeywords() { return g_rows; }
-int BuiltinKeywordCount() { return kRowCount; }
-KeywordEntry* WritableBuiltinKeywords() { return g_rows; }
+const KeywordEntry* BuiltinKeywords() {
+    return g_rows;
+}
+int BuiltinKeywordCount() {
+    return kRowCount;
+}
+KeywordEntry* WritableBuiltinKeywords() {
+    return g_rows;
+}
 
 const char* StringConstantText(int n) {
     switch (n) {
@@ -629,8 +623,7 @@ const KeywordEntry* KeywordRow(ScriptContext* ctx, int id) {
         int hi = kRowCount - 1;
         while (lo <= hi) {
             int mid = (lo + hi) / 2;
-            if (g_rows[mid].id == id)
-                return &g_rows[mid];
+            if (g_rows[mid].id == id) return &g_rows[mid];
             if (g_rows[mid].id < id)
                 lo = mid + 1;
             else
@@ -638,8 +631,7 @@ const KeywordEntry* KeywordRow(ScriptContext* ctx, int id) {
         }
         return nullptr;
     }
-    if (!ctx)
-        return nullptr;
+    if (!ctx) return nullptr;
     if (id >= kw::HostBase && id <= kw::HostLast) {
         int row = id - kw::HostBase;
         return row < HostRowCount(ctx->host_keywords) ? &ctx->host_keywords[row] : nullptr;
@@ -652,30 +644,25 @@ const KeywordEntry* KeywordRow(ScriptContext* ctx, int id) {
 }
 
 const KeywordEntry* FindBuiltinKeyword(const char* lower_name) {
-    if (!lower_name)
-        return nullptr;
+    if (!lower_name) return nullptr;
     unsigned c = static_cast<unsigned char>(lower_name[0]);
-    if (c == 0 || c + 1 >= kIndexSize)
-        return nullptr;
+    if (c == 0 || c + 1 >= kIndexSize) return nullptr;
     EnsureIndex();
     for (int r = g_first_char[c]; r < g_first_char[c + 1]; ++r) {
         const KeywordEntry& row = g_rows[r];
         int k = 0;
         while (k < row.length && k <= kMaxNameLength && lower_name[k] == row.name[k])
             ++k;
-        if (k == row.length && lower_name[k] == 0)
-            return &row;
+        if (k == row.length && lower_name[k] == 0) return &row;
     }
     return nullptr;
 }
 
 int LookupKeyword(ScriptContext* ctx, bool identifier_mode) {
-    if (!ctx || !ctx->token.cursor)
-        return 0;
+    if (!ctx || !ctx->token.cursor) return 0;
     EnsureIndex();
     const char* p = ctx->token.cursor;
-    if (*p == 0)
-        return 0;
+    if (*p == 0) return 0;
 
     if (identifier_mode && IsObjectReference(p)) {
         ctx->token.id = kw::ObjectRef;
@@ -684,8 +671,9 @@ int LookupKeyword(ScriptContext* ctx, bool identifier_mode) {
 
     // Built-in rows: only those that share the first character. Bytes of
     // 0x80 and above start no built-in name.
-    unsigned c = LowerByte(static_cast<unsigned char>(*p));
-    if (c + 1 < kIndexSize && CharBytes(p) == 1) {
+    unsigned raw = static_cast<unsigned char>(*p);
+    unsigned c = LowerByte(static_cast<unsigned char>(raw));
+    if (raw < 0x80 && c + 1 < kIndexSize) {
         int from = g_first_char[c];
         int to = g_first_char[c + 1];
         int r = BestRow(g_rows + from, to - from, p, identifier_mode);

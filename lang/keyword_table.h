@@ -136,24 +136,32 @@ inline std::uint32_t RowValue(const KeywordEntry& row) {
            (static_cast<std::uint32_t>(row.value[2]) << 16) |
            (static_cast<std::uint32_t>(row.value[3]) << 24);
 }
-inline int RowKind(const KeywordEntry& row) { return row.kind & ~kind::Disabled; }
-inline bool RowDisabled(const KeywordEntry& row) { return (row.kind & kind::Disabled) != 0; }
+inline int RowKind(const KeywordEntry& row) {
+    return row.kind & ~kind::Disabled;
+}
+inline bool RowDisabled(const KeywordEntry& row) {
+    return (row.kind & kind::Disabled) != 0;
+}
 // Function rows: argument count (100 = variable list) and the bit sets of
 // the arguments converted to strings and to floats (bit 0 = first).
 constexpr int kVariableArgs = 100;
-inline int RowArgCount(const KeywordEntry& row) { return row.value[0]; }
-inline unsigned RowStringArgs(const KeywordEntry& row) { return row.value[2]; }
-inline unsigned RowFloatArgs(const KeywordEntry& row) { return row.value[3]; }
+inline int RowArgCount(const KeywordEntry& row) {
+    return row.value[0];
+}
+inline unsigned RowStringArgs(const KeywordEntry& row) {
+    return row.value[2];
+}
+inline unsigned RowFloatArgs(const KeywordEntry& row) {
+    return row.value[3];
+}
 
 // Constant rows: the value is a float constant number, a string constant
 // number or a plain integer.
 enum class ConstantForm { Integer, Float, String };
 inline ConstantForm RowConstantForm(const KeywordEntry& row) {
     std::uint32_t v = RowValue(row) & 0xFFFFFF00u;
-    if (v == 0xF0F0F000u)
-        return ConstantForm::Float;
-    if (v == 0xFFF0F000u)
-        return ConstantForm::String;
+    if (v == 0xF0F0F000u) return ConstantForm::Float;
+    if (v == 0xFFF0F000u) return ConstantForm::String;
     return ConstantForm::Integer;
 }
 inline int RowConstantNumber(const KeywordEntry& row) {

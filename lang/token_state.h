@@ -18,6 +18,7 @@ enum class TokenClass : std::uint8_t {
 struct TokenState {
     const char* cursor = nullptr; // next unread character of the line
     const char* start = nullptr;  // where the current token began
+    const char* end = nullptr;    // where it ended: the cursor right after it
     TokenClass cls = TokenClass::End;
     std::int16_t id = 0;
     char text[257] = {};

@@ -27,33 +27,36 @@ constexpr std::int16_t kErrTooManyEs = 3339;
 constexpr std::size_t kTextMax = 256; // characters of a token text or a line
 constexpr std::size_t kNameMax = 30;  // characters of a variable name
 
-inline unsigned char Byte(const char* p) { return static_cast<unsigned char>(*p); }
-inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+inline unsigned char Byte(const char* p) {
+    return static_cast<unsigned char>(*p);
+}
+inline bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Letters, digits, '@', '_' and double-byte characters make up names.
 inline bool IsNameChar(const char* p) {
     unsigned char c = Byte(p);
-    if (c == 0)
-        return false;
-    if (c == '@' || c == '_')
-        return true;
-    if (CharBytes(p) == 2)
-        return true;
+    if (c == 0) return false;
+    if (c == '@' || c == '_') return true;
+    if (CharBytes(p) == 2) return true;
     return plat::is_alnum(c);
 }
 
 // A character that starts a name rather than a number or an operator.
 inline bool StartsName(const char* p) {
     unsigned char c = Byte(p);
-    if (c == '@' || c == '_')
-        return true;
-    if (CharBytes(p) == 2)
-        return true;
+    if (c == '@' || c == '_') return true;
+    if (CharBytes(p) == 2) return true;
     return plat::is_alpha(c);
 }
 
-void SetError(ScriptContext* ctx, std::int16_t code) { ctx->error_code = code; }
+void SetError(ScriptContext* ctx, std::int16_t code) {
+    ctx->error_code = code;
+}
 
 // Copies n bytes of the line into the token text and moves the cursor past
 // them.
@@ -89,8 +92,7 @@ void ReadNumber(ScriptContext* ctx) {
             exponent = true;
             t.cls = TokenClass::Float;
             // a sign belongs to the exponent only when a digit follows it
-            if ((p[1] == '+' || p[1] == '-') && IsDigit(static_cast<unsigned char>(p[2])))
-                take = 2;
+            if ((p[1] == '+' || p[1] == '-') && IsDigit(static_cast<unsigned char>(p[2]))) take = 2;
         } else {
             break;
         }
@@ -115,22 +117,19 @@ void ReadString(ScriptContext* ctx) {
     const char* p = t.cursor + 1;
     std::size_t n = 0;
     for (;;) {
-        if (*p == 0)
-            break;
+        if (*p == 0) break;
         if (*p == quote && p[1] != quote) {
             ++p;
             break;
         }
-        if (n >= kTextMax)
-            break;
+        if (n >= kTextMax) break;
         if (*p == quote) { // doubled quote
             t.text[n++] = quote;
             p += 2;
             continue;
         }
         std::size_t step = static_cast<std::size_t>(CharBytes(p));
-        if (n + step > kTextMax)
-            break;
+        if (n + step > kTextMax) break;
         std::memcpy(t.text + n, p, step);
         n += step;
         p += step;
@@ -151,8 +150,7 @@ void ReadObjectReference(ScriptContext* ctx) {
         bool take = c == '_' || c == '.' || (c == '@' && n == 0) ||
                     (c != 0 && CharBytes(p + n) == 1 &&
                      plat::is_alnum(static_cast<unsigned char>(plat::to_lower_char(*(p + n)))));
-        if (!take)
-            break;
+        if (!take) break;
         if (n >= kTextMax) {
             SetError(ctx, kErrStringTooLong);
             break;
@@ -206,13 +204,12 @@ const char* BeginToken(TokenState& t) {
 
 } // namespace
 
-void get_token(ScriptContext* ctx) {
-    if (!ctx)
-        return;
+namespace {
+
+void ReadToken(ScriptContext* ctx) {
     TokenState& t = ctx->token;
     const char* p = BeginToken(t);
-    if (!p || *p == 0 || *p == ';')
-        return;
+    if (!p || *p == 0 || *p == ';') return;
 
     if (IsDigit(Byte(p))) {
         ReadNumber(ctx);
@@ -226,8 +223,6 @@ void get_token(ScriptContext* ctx) {
             t.cls = TokenClass::Keyword;
             return;
         }
-        if (ctx->error_code)
-            return;
         if (*p == '"' || *p == '\'' || *p == '`') {
             ReadString(ctx);
             return;
@@ -246,28 +241,32 @@ void get_token(ScriptContext* ctx) {
         t.cls = TokenClass::Keyword;
         return;
     }
-    if (ctx->error_code)
-        return;
     t.id = -1;
     ReadVariableName(ctx);
 }
 
+} // namespace
+
+void get_token(ScriptContext* ctx) {
+    if (!ctx) return;
+    ReadToken(ctx);
+    ctx->token.end = ctx->token.cursor;
+}
+
 void UngetToken(ScriptContext* ctx) {
-    if (!ctx)
-        return;
+    if (!ctx) return;
     TokenState& t = ctx->token;
-    if (t.cls == TokenClass::End || !t.start)
-        return;
+    // only the token just read, while the cursor still stands right after
+    // it: a cursor moved on or set to another line is left alone
+    if (t.cls == TokenClass::End || !t.start || t.cursor != t.end) return;
     t.cursor = t.start;
 }
 
 void GetNameToken(ScriptContext* ctx) {
-    if (!ctx)
-        return;
+    if (!ctx) return;
     TokenState& t = ctx->token;
     const char* p = BeginToken(t);
-    if (!p || *p == 0 || *p == ';')
-        return;
+    if (!p || *p == 0 || *p == ';') return;
     std::size_t n = 0;
     while (IsNameChar(p)) {
         std::size_t step = static_cast<std::size_t>(CharBytes(p));
@@ -283,6 +282,7 @@ void GetNameToken(ScriptContext* ctx) {
     }
     t.text[n] = 0;
     t.cursor = p;
+    t.end = p;
     if (n == 0) {
         SetError(ctx, kErrUnrecognizable);
         return;
@@ -297,14 +297,11 @@ namespace {
 // what its buffer holds), or the length of the text got.
 std::size_t FullTextLength(ScriptContext* ctx, const char* name, const char* got) {
     std::size_t len = std::strlen(got);
-    if (len + 2 < kTextMax)
-        return len; // nothing can have been cut
+    if (len + 2 < kTextMax) return len; // nothing can have been cut
     int index = LookupVariable(ctx, name);
-    if (index < 0 || !ctx->vars)
-        return len;
+    if (index < 0 || !ctx->vars) return len;
     const VarEntry& v = ctx->vars[index];
-    if (!(v.flags & vf::String) || v.str == 0)
-        return len;
+    if (!(v.flags & vf::String) || v.str == 0) return len;
     const char* text = HeapText(ctx, v.str);
     return text ? std::strlen(text) : len;
 }
@@ -333,16 +330,14 @@ const char* Replacement(ScriptContext* ctx, std::size_t* length) {
 } // namespace
 
 int SubstituteVariables(ScriptContext* ctx, char* line) {
-    if (!ctx)
-        return 0;
+    if (!ctx) return 0;
     if (!line) {
         SetError(ctx, kErrNullPointer);
         return 0;
     }
     // most lines hold no % at all and fit: nothing to do
     const char* percent = std::strchr(line, '%');
-    if (!percent && std::strlen(line) <= kTextMax)
-        return 1;
+    if (!percent && std::strlen(line) <= kTextMax) return 1;
 
     TokenState& t = ctx->token;
     char* out = t.subst_line;

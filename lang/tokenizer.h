@@ -12,7 +12,8 @@ namespace jol {
 void get_token(ScriptContext* ctx);
 
 // Moves the cursor back to where the current token began. Only the current
-// token can be stepped back over; for End it does nothing.
+// token can be stepped back over, once, and only while the cursor still
+// stands right after it; for End it does nothing.
 void UngetToken(ScriptContext* ctx);
 
 // Reads a bare name (letters, digits, '@', '_', double-byte characters

@@ -3,4 +3,6 @@
 #include "lang/tokenizer.h"
 #include "platform/platform.h"
 
-JOL_EXPORT void get_token(jol::ScriptContext* ctx) { jol::get_token(ctx); }
+JOL_EXPORT void get_token(jol::ScriptContext* ctx) {
+    jol::get_token(ctx);
+}

@@ -29,7 +29,7 @@ const KeywordEntry& Builtin(const char* name) {
     return row ? *row : none;
 }
 
-struct LookupFixture : ::testing::Test {
+struct KeywordLookup : ::testing::Test {
     std::unique_ptr<ScriptContext> ctx = std::make_unique<ScriptContext>();
     std::vector<KeywordEntry> host;
 
@@ -37,8 +37,7 @@ struct LookupFixture : ::testing::Test {
     int Find(const char* line, bool identifier_mode) {
         ctx->token.cursor = line;
         ctx->token.id = -1;
-        if (!LookupKeyword(ctx.get(), identifier_mode))
-            return -1;
+        if (!LookupKeyword(ctx.get(), identifier_mode)) return -1;
         EXPECT_EQ(ctx->token.cursor, line) << "lookup must not move the cursor";
         return ctx->token.id;
     }
@@ -245,7 +244,7 @@ TEST(KeywordTable, IndexBuildReportsOrderAndIdFaults) {
     EXPECT_EQ(BuildFirstCharIndex(host_range, 2, index), kIndexIdFault);
 }
 
-TEST_F(LookupFixture, LongestMatchAndModes) {
+TEST_F(KeywordLookup, LongestMatchAndModes) {
     EXPECT_EQ(Find("<=b", false), kw::LessEqual);
     EXPECT_EQ(Find("< =b", false), kw::Less);
     EXPECT_EQ(Find("<<2", false), kw::ShiftLeft);
@@ -288,7 +287,7 @@ TEST_F(LookupFixture, LongestMatchAndModes) {
     EXPECT_EQ(Find("obj.x", false), -1);
 }
 
-TEST_F(LookupFixture, ExtenderAndHostRows) {
+TEST_F(KeywordLookup, ExtenderAndHostRows) {
     // a null host table is an empty one
     ctx->host_keywords = nullptr;
     EXPECT_EQ(Find("hostfn(", true), -1);
@@ -325,7 +324,7 @@ TEST_F(LookupFixture, ExtenderAndHostRows) {
     EXPECT_EQ(KeywordRow(ctx.get(), 3201), nullptr);
 }
 
-TEST_F(LookupFixture, HighBytesAndDisabledRows) {
+TEST_F(KeywordLookup, HighBytesAndDisabledRows) {
     // bytes of 0x80 and above start no built-in name; extender and host rows
     // are still searched
     EXPECT_EQ(Find("\xE9t\xE9", true), -1);

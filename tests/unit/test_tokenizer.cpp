@@ -57,8 +57,7 @@ struct TokenizerTest : ::testing::Test {
         std::vector<Tok> out;
         for (int guard = 0; guard < 300; ++guard) {
             Tok t = Next();
-            if (ctx->error_code || t.cls == TokenClass::End)
-                break;
+            if (ctx->error_code || t.cls == TokenClass::End) break;
             out.push_back(t);
         }
         return out;
@@ -67,8 +66,7 @@ struct TokenizerTest : ::testing::Test {
     std::string Shape(const std::string& text) {
         std::string s;
         for (const Tok& t : All(text)) {
-            if (!s.empty())
-                s += ' ';
+            if (!s.empty()) s += ' ';
             switch (t.cls) {
             case TokenClass::Keyword:
                 s += "K" + std::to_string(t.id);
@@ -104,8 +102,7 @@ struct TokenizerTest : ::testing::Test {
     }
     const VarEntry* Var(const char* name) {
         for (int i = 0; i < ctx->vars_count; ++i)
-            if (vars[i].flags && std::strcmp(vars[i].name, name) == 0)
-                return &vars[i];
+            if (vars[i].flags && std::strcmp(vars[i].name, name) == 0) return &vars[i];
         return nullptr;
     }
 };
@@ -217,8 +214,7 @@ TEST_F(TokenizerTest, VariableNamesCreateEntries) {
         ctx->error_code = 0;
         Tok t = Next();
         EXPECT_EQ(t.cls, TokenClass::Variable);
-        if (ctx->error_code == 3097)
-            ++refused;
+        if (ctx->error_code == 3097) ++refused;
         EXPECT_LE(ctx->vars_count, kSmallTable);
     }
     EXPECT_GE(refused, 3);
@@ -256,8 +252,9 @@ TEST_F(TokenizerTest, UngetTokenReturnsToTheTokenStart) {
             UngetToken(ctx.get());
             EXPECT_GE(ctx->token.cursor, before);
             EXPECT_LE(ctx->token.cursor, after);
+            const char* start = ctx->token.cursor;
             UngetToken(ctx.get()); // a second step back goes no further
-            EXPECT_GE(ctx->token.cursor, before);
+            EXPECT_EQ(ctx->token.cursor, start);
             Tok again = Next();
             EXPECT_EQ(again.cls, first.cls);
             EXPECT_EQ(again.id, first.id);
@@ -272,6 +269,29 @@ TEST_F(TokenizerTest, UngetTokenReturnsToTheTokenStart) {
     EXPECT_EQ(ctx->token.id, kw::LParen);
     UngetToken(ctx.get());
     EXPECT_EQ(ctx->token.cursor, line + 10);
+    Start("  Obj.Visible");
+    Next();
+    UngetToken(ctx.get());
+    EXPECT_EQ(ctx->token.cursor, line + 2);
+
+    // a token no longer current is never stepped back over: not after the
+    // cursor moved on, nor after it was set to another line
+    Start("abc def");
+    Next();
+    ctx->token.cursor += 2;
+    UngetToken(ctx.get());
+    EXPECT_EQ(ctx->token.cursor, line + 5);
+    char other[] = "x";
+    Start("a_long_name");
+    Next();
+    ctx->token.cursor = other;
+    UngetToken(ctx.get());
+    EXPECT_EQ(ctx->token.cursor, other);
+    // the bare name of GetNameToken can be stepped back over as well
+    Start("  label rest");
+    GetNameToken(ctx.get());
+    UngetToken(ctx.get());
+    EXPECT_EQ(ctx->token.cursor, line + 2);
 }
 
 TEST_F(TokenizerTest, NameTokensForLabelsAndTypeWords) {
@@ -418,8 +438,7 @@ struct CodePage932 {
 
 TEST_F(TokenizerTest, DoubleByteCharactersStayWhole) {
     CodePage932 cp;
-    if (!cp.active)
-        GTEST_SKIP() << "code page 932 not available";
+    if (!cp.active) GTEST_SKIP() << "code page 932 not available";
     // 0x82 0xA0 is one character; its trail byte is no quote, no letter
     const std::string kana = "\x82\xA0";
     const std::string quote_trail = "\x83\x60"; // trail byte looks like '`'
