@@ -148,6 +148,28 @@ int answer_queue_next(unsigned style) {
     return answer;
 }
 
+void answer_queue_push(int answer) {
+    Queue& q = queue();
+    answer_queue_active();
+    std::lock_guard<std::mutex> hold(q.lock);
+    q.active = true;
+    q.answers.push_back(std::to_string(answer));
+}
+
+std::size_t answer_queue_pending() {
+    Queue& q = queue();
+    answer_queue_active();
+    std::lock_guard<std::mutex> hold(q.lock);
+    return q.answers.size() - q.next;
+}
+
+void answer_queue_clear() {
+    Queue& q = queue();
+    answer_queue_active();
+    std::lock_guard<std::mutex> hold(q.lock);
+    q.answers.erase(q.answers.begin() + static_cast<std::ptrdiff_t>(q.next), q.answers.end());
+}
+
 void write_box(const char* title, const char* text) {
     std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
     std::fflush(stderr);

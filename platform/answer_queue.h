@@ -5,6 +5,8 @@
 // person.
 #pragma once
 
+#include <cstddef>
+
 namespace plat::detail {
 
 // True when a scripted answer queue is configured.
@@ -22,5 +24,12 @@ bool has_button(unsigned style, int id);
 int parse_answer(const char* word);
 // Writes the box as "title: text" on standard error.
 void write_box(const char* title, const char* text);
+
+// Test support: appends an answer (a button id) to the queue and makes the
+// queue active, so the boxes that follow are answered from it.
+void answer_queue_push(int id);
+// Test support: the number of answers not yet used, and dropping them.
+std::size_t answer_queue_pending();
+void answer_queue_clear();
 
 } // namespace plat::detail

@@ -91,6 +91,41 @@ bool search_path(const char* file, char* out, std::size_t out_size);
 // so that 0 never names a file).
 using FileHandle = std::uintptr_t;
 bool close_file(FileHandle f);
+// Opens an existing file for reading, sharing it for reading with others;
+// 0 when it cannot be opened (a directory cannot be opened either).
+FileHandle open_file_read(const char* path);
+// The size of an open file in bytes; false when it cannot be read.
+bool file_size(FileHandle f, std::uint64_t* size);
+// Reads up to bytes bytes at the file's position; got receives the count
+// read. False on a read error.
+bool read_file(FileHandle f, void* data, std::size_t bytes, std::size_t* got);
+// The library's file search: a name with a drive or directory part must
+// exist as given; a bare name is looked for in the current directory and
+// then in each directory of the PATH environment variable. On success the
+// full name is copied into out (always terminated) and true returned; a
+// full name that does not fit counts as not found.
+bool find_file(const char* name, char* out, std::size_t out_size);
+
+// ------------------------------------------------------ code page text
+// Converts units UTF-16 units (zero units included, as zero bytes) to the
+// system ANSI code page the way the system does by default: characters the
+// code page lacks become its default character '?' (the Win32 backend may
+// also map them to a close letter, as the system's best-fit tables do).
+// With out null or out_size 0 it returns the number of bytes the result
+// needs; otherwise it writes the result (no terminator is added) and
+// returns its length, or 0 when it does not fit in out_size bytes.
+std::size_t wide_to_ansi(const char16_t* w, std::size_t units, char* out, std::size_t out_size);
+
+// ------------------------------------------------------------- interrupt
+// The console's interrupt (Ctrl+C, and Ctrl+Break on Windows consoles)
+// becomes a cancel request of the running script instead of ending the
+// process, once watch_interrupt has been called. request_cancel makes the
+// same request from anywhere (it is safe in a signal handler); the cancel
+// test of the message pump takes a pending request with cancel_requested,
+// which answers true once per request.
+void watch_interrupt();
+void request_cancel();
+bool cancel_requested();
 
 // ------------------------------------------------------------- settings
 // The registry. Functions return a system error code: 0 success,
@@ -247,5 +282,42 @@ bool set_current_directory(const char* path);
 std::size_t get_env(const char* name, char* out, std::size_t out_size);
 bool set_env(const char* name, const char* value); // null value removes it
 void debug_output(const char* text);
+
+// ------------------------------------------------------------ profiles
+// Reads a key of an INI-format file. Section and key names compare without
+// regard to case; blanks around names and values are dropped, and a value
+// wholly enclosed in a pair of matching quotes loses them. When the file,
+// the section or the key is missing the default (null: empty) is the value.
+// The value is cut to out_size - 1 bytes and always terminated; returns
+// the length copied. A file name without a directory names a file in the
+// system's Windows directory (native backend: the JOL_HOME folder).
+std::size_t read_profile_string(const char* file, const char* section, const char* key,
+                                const char* default_text, char* out, std::size_t out_size);
+// The same from the user's Windows profile (win.ini). The native backend
+// has no such profile and answers the default.
+std::size_t read_win_profile_string(const char* section, const char* key, const char* default_text,
+                                    char* out, std::size_t out_size);
+// The full file name of a module instance (0: the running program), always
+// terminated; 0 when unknown or when it does not fit.
+std::size_t module_file_name(Module m, char* out, std::size_t out_size);
+// True when the path names an existing file that is not a directory.
+bool file_exists(const char* path);
+// Opens the file for writing without sharing (created when missing),
+// writes len bytes at its end and closes it; false when it cannot be
+// opened or written.
+bool append_to_file(const char* path, const char* data, std::size_t len);
+
+// ------------------------------------------------------ desktop extras
+// Makes the window the foreground window; false when it is no window or
+// the system refused.
+bool set_foreground_window(Hwnd w);
+Hwnd get_foreground_window();
+// The window's title into out (always terminated); its length, 0 for no
+// window or no title.
+std::size_t get_window_text(Hwnd w, char* out, std::size_t out_size);
+// Plays the sound registered for a system event (e.g. "SystemHand")
+// asynchronously, with no fallback sound; false when nothing plays (always
+// on the native backend, which has no sound device).
+bool play_system_sound(const char* event_name);
 
 } // namespace plat

@@ -274,4 +274,18 @@ Cursor set_cursor(Cursor c) {
     return old;
 }
 
+std::size_t get_window_text(Hwnd w, char* out, std::size_t out_size) {
+    if (!out || out_size == 0) return 0;
+    *out = 0;
+    Desktop& d = desktop();
+    std::lock_guard<std::recursive_mutex> hold(d.lock);
+    auto it = d.windows.find(w);
+    if (it == d.windows.end()) return 0;
+    std::size_t n = it->second.title.size();
+    if (n > out_size - 1) n = out_size - 1;
+    std::memcpy(out, it->second.title.data(), n);
+    out[n] = 0;
+    return n;
+}
+
 } // namespace plat

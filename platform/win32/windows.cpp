@@ -160,6 +160,18 @@ Cursor set_cursor(Cursor c) {
     return reinterpret_cast<Cursor>(SetCursor(reinterpret_cast<HCURSOR>(c)));
 }
 
+std::size_t get_window_text(Hwnd w, char* out, std::size_t out_size) {
+    if (!out || out_size == 0) return 0;
+    *out = 0;
+    if (!w) return 0;
+    int n = GetWindowTextA(hwnd_of(w), out, static_cast<int>(out_size));
+    if (n <= 0) {
+        *out = 0;
+        return 0;
+    }
+    return static_cast<std::size_t>(n);
+}
+
 int message_box(Hwnd owner, const char* text, const char* title, unsigned style) {
     if (detail::answer_queue_active()) {
         detail::write_box(title, text);

@@ -1,0 +1,186 @@
+#include "exec/error_report.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "lang/bounded_text.h"
+#include "resources/message_table.h"
+
+namespace jol {
+namespace {
+
+constexpr std::size_t kBodyKeep = 157; // characters of the body kept before the footer
+constexpr std::size_t kTextChars = kTextSize - 1;
+constexpr std::size_t kLogNameChars = sizeof(RunOptions::quiet_log) - 1;
+
+// Cuts text to at most max_bytes bytes without splitting a double-byte
+// character.
+void CutText(char* text, std::size_t max_bytes) {
+    std::size_t at = 0;
+    while (text[at]) {
+        std::size_t step = static_cast<std::size_t>(CharBytes(text + at));
+        if (at + step > max_bytes) break;
+        at += step;
+    }
+    text[at] = 0;
+}
+
+// Adds the footer under the body: the script name and the library version.
+void AddBodyFooter(ScriptContext* ctx) {
+    char* body = ctx->error_body;
+    body[kTextChars] = 0;
+    CutText(body, kBodyKeep);
+    char* version_label = ctx->message_scratch[0];
+    char* version = ctx->message_scratch[1];
+    LoadMessage(ctx, 849, version_label, kTextSize);
+    LoadMessage(ctx, 99, version, kTextSize);
+    ctx->script_name[kTextChars] = 0;
+    AppendBounded(ctx, body, "\n\n", kTextSize);
+    AppendBounded(ctx, body, ctx->script_name, kTextSize);
+    AppendBounded(ctx, body, "\n", kTextSize);
+    AppendBounded(ctx, body, version_label, kTextSize);
+    AppendBounded(ctx, body, " ", kTextSize);
+    AppendBounded(ctx, body, version, kTextSize);
+}
+
+// Writes one quiet-mode entry to the log file; false when it is lost.
+bool WriteLogEntry(ScriptContext* ctx, const char* log, const char* text, const char* title) {
+    char window_title[kTextSize];
+    plat::get_window_text(ctx->host_parent, window_title, sizeof window_title);
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (const std::tm* t = std::localtime(&now)) local = *t;
+    char stamp[64 + kTextSize];
+    std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d  %02d:%02d:%02d  %s", local.tm_mon + 1,
+                  local.tm_mday, local.tm_year % 100, local.tm_hour, local.tm_min, local.tm_sec,
+                  window_title);
+
+    static const char kLineEnd[] = "\r\n";
+    static const char kSeparator[] = "\r\n<HR>\r\n\r\n";
+    const std::size_t title_len = std::strlen(title);
+    const std::size_t text_len = std::strlen(text);
+    const std::size_t total = std::strlen(stamp) + 4 + (title_len ? title_len + 2 : 0) + 2 +
+                              (text_len ? text_len + 2 : 0) + sizeof kSeparator - 1;
+    // The body may be longer than any fixed buffer: the entry is built in a
+    // memory block of its own.
+    plat::MemHandle block = plat::mem_alloc(total + 1);
+    char* entry = block ? static_cast<char*>(plat::mem_lock(block)) : nullptr;
+    if (!entry) {
+        if (block) plat::mem_free(block);
+        return false;
+    }
+    std::size_t at = 0;
+    auto put = [&](const char* s, std::size_t n) {
+        std::memcpy(entry + at, s, n);
+        at += n;
+    };
+    put(stamp, std::strlen(stamp));
+    put("\r\n\r\n", 4);
+    if (title_len) {
+        put(title, title_len);
+        put(kLineEnd, 2);
+    }
+    put(kLineEnd, 2);
+    if (text_len) {
+        put(text, text_len);
+        put(kLineEnd, 2);
+    }
+    put(kSeparator, sizeof kSeparator - 1);
+    bool ok = plat::append_to_file(log, entry, at);
+    plat::mem_unlock(block);
+    plat::mem_free(block);
+    return ok;
+}
+
+} // namespace
+
+int ErrorSeverity(int code) {
+    if (code <= 2000) return kSeverityMinor;
+    if (code <= 3000) return kSeverityModerate;
+    return kSeverityFatal;
+}
+
+bool IsExtendedErrorCode(int code) {
+    return code == 1213 || code == 2214 || code == 3215 || code == 9013;
+}
+
+void FormatErrorTitle(ScriptContext* ctx, int code, char* out, std::size_t out_size) {
+    if (!out || out_size == 0) return;
+    char text[kTextSize];
+    LoadMessage(ctx, code, text, sizeof text);
+    char number[16];
+    std::snprintf(number, sizeof number, "%d:  ", code);
+    std::size_t limit = out_size < kTextSize ? out_size : kTextSize;
+    CopyBounded(ctx, out, number, limit);
+    AppendBounded(ctx, out, text, limit);
+}
+
+int ReportError(ScriptContext* ctx, plat::Hwnd owner, int body_id, int code, int severity) {
+    if (!ctx) return 0;
+    ctx->last_error = code;
+    if (ctx->error_mode == kErrorModeOff && severity == kSeverityMinor) return 1;
+
+    if (body_id >= 100) LoadMessage(ctx, body_id, ctx->error_body, kTextSize);
+    ctx->error_body[kTextChars] = 0;
+    ctx->error_title[kTextChars] = 0;
+    if (code >= 100) {
+        FormatErrorTitle(ctx, code, ctx->error_title, kTextSize);
+        AddBodyFooter(ctx);
+    }
+
+    if (ctx->sounds) plat::play_system_sound("SystemHand");
+    if (ctx->host_parent) plat::set_foreground_window(ctx->host_parent);
+
+    const bool may_go_on = severity != kSeverityFatal && ctx->error_mode != kErrorModeCancel;
+    const unsigned style = (may_go_on ? plat::mb::OkCancel | plat::mb::IconExclamation
+                                      : plat::mb::Ok | plat::mb::IconStop) |
+                           plat::mb::SetForeground;
+    int answer = ShowMessageBox(ctx, owner, ctx->error_body, ctx->error_title, style);
+    if (!may_go_on || answer == plat::id::Cancel) return 0;
+    ctx->error_code = 0;
+    return 1;
+}
+
+int ShowMessageBox(ScriptContext* ctx, plat::Hwnd owner, const char* text, const char* title,
+                   unsigned style) {
+    if (!text) text = "";
+    if (!title) title = "";
+    if (!ctx || !ctx->options.quiet) return plat::message_box(owner, text, title, style);
+
+    CopyBounded(ctx, ctx->last_logged_body, text, kTextSize);
+    CopyBounded(ctx, ctx->last_logged_title, title, kTextSize);
+    // The name field may have been filled to its last byte by a writer
+    // that did not keep the terminator.
+    char log[sizeof ctx->options.quiet_log];
+    std::memcpy(log, ctx->options.quiet_log, kLogNameChars);
+    log[kLogNameChars] = 0;
+    if (log[0]) WriteLogEntry(ctx, log, text, title);
+    return plat::id::Cancel;
+}
+
+std::int32_t SetQuietMode(ScriptContext* ctx, std::int32_t on, const char* log_file) {
+    if (!ctx) return 0;
+    std::int32_t previous = ctx->options.quiet;
+    ctx->options.quiet = on ? 1 : 0;
+    if (on) ctx->sounds = 0;
+    if (log_file && *log_file)
+        CopyBounded(ctx, ctx->options.quiet_log, log_file, kLogNameChars + 1);
+    return previous;
+}
+
+std::int32_t FnErrorMode(ScriptContext* ctx, std::int32_t mode) {
+    std::int32_t previous = ctx->error_mode;
+    ctx->error_mode = mode == 0 ? kErrorModeOff : mode == 1 ? kErrorModeCancel : kErrorModeNotify;
+    return previous;
+}
+
+std::int32_t FnLastError(ScriptContext* ctx) {
+    std::int32_t result =
+        IsExtendedErrorCode(ctx->last_error) ? ctx->extended_error : ctx->last_error;
+    ctx->last_error = 0;
+    ctx->extended_error = 0;
+    return result;
+}
+
+} // namespace jol
