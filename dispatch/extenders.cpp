@@ -16,7 +16,10 @@ void ReleaseExtenders(ScriptContext* ctx) {
         auto entry =
             reinterpret_cast<ExtenderEntry>(plat::get_proc_address(module, kExtenderEntryName));
         if (!entry) {
-            plat::message_box(plat::get_focus(), MessageText(863), MessageText(837),
+            char text[kTextSize], caption[kTextSize];
+            LoadMessage(ctx, 863, text, sizeof text);
+            LoadMessage(ctx, 837, caption, sizeof caption);
+            plat::message_box(plat::get_focus(), text, caption,
                               plat::mb::Ok | plat::mb::SetForeground);
             return;
         }
