@@ -48,6 +48,7 @@ void set_last_error(std::uint32_t code);
 namespace err {
 constexpr std::uint32_t Success = 0;
 constexpr std::uint32_t FileNotFound = 2;
+constexpr std::uint32_t PathNotFound = 3;
 constexpr std::uint32_t AccessDenied = 5;
 constexpr std::uint32_t InvalidHandle = 6;
 constexpr std::uint32_t InvalidData = 13;
@@ -105,6 +106,18 @@ bool read_file(FileHandle f, void* data, std::size_t bytes, std::size_t* got);
 // full name is copied into out (always terminated) and true returned; a
 // full name that does not fit counts as not found.
 bool find_file(const char* name, char* out, std::size_t out_size);
+// Data files of the binary buffers. open_data_file opens an existing file
+// for reading (write false) or a file for writing, created when missing and
+// left at its length until truncate_data_file ends it at the position
+// reached. share_mode bits: 1 others may read, 2 others may write (the
+// native backend has no sharing control and ignores them). 0 on failure,
+// with the last error set; directories are refused, and a file to read
+// must be a plain file (a device can be written, and has no length to cut).
+FileHandle open_data_file(const char* path, bool write, int share_mode);
+// Writes bytes bytes at the file's position; put receives the count
+// written. False on a write error or a short write.
+bool write_data_file(FileHandle f, const void* data, std::size_t bytes, std::size_t* put);
+bool truncate_data_file(FileHandle f);
 
 // ------------------------------------------------------ code page text
 // Converts units UTF-16 units (zero units included, as zero bytes) to the
@@ -282,6 +295,9 @@ bool set_current_directory(const char* path);
 std::size_t get_env(const char* name, char* out, std::size_t out_size);
 bool set_env(const char* name, const char* value); // null value removes it
 void debug_output(const char* text);
+// Calls visit with each "NAME=value" entry of the process environment, in
+// the order of the system's environment block, until visit returns false.
+void for_each_env(bool (*visit)(const char* entry, void* data), void* data);
 
 // ------------------------------------------------------------ profiles
 // Reads a key of an INI-format file. Section and key names compare without
@@ -293,10 +309,33 @@ void debug_output(const char* text);
 // system's Windows directory (native backend: the JOL_HOME folder).
 std::size_t read_profile_string(const char* file, const char* section, const char* key,
                                 const char* default_text, char* out, std::size_t out_size);
-// The same from the user's Windows profile (win.ini). The native backend
-// has no such profile and answers the default.
+// The same from the user's Windows profile (win.ini; native backend:
+// win.ini in the JOL_HOME folder).
 std::size_t read_win_profile_string(const char* section, const char* key, const char* default_text,
                                     char* out, std::size_t out_size);
+// Writes a key of an INI-format file; a null file names the user's Windows
+// profile (win.ini; native backend: win.ini in the JOL_HOME folder). A null
+// value deletes the key, a null key the whole section with its comment
+// lines; a delete never creates a missing file. Null section, key and value
+// flush the system's cache of the file and answer true. False, with the
+// last error set, when the file cannot be written (a missing or read-only
+// directory, a read-only file). The native backend replaces the file
+// atomically and serialises writers of the same folder, also across
+// processes.
+bool write_profile_string(const char* file, const char* section, const char* key,
+                          const char* value);
+// The key names of a section (null file: the user's Windows profile), in
+// file order, each followed by a zero byte, with one more zero after the
+// last. A missing section, or one without keys, gives the default (blanks
+// at its end dropped) as the only name. Names that do not fit in out_size
+// bytes are left out whole; length receives the bytes written before the
+// final zero. Returns false when names were left out.
+bool read_profile_keys(const char* file, const char* section, const char* default_text, char* out,
+                       std::size_t out_size, std::size_t* length);
+// Tells the top-level windows that a section of the user's profile changed
+// (the settings-change message with the section name in shared memory).
+// The native desktop runs no other programs, so nothing is sent there.
+void notify_profile_change(const char* section);
 // The full file name of a module instance (0: the running program), always
 // terminated; 0 when unknown or when it does not fit.
 std::size_t module_file_name(Module m, char* out, std::size_t out_size);
@@ -319,5 +358,37 @@ std::size_t get_window_text(Hwnd w, char* out, std::size_t out_size);
 // asynchronously, with no fallback sound; false when nothing plays (always
 // on the native backend, which has no sound device).
 bool play_system_sound(const char* event_name);
+// The default beep. The native backend rings the terminal's bell when
+// standard error is a terminal and is silent otherwise.
+bool beep();
+
+// ---------------------------------------------------------------- clock
+struct LocalTime {
+    int year = 0, month = 0, day = 0; // month 1 to 12
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+    int weekday = 0; // 0 Sunday to 6 Saturday
+};
+// The present local time.
+LocalTime local_time();
+// Milliseconds since the system started, wrapping in 32 bits.
+std::uint32_t tick_count();
+// The last-write time of a file as local time in the packed file-system
+// form (date: bits 9-15 year - 1980, 5-8 month, 0-4 day; time: bits 11-15
+// hour, 5-10 minute, 0-4 seconds / 2). The file is opened for reading,
+// sharing reads and writes. False when it cannot be opened or its time has
+// no packed form (before 1980 or after 2107).
+bool file_write_time_packed(const char* path, std::uint16_t* date, std::uint16_t* time);
+enum class FileTimeResult {
+    Done,
+    NoFile,           // the file could not be opened for writing
+    SystemTimeFailed, // the date-time has no file time (e.g. before 1601)
+    LocalTimeFailed,  // the local time has no universal time
+};
+// Sets the last-write time of an existing file to a local date-time. The
+// time is converted first; a refused conversion leaves the file untouched
+// and puts the system's error code in system_error. The file is opened for
+// writing, sharing reads.
+FileTimeResult set_file_write_time(const char* path, const LocalTime& local,
+                                   std::uint32_t* system_error);
 
 } // namespace plat

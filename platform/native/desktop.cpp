@@ -2,6 +2,7 @@
 // backend's desktop has one foreground window, remembered here; there is
 // no sound device, so no system sound ever plays.
 #include <mutex>
+#include <unistd.h>
 
 #include "platform/platform.h"
 
@@ -31,6 +32,14 @@ Hwnd get_foreground_window() {
 
 bool play_system_sound(const char*) {
     return false;
+}
+
+bool beep() {
+    if (::isatty(2)) {
+        const char bell = '\a';
+        return ::write(2, &bell, 1) == 1;
+    }
+    return true;
 }
 
 } // namespace plat

@@ -1,11 +1,9 @@
 // Profiles (INI-format files), module file names and plain file services
-// of the native backend. The INI reader follows the rules of the system's
-// profile reader: "[section]" lines open sections, "key=value" lines hold
-// values, names compare without regard to case, blanks around names and
-// values are dropped, a value wholly enclosed in matching quotes loses
-// them, and lines beginning with ";" are comments. A bare file name lives
-// in the backend's Windows directory, the JOL_HOME folder (default
-// ~/.jol), beside the registry file.
+// of the native backend. The INI reader reads files by the rules of
+// profile_format.h, which the writer (profile_write.cpp) shares. A bare
+// file name lives in the backend's Windows directory, the JOL_HOME folder
+// (default ~/.jol), beside the registry file; the user's profile is
+// win.ini there.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -17,7 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/native/profile_format.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -29,86 +29,6 @@ std::size_t copy_value(const char* text, std::size_t n, char* out, std::size_t o
     std::memcpy(out, text, n);
     out[n] = 0;
     return n;
-}
-
-std::string windows_directory() {
-    if (const char* h = std::getenv("JOL_HOME"); h && *h) return h;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.jol";
-}
-
-std::string resolve_profile(const char* file) {
-    std::string name = file;
-    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos) {
-        for (char& c : name)
-            if (c == '\\') c = '/';
-        return name;
-    }
-    return windows_directory() + "/" + name;
-}
-
-bool same_name(const char* a, std::size_t an, const char* b) {
-    std::size_t bn = std::strlen(b);
-    if (an != bn) return false;
-    for (std::size_t i = 0; i < an; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-// Trims [*b, *e) of blanks on both ends.
-void trim(const char** b, const char** e) {
-    while (*b < *e && is_blank(**b))
-        ++*b;
-    while (*e > *b && is_blank((*e)[-1]))
-        --*e;
-}
-
-// Finds the key's value in the text; false when there is none.
-bool find_value(const std::string& text, const char* section, const char* key, std::string* value) {
-    bool in_section = false;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        const char* b = text.data() + pos;
-        const char* e = text.data() + end;
-        pos = end + 1;
-        trim(&b, &e);
-        if (b == e || *b == ';') continue;
-        if (*b == '[') {
-            const char* close = static_cast<const char*>(std::memchr(b, ']', e - b));
-            const char* nb = b + 1;
-            const char* ne = close ? close : e;
-            trim(&nb, &ne);
-            in_section = same_name(nb, ne - nb, section);
-            continue;
-        }
-        if (!in_section) continue;
-        const char* eq = static_cast<const char*>(std::memchr(b, '=', e - b));
-        if (!eq) continue;
-        const char* kb = b;
-        const char* ke = eq;
-        trim(&kb, &ke);
-        if (!same_name(kb, ke - kb, key)) continue;
-        const char* vb = eq + 1;
-        const char* ve = e;
-        trim(&vb, &ve);
-        if (ve - vb >= 2 && (*vb == '"' || *vb == '\'') && ve[-1] == *vb) {
-            ++vb;
-            --ve;
-        }
-        value->assign(vb, ve);
-        return true;
-    }
-    return false;
 }
 
 bool read_whole(const std::string& path, std::string* text) {
@@ -126,18 +46,59 @@ bool read_whole(const std::string& path, std::string* text) {
 
 std::size_t read_profile_string(const char* file, const char* section, const char* key,
                                 const char* default_text, char* out, std::size_t out_size) {
-    const char* def = default_text ? default_text : "";
-    std::string text, value;
-    if (file && *file && section && key && read_whole(resolve_profile(file), &text) &&
-        find_value(text, section, key, &value))
-        return copy_value(value.data(), value.size(), out, out_size);
-    return copy_value(def, std::strlen(def), out, out_size);
+    std::string text;
+    if (file && *file && section && key && read_whole(profile::ResolveProfile(file), &text)) {
+        std::vector<profile::Line> lines = profile::Parse(text);
+        std::size_t begin = 0, end = 0;
+        if (profile::FindSection(lines, section, &begin, &end)) {
+            std::size_t at = profile::FindEntry(lines, begin, end, key);
+            if (at < end && lines[at].has_value) {
+                std::string value = profile::ReadValue(lines[at]);
+                return copy_value(value.data(), value.size(), out, out_size);
+            }
+        }
+    }
+    std::string def = profile::DefaultText(default_text);
+    return copy_value(def.data(), def.size(), out, out_size);
 }
 
-std::size_t read_win_profile_string(const char*, const char*, const char* default_text, char* out,
-                                    std::size_t out_size) {
-    const char* def = default_text ? default_text : "";
-    return copy_value(def, std::strlen(def), out, out_size);
+std::size_t read_win_profile_string(const char* section, const char* key, const char* default_text,
+                                    char* out, std::size_t out_size) {
+    return read_profile_string("win.ini", section, key, default_text, out, out_size);
+}
+
+bool read_profile_keys(const char* file, const char* section, const char* default_text, char* out,
+                       std::size_t out_size, std::size_t* length) {
+    if (length) *length = 0;
+    if (!out || out_size == 0) return false;
+    std::string text;
+    std::vector<std::string> names;
+    if (section && (!file || *file) && read_whole(profile::ResolveProfile(file), &text)) {
+        std::vector<profile::Line> lines = profile::Parse(text);
+        std::size_t begin = 0, end = 0;
+        if (profile::FindSection(lines, section, &begin, &end))
+            for (std::size_t i = begin; i < end; ++i)
+                if (profile::IsListed(lines[i])) names.push_back(lines[i].name);
+    }
+    if (names.empty()) {
+        std::string def = profile::DefaultText(default_text);
+        if (!def.empty()) names.push_back(def);
+    }
+    // Each name with its zero, and the final zero, must fit.
+    std::size_t used = 0;
+    bool complete = true;
+    for (const std::string& n : names) {
+        if (used + n.size() + 1 + 1 > out_size) {
+            complete = false;
+            break;
+        }
+        std::memcpy(out + used, n.data(), n.size());
+        used += n.size();
+        out[used++] = 0;
+    }
+    out[used] = 0;
+    if (length) *length = used;
+    return complete;
 }
 
 std::size_t module_file_name(Module m, char* out, std::size_t out_size) {

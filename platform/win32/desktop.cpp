@@ -20,4 +20,8 @@ bool play_system_sound(const char* event_name) {
     return PlaySoundA(event_name, nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT) != 0;
 }
 
+bool beep() {
+    return MessageBeep(0) != 0;
+}
+
 } // namespace plat

@@ -1,0 +1,63 @@
+// Data files of the binary buffers on the native backend: descriptors plus
+// one, as every file handle of this backend.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/platform.h"
+
+namespace plat {
+
+FileHandle open_data_file(const char* path, bool write, int /*share_mode*/) {
+    if (!path || !*path) {
+        set_last_error(err::FileNotFound);
+        return 0;
+    }
+    int fd = write ? ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666)
+                   : ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        set_last_error(errno == EACCES || errno == EISDIR ? err::AccessDenied : err::FileNotFound);
+        return 0;
+    }
+    // A file to read must be a regular file; one to write may also be a
+    // device (never a directory).
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (!write && !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        set_last_error(err::AccessDenied);
+        return 0;
+    }
+    return static_cast<FileHandle>(fd) + 1;
+}
+
+bool write_data_file(FileHandle f, const void* data, std::size_t bytes, std::size_t* put) {
+    if (put) *put = 0;
+    if (f == 0 || (!data && bytes)) return false;
+    const char* p = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < bytes) {
+        ssize_t n = ::write(static_cast<int>(f - 1), p + done, bytes - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    if (put) *put = done;
+    return done == bytes;
+}
+
+bool truncate_data_file(FileHandle f) {
+    if (f == 0) return false;
+    int fd = static_cast<int>(f - 1);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) return true; // a device has no length to cut
+    off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return at >= 0 && ::ftruncate(fd, at) == 0;
+}
+
+} // namespace plat

@@ -1,0 +1,38 @@
+// The console interrupt of the native backend: SIGINT becomes a cancel
+// request that the message pump's cancel test takes.
+#include <signal.h>
+
+#include <atomic>
+
+#include "platform/platform.h"
+
+namespace plat {
+namespace {
+
+// Lock-free, so that the signal handler may set it.
+std::atomic<int> g_cancel_pending{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void on_interrupt(int) {
+    g_cancel_pending.store(1);
+}
+
+} // namespace
+
+void watch_interrupt() {
+    struct sigaction sa = {};
+    sa.sa_handler = on_interrupt;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0; // no restart: a terminal prompt waiting for input gives up
+    ::sigaction(SIGINT, &sa, nullptr);
+}
+
+void request_cancel() {
+    g_cancel_pending.store(1);
+}
+
+bool cancel_requested() {
+    return g_cancel_pending.exchange(0) != 0;
+}
+
+} // namespace plat
