@@ -47,9 +47,13 @@ void PumpMessagesExclusive(ScriptContext* ctx) {
 }
 
 void PollCancelKeys(ScriptContext* ctx) {
-    if (plat::key_down(plat::vk::Control) && plat::key_down(plat::vk::Cancel) &&
-        !(ctx->options.termination_flags & termination::IgnoreBreak))
-        ctx->cancel = 1;
+    // The console's interrupt (Ctrl+C) counts as the cancel chord; a pending
+    // request is taken even while Ctrl+Break is switched off, so that it
+    // does not linger until it is switched on again.
+    const bool interrupt = plat::cancel_requested();
+    const bool chord =
+        interrupt || (plat::key_down(plat::vk::Control) && plat::key_down(plat::vk::Cancel));
+    if (chord && !(ctx->options.termination_flags & termination::IgnoreBreak)) ctx->cancel = 1;
     if (ctx->hook_flags & kHookPoll) NotifyHostText(ctx, notify::Poll, "1");
 }
 

@@ -47,6 +47,9 @@ struct BufferSlot {
     plat::MemHandle block = 0; // 0 = free
     std::uint32_t size = 0;
     std::uint32_t eod = 0; // end of data
+    // BinaryOleType: data type (0 none, 1 or 2) and direction (1 to 3)
+    std::int32_t object_type = 0;
+    std::int32_t object_direction = 0;
 };
 
 struct LastRun {
@@ -108,6 +111,8 @@ struct ExtenderTable {
     std::uint32_t data[kExtenderSlots] = {};
     std::int32_t row_count = 0;
     KeywordEntry rows[kExtenderRows];
+    // the error text an extender or host function reported with its answer
+    char error_text[kTextSize];
 };
 
 struct HeapBinding {
@@ -209,6 +214,12 @@ struct ScriptContext {
     char message_scratch[2][kTextSize];
     std::uint16_t last_assigned_var = 0;
     std::int32_t decimals = 0;
+    // line start of the line being executed
+    std::uint16_t current_line_start = 0;
+    // 1 while IniWrite tells the windows that a profile section changed
+    std::int32_t ini_change_sending = 0;
+    // the state of Random
+    std::uint32_t random_state = 0;
 };
 
 } // namespace jol

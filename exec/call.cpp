@@ -1,0 +1,170 @@
+// Call: another script file run inside the same context, sharing its
+// variables, string heap, open files and error mode; and the parameter
+// split that Call and ParseData share.
+#include "exec/call.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "exec/script_run.h"
+#include "host/message_pump.h"
+#include "lang/bounded_text.h"
+#include "lang/variables.h"
+
+namespace jol {
+namespace {
+
+constexpr int kErrTooDeep = 3211;    // "Call:  More than 6 levels of Calls"
+constexpr int kErrNotFound = 1400;   // "Call:  File not found"
+constexpr int kErrStructures = 3353; // "Struct Error:  Nesting of structures is too complex"
+constexpr int kErrReported = 9013;   // stopped on an error already reported
+constexpr int kCancelCode = 9999;
+constexpr std::uint32_t kHookCalls = 4;
+constexpr std::size_t kParamMax = kTextSize - 1;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool IsQuote(char c) {
+    return c == '"' || c == '\'' || c == '`';
+}
+
+// Collects one parameter, cut at kParamMax bytes without splitting a
+// double-byte character.
+class ParamText {
+public:
+    void Append(const char* p, int bytes) {
+        if (full_ || len_ + static_cast<std::size_t>(bytes) > kParamMax) {
+            full_ = true;
+            return;
+        }
+        std::memcpy(text_ + len_, p, static_cast<std::size_t>(bytes));
+        len_ += static_cast<std::size_t>(bytes);
+    }
+    const char* Finish() {
+        text_[len_] = 0;
+        return text_;
+    }
+
+private:
+    char text_[kTextSize];
+    std::size_t len_ = 0;
+    bool full_ = false;
+};
+
+bool SetParam(ScriptContext* ctx, int n, const char* text) {
+    char name[16];
+    std::snprintf(name, sizeof name, "param%d", n);
+    SetVariable(ctx, name, text, n, text ? 2 : 1);
+    return ctx->error_code == 0;
+}
+
+void NotifyCall(ScriptContext* ctx, ExtArg value) {
+    if (!(ctx->hook_flags & kHookCalls)) return;
+    static const char kEmpty[] = "";
+    const ExtArg empty = reinterpret_cast<ExtArg>(kEmpty);
+    const ExtArg args[5] = {value, empty, empty, empty, empty};
+    NotifyHost(ctx, notify::CallStartEnd, args);
+}
+
+} // namespace
+
+int StoreParameters(ScriptContext* ctx, const char* text) {
+    if (!SetParam(ctx, 0, nullptr)) return -1;
+    const char* p = text ? text : "";
+    while (IsBlank(*p))
+        ++p;
+    int count = 0;
+    while (*p) {
+        ParamText param;
+        while (*p && !IsBlank(*p)) {
+            if (!IsQuote(*p)) {
+                const int step = CharBytes(p);
+                param.Append(p, step);
+                p += step;
+                continue;
+            }
+            const char quote = *p++;
+            while (*p) {
+                if (*p == quote) {
+                    if (p[1] != quote) {
+                        ++p; // the closing quote
+                        break;
+                    }
+                    param.Append(p, 1);
+                    p += 2;
+                    continue;
+                }
+                const int step = CharBytes(p);
+                param.Append(p, step);
+                p += step;
+            }
+        }
+        ++count;
+        if (!SetParam(ctx, count, param.Finish())) return -1;
+        while (IsBlank(*p))
+            ++p;
+    }
+    // Param0 ends up the count, an integer like the others' index.
+    SetVariable(ctx, "param0", nullptr, count, 1);
+    return ctx->error_code ? -1 : count;
+}
+
+int FnCall(ScriptContext* ctx, const char* file, const char* params) {
+    if (++ctx->call_depth > kMaxCallDepth) {
+        --ctx->call_depth;
+        ctx->error_code = kErrTooDeep;
+        return 0;
+    }
+    char* const caller_line = ctx->current_line;
+    const TokenState caller_token = ctx->token;
+
+    if (StoreParameters(ctx, params) < 0 ||
+        !plat::find_file(file, ctx->scratch_path, sizeof ctx->scratch_path)) {
+        if (!ctx->error_code) ctx->error_code = kErrNotFound;
+        --ctx->call_depth;
+        return 0;
+    }
+    // The frame is refused, and nothing written, when the stack is full.
+    StructureStack& stack = ctx->structures;
+    if (stack.depth < 0 || stack.depth >= kStructureDepth) {
+        ctx->error_code = kErrStructures;
+        --ctx->call_depth;
+        return 0;
+    }
+    const std::int32_t frame_depth = stack.depth;
+    stack.records[frame_depth] = StructureRecord{kCallFrameCode, 0, 0, 0};
+    stack.depth = frame_depth + 1;
+
+    NotifyCall(ctx, 1);
+    // The called script may use the path buffer for its own searches.
+    char path[kPathSize];
+    CopyBounded(ctx, path, ctx->scratch_path, sizeof path);
+    const std::int32_t caller_if = ctx->last_if;
+
+    const int r = LoadScriptFile(ctx, path);
+
+    ctx->last_if = caller_if;
+    ctx->current_line = caller_line;
+    ctx->token = caller_token;
+    const std::int32_t left = stack.depth < kStructureDepth ? stack.depth : kStructureDepth;
+    for (std::int32_t i = frame_depth; i < left; ++i)
+        stack.records[i] = StructureRecord{};
+    stack.depth = frame_depth;
+    --ctx->call_depth;
+
+    ExtArg outcome = 0;
+    if (r != 0) {
+        // An error the called script went on past (ignored with @off) has
+        // been dealt with there.
+        ctx->error_code = 0;
+    } else if (ctx->error_code != 0 && ctx->error_code != kCancelCode) {
+        ctx->error_code = kErrReported;
+        outcome = -1;
+    }
+    NotifyCall(ctx, outcome);
+    return ctx->error_code == 0;
+}
+
+} // namespace jol

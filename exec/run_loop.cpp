@@ -1,0 +1,180 @@
+// The run loop: one line after another out of a script block, with the
+// message pump and the cancel test between lines, %name% substitution,
+// labels, the line trace and notifications, and the execution and error
+// report of each statement.
+#include <cstring>
+
+#include "exec/error_report.h"
+#include "exec/script_run.h"
+#include "host/message_pump.h"
+#include "lang/bounded_text.h"
+#include "lang/conversion.h"
+#include "lang/tokenizer.h"
+
+namespace jol {
+namespace {
+
+constexpr int kMsgCancelTitle = 192; // "Execution ended"
+constexpr int kMsgCancelBody = 193;  // "Execution terminated by user request or error"
+constexpr std::uint32_t kHookLines = 2;
+constexpr int kStopCodes = 9000;
+constexpr int kCancelCode = 9999;
+constexpr int kMsgNoLock = 204;
+constexpr int kMsgLineTooLong = 214;
+
+bool Skipping(const ScriptContext* ctx) {
+    const StructureStack& s = ctx->structures;
+    return s.depth > 0 && s.depth <= kStructureDepth && s.records[s.depth - 1].state != 0;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Offset of the statement in a line: after a leading label and the blanks
+// that follow it.
+int StatementOffset(const char* line) {
+    int i = 0;
+    if (line[0] == ':') {
+        while (line[i] && !IsBlank(line[i]))
+            ++i;
+        while (IsBlank(line[i]))
+            ++i;
+    }
+    return i;
+}
+
+void TraceLine(const char* line) {
+    plat::debug_output(">>>>>");
+    plat::debug_output(line);
+    plat::debug_output("<<<<<");
+    plat::debug_output("\r\n");
+}
+
+void NotifyLine(ScriptContext* ctx, const RunCursor& cur) {
+    static const char kLineText[] = "2";
+    static const char kEmpty[] = "";
+    const ExtArg args[5] = {reinterpret_cast<ExtArg>(kLineText), static_cast<ExtArg>(cur.block),
+                            static_cast<ExtArg>(cur.line_start),
+                            static_cast<ExtArg>(ctx->last_assigned_var),
+                            reinterpret_cast<ExtArg>(kEmpty)};
+    NotifyHost(ctx, notify::Poll, args);
+}
+
+// A fetch that ended the script because a line could not be fetched
+// (reported already): the run stops instead of ending.
+bool FetchFailed(const ScriptContext* ctx) {
+    return ctx->error_code == kMsgNoLock || ctx->error_code == kMsgLineTooLong;
+}
+
+// The cancel test before a line. True when the run must end.
+bool Cancelled(ScriptContext* ctx) {
+    if (!ctx->cancel) return false;
+    if (ctx->report_cancel && !(ctx->options.termination_flags & termination::NoCancelBox)) {
+        ReportError(ctx, ctx->host_window, kMsgCancelBody, kMsgCancelTitle, kSeverityFatal);
+        // Enclosing runs of called scripts end silently: the cancel has
+        // been reported once.
+        ctx->report_cancel = 0;
+    }
+    return true;
+}
+
+} // namespace
+
+int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor& cur,
+                bool substituted) {
+    Value result;
+    result.flags = vf::Integer;
+    result.i = 0;
+    ctx->debug_line[0] = 0;
+    ReleaseValue(ctx, ctx->last_result);
+    ctx->trace.kind = 0;
+    ctx->trace.skip_at_start = 0;
+    ctx->error_code = 0;
+    ctx->token.cursor = line + statement_offset;
+
+    int r = ExecuteStatement(ctx, result, line, statement_offset, cur, substituted);
+
+    ctx->last_result = result;
+    ctx->last_statement_error = ctx->error_code;
+    const int code = ctx->error_code;
+    if (code >= kStopCodes) r = 0;
+    if (code == kCancelCode) {
+        // A cancelled dialog goes on at the label :CANCEL when the script
+        // has one.
+        ctx->error_code = 0;
+        if (JumpToLabel(ctx, "CANCEL", cur, statement_offset, true) && !ctx->error_code) {
+            r = 1;
+        } else {
+            ctx->error_code = kCancelCode;
+            r = 0;
+        }
+    } else if (code >= 1 && code < kStopCodes) {
+        CopyBounded(ctx, ctx->error_body, line, sizeof ctx->error_body);
+        r = ReportError(ctx, ctx->host_window, 1, code, ErrorSeverity(code));
+    }
+    if (r != 0) return r;
+    ReleaseValue(ctx, ctx->last_result);
+    return 0;
+}
+
+int RunScript(ScriptContext* ctx, RunCursor& cur) {
+    char line[kTextSize];
+    char* const outer_line = ctx->current_line;
+    ctx->current_line = line;
+
+    int result = kRunEnded;
+    if (GetNextLine(ctx, line, sizeof line, cur)) {
+        for (;;) {
+            result = kRunReturned;
+            if (ctx->exclusive)
+                PumpMessagesExclusive(ctx);
+            else
+                PumpMessages(ctx);
+            if (Cancelled(ctx)) {
+                result = kRunStopped;
+                break;
+            }
+            if (!line[0] || line[0] == ';') {
+                result = kRunEnded;
+            } else {
+                const int subst = SubstituteVariables(ctx, line);
+                if (!subst) {
+                    if (!Skipping(ctx)) {
+                        CopyBounded(ctx, ctx->error_body, line, sizeof ctx->error_body);
+                        ReportError(ctx, ctx->host_window, 1, ctx->error_code, kSeverityFatal);
+                        result = kRunStopped;
+                        break;
+                    }
+                    ctx->error_code = 0; // the unsubstituted line of a skipped block goes on
+                }
+                const int offset = StatementOffset(line);
+                if (!line[offset] || line[offset] == ';') {
+                    result = kRunEnded;
+                } else {
+                    if (ctx->options.line_trace && !ctx->options.quiet) TraceLine(line);
+                    ctx->current_line_start = cur.line_start;
+                    if (ctx->hook_flags & kHookLines) NotifyLine(ctx, cur);
+                    result = ExecuteLine(ctx, line, offset, cur, subst == 2);
+                    if (result != kRunEnded) break;
+                }
+            }
+            if (!GetNextLine(ctx, line, sizeof line, cur)) {
+                if (FetchFailed(ctx)) result = kRunStopped;
+                break;
+            }
+        }
+    } else if (FetchFailed(ctx)) {
+        result = kRunStopped;
+    }
+    // Whatever the last statement left is released when its run ends, so
+    // that no string outlives the run that made it.
+    ReleaseValue(ctx, ctx->last_result);
+    ctx->last_run.error = ctx->error_code;
+    ctx->last_run.result = result;
+    ctx->last_run.line_start = cur.line_start;
+    ctx->current_line = outer_line;
+    return result;
+}
+
+} // namespace jol

@@ -1,0 +1,232 @@
+// Script blocks: reading a script file into a block of its own, turning
+// UTF-16 text into the system code page, and handing out the lines of a
+// block one at a time.
+#include <cstring>
+
+#include "exec/error_report.h"
+#include "exec/script_run.h"
+#include "lang/bounded_text.h"
+
+namespace jol {
+namespace {
+
+// Messages of script loading; all but kMsgNotFound are the body of an
+// error whose title comes from kMsgExecutionError.
+constexpr int kMsgNotFound = 102;
+constexpr int kMsgExecutionError = 111;
+constexpr int kMsgNoMemory = 203;
+constexpr int kMsgNoLock = 204;
+constexpr int kMsgTooLarge = 205;
+constexpr int kMsgReadError = 206;
+constexpr int kMsgLineTooLong = 214;
+constexpr int kMsgBadUnicode = 215;
+
+// The largest UTF-16 file worth converting: even if every character took
+// only one byte per two units (surrogate pairs), a larger file could not
+// fit the text limit.
+constexpr std::uint64_t kMaxWideFile = 4ull * kMaxScriptText + 2;
+
+constexpr unsigned char kCtrlZ = 26;
+
+void ReportLoadError(ScriptContext* ctx, int message) {
+    ReportError(ctx, ctx->host_window, message, kMsgExecutionError, kSeverityFatal);
+}
+
+bool IsByteOrderMark(const char* text) {
+    const unsigned mark = static_cast<unsigned char>(text[0]) |
+                          static_cast<unsigned>(static_cast<unsigned char>(text[1])) << 8;
+    return mark == 0xFEFF || mark == 0xFFFE;
+}
+
+// Owns a movable block for one scope: unlocked and freed on every path.
+class ScopedBlock {
+public:
+    ScopedBlock() = default;
+    ~ScopedBlock() {
+        if (locked_) plat::mem_unlock(handle_);
+        if (handle_) plat::mem_free(handle_);
+    }
+    ScopedBlock(const ScopedBlock&) = delete;
+    ScopedBlock& operator=(const ScopedBlock&) = delete;
+
+    bool Allocate(std::size_t bytes) {
+        handle_ = plat::mem_alloc(bytes);
+        return handle_ != 0;
+    }
+    char* Lock() {
+        locked_ = static_cast<char*>(plat::mem_lock(handle_));
+        return locked_;
+    }
+    void Unlock() {
+        if (locked_) plat::mem_unlock(handle_);
+        locked_ = nullptr;
+    }
+    plat::MemHandle handle() const { return handle_; }
+
+private:
+    plat::MemHandle handle_ = 0;
+    char* locked_ = nullptr;
+};
+
+class ScopedFile {
+public:
+    explicit ScopedFile(plat::FileHandle f) : f_(f) {}
+    ~ScopedFile() { Close(); }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+    void Close() {
+        if (f_) plat::close_file(f_);
+        f_ = 0;
+    }
+    plat::FileHandle get() const { return f_; }
+
+private:
+    plat::FileHandle f_;
+};
+
+bool ReadExactly(plat::FileHandle f, char* data, std::size_t bytes) {
+    std::size_t got = 0;
+    return plat::read_file(f, data, bytes, &got) && got == bytes;
+}
+
+} // namespace
+
+int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur) {
+    const char* text = static_cast<const char*>(plat::mem_lock(cur.block));
+    if (!text) {
+        ReportLoadError(ctx, kMsgNoLock);
+        ctx->error_code = kMsgNoLock;
+        return 0;
+    }
+    // A next offset at or past the end (a jump that leads nowhere) ends the
+    // script: nothing past the text is ever read.
+    if (cur.next_offset >= cur.text_length || size == 0) {
+        plat::mem_unlock(cur.block);
+        return 0;
+    }
+    std::size_t copied = 0;
+    bool started = false;
+    while (cur.next_offset < cur.text_length) {
+        const std::uint16_t at = cur.next_offset;
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        if (c == 0) {
+            // A zero byte inside the text ends the script; the offset stays
+            // on it, so every later fetch ends there too.
+            plat::mem_unlock(cur.block);
+            return 0;
+        }
+        ++cur.next_offset;
+        if (c == '\n') continue;
+        if (!started && (c == ' ' || c == '\t')) continue;
+        if (!started) {
+            started = true;
+            cur.line_start = at;
+        }
+        if (c == '\r' || c == kCtrlZ) break;
+        if (copied + 1 >= size) {
+            plat::mem_unlock(cur.block);
+            ReportLoadError(ctx, kMsgLineTooLong);
+            ctx->error_code = kMsgLineTooLong;
+            return 0;
+        }
+        line[copied++] = static_cast<char>(c);
+    }
+    plat::mem_unlock(cur.block);
+    if (cur.next_offset >= cur.text_length && copied == 0) return 0;
+    line[copied] = 0;
+    return 1;
+}
+
+std::size_t ConvertUnicodeScript(ScriptContext* ctx, char* text, std::size_t capacity) {
+    (void)ctx;
+    if (!text || capacity < 2) return 0;
+    std::size_t start = IsByteOrderMark(text) ? 2 : 0;
+    // The block starts aligned for any type, so its UTF-16 units are too.
+    if (reinterpret_cast<std::uintptr_t>(text + start) % alignof(char16_t)) return 0;
+    const char16_t* wide = reinterpret_cast<const char16_t*>(text + start);
+    const std::size_t max_units = (capacity - start) / 2;
+    std::size_t units = 0;
+    while (units < max_units && wide[units] != 0)
+        ++units;
+    if (units == 0) return 0;
+
+    const std::size_t need = plat::wide_to_ansi(wide, units, nullptr, 0);
+    if (need == 0 || need + 1 > capacity) return 0;
+    ScopedBlock temp;
+    char* out = temp.Allocate(need + 1) ? temp.Lock() : nullptr;
+    if (!out) return 0;
+    const std::size_t n = plat::wide_to_ansi(wide, units, out, need + 1);
+    if (n == 0 || n + 1 > capacity) return 0;
+    std::memcpy(text, out, n);
+    text[n] = 0;
+    return n;
+}
+
+int LoadScriptFile(ScriptContext* ctx, const char* path) {
+    ScopedFile file(plat::open_file_read(path));
+    if (!file.get()) {
+        CopyBounded(ctx, ctx->error_body, path ? path : "", sizeof ctx->error_body);
+        ReportError(ctx, ctx->host_window, 1, kMsgNotFound, kSeverityFatal);
+        return 0;
+    }
+    std::uint64_t size = 0;
+    if (!plat::file_size(file.get(), &size)) {
+        ReportLoadError(ctx, kMsgReadError);
+        return 0;
+    }
+    char head[2] = {};
+    bool wide = false;
+    if (size >= 2) {
+        if (!ReadExactly(file.get(), head, 2)) {
+            ReportLoadError(ctx, kMsgReadError);
+            return 0;
+        }
+        wide = IsByteOrderMark(head);
+    }
+    if (size > (wide ? kMaxWideFile : kMaxScriptText)) {
+        ReportLoadError(ctx, kMsgTooLarge);
+        return 0;
+    }
+
+    const std::size_t bytes = static_cast<std::size_t>(size);
+    ScopedBlock block;
+    if (!block.Allocate(bytes + 2)) {
+        ReportLoadError(ctx, kMsgNoMemory);
+        return 0;
+    }
+    char* text = block.Lock();
+    if (!text) {
+        ReportLoadError(ctx, kMsgNoLock);
+        return 0;
+    }
+    const std::size_t done = size >= 2 ? 2 : 0;
+    std::memcpy(text, head, done);
+    if (!ReadExactly(file.get(), text + done, bytes - done)) {
+        ReportLoadError(ctx, kMsgReadError);
+        return 0;
+    }
+    file.Close();
+    text[bytes] = 0;
+    text[bytes + 1] = 0;
+
+    std::size_t length = bytes;
+    if (wide) {
+        length = ConvertUnicodeScript(ctx, text, bytes);
+        if (length == 0) {
+            ReportLoadError(ctx, kMsgBadUnicode);
+            return 0;
+        }
+        if (length > kMaxScriptText) {
+            ReportLoadError(ctx, kMsgTooLarge);
+            return 0;
+        }
+    }
+    block.Unlock();
+
+    RunCursor cur;
+    cur.block = block.handle();
+    cur.text_length = static_cast<std::uint16_t>(length);
+    return RunScript(ctx, cur);
+}
+
+} // namespace jol

@@ -1,0 +1,109 @@
+// Fuzz target: arbitrary bytes as a script block, run through
+// ProcessDaBatBuffer as a host runs a script: quiet mode on (boxes answer
+// Cancel without being shown) and at most kMaxLines executed lines (the
+// host callback's line notifications set the cancel flag, as a host does).
+// After each run every variable is dropped again, so the heap's free total
+// must come back to that of the empty heap: whatever the run left over
+// besides the variables is a leak.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "host/entry_points.h"
+#include "host/process_buffer.h"
+#include "host/script_context.h"
+#include "lang/string_heap.h"
+#include "lang/variables.h"
+
+namespace {
+
+constexpr int kMaxLines = 300;
+constexpr unsigned kVarEntries = 128;
+constexpr unsigned kHeapBytes = 16384;
+
+int g_lines = 0;
+plat::MemHandle g_context = 0;
+
+std::int32_t JOL_STDCALL HostCallback(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
+                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg a8,
+                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg) {
+    const char* text = reinterpret_cast<const char*>(a8);
+    if (request == jol::notify::Poll && text && !std::strcmp(text, "2") && ++g_lines >= kMaxLines) {
+        // What a host's stop request does: cancel, without the cancel box.
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(g_context));
+        ctx->cancel = 1;
+        ctx->report_cancel = 0;
+        plat::mem_unlock(g_context);
+    }
+    return 0;
+}
+
+struct Environment {
+    plat::MemHandle context = 0, vars = 0, heap = 0;
+    std::uint32_t empty_total = 0;
+
+    Environment() {
+        // The settings store of the run lives in a folder of its own, and
+        // any box that quiet mode does not catch takes its default button.
+        const std::string home =
+            (std::filesystem::temp_directory_path() / "jol-fuzz-script").string();
+        std::filesystem::create_directories(home);
+        plat::set_env("JOL_HOME", home.c_str());
+        plat::set_env("JOL_ANSWERS", "default");
+        context = plat::mem_alloc(sizeof(jol::ScriptContext));
+        vars = plat::mem_alloc(sizeof(jol::VarEntry) * kVarEntries);
+        heap = plat::mem_alloc(kHeapBytes);
+        if (DoDaDllInit(0, 0, 0x1300, 0, 0, nullptr, nullptr) != 17840 ||
+            DoDaDllInit(0, context, 0, 1, 0, nullptr, nullptr) != 52 ||
+            DoDaDllInit(0, context, vars, 2, kVarEntries, "FUZZ", "FUZZ.INI") != 1 ||
+            DoDaDllInit(0, context, heap, 3, kHeapBytes, "fuzz", nullptr) != 1)
+            std::abort();
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
+        ctx->options.quiet = 1;
+        ctx->options.quiet_log[0] = 0;
+        ctx->hook_flags = 2; // line notifications
+        plat::mem_unlock(context);
+        empty_total = jol::HeapFreeTotal(static_cast<char*>(plat::mem_lock(heap)));
+        plat::mem_unlock(heap);
+        g_context = context;
+    }
+
+    // Drops every variable and checks that the heap is whole again.
+    void Check() {
+        if (plat::mem_lock_count(context) || plat::mem_lock_count(vars) ||
+            plat::mem_lock_count(heap))
+            std::abort(); // a block left locked
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
+        if (ctx->vars || ctx->heap.base) std::abort(); // a binding left behind
+        ctx->vars = static_cast<jol::VarEntry*>(plat::mem_lock(vars));
+        ctx->heap.base = static_cast<char*>(plat::mem_lock(heap));
+        for (int i = ctx->vars_count - 1; i >= 0; --i)
+            jol::DropVariable(ctx, i);
+        const std::uint32_t total = jol::HeapFreeTotal(ctx->heap.base);
+        ctx->vars = nullptr;
+        ctx->heap.base = nullptr;
+        plat::mem_unlock(heap);
+        plat::mem_unlock(vars);
+        plat::mem_unlock(context);
+        if (total != empty_total) std::abort(); // a string outlived its run
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static Environment env;
+    plat::MemHandle block = plat::mem_alloc(size + 2);
+    if (!block) return 0;
+    if (size) std::memcpy(plat::mem_lock(block), data, size);
+    if (size) plat::mem_unlock(block);
+    g_lines = 0;
+    ProcessDaBatBuffer(0, env.context, block, &HostCallback, nullptr);
+    if (plat::mem_lock_count(block)) std::abort();
+    plat::mem_free(block);
+    env.Check();
+    return 0;
+}
