@@ -1,16 +1,171 @@
+// Function calls: the argument list is read and evaluated here, each
+// argument converted as the function's keyword row asks, and the call
+// routed by id to its handler, a host function or an extender.
 #include "dispatch/dispatcher.h"
 
+#include <cstring>
+
+#include "dispatch/extenders.h"
+#include "dispatch/handler.h"
+#include "lang/conversion.h"
+#include "lang/evaluator.h"
 #include "lang/keyword_table.h"
+#include "lang/math_functions.h"
+#include "lang/string_heap.h"
+#include "lang/tokenizer.h"
 
 namespace jol {
+namespace {
 
-// The handlers of the functions are not part of this build yet: every call
-// is reported as a function without a handler. Member access on an object
-// reference needs the automation bridge, which is never loaded here.
-int CallFunction(ScriptContext* ctx, int id, Value& /*result*/) {
+constexpr int kErrNotDefined = 3046;
+constexpr int kErrNoText = 3056;
+constexpr int kErrNoNumber = 3057;
+constexpr int kErrArgumentCount = 3066;
+constexpr int kErrOpenParen = 3067;
+constexpr int kErrDelimiter = 3068;
+constexpr int kErrRowArguments = 3070;
+constexpr int kErrNoObjects = 3132;
+constexpr int kErrNoFloat = 3340;
+
+constexpr int kVariadic = 100;
+
+void SetError(ScriptContext* ctx, int code) {
+    if (ctx->error_code == 0) ctx->error_code = code;
+}
+
+bool IsKeyword(const ScriptContext* ctx, int id) {
+    return ctx->token.cls == TokenClass::Keyword && ctx->token.id == id;
+}
+
+void FreeSlots(ScriptContext* ctx, Value* args, int last) {
+    for (int i = 0; i <= last && i < 6; ++i)
+        if (args[i].flags & vf::String) FreeValueString(ctx, args[i]);
+}
+
+// Converts the arguments 1..count as the row's bits ask. 0 with the error
+// set when one cannot be converted.
+int ConvertArguments(ScriptContext* ctx, Value* args, int count, unsigned string_bits,
+                     unsigned float_bits) {
+    for (int i = 1; i <= count; ++i) {
+        Value& a = args[i];
+        const unsigned bit = 1u << (i - 1);
+        if (string_bits & bit) {
+            if (!ToString(ctx, a)) {
+                SetError(ctx, kErrNoText);
+                return 0;
+            }
+        } else if (float_bits & bit) {
+            if (!ToFloat(ctx, a)) {
+                SetError(ctx, kErrNoFloat);
+                return 0;
+            }
+        } else if (!ToInteger(ctx, a, true)) {
+            // A text such as "2.5" becomes an integer by way of its float
+            // view; a failed first try leaves no error behind.
+            if (ctx->error_code || !ToFloat(ctx, a) || !ToInteger(ctx, a, true)) {
+                SetError(ctx, kErrNoNumber);
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+int Dispatch(ScriptContext* ctx, int id, Value& result, Value* args, bool variadic, int count,
+             unsigned string_bits, unsigned float_bits) {
+    result = Value{};
+    result.flags = vf::Integer;
+    if (!variadic && count >= 1 && !ConvertArguments(ctx, args, count, string_bits, float_bits))
+        return 0;
+    if (id == kw::ObjectRef) {
+        // Member access on an object reference needs the automation bridge,
+        // which this library does not load.
+        SetError(ctx, kErrNoObjects);
+    } else if (id <= kw::LastBuiltin) {
+        FunctionHandler handler = FindHandler(id);
+        if (handler)
+            handler(ctx, id, result, args);
+        else
+            SetError(ctx, kErrNotDefined);
+    } else if ((id >= kw::HostBase && id <= kw::HostLast) ||
+               (id >= kw::ExtenderBase && id <= kw::ExtenderLast)) {
+        ExtenderCall(ctx, id, result, args);
+    } else {
+        SetError(ctx, kErrNotDefined);
+    }
+    // A numeric result never carries text.
+    if ((result.flags & (vf::Integer | vf::Float)) && (result.flags & vf::String)) {
+        FreeValueString(ctx, result);
+        result.flags &= ~vf::String;
+    }
+    TakeMathError(ctx);
+    return ctx->error_code == 0;
+}
+
+} // namespace
+
+int CallFunction(ScriptContext* ctx, int id, Value& result) {
     if (!ctx) return 0;
-    if (ctx->error_code == 0) ctx->error_code = id == kw::ObjectRef ? 3132 : 3046;
-    return 0;
+    const KeywordEntry* row = KeywordRow(ctx, id);
+    if (!row) {
+        SetError(ctx, kErrNotDefined);
+        return 0;
+    }
+    int count = static_cast<int>(RowValue(*row) & 0xFFFF);
+    const bool variadic = count == kVariadic;
+    if (variadic)
+        count = 0;
+    else if (count > 5) {
+        SetError(ctx, kErrRowArguments);
+        return 0;
+    }
+    const unsigned string_bits = RowStringArgs(*row);
+    const unsigned float_bits = RowFloatArgs(*row);
+
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    if (!IsKeyword(ctx, kw::LParen)) {
+        SetError(ctx, id == kw::ObjectRef ? kErrNoObjects : kErrOpenParen);
+        return 0;
+    }
+
+    Value args[6];
+    if (!variadic) {
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        for (int i = 1; i <= count; ++i) {
+            if (i > 1) {
+                get_token(ctx); // steps over the comma
+                if (ctx->error_code) {
+                    FreeSlots(ctx, args, i - 1);
+                    return 0;
+                }
+            }
+            Value temp;
+            if (!ProcessSubExpression(ctx, temp, 0) || ctx->error_code) {
+                FreeValueString(ctx, temp);
+                FreeSlots(ctx, args, i - 1);
+                return 0;
+            }
+            args[i] = temp;
+            if (i < count && !IsKeyword(ctx, kw::Comma)) {
+                FreeSlots(ctx, args, i);
+                SetError(ctx, kErrDelimiter);
+                return 0;
+            }
+        }
+        if (!IsKeyword(ctx, kw::RParen)) {
+            FreeSlots(ctx, args, count);
+            SetError(ctx, kErrArgumentCount);
+            return 0;
+        }
+    }
+
+    Dispatch(ctx, id, result, args, variadic, count, string_bits, float_bits);
+    FreeSlots(ctx, args, count);
+    if (ctx->error_code) return 0;
+    get_token(ctx);
+    return ctx->error_code == 0;
 }
 
 } // namespace jol

@@ -1,0 +1,130 @@
+// The built-in functions that belong to no library module: Call, the error
+// functions, and the functions about the run and the system (DosVersion,
+// Exclusive, IgnoreInput, Terminate, Version, VersionDll, Yields).
+#include "dispatch/core_functions.h"
+
+#include <cstring>
+
+#include "dispatch/extenders.h"
+#include "exec/call.h"
+#include "exec/error_report.h"
+#include "host/message_pump.h"
+#include "host/process_state.h"
+#include "lang/keyword_table.h"
+#include "lang/string_heap.h"
+#include "resources/message_table.h"
+
+namespace jol {
+namespace {
+
+constexpr int kErrNoInputControl = 1465;
+constexpr int kErrNoMemory = 3096;
+constexpr int kStopSilently = 9012;
+constexpr int kLibraryVersionMessage = 99;
+constexpr int kHostVersionFunction = kw::HostBase + 1;
+
+const char* Text(ScriptContext* ctx, const Value& v) {
+    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
+}
+
+void SetError(ScriptContext* ctx, int code) {
+    if (ctx->error_code == 0) ctx->error_code = code;
+}
+
+int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
+    return FnCall(ctx, Text(ctx, args[1]), Text(ctx, args[2]));
+}
+
+int FnErrorModeHandler(ScriptContext* ctx, int, Value& result, Value* args) {
+    result.i = FnErrorMode(ctx, args[1].i);
+    return 1;
+}
+
+int FnLastErrorHandler(ScriptContext* ctx, int, Value& result, Value*) {
+    result.i = FnLastError(ctx);
+    return 1;
+}
+
+int FnDosVersion(ScriptContext*, int, Value& result, Value* args) {
+    const VersionFacts& v = Process().version;
+    result.i = static_cast<std::int32_t>(args[1].i == 0 ? v.minor : v.major);
+    return 1;
+}
+
+int FnExclusive(ScriptContext* ctx, int, Value& result, Value* args) {
+    result.i = ctx->exclusive;
+    ctx->exclusive = args[1].i != 0 ? 1 : 0;
+    return 1;
+}
+
+int FnIgnoreInput(ScriptContext* ctx, int, Value&, Value*) {
+    SetError(ctx, kErrNoInputControl);
+    return 0;
+}
+
+int FnTerminate(ScriptContext* ctx, int, Value& result, Value* args) {
+    if (args[1].i == 0) {
+        result.i = 1;
+        return 1;
+    }
+    const char* title = Text(ctx, args[2]);
+    const char* message = Text(ctx, args[3]);
+    if (*title || *message) {
+        if (ctx->sounds) plat::play_system_sound("SystemHand");
+        if (ctx->host_parent) plat::set_foreground_window(ctx->host_parent);
+        ShowMessageBox(ctx, ctx->host_window, message, title,
+                       plat::mb::Ok | plat::mb::SetForeground);
+    }
+    result.i = 0;
+    SetError(ctx, kStopSilently);
+    return 0;
+}
+
+int FnVersion(ScriptContext* ctx, int, Value& result, Value* args) {
+    return ExtenderCall(ctx, kHostVersionFunction, result, args);
+}
+
+int FnVersionDll(ScriptContext* ctx, int, Value& result, Value*) {
+    char text[64];
+    LoadMessage(ctx, kLibraryVersionMessage, text, sizeof text);
+    const std::uint16_t h = HeapCopyText(ctx, text);
+    if (!h) {
+        SetError(ctx, kErrNoMemory);
+        return 0;
+    }
+    result.str = h;
+    result.flags = vf::String;
+    return 1;
+}
+
+int FnYields(ScriptContext* ctx, int, Value& result, Value* args) {
+    for (std::int32_t n = 0; n < args[1].i; ++n)
+        PumpMessages(ctx);
+    result.i = 1;
+    return 1;
+}
+
+constexpr NamedHandler kNamed[] = {
+    {"call", FnCallHandler},           {"errormode", FnErrorModeHandler},
+    {"lasterror", FnLastErrorHandler}, {"dosversion", FnDosVersion},
+    {"exclusive", FnExclusive},        {"ignoreinput", FnIgnoreInput},
+    {"terminate", FnTerminate},        {"version", FnVersion},
+    {"versiondll", FnVersionDll},      {"yields", FnYields},
+};
+constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
+
+struct Rows {
+    HandlerRow rows[kNamedCount];
+    std::size_t count;
+    Rows() : rows{}, count(BuildHandlerRows(kNamed, kNamedCount, rows)) {}
+};
+
+} // namespace
+
+const HandlerRow* CoreHandlers(std::size_t* count) {
+    static const Rows table;
+    if (count) *count = table.count;
+    return table.rows;
+}
+
+} // namespace jol

@@ -1,0 +1,54 @@
+// The contract between the function dispatcher and the handlers of the
+// built-in functions.
+//
+// A handler receives the context, the function's keyword id (one handler
+// may serve several ids), the result slot and the six argument slots
+// (args[0] is a spare the handler may use as scratch, args[1..5] hold the
+// arguments, already converted as the function's keyword row prescribes:
+// string arguments carry a string view in the heap, read with HeapText;
+// integer arguments their integer view; float arguments their float view).
+//
+// Before the call the result is the integer 0. A handler that returns an
+// integer writes result.i; a float writes result.f and sets the flags to
+// vf::Float; a string allocates it in the string heap (HeapCopyText or
+// VMalloc), stores the handle in result.str and sets the flags to exactly
+// vf::String. Failure is reported by setting ctx->error_code (the result is
+// normally left as it is). The dispatcher frees the argument strings after
+// the call: a handler never frees them itself.
+#pragma once
+
+#include <cstddef>
+
+#include "lang/value.h"
+
+namespace jol {
+
+struct ScriptContext;
+
+using FunctionHandler = int (*)(ScriptContext* ctx, int id, Value& result, Value* args);
+
+// One row of a library module's handler list.
+struct HandlerRow {
+    int id;
+    FunctionHandler handler;
+};
+
+// Each library module publishes its rows through a function of this shape,
+// listed once in dispatch/handler_table.cpp.
+using HandlerList = const HandlerRow* (*)(std::size_t* count);
+
+// A function name (lower case, as in the keyword table) and its handler;
+// BuildHandlerRows turns such a list into handler rows by looking the ids up
+// in the keyword table (names not found are left out) and returns the
+// number of rows written (out has room for count rows).
+struct NamedHandler {
+    const char* name;
+    FunctionHandler handler;
+};
+std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, HandlerRow* out);
+
+// The handler of a built-in function id (below 900); null when the id has
+// none (structure words, commands, operators and functions not built).
+FunctionHandler FindHandler(int id);
+
+} // namespace jol

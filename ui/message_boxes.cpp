@@ -1,0 +1,77 @@
+// Message, Pause and AskYesNo: message boxes owned by the host window,
+// after the sound cue and with the host brought to the foreground. Cancel
+// is the user's request to end the script (9999), which the run loop turns
+// into a jump to :CANCEL when the script has that label.
+#include "ui/message_boxes.h"
+
+#include "exec/error_report.h"
+#include "host/script_context.h"
+#include "lang/bounded_text.h"
+#include "lang/string_heap.h"
+
+namespace jol {
+namespace {
+
+constexpr int kCancelCode = 9999;
+constexpr std::size_t kTitleSize = 257; // 256 characters and the zero
+
+const char* Text(ScriptContext* ctx, const Value& v) {
+    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
+}
+
+int Ask(ScriptContext* ctx, const Value* args, const char* cue, unsigned style) {
+    char title[kTitleSize];
+    CopyBounded(ctx, title, Text(ctx, args[1]), sizeof title);
+    if (ctx->sounds) plat::play_system_sound(cue);
+    if (ctx->host_parent) plat::set_foreground_window(ctx->host_parent);
+    return ShowMessageBox(ctx, ctx->host_window, Text(ctx, args[2]), title, style);
+}
+
+void Cancelled(ScriptContext* ctx) {
+    if (ctx->error_code == 0) ctx->error_code = kCancelCode;
+}
+
+int FnMessage(ScriptContext* ctx, int, Value& result, Value* args) {
+    Ask(ctx, args, "SystemAsterisk", plat::mb::Ok);
+    result.i = 1;
+    return 1;
+}
+
+int FnPause(ScriptContext* ctx, int, Value& result, Value* args) {
+    if (Ask(ctx, args, "SystemQuestion", plat::mb::OkCancel | plat::mb::IconExclamation) ==
+        plat::id::Cancel)
+        Cancelled(ctx);
+    result.i = 1;
+    return 1;
+}
+
+int FnAskYesNo(ScriptContext* ctx, int, Value& result, Value* args) {
+    const int button =
+        Ask(ctx, args, "SystemQuestion", plat::mb::YesNoCancel | plat::mb::IconQuestion);
+    result.i = button == plat::id::Yes ? 1 : 0;
+    if (button != plat::id::Yes && button != plat::id::No) Cancelled(ctx);
+    return 1;
+}
+
+constexpr NamedHandler kNamed[] = {
+    {"message", FnMessage},
+    {"pause", FnPause},
+    {"askyesno", FnAskYesNo},
+};
+constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
+
+struct Rows {
+    HandlerRow rows[kNamedCount];
+    std::size_t count;
+    Rows() : rows{}, count(BuildHandlerRows(kNamed, kNamedCount, rows)) {}
+};
+
+} // namespace
+
+const HandlerRow* MessageBoxHandlers(std::size_t* count) {
+    static const Rows table;
+    if (count) *count = table.count;
+    return table.rows;
+}
+
+} // namespace jol
