@@ -1,0 +1,749 @@
+#include "lib/data/string_functions.h"
+
+#include <cstring>
+
+#include "host/process_state.h"
+#include "host/script_context.h"
+#include "lang/bounded_text.h"
+#include "lang/conversion.h"
+#include "lang/evaluator.h"
+#include "lang/keyword_table.h"
+#include "lang/string_heap.h"
+#include "lang/tokenizer.h"
+#include "lang/variables.h"
+#include "platform/text.h"
+
+namespace jol {
+
+char* NewResultText(ScriptContext* ctx, Value& result, std::size_t length) {
+    std::uint16_t h = 0;
+    if (ctx->heap.base && length < kHeapMaxSize)
+        h = VMalloc(ctx->heap.base, static_cast<std::uint32_t>(length + 1));
+    if (h == 0) {
+        ctx->error_code = kErrStringMemory;
+        return nullptr;
+    }
+    char* p = ctx->heap.base + h;
+    p[0] = 0;
+    p[length] = 0;
+    result.str = h;
+    result.flags = vf::String;
+    return p;
+}
+
+int SetResultText(ScriptContext* ctx, Value& result, const char* text, std::size_t length) {
+    char* p = NewResultText(ctx, result, length);
+    if (!p) return 0;
+    if (length) std::memcpy(p, text, length);
+    return 1;
+}
+
+bool IsStrictInteger(const char* p) {
+    while (*p == ' ')
+        ++p;
+    while (*p == '+' || *p == '-')
+        ++p;
+    if (*p < '0' || *p > '9') return false;
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    return *p == 0;
+}
+
+std::size_t CharacterCount(const char* p) {
+    std::size_t n = 0;
+    for (int b; (b = CharBytes(p)) != 0; p += b)
+        ++n;
+    return n;
+}
+
+namespace {
+
+using i64 = std::int64_t;
+
+// The text of a string argument ("" when it carries none).
+const char* Text(ScriptContext* ctx, const Value& v) {
+    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
+}
+
+int Empty(ScriptContext* ctx, Value& result) {
+    return SetResultText(ctx, result, "", 0);
+}
+
+int Integer(Value& result, i64 n) {
+    result.i = static_cast<std::int32_t>(n);
+    result.flags = vf::Integer;
+    return 1;
+}
+
+// The character n characters after p (at most up to the terminator).
+const char* SkipChars(const char* p, i64 n) {
+    for (; n > 0; --n) {
+        int b = CharBytes(p);
+        if (b == 0) break;
+        p += b;
+    }
+    return p;
+}
+
+// The bytes of the first whole characters of text that fit in limit bytes.
+std::size_t FittingBytes(const char* text, std::size_t limit) {
+    std::size_t off = 0;
+    for (int b; (b = CharBytes(text + off)) != 0 && off + b <= limit;)
+        off += b;
+    return off;
+}
+
+// True when every character of the text is one byte long.
+bool SingleByteText(const char* p) {
+    for (; *p; ++p)
+        if (CharBytes(p) == 2) return false;
+    return true;
+}
+
+// Upper-case image of every byte, by the system's single-character
+// conversion.
+void UpperTable(unsigned char* table) {
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<unsigned char>(plat::to_upper_char(static_cast<char>(c)));
+    table[0] = 0;
+}
+
+// Whether sub matches at s, character by character; with fold both sides
+// are compared through the table.
+bool MatchAt(const char* s, const char* sub, const unsigned char* fold) {
+    while (*sub) {
+        int n = CharBytes(sub);
+        if (CharBytes(s) != n) return false;
+        for (int k = 0; k < n; ++k) {
+            auto a = static_cast<unsigned char>(s[k]);
+            auto b = static_cast<unsigned char>(sub[k]);
+            if (fold) {
+                a = fold[a];
+                b = fold[b];
+            }
+            if (a != b) return false;
+        }
+        s += n;
+        sub += n;
+    }
+    return true;
+}
+
+// ------------------------------------------------------ variadic lists
+
+// Reads the next argument of a variadic list into v: 1 when a comma
+// follows, 2 at the closing parenthesis, 0 on an error (v then holds no
+// string).
+int NextArgument(ScriptContext* ctx, Value& v, int syntax_error) {
+    v = Value{};
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    if (!ProcessSubExpression(ctx, v, 0) || ctx->error_code) {
+        FreeValueString(ctx, v);
+        if (!ctx->error_code) ctx->error_code = static_cast<std::int16_t>(syntax_error);
+        return 0;
+    }
+    if (ctx->token.cls == TokenClass::Keyword) {
+        if (ctx->token.id == kw::Comma) return 1;
+        if (ctx->token.id == kw::RParen) return 2;
+    }
+    FreeValueString(ctx, v);
+    ctx->error_code = static_cast<std::int16_t>(syntax_error);
+    return 0;
+}
+
+int StrCat(ScriptContext* ctx, int, Value& result, Value*) {
+    std::uint32_t capacity = 128;
+    std::uint16_t h = ctx->heap.base ? VMalloc(ctx->heap.base, capacity + 1) : 0;
+    if (!h) {
+        ctx->error_code = kErrStringMemory;
+        return 0;
+    }
+    ctx->heap.base[h] = 0;
+    std::uint32_t total = 0;
+    for (;;) {
+        Value v;
+        int state = NextArgument(ctx, v, kErrStrCatSyntax);
+        if (state == 0) {
+            HeapFree(ctx, h);
+            return 0;
+        }
+        if (!ToString(ctx, v)) {
+            if (!ctx->error_code) ctx->error_code = kErrNoString;
+            FreeValueString(ctx, v);
+            HeapFree(ctx, h);
+            return 0;
+        }
+        const char* text = HeapText(ctx, v.str);
+        std::size_t len = std::strlen(text);
+        if (total + len > capacity) {
+            // The result grows before anything is copied into it.
+            std::size_t want = total + len + 64;
+            std::uint16_t bigger =
+                want + 1 < kHeapMaxSize
+                    ? VMalloc(ctx->heap.base, static_cast<std::uint32_t>(want + 1))
+                    : 0;
+            if (!bigger) {
+                ctx->error_code = kErrStringMemory;
+                FreeValueString(ctx, v);
+                HeapFree(ctx, h);
+                return 0;
+            }
+            std::memcpy(ctx->heap.base + bigger, ctx->heap.base + h, total + 1);
+            HeapFree(ctx, h);
+            h = bigger;
+            capacity = static_cast<std::uint32_t>(want);
+        }
+        std::memcpy(ctx->heap.base + h + total, text, len + 1);
+        total += static_cast<std::uint32_t>(len);
+        FreeValueString(ctx, v);
+        if (state == 2) break;
+    }
+    result.str = h;
+    result.flags = vf::String;
+    return 1;
+}
+
+enum class Numeric { Average, Max, Min };
+
+int NumericList(ScriptContext* ctx, Value& result, Numeric mode) {
+    double sum = 0.0;
+    double best = mode == Numeric::Max ? -1e305 : 1e305;
+    i64 count = 0;
+    bool all_integers = true;
+    for (;;) {
+        Value v;
+        int state = NextArgument(ctx, v, kErrAverageSyntax);
+        if (state == 0) return 0;
+        bool integer =
+            (v.flags & vf::Integer) != 0 || ((v.flags & vf::String) && !(v.flags & vf::Float) &&
+                                             IsStrictInteger(HeapText(ctx, v.str)));
+        if (!ToFloat(ctx, v)) {
+            FreeValueString(ctx, v);
+            if (!ctx->error_code) ctx->error_code = kErrNoNumber;
+            return 0;
+        }
+        double f = v.f;
+        FreeValueString(ctx, v);
+        sum += f;
+        ++count;
+        if (mode == Numeric::Max && f > best) best = f;
+        if (mode == Numeric::Min && f < best) best = f;
+        all_integers = all_integers && integer;
+        if (state == 2) break;
+    }
+    if (mode == Numeric::Average) {
+        result.f = sum / static_cast<double>(count);
+        result.flags = vf::Float;
+        return 1;
+    }
+    double r = best >= 0.0 ? best + 0.5 : best - 0.5;
+    if (all_integers && r > -2147483649.0 && r < 2147483648.0) {
+        result.i = static_cast<std::int32_t>(r);
+        result.flags = vf::Integer;
+        return 1;
+    }
+    result.f = best;
+    result.flags = vf::Float;
+    return 1;
+}
+
+int Average(ScriptContext* ctx, int, Value& result, Value*) {
+    return NumericList(ctx, result, Numeric::Average);
+}
+int Max(ScriptContext* ctx, int, Value& result, Value*) {
+    return NumericList(ctx, result, Numeric::Max);
+}
+int Min(ScriptContext* ctx, int, Value& result, Value*) {
+    return NumericList(ctx, result, Numeric::Min);
+}
+
+// ------------------------------------------------------------ lengths
+
+int StrLen(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integer(result, static_cast<i64>(std::strlen(Text(ctx, args[1]))));
+}
+
+int StrCharCount(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integer(result, static_cast<i64>(CharacterCount(Text(ctx, args[1]))));
+}
+
+int StrSub(ScriptContext* ctx, int, Value& result, Value* args) {
+    const char* s = Text(ctx, args[1]);
+    i64 start = args[2].i;
+    i64 length = args[3].i;
+    i64 count = static_cast<i64>(CharacterCount(s));
+    if (length == -1) length = count - start + 1;
+    bool valid = (start >= 1 || length == 0) && (start <= count || length <= 0) && length >= 0 &&
+                 length <= count - start + 1;
+    if (!valid || length == 0) return Empty(ctx, result);
+    const char* p = SkipChars(s, start - 1);
+    const char* q = SkipChars(p, length);
+    return SetResultText(ctx, result, p, static_cast<std::size_t>(q - p));
+}
+
+// ---------------------------------------------------------- searching
+
+int Index(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
+    const char* s = Text(ctx, args[1]);
+    const char* sub = Text(ctx, args[2]);
+    i64 start = args[3].i;
+    bool forward = args[4].i == 0;
+    i64 count = static_cast<i64>(CharacterCount(s));
+    if (start == 0) start = forward ? 1 : count;
+    if (start < 1 || start > count) return Integer(result, 0);
+    if (!*sub) return Integer(result, start);
+    i64 subcount = static_cast<i64>(CharacterCount(sub));
+    unsigned char table[256];
+    const unsigned char* fold = nullptr;
+    if (ignore_case) {
+        UpperTable(table);
+        fold = table;
+    }
+    auto first = static_cast<unsigned char>(sub[0]);
+    if (fold) first = fold[first];
+    auto may_match = [&](const char* p) {
+        auto c = static_cast<unsigned char>(*p);
+        return (fold ? fold[c] : c) == first && MatchAt(p, sub, fold);
+    };
+    if (forward) {
+        if (count - start + 1 < subcount) return Integer(result, 0);
+        const char* p = SkipChars(s, start - 1);
+        for (i64 pos = start; pos <= count - subcount + 1; ++pos, p += CharBytes(p))
+            if (may_match(p)) return Integer(result, pos);
+        return Integer(result, 0);
+    }
+    if (subcount > start) return Integer(result, 0);
+    i64 last = start - subcount + 1;
+    if (SingleByteText(s)) {
+        for (i64 pos = last; pos >= 1; --pos)
+            if (may_match(s + pos - 1)) return Integer(result, pos);
+        return Integer(result, 0);
+    }
+    // Double-byte text has no safe backward step: the positions are walked
+    // from the start and the last match kept.
+    i64 found = 0;
+    const char* p = s;
+    for (i64 pos = 1; pos <= last; ++pos, p += CharBytes(p))
+        if (may_match(p)) found = pos;
+    return Integer(result, found);
+}
+
+int StrIndex(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Index(ctx, result, args, false);
+}
+int StrIndexNc(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Index(ctx, result, args, true);
+}
+
+// Whether the character at p is one of the characters of set.
+bool InSet(const char* p, const char* set) {
+    int n = CharBytes(p);
+    for (int m; (m = CharBytes(set)) != 0; set += m)
+        if (m == n && std::memcmp(p, set, static_cast<std::size_t>(n)) == 0) return true;
+    return false;
+}
+
+int StrScan(ScriptContext* ctx, int, Value& result, Value* args) {
+    const char* s = Text(ctx, args[1]);
+    const char* set = Text(ctx, args[2]);
+    i64 start = args[3].i;
+    bool forward = args[4].i == 0;
+    i64 count = static_cast<i64>(CharacterCount(s));
+    if (start == 0) start = forward ? 1 : count;
+    if (start < 1 || start > count) return Integer(result, 0);
+    if (!*set) return Integer(result, start);
+    if (forward) {
+        const char* p = SkipChars(s, start - 1);
+        for (i64 pos = start; *p; ++pos, p += CharBytes(p))
+            if (InSet(p, set)) return Integer(result, pos);
+        return Integer(result, 0);
+    }
+    i64 found = 0;
+    const char* p = s;
+    for (i64 pos = 1; pos <= start; ++pos, p += CharBytes(p))
+        if (InSet(p, set)) found = pos;
+    return Integer(result, found);
+}
+
+// ------------------------------------------------------ simple copies
+
+int StrTrim(ScriptContext* ctx, int, Value& result, Value* args) {
+    const char* p = Text(ctx, args[1]);
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    const char* end = p;
+    for (const char* q = p; *q;) {
+        int n = CharBytes(q);
+        if (n == 2 || (*q != ' ' && *q != '\t')) end = q + n;
+        q += n;
+    }
+    return SetResultText(ctx, result, p, static_cast<std::size_t>(end - p));
+}
+
+int CaseCopy(ScriptContext* ctx, Value& result, Value* args, bool upper) {
+    const char* s = Text(ctx, args[1]);
+    std::size_t len = std::strlen(s);
+    char* out = NewResultText(ctx, result, len);
+    if (!out) return 0;
+    std::memcpy(out, s, len + 1);
+    if (upper)
+        plat::to_upper(out);
+    else
+        plat::to_lower(out);
+    return 1;
+}
+
+int StrUpper(ScriptContext* ctx, int, Value& result, Value* args) {
+    return CaseCopy(ctx, result, args, true);
+}
+int StrLower(ScriptContext* ctx, int, Value& result, Value* args) {
+    return CaseCopy(ctx, result, args, false);
+}
+
+// ------------------------------------------------- filling and fixing
+
+// A repetition of a pad text: whole copies and a cut last copy.
+struct PadRun {
+    const char* pad;
+    std::size_t pad_bytes;
+    std::uint64_t copies;
+    std::size_t rest; // bytes of the last, cut copy
+    std::uint64_t bytes() const { return copies * pad_bytes + rest; }
+};
+
+// The pad repeated to exactly chars characters.
+PadRun PadChars(const char* pad, std::uint64_t chars) {
+    std::size_t pb = std::strlen(pad);
+    std::size_t pc = CharacterCount(pad);
+    PadRun r{pad, pb, chars / pc, 0};
+    r.rest = static_cast<std::size_t>(SkipChars(pad, static_cast<i64>(chars % pc)) - pad);
+    return r;
+}
+
+// The pad repeated and cut to at most bytes bytes, never splitting a
+// double-byte character.
+PadRun PadBytes(const char* pad, std::uint64_t bytes) {
+    std::size_t pb = std::strlen(pad);
+    PadRun r{pad, pb, bytes / pb, 0};
+    r.rest = FittingBytes(pad, static_cast<std::size_t>(bytes % pb));
+    return r;
+}
+
+char* EmitPad(char* out, const PadRun& r) {
+    for (std::uint64_t i = 0; i < r.copies; ++i) {
+        std::memcpy(out, r.pad, r.pad_bytes);
+        out += r.pad_bytes;
+    }
+    std::memcpy(out, r.pad, r.rest);
+    return out + r.rest;
+}
+
+// A result of head bytes, the pad run and tail bytes, in that order
+// (either text may be empty).
+int Compose(ScriptContext* ctx, Value& result, const char* head, std::size_t head_bytes,
+            const PadRun& run, const char* tail, std::size_t tail_bytes) {
+    std::uint64_t total = head_bytes + run.bytes() + tail_bytes;
+    if (total >= kHeapMaxSize) {
+        ctx->error_code = kErrStringMemory;
+        return 0;
+    }
+    char* out = NewResultText(ctx, result, static_cast<std::size_t>(total));
+    if (!out) return 0;
+    std::memcpy(out, head, head_bytes);
+    char* p = EmitPad(out + head_bytes, run);
+    std::memcpy(p, tail, tail_bytes);
+    return 1;
+}
+
+const PadRun kNoPad{"", 0, 0, 0};
+
+int StrFill(ScriptContext* ctx, int, Value& result, Value* args) {
+    const char* filler = Text(ctx, args[1]);
+    if (!*filler) filler = " ";
+    i64 length = args[2].i;
+    if (length <= 0) return Empty(ctx, result);
+    return Compose(ctx, result, "", 0, PadChars(filler, static_cast<std::uint64_t>(length)), "", 0);
+}
+
+enum class Fix { RightBytes, LeftBytes, RightChars, LeftChars };
+
+int FixText(ScriptContext* ctx, Value& result, Value* args, Fix mode) {
+    const char* base = Text(ctx, args[1]);
+    const char* pad = Text(ctx, args[2]);
+    if (!*pad) pad = " ";
+    i64 length = args[3].i;
+    if (length <= 0) return Empty(ctx, result);
+    auto want = static_cast<std::uint64_t>(length);
+    std::size_t bb = std::strlen(base);
+    switch (mode) {
+    case Fix::RightBytes:
+        if (bb >= want) return SetResultText(ctx, result, base, FittingBytes(base, want));
+        return Compose(ctx, result, base, bb, PadBytes(pad, want - bb), "", 0);
+    case Fix::LeftBytes: {
+        if (bb >= want) {
+            // The last length bytes, starting at a character boundary.
+            const char* p = base;
+            while (static_cast<std::size_t>(base + bb - p) > want)
+                p += CharBytes(p);
+            return SetResultText(ctx, result, p, static_cast<std::size_t>(base + bb - p));
+        }
+        return Compose(ctx, result, "", 0, PadBytes(pad, want - bb), base, bb);
+    }
+    case Fix::RightChars: {
+        auto bc = static_cast<std::uint64_t>(CharacterCount(base));
+        if (bc >= want) {
+            const char* end = SkipChars(base, length);
+            return SetResultText(ctx, result, base, static_cast<std::size_t>(end - base));
+        }
+        return Compose(ctx, result, base, bb, PadChars(pad, want - bc), "", 0);
+    }
+    case Fix::LeftChars: {
+        auto bc = static_cast<std::uint64_t>(CharacterCount(base));
+        if (bc >= want) {
+            const char* p = SkipChars(base, static_cast<i64>(bc - want));
+            return SetResultText(ctx, result, p, static_cast<std::size_t>(base + bb - p));
+        }
+        return Compose(ctx, result, "", 0, PadChars(pad, want - bc), base, bb);
+    }
+    }
+    return Compose(ctx, result, "", 0, kNoPad, "", 0);
+}
+
+int StrFix(ScriptContext* ctx, int, Value& result, Value* args) {
+    return FixText(ctx, result, args, Fix::RightBytes);
+}
+int StrFixLeft(ScriptContext* ctx, int, Value& result, Value* args) {
+    return FixText(ctx, result, args, Fix::LeftBytes);
+}
+int StrFixChars(ScriptContext* ctx, int, Value& result, Value* args) {
+    return FixText(ctx, result, args, Fix::RightChars);
+}
+int StrFixCharsL(ScriptContext* ctx, int, Value& result, Value* args) {
+    return FixText(ctx, result, args, Fix::LeftChars);
+}
+
+// ---------------------------------------------------------- replacing
+
+// The bytes of old when it occurs at p and ends on a character boundary
+// of the text; 0 otherwise.
+bool OccursAt(const char* p, const char* old, std::size_t old_bytes) {
+    if (*p != *old || std::strncmp(p, old, old_bytes) != 0) return false;
+    std::size_t off = 0;
+    while (off < old_bytes)
+        off += static_cast<std::size_t>(CharBytes(p + off));
+    return off == old_bytes;
+}
+
+int StrReplace(ScriptContext* ctx, int, Value& result, Value* args) {
+    const char* s = Text(ctx, args[1]);
+    const char* old = Text(ctx, args[2]);
+    const char* repl = Text(ctx, args[3]);
+    std::size_t sb = std::strlen(s);
+    if (!*s || !*old) return SetResultText(ctx, result, s, sb);
+    std::size_t ob = std::strlen(old);
+    std::size_t rb = std::strlen(repl);
+    std::uint64_t found = 0;
+    for (const char* p = s; *p;) {
+        if (OccursAt(p, old, ob)) {
+            ++found;
+            p += ob;
+        } else {
+            p += CharBytes(p);
+        }
+    }
+    i64 total = static_cast<i64>(sb) +
+                (static_cast<i64>(rb) - static_cast<i64>(ob)) * static_cast<i64>(found);
+    if (total < 0 || total >= static_cast<i64>(kHeapMaxSize)) {
+        ctx->error_code = kErrStringMemory;
+        return 0;
+    }
+    char* out = NewResultText(ctx, result, static_cast<std::size_t>(total));
+    if (!out) return 0;
+    for (const char* p = s; *p;) {
+        if (OccursAt(p, old, ob)) {
+            std::memcpy(out, repl, rb);
+            out += rb;
+            p += ob;
+        } else {
+            int n = CharBytes(p);
+            std::memcpy(out, p, static_cast<std::size_t>(n));
+            out += n;
+            p += n;
+        }
+    }
+    *out = 0;
+    return 1;
+}
+
+// --------------------------------------------------------- comparison
+
+int Cmp(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
+    int r = plat::compare_text(Text(ctx, args[1]), Text(ctx, args[2]), ignore_case, true);
+    return Integer(result, r < 0 ? -1 : (r > 0 ? 1 : 0));
+}
+
+int StrCmp(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Cmp(ctx, result, args, false);
+}
+int StriCmp(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Cmp(ctx, result, args, true);
+}
+
+// ---------------------------------------------------- character codes
+
+int Char2Num(ScriptContext* ctx, int, Value& result, Value* args) {
+    const char* s = Text(ctx, args[1]);
+    i64 code = static_cast<unsigned char>(s[0]);
+    if (Process().version.dbcs && CharBytes(s) == 2)
+        code = code * 256 + static_cast<unsigned char>(s[1]);
+    return Integer(result, code);
+}
+
+int Num2Char(ScriptContext* ctx, int, Value& result, Value* args) {
+    auto code = static_cast<std::uint32_t>(args[1].i);
+    char text[3] = {};
+    auto low = static_cast<unsigned char>(code & 0xFF);
+    auto high = static_cast<unsigned char>((code >> 8) & 0xFF);
+    if (Process().version.dbcs && plat::is_lead_byte(high)) {
+        text[0] = static_cast<char>(high);
+        text[1] = static_cast<char>(low);
+    } else {
+        text[0] = static_cast<char>(low);
+    }
+    return SetResultText(ctx, result, text, std::strlen(text));
+}
+
+// ------------------------------------------------------- number tests
+
+int IsNumber(ScriptContext* ctx, int, Value& result, Value* args) {
+    const Value& v = args[1];
+    if (v.flags & (vf::Integer | vf::Float)) return Integer(result, 1);
+    if (!(v.flags & vf::String)) return Integer(result, 0);
+    Value scratch;
+    std::int16_t before = ctx->error_code;
+    int ok = ParseFloatText(ctx, HeapText(ctx, v.str), scratch);
+    ctx->error_code = before; // a failed reading is no error
+    return Integer(result, ok ? 1 : 0);
+}
+
+int IsInt(ScriptContext* ctx, int, Value& result, Value* args) {
+    const Value& v = args[1];
+    if (v.flags & vf::Integer) return Integer(result, 1);
+    if (v.flags & vf::Float) return Integer(result, 0);
+    if (!(v.flags & vf::String)) return Integer(result, 0);
+    return Integer(result, IsStrictInteger(HeapText(ctx, v.str)) ? 1 : 0);
+}
+
+// ----------------------------------------------------------- ParseData
+
+bool Blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool Quote(char c) {
+    return c == '"' || c == '\'' || c == '`';
+}
+
+// Appends the character at p to the parameter when it fits (a parameter
+// is cut at 256 bytes, never inside a double-byte character).
+void Collect(char* param, std::size_t& len, const char* p, int n) {
+    if (len + static_cast<std::size_t>(n) > kTextSize - 1) return;
+    std::memcpy(param + len, p, static_cast<std::size_t>(n));
+    len += static_cast<std::size_t>(n);
+}
+
+int ParseData(ScriptContext* ctx, int, Value& result, Value* args) {
+    SetVariable(ctx, "param0", nullptr, 0, 1);
+    if (ctx->error_code) return 0;
+    const char* p = Text(ctx, args[1]);
+    while (Blank(*p))
+        ++p;
+    std::int32_t count = 0;
+    char param[kTextSize];
+    while (*p) {
+        std::size_t len = 0;
+        while (*p && !Blank(*p)) {
+            if (Quote(*p)) {
+                char q = *p++;
+                while (*p) {
+                    if (*p == q) {
+                        if (p[1] != q) {
+                            ++p;
+                            break;
+                        }
+                        Collect(param, len, p, 1);
+                        p += 2;
+                        continue;
+                    }
+                    int n = CharBytes(p);
+                    Collect(param, len, p, n);
+                    p += n;
+                }
+                continue;
+            }
+            int n = CharBytes(p);
+            Collect(param, len, p, n);
+            p += n;
+        }
+        param[len] = 0;
+        ++count;
+        char name[16] = "param";
+        char digits[kIntegerTextSize];
+        std::strcat(name, FormatInteger(count, digits, 10));
+        SetVariable(ctx, name, param, 0, 2);
+        if (ctx->error_code) return 0;
+        while (Blank(*p))
+            ++p;
+    }
+    SetVariable(ctx, "param0", nullptr, count, 1);
+    if (ctx->error_code) return 0;
+    return Integer(result, count);
+}
+
+constexpr NamedHandler kNamed[] = {
+    {"strcat", StrCat},
+    {"average", Average},
+    {"max", Max},
+    {"min", Min},
+    {"strlen", StrLen},
+    {"strcharcount", StrCharCount},
+    {"strsub", StrSub},
+    {"strindex", StrIndex},
+    {"strindexnc", StrIndexNc},
+    {"strscan", StrScan},
+    {"strtrim", StrTrim},
+    {"strupper", StrUpper},
+    {"strlower", StrLower},
+    {"strfill", StrFill},
+    {"strfix", StrFix},
+    {"strfixleft", StrFixLeft},
+    {"strfixchars", StrFixChars},
+    {"strfixcharsl", StrFixCharsL},
+    {"strreplace", StrReplace},
+    {"strcmp", StrCmp},
+    {"stricmp", StriCmp},
+    {"char2num", Char2Num},
+    {"num2char", Num2Char},
+    {"isnumber", IsNumber},
+    {"isfloat", IsNumber},
+    {"isint", IsInt},
+    {"parsedata", ParseData},
+};
+constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
+
+struct Rows {
+    HandlerRow rows[kNamedCount];
+    std::size_t count;
+    Rows() : rows{}, count(BuildHandlerRows(kNamed, kNamedCount, rows)) {}
+};
+
+} // namespace
+
+const HandlerRow* StringHandlers(std::size_t* count) {
+    static const Rows table;
+    if (count) *count = table.count;
+    return table.rows;
+}
+
+} // namespace jol
