@@ -19,6 +19,21 @@ inline int CharBytes(const char* p) {
     return 1;
 }
 
+// Seven-bit letters and digits, and the seven-bit lower case: the same in
+// every code page, so names are read without asking the platform for
+// their plain characters.
+inline bool AsciiAlpha(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool AsciiAlnum(unsigned char c) {
+    return AsciiAlpha(c) || (c >= '0' && c <= '9');
+}
+inline char LowerChar(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x80) return (u >= 'A' && u <= 'Z') ? static_cast<char>(u + 0x20) : c;
+    return plat::to_lower_char(c);
+}
+
 struct ScriptContext;
 
 // Copies src into dst, at most size - 1 bytes, and terminates dst. A lead

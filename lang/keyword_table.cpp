@@ -2,6 +2,8 @@
 // lookup over the built-in, extender and host rows.
 #include "lang/keyword_table.h"
 
+#include <cstring>
+
 #include "lang/bounded_text.h"
 #include "platform/platform.h"
 #include "platform/text.h"
@@ -477,10 +479,63 @@ constexpr int kMaxNameLength = 13;
 constexpr int kObjectNameMax = 30;
 
 std::int32_t g_first_char[kIndexSize];
+// The built-in names made of name characters only (letters, digits, '@'
+// and '_'; every row that starts with a letter or '@' is such a row), in
+// an open-addressed hash: in identifier mode such a row matches exactly
+// the name at the cursor, so one probe replaces the scan of its letter.
+constexpr unsigned kNameSlots = 1024; // a power of two, over twice the rows
+std::int16_t g_name_slot[kNameSlots];
+
+bool IsPlainName(const KeywordEntry& row) {
+    if (row.length <= 0 || row.length > kMaxNameLength) return false;
+    for (int k = 0; k < row.length; ++k) {
+        const char c = row.name[k];
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '@' || c == '_'))
+            return false;
+    }
+    return true;
+}
+
+unsigned NameHash(const char* name, int length) {
+    unsigned h = 2166136261u;
+    for (int k = 0; k < length; ++k)
+        h = (h ^ static_cast<unsigned char>(name[k])) * 16777619u;
+    return h & (kNameSlots - 1);
+}
+
+// The row of each built-in id, -1 for the ids no row has.
+std::int16_t g_row_of_id[kw::LastBuiltin + 1];
+
+void BuildNameHash() {
+    for (std::int16_t& r : g_row_of_id)
+        r = -1;
+    for (int r = 0; r < kRowCount; ++r)
+        if (g_rows[r].id <= kw::LastBuiltin)
+            g_row_of_id[g_rows[r].id] = static_cast<std::int16_t>(r);
+    for (std::int16_t& slot : g_name_slot)
+        slot = -1;
+    for (int r = 0; r < kRowCount; ++r) {
+        if (!IsPlainName(g_rows[r])) continue;
+        unsigned h = NameHash(g_rows[r].name, g_rows[r].length);
+        while (g_name_slot[h] >= 0)
+            h = (h + 1) & (kNameSlots - 1);
+        g_name_slot[h] = static_cast<std::int16_t>(r);
+    }
+}
+
+// The row of the plain name of exactly length lower-case bytes; -1 none.
+int FindPlainName(const char* name, int length) {
+    for (unsigned h = NameHash(name, length);; h = (h + 1) & (kNameSlots - 1)) {
+        const int r = g_name_slot[h];
+        if (r < 0) return -1;
+        if (g_rows[r].length == length && std::memcmp(g_rows[r].name, name, length) == 0) return r;
+    }
+}
 
 // Builds the index once per process; a row out of order or with a wrong
 // id is reported and the build goes on.
 bool BuildProcessIndex() {
+    BuildNameHash();
     int faults = BuildFirstCharIndex(g_rows, kRowCount, g_first_char);
     if (faults & kIndexOrderFault)
         plat::message_box(0, "FSOP782", "JOL", plat::mb::Ok | plat::mb::IconStop);
@@ -506,6 +561,7 @@ inline bool ContinuesName(const char* p) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (c == 0) return false;
     if (c == '@' || c == '_') return true;
+    if (c < 0x80) return AsciiAlnum(c);
     if (CharBytes(p) == 2) return true;
     return plat::is_alnum(c);
 }
@@ -544,6 +600,28 @@ int BestRow(const KeywordEntry* rows, int count, const char* p, bool identifier_
     return best;
 }
 
+// Length of the name at p: name characters as ContinuesName counts them.
+int NameRunLength(const char* p) {
+    int n = 0;
+    while (n <= kMaxNameLength && ContinuesName(p + n))
+        n += CharBytes(p + n);
+    return n;
+}
+
+// The built-in row of the name at p in identifier mode: a name of the
+// seven-bit characters that some row holds, exactly; -1 when none.
+int BuiltinNameRow(const char* p) {
+    const int n = NameRunLength(p);
+    if (n <= 0 || n > kMaxNameLength) return -1;
+    char lower[kMaxNameLength];
+    for (int k = 0; k < n; ++k) {
+        const unsigned char c = static_cast<unsigned char>(p[k]);
+        if (c >= 0x80) return -1; // no built-in name holds such a byte
+        lower[k] = static_cast<char>((c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c);
+    }
+    return FindPlainName(lower, n);
+}
+
 // Rows of the host's table before its end row (length 0); a null table is
 // empty.
 int HostRowCount(const KeywordEntry* host) {
@@ -565,8 +643,8 @@ int ExtenderRowCount(const ScriptContext* ctx) {
 bool IsObjectReference(const char* p) {
     int n = 0;
     if (*p == '@') ++n;
-    while (plat::is_alnum(static_cast<unsigned char>(p[n])))
-        ++n;
+    for (unsigned char c; (c = static_cast<unsigned char>(p[n])) != 0; ++n)
+        if (c < 0x80 ? !AsciiAlnum(c) : !plat::is_alnum(c)) break;
     return n > 0 && n <= kObjectNameMax && p[n] == '.';
 }
 
@@ -619,17 +697,10 @@ const char* StringConstantText(int n) {
 
 const KeywordEntry* KeywordRow(ScriptContext* ctx, int id) {
     if (id >= 0 && id < kw::HostBase) {
-        int lo = 0;
-        int hi = kRowCount - 1;
-        while (lo <= hi) {
-            int mid = (lo + hi) / 2;
-            if (g_rows[mid].id == id) return &g_rows[mid];
-            if (g_rows[mid].id < id)
-                lo = mid + 1;
-            else
-                hi = mid - 1;
-        }
-        return nullptr;
+        if (id > kw::LastBuiltin) return nullptr;
+        EnsureIndex();
+        const int r = g_row_of_id[id];
+        return r >= 0 ? &g_rows[r] : nullptr;
     }
     if (!ctx) return nullptr;
     if (id >= kw::HostBase && id <= kw::HostLast) {
@@ -676,10 +747,18 @@ int LookupKeyword(ScriptContext* ctx, bool identifier_mode) {
     if (raw < 0x80 && c + 1 < kIndexSize) {
         int from = g_first_char[c];
         int to = g_first_char[c + 1];
-        int r = BestRow(g_rows + from, to - from, p, identifier_mode);
-        if (r >= 0) {
-            ctx->token.id = static_cast<std::int16_t>(g_rows[from + r].id);
-            return 1;
+        if (identifier_mode) {
+            const int r = BuiltinNameRow(p);
+            if (r >= 0) {
+                ctx->token.id = static_cast<std::int16_t>(g_rows[r].id);
+                return 1;
+            }
+        } else {
+            int r = BestRow(g_rows + from, to - from, p, false);
+            if (r >= 0) {
+                ctx->token.id = static_cast<std::int16_t>(g_rows[from + r].id);
+                return 1;
+            }
         }
     }
 

@@ -42,6 +42,7 @@ inline bool IsNameChar(const char* p) {
     unsigned char c = Byte(p);
     if (c == 0) return false;
     if (c == '@' || c == '_') return true;
+    if (c < 0x80) return AsciiAlnum(c);
     if (CharBytes(p) == 2) return true;
     return plat::is_alnum(c);
 }
@@ -50,6 +51,7 @@ inline bool IsNameChar(const char* p) {
 inline bool StartsName(const char* p) {
     unsigned char c = Byte(p);
     if (c == '@' || c == '_') return true;
+    if (c < 0x80) return AsciiAlpha(c);
     if (CharBytes(p) == 2) return true;
     return plat::is_alpha(c);
 }

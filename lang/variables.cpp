@@ -24,7 +24,7 @@ void ReleaseObject(ScriptContext* ctx, std::int32_t /*handle*/) {
 }
 
 bool SameName(const VarEntry& e, const char* key) {
-    return std::strncmp(e.name, key, kKeySize) == 0;
+    return e.name[0] == key[0] && std::strncmp(e.name, key, kKeySize) == 0;
 }
 
 // Scans the entries in use for the key; remembers the last free entry.
@@ -74,11 +74,11 @@ void FoldName(const char* name, char* key) {
     std::memset(key, 0, kKeySize);
     if (!name || !*name) return;
     auto first = static_cast<unsigned char>(name[0]);
-    key[0] = first < 128 ? plat::to_lower_char(name[0]) : name[0];
+    key[0] = first < 128 ? LowerChar(name[0]) : name[0];
     int p = 1;
     for (const char* s = name + 1; *s; ++s) {
         key[p] = static_cast<char>(static_cast<unsigned char>(key[p]) +
-                                   static_cast<unsigned char>(plat::to_lower_char(*s)));
+                                   static_cast<unsigned char>(LowerChar(*s)));
         p = p == kVarNameMax - 1 ? 5 : p + 1;
     }
 }

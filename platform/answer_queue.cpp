@@ -39,13 +39,22 @@ void split_into(const std::string& text, std::vector<std::string>& out) {
     if (!word.empty()) out.push_back(word);
 }
 
+// The process environment as the system holds it: a host may set the
+// names after the C runtime took its copy.
+std::string environment_value(const char* name) {
+    char value[4096];
+    const std::size_t n = get_env(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
 void load(Queue& q) {
-    if (const char* inline_answers = std::getenv("JOL_ANSWERS");
-        inline_answers && *inline_answers) {
+    if (const std::string inline_answers = environment_value("JOL_ANSWERS");
+        !inline_answers.empty()) {
         q.active = true;
         split_into(inline_answers, q.answers);
     }
-    if (const char* file = std::getenv("JOL_ANSWERS_FILE"); file && *file) {
+    if (const std::string name = environment_value("JOL_ANSWERS_FILE"); !name.empty()) {
+        const char* file = name.c_str();
         q.active = true;
         if (std::FILE* f = std::fopen(file, "rb")) {
             std::string text;

@@ -264,7 +264,7 @@ struct Environment {
         if (o.max_lines) ctx->hook_flags |= kHookLines;
         ctx->error_code = 0;
         jol::SetVariable(ctx, "param0", nullptr, static_cast<std::int32_t>(o.params.size()), 1);
-        char name[16];
+        char name[32];
         for (std::size_t i = 0; i < o.params.size() && !ctx->error_code; ++i) {
             std::snprintf(name, sizeof name, "param%zu", i + 1);
             char text[jol::kTextSize];
