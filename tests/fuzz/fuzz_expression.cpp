@@ -14,6 +14,7 @@
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
+#include "tests/fuzz/fuzz_limits.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ struct Rig {
     std::vector<jol::VarEntry> vars = std::vector<jol::VarEntry>(64);
     std::vector<char> heap = std::vector<char>(16384);
     jol::ScriptContext* ctx = new jol::ScriptContext();
+    Rig() { fuzz::DisableUnsafeFunctions(); }
 
     void Reset() {
         std::memset(vars.data(), 0, vars.size() * sizeof(jol::VarEntry));

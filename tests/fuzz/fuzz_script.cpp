@@ -17,6 +17,7 @@
 #include "host/script_context.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "tests/fuzz/fuzz_limits.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ struct Environment {
             (std::filesystem::temp_directory_path() / "jol-fuzz-script").string();
         std::filesystem::create_directories(home);
         plat::set_env("JOL_HOME", home.c_str());
-        plat::set_env("JOL_ANSWERS", "default");
+        fuzz::DisableUnsafeFunctions();
         context = plat::mem_alloc(sizeof(jol::ScriptContext));
         vars = plat::mem_alloc(sizeof(jol::VarEntry) * kVarEntries);
         heap = plat::mem_alloc(kHeapBytes);
