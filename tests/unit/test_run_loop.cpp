@@ -2,6 +2,7 @@
 // leaves in the context.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -261,6 +262,13 @@ TEST(RunLoop, PollCancelKeysTakesTheInterrupt) {
     ctx->cancel = 0;
     jol::PollCancelKeys(ctx);
     EXPECT_EQ(ctx->cancel, 0);
+#if !defined(_WIN32)
+    // The terminal's Ctrl+C reaches the script as the same request.
+    plat::watch_interrupt();
+    std::raise(SIGINT);
+    jol::PollCancelKeys(ctx);
+    EXPECT_EQ(ctx->cancel, 1);
+#endif
 }
 
 #if !defined(_WIN32)
