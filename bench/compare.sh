@@ -1,0 +1,52 @@
+#!/bin/bash
+# Times the same workloads in JOL (native backend, release build) and in the
+# other interpreters found on this machine, side by side in one run, and
+# prints each ratio JOL time / peer time (below 1.0: JOL is faster).
+#   bench/compare.sh [workload ...]     (default: every bench/workloads/*.jol)
+set -e
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/.." && pwd)
+runs=${RUNS:-3}
+
+cmake --preset native -S "$top" >/dev/null
+cmake --build "$top/build/native" -j"$(nproc)" --target jolrun >/dev/null
+jolrun="$top/build/native/jolrun"
+
+declare -A peers=([python3]=py [tclsh]=tcl [bash]=sh [lua5.4]=lua)
+order=(python3 tclsh bash lua5.4)
+available=()
+for p in "${order[@]}"; do command -v "$p" >/dev/null 2>&1 && available+=("$p"); done
+
+# Best wall time of $runs runs, in seconds.
+best() {
+  local best_ns="" start end ns
+  for ((r = 0; r < runs; r++)); do
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1 || { echo "fail"; return; }
+    end=$(date +%s%N)
+    ns=$((end - start))
+    if [ -z "$best_ns" ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
+  done
+  awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
+}
+
+if [ $# -gt 0 ]; then workloads=("$@"); else
+  workloads=()
+  for f in "$here"/workloads/*.jol; do workloads+=("$(basename "$f" .jol)"); done
+fi
+
+printf '%-18s %9s' workload jol
+for p in "${available[@]}"; do printf ' %16s' "$p (ratio)"; done
+printf '\n'
+for w in "${workloads[@]}"; do
+  jt=$(best "$jolrun" "$here/workloads/$w.jol")
+  printf '%-18s %8ss' "$w" "$jt"
+  for p in "${available[@]}"; do
+    f="$here/workloads/$w.${peers[$p]}"
+    if [ ! -f "$f" ]; then printf ' %16s' "-"; continue; fi
+    pt=$(best "$p" "$f")
+    if [ "$jt" = fail ] || [ "$pt" = fail ]; then printf ' %16s' "$pt"; continue; fi
+    printf ' %16s' "$(awk -v a="$jt" -v b="$pt" 'BEGIN { printf "%.2fs (%.2f)", b, a / b }')"
+  done
+  printf '\n'
+done
