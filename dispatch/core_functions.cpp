@@ -1,6 +1,7 @@
 // The built-in functions that belong to no library module: Call, the error
 // functions, and the functions about the run and the system (DosVersion,
-// Exclusive, IgnoreInput, Terminate, Version, VersionDll, Yields).
+// EndSession, Exclusive, IgnoreInput, Terminate, Version, VersionDll,
+// Yields).
 #include "dispatch/core_functions.h"
 
 #include <cstring>
@@ -48,6 +49,17 @@ int FnLastErrorHandler(ScriptContext* ctx, int, Value& result, Value*) {
 int FnDosVersion(ScriptContext*, int, Value& result, Value* args) {
     const VersionFacts& v = Process().version;
     result.i = static_cast<std::int32_t>(args[1].i == 0 ? v.minor : v.major);
+    return 1;
+}
+
+// On acceptance the run ends before its next line, without the cancel box:
+// the session is going away.
+int FnEndSession(ScriptContext* ctx, int, Value& result, Value*) {
+    result.i = plat::end_session() ? 1 : 0;
+    if (result.i) {
+        ctx->cancel = 1;
+        ctx->report_cancel = 0;
+    }
     return 1;
 }
 
@@ -105,11 +117,17 @@ int FnYields(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 constexpr NamedHandler kNamed[] = {
-    {"call", FnCallHandler},           {"errormode", FnErrorModeHandler},
-    {"lasterror", FnLastErrorHandler}, {"dosversion", FnDosVersion},
-    {"exclusive", FnExclusive},        {"ignoreinput", FnIgnoreInput},
-    {"terminate", FnTerminate},        {"version", FnVersion},
-    {"versiondll", FnVersionDll},      {"yields", FnYields},
+    {"call", FnCallHandler},
+    {"errormode", FnErrorModeHandler},
+    {"lasterror", FnLastErrorHandler},
+    {"dosversion", FnDosVersion},
+    {"endsession", FnEndSession},
+    {"exclusive", FnExclusive},
+    {"ignoreinput", FnIgnoreInput},
+    {"terminate", FnTerminate},
+    {"version", FnVersion},
+    {"versiondll", FnVersionDll},
+    {"yields", FnYields},
 };
 constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
 

@@ -295,6 +295,9 @@ bool set_current_directory(const char* path);
 std::size_t get_env(const char* name, char* out, std::size_t out_size);
 bool set_env(const char* name, const char* value); // null value removes it
 void debug_output(const char* text);
+// Asks the system to log the user off; true when it accepted. The native
+// backend has no user session to end and always answers false.
+bool end_session();
 // Calls visit with each "NAME=value" entry of the process environment, in
 // the order of the system's environment block, until visit returns false.
 void for_each_env(bool (*visit)(const char* entry, void* data), void* data);

@@ -245,6 +245,11 @@ void debug_output(const char* text) {
     }
 }
 
+bool end_session() {
+    set_last_error(err::AccessDenied);
+    return false;
+}
+
 } // namespace plat
 
 namespace plat {

@@ -145,6 +145,10 @@ void debug_output(const char* text) {
     if (text) OutputDebugStringA(text);
 }
 
+bool end_session() {
+    return ExitWindowsEx(EWX_LOGOFF, 0) != 0;
+}
+
 } // namespace plat
 
 namespace plat {
