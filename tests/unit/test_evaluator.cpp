@@ -336,9 +336,20 @@ TEST_F(Evaluator, FailedExpressionsLeakNoHeapBlocks) {
         EXPECT_EQ(FreeTotal(), before) << text;
     }
     // Successful expressions consume their temporaries too.
-    const char* passing[] = {"@tab == @tab",        "@tab < \"a\"",     "\"5\" + 3",
-                             "\"abc\" < \"abd\"",   "5 == \"5.0\"",     "s == s",
-                             "\"1.5\" == \"1.50\"", "-\"4\" * \"2.5\"", "(s < \"t\") + 1"};
+    const char* passing[] = {"@tab == @tab",
+                             "@tab < \"a\"",
+                             "\"5\" + 3",
+                             "\"abc\" < \"abd\"",
+                             "5 == \"5.0\"",
+                             "s == s",
+                             "\"1.5\" == \"1.50\"",
+                             "-\"4\" * \"2.5\"",
+                             "(s < \"t\") + 1",
+                             "strlen(s)",
+                             "strcat(s, s, 1) == s",
+                             "int(\"2.5\")",
+                             "sqrt(\"16\")",
+                             "strlen(strsub(s, 1, 2)) + abs(\"-3\")"};
     for (const char* text : passing) {
         Value v;
         EXPECT_EQ(Eval(text, v), 1) << text;
