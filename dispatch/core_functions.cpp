@@ -129,20 +129,12 @@ constexpr NamedHandler kNamed[] = {
     {"versiondll", FnVersionDll},
     {"yields", FnYields},
 };
-constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
-
-struct Rows {
-    HandlerRow rows[kNamedCount];
-    std::size_t count;
-    Rows() : rows{}, count(BuildHandlerRows(kNamed, kNamedCount, rows)) {}
-};
 
 } // namespace
 
 const HandlerRow* CoreHandlers(std::size_t* count) {
-    static const Rows table;
-    if (count) *count = table.count;
-    return table.rows;
+    static const HandlerRows rows(kNamed);
+    return rows.Get(count);
 }
 
 } // namespace jol

@@ -47,6 +47,23 @@ struct NamedHandler {
 };
 std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, HandlerRow* out);
 
+// The handler rows of a module's named list, built once:
+//   static const HandlerRows rows(kNamed);
+//   return rows.Get(count);
+template <std::size_t N> class HandlerRows {
+public:
+    explicit HandlerRows(const NamedHandler (&named)[N])
+        : rows_{}, count_(BuildHandlerRows(named, N, rows_)) {}
+    const HandlerRow* Get(std::size_t* count) const {
+        if (count) *count = count_;
+        return rows_;
+    }
+
+private:
+    HandlerRow rows_[N];
+    std::size_t count_;
+};
+
 // The handler of a built-in function id (below 900); null when the id has
 // none (structure words, commands, operators and functions not built).
 FunctionHandler FindHandler(int id);
