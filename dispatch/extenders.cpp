@@ -18,6 +18,8 @@ namespace jol {
 const char kExtenderEntryName[] = "_JOLExtender@48";
 const char kExtenderEntryPlainName[] = "JOLExtender";
 
+static_assert(kKeywordFunction == kind::Function, "the contract names the function kind");
+
 namespace {
 
 constexpr int kAddExtenderId = 115;

@@ -10,6 +10,7 @@
 #include "dispatch/extender_abi.h"
 #include "dispatch/handler.h"
 #include "lang/value.h"
+#include "platform/platform.h"
 
 namespace jol {
 
@@ -20,10 +21,6 @@ struct ScriptContext;
 // back to the plain name when the decorated one is absent.
 extern const char kExtenderEntryName[];      // "_JOLExtender@48"
 extern const char kExtenderEntryPlainName[]; // "JOLExtender"
-
-// Requests of the extender entry besides the function numbers.
-constexpr ExtArg kExtenderEnumerate = 98;
-constexpr ExtArg kExtenderRelease = 99;
 
 // Extender rows name their function by (slot + 20) * 100 + number.
 constexpr int kExtenderCodeBase = 2000;

@@ -5,37 +5,10 @@
 
 #include <cstdint>
 
+#include "dispatch/extender_abi.h"
 #include "platform/platform.h"
 
 namespace jol {
-
-// Requests of DLLServices.
-namespace service {
-constexpr std::int32_t SetNames = 0;
-constexpr std::int32_t SetVariableOrBuffer = 1;
-constexpr std::int32_t GetVariable = 2;
-constexpr std::int32_t HookFlags = 3;
-constexpr std::int32_t LastError = 4;
-constexpr std::int32_t LastResult = 5;
-constexpr std::int32_t LastLine = 6;
-constexpr std::int32_t Stop = 7;
-constexpr std::int32_t HostDialog = 8;
-constexpr std::int32_t Parameters = 11;
-constexpr std::int32_t SetErrorCode = 13;
-constexpr std::int32_t TerminationFlags = 14;
-constexpr std::int32_t SendMenu = 15;
-constexpr std::int32_t RunByExtension = 16;
-constexpr std::int32_t SaveWindowPosition = 17;
-constexpr std::int32_t PlaceWindow = 18;
-constexpr std::int32_t ActivateWindow = 19;
-constexpr std::int32_t HostFlagA = 20;
-constexpr std::int32_t ListDelimiter = 22;
-constexpr std::int32_t QuietMode = 23;
-constexpr std::int32_t DisableKeywords = 24;
-constexpr std::int32_t LastLoggedBox = 25;
-constexpr std::int32_t FillBuffer = 28;
-constexpr std::int32_t VariableCount = 29;
-} // namespace service
 
 // Binary buffer handles as scripts see them: this number plus the slot.
 constexpr std::int32_t kBufferHandleBase = 987659;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dispatch/extender_abi.h"
+#include "platform/platform.h"
 
 namespace jol {
 

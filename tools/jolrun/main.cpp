@@ -2,13 +2,16 @@
 // sets up one script environment in the order the library expects
 // (handshake, context, variable table, string heap), reads the script file
 // into a memory block as a host does, runs it with ProcessDaBatBuffer and
-// releases the environment again.
+// releases the environment again. It offers a few host functions of its
+// own (HostName, Version, HostEcho) through its keyword table and callback,
+// and can trace the notifications the library sends it.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "dispatch/extender_abi.h"
 #include "exec/error_report.h"
 #include "host/process_buffer.h"
 #include "host/script_context.h"
@@ -29,7 +32,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCancelled = 3;
-constexpr std::uint32_t kHookLines = 2;
 constexpr int kCancelCode = 9999;
 constexpr int kReportedCode = 9013;
 
@@ -38,6 +40,7 @@ struct Options {
     bool version = false;
     bool dump_vars = false;
     bool quiet = false;
+    bool trace_lines = false;
     const char* quiet_log = "";
     const char* answers = nullptr;
     unsigned long max_lines = 0; // 0: no limit
@@ -56,12 +59,20 @@ void Usage(std::FILE* out) {
                "  --answers FILE   answer the boxes from FILE (ok, cancel, yes, no, abort, retry,\n"
                "                   ignore or button numbers, separated by commas or line ends)\n"
                "  --max-lines N    cancel the run, as Ctrl+C does, after N lines have run\n"
+               "  --trace-lines    print each line notification on standard error as\n"
+               "                   'jolrun: line OFFSET: TEXT' (with ' (last set: NAME)'\n"
+               "                   after OFFSET once a variable was assigned), and the other\n"
+               "                   notifications the library sends: 'jolrun: poll',\n"
+               "                   'jolrun: call start', 'jolrun: call end N',\n"
+               "                   'jolrun: context released'\n"
                "  --vars N         size of the variable table in entries (default 1000)\n"
                "  --heap BYTES     size of the string heap (default 65532, at most 65532)\n"
                "  --version        print the library's version and exit\n"
                "  --help           print this text and exit\n"
                "The parameters reach the script as Param1, Param2, ... with their count in\n"
-               "Param0. Script lines end in a carriage return and line feed; a file whose\n"
+               "Param0. Host functions: HostName() gives \"jolrun\", Version() the host's\n"
+               "version, HostEcho(text) its text.\n"
+               "Script lines end in a carriage return and line feed; a file whose\n"
                "lines end in line feeds alone is converted to CR LF while jolrun reads it\n"
                "(scripts run with Call are read by the library, where a lone line feed does\n"
                "not end a line). Ctrl+C cancels the script.\n"
@@ -90,6 +101,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             o->help = true;
         } else if (!std::strcmp(a, "--version")) {
             o->version = true;
+        } else if (!std::strcmp(a, "--trace-lines")) {
+            o->trace_lines = true;
         } else if (!std::strcmp(a, "--dump-vars")) {
             o->dump_vars = true;
         } else if (!std::strcmp(a, "--quiet") && has_value) {
@@ -132,17 +145,114 @@ std::string LibraryPath(const char* argv0) {
 
 unsigned long g_max_lines = 0;
 unsigned long g_lines = 0;
+bool g_trace = false;
+plat::MemHandle g_vars = 0;
+unsigned g_vars_capacity = 0;
 
-// The host callback: jolrun offers no host functions. With --max-lines it
-// counts the line notifications and asks for the cancel when the limit is
-// passed, exactly as Ctrl+C does.
+// The host's functions: row r is reached as id 900 + r, and its callback
+// receives request r. The built-in Version always comes here as host
+// function 1 (its name stays the built-in one). A row of length 0 ends the
+// table.
+enum HostFunction { kHostName = 0, kHostVersion = 1, kHostEcho = 2 };
+const jol::KeywordEntry kHostKeywords[] = {
+    {900 + kHostName, jol::kKeywordFunction, {0, 0, 0, 0}, 8, "hostname"},
+    {900 + kHostVersion, jol::kKeywordFunction, {0, 0, 0, 0}, 7, "version"},
+    {900 + kHostEcho, jol::kKeywordFunction, {1, 0, 1, 0}, 8, "hostecho"},
+    {0, 0, {0, 0, 0, 0}, 0, ""},
+};
+const char kHostVersionText[] = "jolrun " JOLRUN_VERSION;
+
+const char* Text(jol::ExtArg a) {
+    const char* t = reinterpret_cast<const char*>(a);
+    return t ? t : "";
+}
+
+// The name of variable index, or null (0xFFFF: none assigned yet).
+bool VariableName(jol::ExtArg index, char* out, std::size_t size) {
+    if (index < 0 || static_cast<unsigned long>(index) >= g_vars_capacity || !g_vars) return false;
+    auto* vars = static_cast<const jol::VarEntry*>(plat::mem_lock(g_vars));
+    if (!vars) return false;
+    std::snprintf(out, size, "%s", vars[index].name);
+    plat::mem_unlock(g_vars);
+    return out[0] != 0;
+}
+
+// Prints a line notification: the line's offset in its script block, the
+// variable assigned last and the line's text.
+void TraceLine(jol::ExtArg block, jol::ExtArg offset, jol::ExtArg var) {
+    char text[jol::kTextSize] = "";
+    const auto handle = static_cast<plat::MemHandle>(block);
+    if (const char* p = handle ? static_cast<const char*>(plat::mem_lock(handle)) : nullptr) {
+        const std::size_t size = plat::mem_size(handle);
+        std::size_t n = 0;
+        for (std::size_t i = static_cast<std::size_t>(offset);
+             i < size && p[i] && p[i] != '\r' && p[i] != '\n' && n + 1 < sizeof text; ++i)
+            text[n++] = p[i];
+        text[n] = 0;
+        plat::mem_unlock(handle);
+    }
+    char name[jol::kVarNameMax + 1];
+    if (VariableName(var, name, sizeof name))
+        std::fprintf(stderr, "jolrun: line %ld (last set: %s): %s\n", static_cast<long>(offset),
+                     name, text);
+    else
+        std::fprintf(stderr, "jolrun: line %ld: %s\n", static_cast<long>(offset), text);
+}
+
+// A host function: delivers its value through the answer callback.
+std::int32_t HostFunction(jol::ExtArg request, jol::ExtArg answer_fn, jol::ExtArg record,
+                          jol::ExtArg a8) {
+    const auto answer = reinterpret_cast<jol::AnswerEntry>(answer_fn);
+    if (!answer) return -3;
+    const char* text = nullptr;
+    switch (request) {
+    case kHostName:
+        text = "jolrun";
+        break;
+    case kHostVersion:
+        text = kHostVersionText;
+        break;
+    case kHostEcho:
+        text = Text(a8);
+        break;
+    default:
+        answer(-3, 0, record, 1, 0, reinterpret_cast<jol::ExtArg>("jolrun: no such host function"));
+        return -3;
+    }
+    return answer(1, 0, record, 1, 0, reinterpret_cast<jol::ExtArg>(text));
+}
+
+// The host callback: host functions (requests 0 and up) and notifications.
+// With --max-lines it counts the line notifications and asks for the
+// cancel when the limit is passed, exactly as Ctrl+C does; with
+// --trace-lines it prints the notifications.
 std::int32_t JOL_STDCALL HostCallback(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
-                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg a8,
-                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg) {
-    const char* text = reinterpret_cast<const char*>(a8);
-    if (request == jol::notify::Poll && text && !std::strcmp(text, "2") && g_max_lines &&
-        ++g_lines > g_max_lines)
-        plat::request_cancel();
+                                      jol::ExtArg answer_fn, jol::ExtArg record, jol::ExtArg,
+                                      jol::ExtArg a8, jol::ExtArg a9, jol::ExtArg a10,
+                                      jol::ExtArg a11, jol::ExtArg) {
+    if (request >= 0) return HostFunction(request, answer_fn, record, a8);
+    switch (request) {
+    case jol::notify::Poll:
+        if (!std::strcmp(Text(a8), "2")) {
+            if (g_trace) TraceLine(a9, a10, a11);
+            if (g_max_lines && ++g_lines > g_max_lines) plat::request_cancel();
+        } else if (g_trace) {
+            std::fputs("jolrun: poll\n", stderr);
+        }
+        break;
+    case jol::notify::CallStartEnd:
+        if (!g_trace) break;
+        if (a8 == 1)
+            std::fputs("jolrun: call start\n", stderr);
+        else
+            std::fprintf(stderr, "jolrun: call end %ld\n", static_cast<long>(a8));
+        break;
+    case jol::notify::ContextRelease:
+        if (g_trace) std::fputs("jolrun: context released\n", stderr);
+        break;
+    default:
+        break;
+    }
     return 0;
 }
 
@@ -251,6 +361,8 @@ struct Environment {
             std::fputs("jolrun: the library could not set up a script environment\n", stderr);
             return false;
         }
+        g_vars = vars;
+        g_vars_capacity = o.vars;
         return true;
     }
 
@@ -261,7 +373,7 @@ struct Environment {
         if (!ctx) return false;
         std::snprintf(ctx->script_name, sizeof ctx->script_name, "%s", o.script);
         if (o.quiet) jol::SetQuietMode(ctx, 1, o.quiet_log);
-        if (o.max_lines) ctx->hook_flags |= kHookLines;
+        if (o.max_lines || o.trace_lines) ctx->hook_flags |= jol::hook::Lines;
         ctx->error_code = 0;
         jol::SetVariable(ctx, "param0", nullptr, static_cast<std::int32_t>(o.params.size()), 1);
         char name[32];
@@ -307,6 +419,7 @@ struct Environment {
     }
 
     ~Environment() {
+        g_vars = 0;
         if (context && init)
             init(0, context, 0, 99, 0, nullptr, reinterpret_cast<const char*>(&HostCallback));
         for (plat::MemHandle h : {heap, vars, context})
@@ -343,8 +456,9 @@ int RunScript(Environment& env, ProcessFn process, const Options& o) {
         return kExitFailed;
     }
     g_max_lines = o.max_lines;
+    g_trace = o.trace_lines;
     plat::watch_interrupt();
-    const std::int32_t ran = process(0, env.context, block, &HostCallback, nullptr);
+    const std::int32_t ran = process(0, env.context, block, &HostCallback, kHostKeywords);
     plat::mem_free(block);
     if (o.dump_vars) env.DumpVariables();
     if (!ran) {
