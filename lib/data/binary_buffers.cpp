@@ -317,13 +317,17 @@ int BinaryPeekStr(ScriptContext* ctx, int, Value& result, Value* args) {
     if (!b) return 0;
     i64 offset = args[2].i;
     i64 most = args[3].i;
-    if (!Inside(offset, most, b->size)) return Fail(ctx, binerr::PeekStrRange);
-    // The bytes stop at the end of data and at the first zero byte.
+    // The request may end one byte past the buffer (offset + most - 1 up to
+    // the size); what is copied is cut to the end of data, which never lies
+    // beyond the buffer, so no byte outside it is read.
+    if (offset < 0 || most < 0 || offset + most - 1 > static_cast<i64>(b->size))
+        return Fail(ctx, binerr::PeekStrRange);
     i64 present = static_cast<i64>(b->eod) - offset;
     i64 n = most < present ? most : present;
-    if (n < 0) n = 0;
+    if (n <= 0) return SetResultText(ctx, result, "", 0);
+    // The script sees the bytes up to the first zero byte.
     const char* p = reinterpret_cast<const char*>(data + offset);
-    const void* zero = n ? std::memchr(p, 0, static_cast<std::size_t>(n)) : nullptr;
+    const void* zero = std::memchr(p, 0, static_cast<std::size_t>(n));
     if (zero) n = static_cast<const char*>(zero) - p;
     return SetResultText(ctx, result, p, static_cast<std::size_t>(n));
 }

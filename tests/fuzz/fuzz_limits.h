@@ -3,20 +3,38 @@
 // environment), that load modules, or that reserve memory outside the
 // string heap by a random size. Their rows are disabled, so a call of one
 // fails as a disabled function does, before its arguments are read.
+// Binary buffers are not allocated by the scripts: the target gives each
+// context one buffer of kFuzzBufferSize bytes (handle 987659) that lives
+// for the whole session, since BinaryFree is disabled too.
 #pragma once
 
 #include <cstring>
 
+#include "dispatch/handler.h"
+#include "host/script_context.h"
 #include "lang/keyword_table.h"
 #include "platform/platform.h"
 
 namespace fuzz {
 
+constexpr std::int32_t kFuzzBufferSize = 4096;
+
+// Allocates the session's binary buffer in the context.
+inline void GiveBinaryBuffer(jol::ScriptContext* ctx) {
+    const jol::KeywordEntry* row = jol::FindBuiltinKeyword("binaryalloc");
+    jol::FunctionHandler alloc = row ? jol::FindHandler(row->id) : nullptr;
+    if (!alloc) return;
+    jol::Value result, args[6];
+    args[1].i = kFuzzBufferSize;
+    args[1].flags = jol::vf::Integer;
+    alloc(ctx, row->id, result, args);
+}
+
 inline void DisableUnsafeFunctions() {
     static const char* const kNames[] = {
-        "delay",         "timedelay",   "timewait",     "yields",     "iniwrite",
-        "iniwritepvt",   "inidelete",   "inideletepvt", "environset", "filetimeset",
-        "filetimetouch", "binaryalloc", "binarywrite",  "binaryread", "addextender",
+        "delay",      "timedelay",    "timewait",   "yields",      "iniwrite",      "iniwritepvt",
+        "inidelete",  "inideletepvt", "environset", "filetimeset", "filetimetouch", "binaryalloc",
+        "binaryfree", "binarywrite",  "binaryread", "addextender",
     };
     jol::KeywordEntry* rows = jol::WritableBuiltinKeywords();
     const int count = jol::BuiltinKeywordCount();

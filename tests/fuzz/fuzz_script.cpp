@@ -74,6 +74,7 @@ struct Environment {
         ctx->options.quiet = 1;
         ctx->options.quiet_log[0] = 0;
         ctx->hook_flags = 2; // line notifications
+        fuzz::GiveBinaryBuffer(ctx);
         plat::mem_unlock(context);
         empty_total = jol::HeapFreeTotal(static_cast<char*>(plat::mem_lock(heap)));
         plat::mem_unlock(heap);
