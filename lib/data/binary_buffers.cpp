@@ -767,20 +767,11 @@ constexpr NamedHandler kNamed[] = {
     {"binaryhashrec", BinaryHashRec}, {"binarysort", BinarySort},
     {"binaryoletype", BinaryOleType},
 };
-constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
-
-struct Rows {
-    HandlerRow rows[kNamedCount];
-    std::size_t count;
-    Rows() : rows{}, count(BuildHandlerRows(kNamed, kNamedCount, rows)) {}
-};
-
 } // namespace
 
 const HandlerRow* BinaryHandlers(std::size_t* count) {
-    static const Rows table;
-    if (count) *count = table.count;
-    return table.rows;
+    static const HandlerRows rows(kNamed);
+    return rows.Get(count);
 }
 
 } // namespace jol

@@ -258,20 +258,11 @@ constexpr NamedHandler kNamed[] = {
     {"itemcount", ItemCount},   {"itemextract", ItemExtract}, {"iteminsert", ItemInsert},
     {"itemlocate", ItemLocate}, {"itemremove", ItemRemove},   {"itemsort", ItemSort},
 };
-constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
-
-struct Rows {
-    HandlerRow rows[kNamedCount];
-    std::size_t count;
-    Rows() : rows{}, count(BuildHandlerRows(kNamed, kNamedCount, rows)) {}
-};
-
 } // namespace
 
 const HandlerRow* ItemHandlers(std::size_t* count) {
-    static const Rows table;
-    if (count) *count = table.count;
-    return table.rows;
+    static const HandlerRows rows(kNamed);
+    return rows.Get(count);
 }
 
 } // namespace jol

@@ -730,20 +730,11 @@ constexpr NamedHandler kNamed[] = {
     {"isint", IsInt},
     {"parsedata", ParseData},
 };
-constexpr std::size_t kNamedCount = sizeof kNamed / sizeof kNamed[0];
-
-struct Rows {
-    HandlerRow rows[kNamedCount];
-    std::size_t count;
-    Rows() : rows{}, count(BuildHandlerRows(kNamed, kNamedCount, rows)) {}
-};
-
 } // namespace
 
 const HandlerRow* StringHandlers(std::size_t* count) {
-    static const Rows table;
-    if (count) *count = table.count;
-    return table.rows;
+    static const HandlerRows rows(kNamed);
+    return rows.Get(count);
 }
 
 } // namespace jol
