@@ -5,6 +5,7 @@
 #include "dispatch/core_functions.h"
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
+#include "dispatch/int_control.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lib/data/binary_buffers.h"
@@ -33,7 +34,7 @@ namespace {
 
 constexpr HandlerList kModules[] = {
     CoreHandlers, ExtenderHandlers, StringHandlers,      ItemHandlers,       BinaryHandlers,
-    TimeHandlers, IniHandlers,      EnvironmentHandlers, MessageBoxHandlers,
+    TimeHandlers, IniHandlers,      EnvironmentHandlers, MessageBoxHandlers, IntControlHandlers,
 };
 
 struct Table {

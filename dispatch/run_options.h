@@ -27,6 +27,8 @@ struct RunOptions {
     std::int32_t close_box_bits = 0;
     std::int32_t error_box_extra_button = 1;
     std::int32_t process_creation_flags = 32;
+    // eleven numbers a script may store for diagnosis; nothing reads them
+    std::int32_t diagnostic_slots[11] = {};
 };
 
 namespace termination {

@@ -40,6 +40,10 @@ bool mem_unlock(MemHandle h);      // true when the block was valid and locked
 std::size_t mem_size(MemHandle h); // 0 for a handle that is not valid
 unsigned mem_lock_count(MemHandle h);
 bool mem_free(MemHandle h); // true when the block was freed
+// Copies bytes bytes found at an address of this process into out, only
+// when every one of them lies in memory the process may read; false
+// (nothing copied) otherwise. A bad address never faults.
+bool read_process_memory(std::uintptr_t address, void* out, std::size_t bytes);
 
 // ------------------------------------------------------------ last error
 std::uint32_t get_last_error();
