@@ -326,9 +326,10 @@ std::size_t read_win_profile_string(const char* section, const char* key, const 
 // lines; a delete never creates a missing file. Null section, key and value
 // flush the system's cache of the file and answer true. False, with the
 // last error set, when the file cannot be written (a missing or read-only
-// directory, a read-only file). The native backend replaces the file
-// atomically and serialises writers of the same folder, also across
-// processes.
+// directory, a read-only file; the native backend counts a file without
+// any write permission as read-only, also for a privileged user). The
+// native backend replaces the file atomically and serialises writers of
+// the same folder, also across processes.
 bool write_profile_string(const char* file, const char* section, const char* key,
                           const char* value);
 // The key names of a section (null file: the user's Windows profile), in
@@ -387,14 +388,16 @@ std::uint32_t tick_count();
 bool file_write_time_packed(const char* path, std::uint16_t* date, std::uint16_t* time);
 enum class FileTimeResult {
     Done,
-    NoFile,           // the file could not be opened for writing
+    NoFile,           // not opened for writing (missing, read-only) or not set
     SystemTimeFailed, // the date-time has no file time (e.g. before 1601)
     LocalTimeFailed,  // the local time has no universal time
 };
 // Sets the last-write time of an existing file to a local date-time. The
 // time is converted first; a refused conversion leaves the file untouched
 // and puts the system's error code in system_error. The file is opened for
-// writing, sharing reads.
+// writing, sharing reads; a file that cannot be, or whose time the system
+// does not set, keeps its time. The native backend counts a file without
+// any write permission as read-only, also for a privileged user.
 FileTimeResult set_file_write_time(const char* path, const LocalTime& local,
                                    std::uint32_t* system_error);
 

@@ -57,6 +57,21 @@ void NormaliseDay(std::int64_t* year, std::int64_t* month, std::int64_t* day) {
         *day += kDaysIn400Years;
         *year -= 400;
     }
+    // Whole years next, keeping the month: the twelve months from the
+    // first of this month hold as many days as the day numbers say.
+    for (;;) {
+        const std::int64_t len = DayNumber(*year + 1, *month, 1) - DayNumber(*year, *month, 1);
+        if (*day <= len) break;
+        *day -= len;
+        ++*year;
+    }
+    for (;;) {
+        const std::int64_t len = DayNumber(*year, *month, 1) - DayNumber(*year - 1, *month, 1);
+        if (*day > -len) break;
+        *day += len;
+        --*year;
+    }
+    // Then month by month.
     while (*day < 1) {
         if (--*month < 1) {
             *month = 12;
@@ -404,14 +419,14 @@ int SetFileWriteTime(ScriptContext* ctx, const char* path, const DateTime& dt) {
     const plat::FileTimeResult r = plat::set_file_write_time(path, local, &code);
     if (r == plat::FileTimeResult::Done) return 1;
     if (r == plat::FileTimeResult::NoFile) return SetError(ctx, kErrFileTimeTouch);
-    // The conversion was refused: the file keeps its time, as there is no
-    // file time to set it to.
+    // The conversion was refused: the box reports the system's code and
+    // the file keeps its time, as there is no file time to set it to.
     char text[kIntegerTextSize];
     FormatInteger(static_cast<std::int32_t>(code), text, 10);
     ShowMessageBox(ctx, plat::get_focus(), text,
                    r == plat::FileTimeResult::LocalTimeFailed ? "LFTTFT Failed" : "STTFT Failed",
                    plat::mb::Ok);
-    return 1;
+    return 0;
 }
 
 int SetFileWriteTimeText(ScriptContext* ctx, const char* path, const char* text) {

@@ -121,10 +121,11 @@ void FormatFileTime(const IntlSettings& intl, std::uint16_t date, std::uint16_t 
 // The FileTimeGet text of a file, read with the present settings; false
 // when the file cannot be opened.
 bool FileTimeText(const char* path, char* out, std::size_t out_size);
-// Sets the last-write time of one file to a checked date-time. A date the
-// system cannot convert shows a box with the system's error code and
-// leaves the file unchanged (1). A file that cannot be opened raises
-// 1128; returns 0 then.
+// Sets the last-write time of one file to a checked date-time; 1 when it
+// was set. Otherwise the file keeps its time and the result is 0: a file
+// that cannot be opened for writing, or whose time the system does not
+// set, raises 1128; a date the system cannot convert shows a box with the
+// system's error code (raising no error).
 int SetFileWriteTime(ScriptContext* ctx, const char* path, const DateTime& dt);
 // SetFileWriteTime from a date-time text (its full check failing raises 1017).
 int SetFileWriteTimeText(ScriptContext* ctx, const char* path, const char* text);

@@ -98,6 +98,14 @@ FileTimeResult set_file_write_time(const char* path, const LocalTime& local,
     if (!path || !*path) return FileTimeResult::NoFile;
     int fd = ::open(path, O_WRONLY | O_CLOEXEC);
     if (fd < 0) return FileTimeResult::NoFile;
+    // A file without any write permission is read-only, as a file with the
+    // read-only attribute is for the system: not even a privileged user,
+    // whom the permissions do not stop, may set its time.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        ::close(fd);
+        return FileTimeResult::NoFile;
+    }
     struct timespec times[2]{};
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = secs;

@@ -194,6 +194,10 @@ bool rewrite_locked(const std::string& path, int folder_fd, const char* section,
     if (exists) {
         if (::stat(path.c_str(), &st) != 0) return fail(errno);
         if (::access(path.c_str(), W_OK) != 0) return fail(errno);
+        // A file without any write permission is read-only, as a file with
+        // the read-only attribute is for the system, also for a privileged
+        // user whom the permissions do not stop.
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return fail(EACCES);
     }
     std::vector<profile::Line> lines = profile::Parse(text);
     if (!apply(&lines, section, key, value)) return true;
