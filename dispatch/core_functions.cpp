@@ -24,16 +24,12 @@ constexpr int kStopSilently = 9012;
 constexpr int kLibraryVersionMessage = 99;
 constexpr int kHostVersionFunction = kw::HostBase + 1;
 
-const char* Text(ScriptContext* ctx, const Value& v) {
-    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
-}
-
 void SetError(ScriptContext* ctx, int code) {
     if (ctx->error_code == 0) ctx->error_code = code;
 }
 
 int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
-    return FnCall(ctx, Text(ctx, args[1]), Text(ctx, args[2]));
+    return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
 }
 
 int FnErrorModeHandler(ScriptContext* ctx, int, Value& result, Value* args) {
@@ -79,8 +75,8 @@ int FnTerminate(ScriptContext* ctx, int, Value& result, Value* args) {
         result.i = 1;
         return 1;
     }
-    const char* title = Text(ctx, args[2]);
-    const char* message = Text(ctx, args[3]);
+    const char* title = ArgText(ctx, args[2]);
+    const char* message = ArgText(ctx, args[3]);
     if (*title || *message) {
         if (ctx->sounds) plat::play_system_sound("SystemHand");
         if (ctx->host_parent) plat::set_foreground_window(ctx->host_parent);

@@ -37,6 +37,14 @@ struct HandlerRow {
 // listed once in dispatch/handler_table.cpp.
 using HandlerList = const HandlerRow* (*)(std::size_t* count);
 
+// Helpers of the handlers. ArgText: the text of an argument, its string
+// view or "" when it has none. ResultCopy: a copy of text as the string
+// result; 1, or 0 with error 3096. FailWith: sets the error code and
+// answers 0, a handler's failure.
+const char* ArgText(ScriptContext* ctx, const Value& v);
+int ResultCopy(ScriptContext* ctx, Value& result, const char* text);
+int FailWith(ScriptContext* ctx, int code);
+
 // A function name (lower case, as in the keyword table) and its handler;
 // BuildHandlerRows turns such a list into handler rows by looking the ids up
 // in the keyword table (names not found are left out) and returns the

@@ -6,8 +6,10 @@
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
 #include "dispatch/int_control.h"
+#include "host/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
+#include "lang/string_heap.h"
 #include "lib/data/binary_buffers.h"
 #include "lib/data/environment.h"
 #include "lib/data/ini_functions.h"
@@ -17,6 +19,23 @@
 #include "ui/message_boxes.h"
 
 namespace jol {
+
+const char* ArgText(ScriptContext* ctx, const Value& v) {
+    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
+}
+
+int ResultCopy(ScriptContext* ctx, Value& result, const char* text) {
+    const std::uint16_t h = HeapCopyText(ctx, text);
+    if (!h) return 0;
+    result.str = h;
+    result.flags = vf::String;
+    return 1;
+}
+
+int FailWith(ScriptContext* ctx, int code) {
+    ctx->error_code = static_cast<std::int16_t>(code);
+    return 0;
+}
 
 std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, HandlerRow* out) {
     std::size_t n = 0;

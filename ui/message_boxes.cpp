@@ -15,16 +15,12 @@ namespace {
 constexpr int kCancelCode = 9999;
 constexpr std::size_t kTitleSize = 257; // 256 characters and the zero
 
-const char* Text(ScriptContext* ctx, const Value& v) {
-    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
-}
-
 int Ask(ScriptContext* ctx, const Value* args, const char* cue, unsigned style) {
     char title[kTitleSize];
-    CopyBounded(ctx, title, Text(ctx, args[1]), sizeof title);
+    CopyBounded(ctx, title, ArgText(ctx, args[1]), sizeof title);
     if (ctx->sounds) plat::play_system_sound(cue);
     if (ctx->host_parent) plat::set_foreground_window(ctx->host_parent);
-    return ShowMessageBox(ctx, ctx->host_window, Text(ctx, args[2]), title, style);
+    return ShowMessageBox(ctx, ctx->host_window, ArgText(ctx, args[2]), title, style);
 }
 
 void Cancelled(ScriptContext* ctx) {

@@ -118,10 +118,6 @@ int Float(Value& result, double f) {
     return 1;
 }
 
-const char* Text(ScriptContext* ctx, const Value& v) {
-    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
-}
-
 // The buffer named by args[1] (error 3023 when there is none).
 BufferSlot* Buffer(ScriptContext* ctx, const Value& handle, unsigned char** data) {
     BufferSlot* b = Lookup(ctx, handle.i, data);
@@ -337,7 +333,7 @@ int BinaryPokeStr(ScriptContext* ctx, int, Value& result, Value* args) {
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
     i64 offset = args[2].i;
-    const char* s = Text(ctx, args[3]);
+    const char* s = ArgText(ctx, args[3]);
     auto len = static_cast<i64>(std::strlen(s));
     if (!Inside(offset, len, b->size)) return Fail(ctx, binerr::PokeStrRange);
     std::memcpy(data + offset, s, static_cast<std::size_t>(len));
@@ -396,7 +392,7 @@ int Index(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
     i64 eod = b->eod;
     i64 offset = args[2].i;
     if (offset < 0 || offset >= size) return Fail(ctx, binerr::IndexOffset);
-    const auto* s = reinterpret_cast<const unsigned char*>(Text(ctx, args[3]));
+    const auto* s = reinterpret_cast<const unsigned char*>(ArgText(ctx, args[3]));
     auto len = static_cast<i64>(std::strlen(reinterpret_cast<const char*>(s)));
     bool forward = args[4].i == 0;
     if (len == 0) {
@@ -460,7 +456,7 @@ int BinaryStrCnt(ScriptContext* ctx, int, Value& result, Value* args) {
     }
     i64 size = b->size;
     if (end >= size) return Fail(ctx, binerr::IndexOffset);
-    const char* s = Text(ctx, args[4]);
+    const char* s = ArgText(ctx, args[4]);
     auto len = static_cast<i64>(std::strlen(s));
     if (len == 0 || start == end) return Integer(result, 0);
     i64 count = 0;
@@ -483,7 +479,7 @@ int BinaryRead(ScriptContext* ctx, int, Value& result, Value* args) {
     if (!b) return 0;
     bool before = plat::suppress_error_boxes(true);
     plat::FileHandle f =
-        plat::open_data_file(Text(ctx, args[2]), false, ctx->options.read_share_mode);
+        plat::open_data_file(ArgText(ctx, args[2]), false, ctx->options.read_share_mode);
     plat::suppress_error_boxes(before);
     if (!f) return Fail(ctx, binerr::OpenFailed);
     std::uint64_t size = 0;
@@ -510,7 +506,7 @@ int BinaryWrite(ScriptContext* ctx, int, Value& result, Value* args) {
     if (!b) return 0;
     bool before = plat::suppress_error_boxes(true);
     plat::FileHandle f =
-        plat::open_data_file(Text(ctx, args[2]), true, ctx->options.write_share_mode);
+        plat::open_data_file(ArgText(ctx, args[2]), true, ctx->options.write_share_mode);
     plat::suppress_error_boxes(before);
     if (!f) return Fail(ctx, binerr::OpenFailed);
     std::size_t put = 0;
@@ -531,7 +527,7 @@ int BinaryHashRec(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 record = args[2].i;
     i64 key_offset = args[3].i;
     i64 key_size = args[4].i;
-    const char* key = Text(ctx, args[5]);
+    const char* key = ArgText(ctx, args[5]);
     i64 size = b->size;
     if (record < 1) return Fail(ctx, binerr::RecordSize);
     if (key_offset < 0) return Fail(ctx, binerr::KeyOffset);

@@ -15,23 +15,6 @@ namespace {
 constexpr std::size_t kFileNameSize = 280; // 279 characters and a terminator
 constexpr std::size_t kReadChunk = 1024;
 
-int SetError(ScriptContext* ctx, int code) {
-    ctx->error_code = static_cast<std::int16_t>(code);
-    return 0;
-}
-
-int ReturnText(ScriptContext* ctx, Value& result, const char* text) {
-    std::uint16_t h = HeapCopyText(ctx, text);
-    if (!h) return 0;
-    result.str = h;
-    result.flags = vf::String;
-    return 1;
-}
-
-const char* Arg(ScriptContext* ctx, Value* args, int n) {
-    return HeapText(ctx, args[n].str);
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -80,7 +63,7 @@ int ItemizeKeys(ScriptContext* ctx, Value& result, const char* file, const char*
     char* list = block ? static_cast<char*>(plat::mem_lock(block)) : nullptr;
     if (!list) {
         if (block) plat::mem_free(block);
-        return SetError(ctx, kErrStringMemory);
+        return FailWith(ctx, kErrStringMemory);
     }
     std::size_t length = 0;
     const bool complete =
@@ -89,10 +72,10 @@ int ItemizeKeys(ScriptContext* ctx, Value& result, const char* file, const char*
         if (list[i] == 0) list[i] = '\t';
     if (length > 0) list[length - 1] = 0; // no tab after the last name
     list[length] = 0;
-    int ok = ReturnText(ctx, result, list);
+    int ok = ResultCopy(ctx, result, list);
     plat::mem_unlock(block);
     plat::mem_free(block);
-    if (ok && !complete) SetError(ctx, kErrListTooLong);
+    if (ok && !complete) FailWith(ctx, kErrListTooLong);
     return ok;
 }
 
@@ -100,21 +83,21 @@ int ItemizeKeys(ScriptContext* ctx, Value& result, const char* file, const char*
 int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
     char full[kFileNameSize];
     if (!*file || !plat::find_file(file, full, sizeof full))
-        return SetError(ctx, kErrIniNullSection);
+        return FailWith(ctx, kErrIniNullSection);
     plat::FileHandle f = plat::open_file_read(full);
     if (!f) {
         char text[kTextSize + kFileNameSize + 1];
         LoadMessage(ctx, kMsgIniFileNotFound, text, kTextSize);
         AppendBounded(nullptr, text, "\t", sizeof text);
         AppendBounded(nullptr, text, full, sizeof text);
-        return ReturnText(ctx, result, text);
+        return ResultCopy(ctx, result, text);
     }
     plat::MemHandle block = plat::mem_alloc(kIniListSize);
     char* list = block ? static_cast<char*>(plat::mem_lock(block)) : nullptr;
     if (!list) {
         if (block) plat::mem_free(block);
         plat::close_file(f);
-        return SetError(ctx, kErrStringMemory);
+        return FailWith(ctx, kErrStringMemory);
     }
     SectionLister lister(list, kIniListSize);
     char chunk[kReadChunk];
@@ -122,10 +105,10 @@ int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
     while (!lister.full() && plat::read_file(f, chunk, sizeof chunk, &got) && got > 0)
         lister.Add(chunk, got);
     plat::close_file(f);
-    int ok = ReturnText(ctx, result, list);
+    int ok = ResultCopy(ctx, result, list);
     plat::mem_unlock(block);
     plat::mem_free(block);
-    if (ok && lister.full()) SetError(ctx, kErrListTooLong);
+    if (ok && lister.full()) FailWith(ctx, kErrListTooLong);
     return ok;
 }
 
@@ -143,30 +126,30 @@ constexpr int IniWritePvt = 273;
 } // namespace id
 
 int FnIniRead(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    const char* section = Arg(ctx, args, 1);
-    const char* key = Arg(ctx, args, 2);
-    const char* def = Arg(ctx, args, 3);
+    const char* section = ArgText(ctx, args[1]);
+    const char* key = ArgText(ctx, args[2]);
+    const char* def = ArgText(ctx, args[3]);
     char value[kTextSize];
     if (fn == id::IniReadPvt) {
-        if (IsGuardedIniEntry(section, key)) return SetError(ctx, kErrIniGuarded);
-        plat::read_profile_string(Arg(ctx, args, 4), section, key, def, value, sizeof value);
+        if (IsGuardedIniEntry(section, key)) return FailWith(ctx, kErrIniGuarded);
+        plat::read_profile_string(ArgText(ctx, args[4]), section, key, def, value, sizeof value);
     } else {
         plat::read_win_profile_string(section, key, def, value, sizeof value);
     }
-    return ReturnText(ctx, result, value);
+    return ResultCopy(ctx, result, value);
 }
 
 int FnIniWrite(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    const char* section = Arg(ctx, args, 1);
-    const char* key = Arg(ctx, args, 2);
-    const char* value = Arg(ctx, args, 3);
-    const char* file = fn == id::IniWritePvt ? Arg(ctx, args, 4) : nullptr;
+    const char* section = ArgText(ctx, args[1]);
+    const char* key = ArgText(ctx, args[2]);
+    const char* value = ArgText(ctx, args[3]);
+    const char* file = fn == id::IniWritePvt ? ArgText(ctx, args[4]) : nullptr;
     if (AllEmpty(section, key, value)) {
         plat::write_profile_string(file, nullptr, nullptr, nullptr);
         result.i = 1;
         return 1;
     }
-    if (file && IsGuardedIniEntry(section, key)) return SetError(ctx, kErrIniGuarded);
+    if (file && IsGuardedIniEntry(section, key)) return FailWith(ctx, kErrIniGuarded);
     // A write the system cannot make, or one that would write more than
     // its entry, gives 0 (the system's profile errors raise no error).
     if (WouldChangeStructure(section, key, value) ||
@@ -184,21 +167,21 @@ int FnIniWrite(ScriptContext* ctx, int fn, Value& result, Value* args) {
 }
 
 int FnIniDelete(ScriptContext* ctx, int fn, Value&, Value* args) {
-    const char* section = Arg(ctx, args, 1);
-    const char* key = Arg(ctx, args, 2);
-    const char* file = fn == id::IniDeletePvt ? Arg(ctx, args, 3) : nullptr;
+    const char* section = ArgText(ctx, args[1]);
+    const char* key = ArgText(ctx, args[2]);
+    const char* file = fn == id::IniDeletePvt ? ArgText(ctx, args[3]) : nullptr;
     plat::write_profile_string(file, section, std::strcmp(key, kWholeSectionKey) ? key : nullptr,
                                nullptr);
     return 1;
 }
 
 int FnIniItemize(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    const char* section = Arg(ctx, args, 1);
+    const char* section = ArgText(ctx, args[1]);
     if (fn == id::IniItemize) {
-        if (!*section) return SetError(ctx, kErrIniNullSection);
+        if (!*section) return FailWith(ctx, kErrIniNullSection);
         return ItemizeKeys(ctx, result, nullptr, section);
     }
-    const char* file = Arg(ctx, args, 2);
+    const char* file = ArgText(ctx, args[2]);
     if (!*section) return ItemizeSections(ctx, result, file);
     return ItemizeKeys(ctx, result, file, section);
 }

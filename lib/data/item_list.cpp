@@ -83,10 +83,6 @@ int CompareItems(const char* a, std::size_t a_len, const char* b, std::size_t b_
 
 namespace {
 
-const char* Text(ScriptContext* ctx, const Value& v) {
-    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
-}
-
 int Integer(Value& result, std::int64_t n) {
     result.i = static_cast<std::int32_t>(n);
     result.flags = vf::Integer;
@@ -94,15 +90,15 @@ int Integer(Value& result, std::int64_t n) {
 }
 
 int ItemCount(ScriptContext* ctx, int, Value& result, Value* args) {
-    ItemDelimiter d = MakeItemDelimiter(Text(ctx, args[2]));
-    return Integer(result, static_cast<std::int64_t>(CountItems(Text(ctx, args[1]), d)));
+    ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[2]));
+    return Integer(result, static_cast<std::int64_t>(CountItems(ArgText(ctx, args[1]), d)));
 }
 
 int ItemExtract(ScriptContext* ctx, int, Value& result, Value* args) {
-    ItemDelimiter d = MakeItemDelimiter(Text(ctx, args[3]));
+    ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[3]));
     const char* start = "";
     std::size_t length = 0;
-    if (!FindItem(Text(ctx, args[2]), d, args[1].i, &start, &length)) length = 0;
+    if (!FindItem(ArgText(ctx, args[2]), d, args[1].i, &start, &length)) length = 0;
     if (SetResultText(ctx, result, start, length)) return 1;
     // The failure is shown before it is reported.
     char bytes[kIntegerTextSize];
@@ -114,10 +110,10 @@ int ItemExtract(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 int ItemInsert(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* item = Text(ctx, args[1]);
+    const char* item = ArgText(ctx, args[1]);
     std::int64_t index = args[2].i;
-    const char* list = Text(ctx, args[3]);
-    ItemDelimiter d = MakeItemDelimiter(Text(ctx, args[4]));
+    const char* list = ArgText(ctx, args[3]);
+    ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[4]));
     std::size_t item_bytes = std::strlen(item);
     std::size_t list_bytes = std::strlen(list);
     std::size_t room = list_bytes + item_bytes + 2 * static_cast<std::size_t>(d.length);
@@ -157,9 +153,9 @@ int ItemInsert(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 int ItemLocate(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* item = Text(ctx, args[1]);
-    const char* p = Text(ctx, args[2]);
-    ItemDelimiter d = MakeItemDelimiter(Text(ctx, args[3]));
+    const char* item = ArgText(ctx, args[1]);
+    const char* p = ArgText(ctx, args[2]);
+    ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[3]));
     std::size_t item_bytes = std::strlen(item);
     if (item_bytes == 0 || !*p) return Integer(result, 0);
     for (std::int64_t number = 1;; ++number) {
@@ -176,8 +172,8 @@ int ItemLocate(ScriptContext* ctx, int, Value& result, Value* args) {
 
 int ItemRemove(ScriptContext* ctx, int, Value& result, Value* args) {
     std::int64_t index = args[1].i;
-    const char* list = Text(ctx, args[2]);
-    ItemDelimiter d = MakeItemDelimiter(Text(ctx, args[3]));
+    const char* list = ArgText(ctx, args[2]);
+    ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[3]));
     char* out = NewResultText(ctx, result, std::strlen(list));
     if (!out) return 0;
     char* w = out;
@@ -202,8 +198,8 @@ struct ItemSpan {
 };
 
 int ItemSort(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* list = Text(ctx, args[1]);
-    ItemDelimiter d = MakeItemDelimiter(Text(ctx, args[2]));
+    const char* list = ArgText(ctx, args[1]);
+    ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[2]));
     std::size_t items = CountItems(list, d);
 
     // The spans of the non-empty items, in a work block of global memory.

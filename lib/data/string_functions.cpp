@@ -61,10 +61,6 @@ namespace {
 using i64 = std::int64_t;
 
 // The text of a string argument ("" when it carries none).
-const char* Text(ScriptContext* ctx, const Value& v) {
-    return (v.flags & vf::String) ? HeapText(ctx, v.str) : "";
-}
-
 int Empty(ScriptContext* ctx, Value& result) {
     return SetResultText(ctx, result, "", 0);
 }
@@ -261,15 +257,15 @@ int Min(ScriptContext* ctx, int, Value& result, Value*) {
 // ------------------------------------------------------------ lengths
 
 int StrLen(ScriptContext* ctx, int, Value& result, Value* args) {
-    return Integer(result, static_cast<i64>(std::strlen(Text(ctx, args[1]))));
+    return Integer(result, static_cast<i64>(std::strlen(ArgText(ctx, args[1]))));
 }
 
 int StrCharCount(ScriptContext* ctx, int, Value& result, Value* args) {
-    return Integer(result, static_cast<i64>(CharacterCount(Text(ctx, args[1]))));
+    return Integer(result, static_cast<i64>(CharacterCount(ArgText(ctx, args[1]))));
 }
 
 int StrSub(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* s = Text(ctx, args[1]);
+    const char* s = ArgText(ctx, args[1]);
     i64 start = args[2].i;
     i64 length = args[3].i;
     i64 count = static_cast<i64>(CharacterCount(s));
@@ -285,8 +281,8 @@ int StrSub(ScriptContext* ctx, int, Value& result, Value* args) {
 // ---------------------------------------------------------- searching
 
 int Index(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
-    const char* s = Text(ctx, args[1]);
-    const char* sub = Text(ctx, args[2]);
+    const char* s = ArgText(ctx, args[1]);
+    const char* sub = ArgText(ctx, args[2]);
     i64 start = args[3].i;
     bool forward = args[4].i == 0;
     i64 count = static_cast<i64>(CharacterCount(s));
@@ -345,8 +341,8 @@ bool InSet(const char* p, const char* set) {
 }
 
 int StrScan(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* s = Text(ctx, args[1]);
-    const char* set = Text(ctx, args[2]);
+    const char* s = ArgText(ctx, args[1]);
+    const char* set = ArgText(ctx, args[2]);
     i64 start = args[3].i;
     bool forward = args[4].i == 0;
     i64 count = static_cast<i64>(CharacterCount(s));
@@ -369,7 +365,7 @@ int StrScan(ScriptContext* ctx, int, Value& result, Value* args) {
 // ------------------------------------------------------ simple copies
 
 int StrTrim(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* p = Text(ctx, args[1]);
+    const char* p = ArgText(ctx, args[1]);
     while (*p == ' ' || *p == '\t')
         ++p;
     const char* end = p;
@@ -382,7 +378,7 @@ int StrTrim(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 int CaseCopy(ScriptContext* ctx, Value& result, Value* args, bool upper) {
-    const char* s = Text(ctx, args[1]);
+    const char* s = ArgText(ctx, args[1]);
     std::size_t len = std::strlen(s);
     char* out = NewResultText(ctx, result, len);
     if (!out) return 0;
@@ -459,7 +455,7 @@ int Compose(ScriptContext* ctx, Value& result, const char* head, std::size_t hea
 const PadRun kNoPad{"", 0, 0, 0};
 
 int StrFill(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* filler = Text(ctx, args[1]);
+    const char* filler = ArgText(ctx, args[1]);
     if (!*filler) filler = " ";
     i64 length = args[2].i;
     if (length <= 0) return Empty(ctx, result);
@@ -469,8 +465,8 @@ int StrFill(ScriptContext* ctx, int, Value& result, Value* args) {
 enum class Fix { RightBytes, LeftBytes, RightChars, LeftChars };
 
 int FixText(ScriptContext* ctx, Value& result, Value* args, Fix mode) {
-    const char* base = Text(ctx, args[1]);
-    const char* pad = Text(ctx, args[2]);
+    const char* base = ArgText(ctx, args[1]);
+    const char* pad = ArgText(ctx, args[2]);
     if (!*pad) pad = " ";
     i64 length = args[3].i;
     if (length <= 0) return Empty(ctx, result);
@@ -536,9 +532,9 @@ bool OccursAt(const char* p, const char* old, std::size_t old_bytes) {
 }
 
 int StrReplace(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* s = Text(ctx, args[1]);
-    const char* old = Text(ctx, args[2]);
-    const char* repl = Text(ctx, args[3]);
+    const char* s = ArgText(ctx, args[1]);
+    const char* old = ArgText(ctx, args[2]);
+    const char* repl = ArgText(ctx, args[3]);
     std::size_t sb = std::strlen(s);
     if (!*s || !*old) return SetResultText(ctx, result, s, sb);
     std::size_t ob = std::strlen(old);
@@ -579,7 +575,7 @@ int StrReplace(ScriptContext* ctx, int, Value& result, Value* args) {
 // --------------------------------------------------------- comparison
 
 int Cmp(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
-    int r = plat::compare_text(Text(ctx, args[1]), Text(ctx, args[2]), ignore_case, true);
+    int r = plat::compare_text(ArgText(ctx, args[1]), ArgText(ctx, args[2]), ignore_case, true);
     return Integer(result, r < 0 ? -1 : (r > 0 ? 1 : 0));
 }
 
@@ -593,7 +589,7 @@ int StriCmp(ScriptContext* ctx, int, Value& result, Value* args) {
 // ---------------------------------------------------- character codes
 
 int Char2Num(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* s = Text(ctx, args[1]);
+    const char* s = ArgText(ctx, args[1]);
     i64 code = static_cast<unsigned char>(s[0]);
     if (Process().version.dbcs && CharBytes(s) == 2)
         code = code * 256 + static_cast<unsigned char>(s[1]);
@@ -656,7 +652,7 @@ void Collect(char* param, std::size_t& len, const char* p, int n) {
 int ParseData(ScriptContext* ctx, int, Value& result, Value* args) {
     SetVariable(ctx, "param0", nullptr, 0, 1);
     if (ctx->error_code) return 0;
-    const char* p = Text(ctx, args[1]);
+    const char* p = ArgText(ctx, args[1]);
     while (Blank(*p))
         ++p;
     std::int32_t count = 0;

@@ -25,23 +25,6 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-int SetError(ScriptContext* ctx, int code) {
-    ctx->error_code = static_cast<std::int16_t>(code);
-    return 0;
-}
-
-int ReturnText(ScriptContext* ctx, Value& result, const char* text) {
-    std::uint16_t h = HeapCopyText(ctx, text);
-    if (!h) return 0;
-    result.str = h;
-    result.flags = vf::String;
-    return 1;
-}
-
-const char* Arg(ScriptContext* ctx, Value* args, int n) {
-    return HeapText(ctx, args[n].str);
-}
-
 bool FourDigitYears(ScriptContext* ctx) {
     return ctx->options.four_digit_years != 0;
 }
@@ -418,7 +401,7 @@ int SetFileWriteTime(ScriptContext* ctx, const char* path, const DateTime& dt) {
     std::uint32_t code = 0;
     const plat::FileTimeResult r = plat::set_file_write_time(path, local, &code);
     if (r == plat::FileTimeResult::Done) return 1;
-    if (r == plat::FileTimeResult::NoFile) return SetError(ctx, kErrFileTimeTouch);
+    if (r == plat::FileTimeResult::NoFile) return FailWith(ctx, kErrFileTimeTouch);
     // The conversion was refused: the box reports the system's code and
     // the file keeps its time, as there is no file time to set it to.
     char text[kIntegerTextSize];
@@ -431,7 +414,7 @@ int SetFileWriteTime(ScriptContext* ctx, const char* path, const DateTime& dt) {
 
 int SetFileWriteTimeText(ScriptContext* ctx, const char* path, const char* text) {
     DateTime dt;
-    if (!ReadDateTime(text, &dt)) return SetError(ctx, kErrTimeDiffBad);
+    if (!ReadDateTime(text, &dt)) return FailWith(ctx, kErrTimeDiffBad);
     return SetFileWriteTime(ctx, path, dt);
 }
 
@@ -480,24 +463,25 @@ int FnTimeAddSubtract(ScriptContext* ctx, int fn, Value& result, Value* args) {
     const int code = fn == id::TimeAdd ? kErrTimeAdd : kErrTimeSubtract;
     DateTime a, span, r;
     int colons = 0;
-    if (!ReadDateTime(Arg(ctx, args, 1), &a) || !ParseDateTime(Arg(ctx, args, 2), &span, &colons))
-        return SetError(ctx, code);
+    if (!ReadDateTime(ArgText(ctx, args[1]), &a) ||
+        !ParseDateTime(ArgText(ctx, args[2]), &span, &colons))
+        return FailWith(ctx, code);
     const bool ok = fn == id::TimeAdd ? AddDateTime(a, span, &r) : SubtractDateTime(a, span, &r);
-    if (!ok) return SetError(ctx, code);
+    if (!ok) return FailWith(ctx, code);
     char text[kDateTimeTextSize];
-    return ReturnText(ctx, result, FormatDateTime(r, FourDigitYears(ctx), text));
+    return ResultCopy(ctx, result, FormatDateTime(r, FourDigitYears(ctx), text));
 }
 
 int FnTimeDiff(ScriptContext* ctx, int fn, Value& result, Value* args) {
     DateTime a, b;
-    if (!ReadDateTime(Arg(ctx, args, 1), &a) || !ReadDateTime(Arg(ctx, args, 2), &b))
-        return SetError(ctx, kErrTimeDiffBad);
+    if (!ReadDateTime(ArgText(ctx, args[1]), &a) || !ReadDateTime(ArgText(ctx, args[2]), &b))
+        return FailWith(ctx, kErrTimeDiffBad);
     const std::int64_t days = DayNumber(a.year, a.month, a.day) - DayNumber(b.year, b.month, b.day);
     if (fn == id::TimeDiffDays) {
         result.i = static_cast<std::int32_t>(days);
         return 1;
     }
-    if (days > kMaxDiffDays || days < -kMaxDiffDays) return SetError(ctx, kErrTimeDiffRange);
+    if (days > kMaxDiffDays || days < -kMaxDiffDays) return FailWith(ctx, kErrTimeDiffRange);
     result.i = static_cast<std::int32_t>(
         ((days * 24 + a.hour - b.hour) * 60 + a.minute - b.minute) * 60 + a.second - b.second);
     return 1;
@@ -506,23 +490,23 @@ int FnTimeDiff(ScriptContext* ctx, int fn, Value& result, Value* args) {
 int FnTimeJulianDay(ScriptContext* ctx, int, Value& result, Value* args) {
     DateTime dt;
     int colons = 0;
-    if (!ParseDateTime(Arg(ctx, args, 1), &dt, &colons) || !CheckDateTime(&dt, false))
-        return SetError(ctx, kErrTimeJulianBad);
+    if (!ParseDateTime(ArgText(ctx, args[1]), &dt, &colons) || !CheckDateTime(&dt, false))
+        return FailWith(ctx, kErrTimeJulianBad);
     result.i = static_cast<std::int32_t>(DayNumber(dt.year, dt.month, dt.day));
     return 1;
 }
 
 int FnTimeJulToYmd(ScriptContext* ctx, int, Value& result, Value* args) {
-    if (args[1].i < 1) return SetError(ctx, kErrTimeJulToYmd);
+    if (args[1].i < 1) return FailWith(ctx, kErrTimeJulToYmd);
     DateTime dt;
     DayNumberToDate(args[1].i, &dt.year, &dt.month, &dt.day);
     char text[kDateTimeTextSize];
-    return ReturnText(ctx, result, FormatDateTime(dt, FourDigitYears(ctx), text));
+    return ResultCopy(ctx, result, FormatDateTime(dt, FourDigitYears(ctx), text));
 }
 
 int FnTimeYmdHms(ScriptContext* ctx, int, Value& result, Value*) {
     char text[kDateTimeTextSize];
-    return ReturnText(ctx, result,
+    return ResultCopy(ctx, result,
                       FormatDateTime(DateTimeOf(plat::local_time()), FourDigitYears(ctx), text));
 }
 
@@ -531,13 +515,13 @@ int FnTimeDate(ScriptContext* ctx, int, Value& result, Value*) {
     DayNames(ctx, names, sizeof names);
     char text[kTextSize];
     FormatDisplayTime(ReadIntlSettings(), plat::local_time(), names, text, sizeof text);
-    return ReturnText(ctx, result, text);
+    return ResultCopy(ctx, result, text);
 }
 
 int FnGetExactTime(ScriptContext* ctx, int, Value& result, Value*) {
     char text[kTextSize];
     FormatExactTime(ReadSeparator("sTime", ':'), plat::local_time(), text, sizeof text);
-    return ReturnText(ctx, result, text);
+    return ResultCopy(ctx, result, text);
 }
 
 int FnGetTickCount(ScriptContext*, int, Value& result, Value*) {
@@ -547,8 +531,8 @@ int FnGetTickCount(ScriptContext*, int, Value& result, Value*) {
 
 int FnTimeWait(ScriptContext* ctx, int, Value& result, Value* args) {
     DateTime target;
-    if (!WaitTarget(Arg(ctx, args, 1), plat::local_time(), &target))
-        return SetError(ctx, kErrTimeWait);
+    if (!WaitTarget(ArgText(ctx, args[1]), plat::local_time(), &target))
+        return FailWith(ctx, kErrTimeWait);
     WaitUntil(ctx, target);
     result.i = 1;
     return 1;
@@ -557,13 +541,13 @@ int FnTimeWait(ScriptContext* ctx, int, Value& result, Value* args) {
 int FnTimeDelay(ScriptContext* ctx, int, Value& result, Value* args) {
     const double seconds = (args[1].flags & vf::Float) ? args[1].f : args[1].i;
     // A negative, huge or undefined count has no target time.
-    if (!(seconds >= 0.0) || seconds > 2147483647.0) return SetError(ctx, kErrTimeDelay);
+    if (!(seconds >= 0.0) || seconds > 2147483647.0) return FailWith(ctx, kErrTimeDelay);
     const double whole = std::floor(seconds);
     const int ms = static_cast<int>((seconds - whole) * 1000.0);
     DateTime span, target;
     span.second = static_cast<std::int32_t>(whole);
     if (!AddDateTime(DateTimeOf(plat::local_time()), span, &target))
-        return SetError(ctx, kErrTimeDelay);
+        return FailWith(ctx, kErrTimeDelay);
     WaitUntil(ctx, target);
     if (ms >= 100 && !ctx->cancel) plat::sleep_ms(static_cast<unsigned>(ms));
     result.i = 1;
@@ -578,8 +562,8 @@ int FnRandom(ScriptContext* ctx, int, Value& result, Value* args) {
 
 int FnFileTime(ScriptContext* ctx, int fn, Value& result, Value* args) {
     std::uint16_t date = 0, time = 0;
-    if (!plat::file_write_time_packed(Arg(ctx, args, 1), &date, &time))
-        return SetError(ctx, kErrFileTimeGet);
+    if (!plat::file_write_time_packed(ArgText(ctx, args[1]), &date, &time))
+        return FailWith(ctx, kErrFileTimeGet);
     if (fn == id::FileTimeCode) {
         result.i = static_cast<std::int32_t>((std::uint32_t{date} << 16) | time);
         return 1;
@@ -589,7 +573,7 @@ int FnFileTime(ScriptContext* ctx, int fn, Value& result, Value* args) {
         FormatFileTime(ReadIntlSettings(), date, time, text, sizeof text);
     else
         FormatDateTime(PackedToDateTime(date, time), FourDigitYears(ctx), text);
-    return ReturnText(ctx, result, text);
+    return ResultCopy(ctx, result, text);
 }
 
 const HandlerRow kRows[] = {
