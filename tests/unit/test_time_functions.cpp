@@ -38,26 +38,7 @@ using jol::TimeHandlers;
 using test::HandlerResult;
 using test::HandlerRig;
 
-namespace id {
-constexpr int DateTime = 168;
-constexpr int Delay = 178;
-constexpr int FileTimeCode = 248;
-constexpr int FileTimeGet = 249;
-constexpr int FileYmdHms = 254;
-constexpr int GetExactTime = 258;
-constexpr int GetTickCount = 259;
-constexpr int Random = 317;
-constexpr int TimeAdd = 396;
-constexpr int TimeDate = 397;
-constexpr int TimeDelay = 398;
-constexpr int TimeDiffDays = 399;
-constexpr int TimeDiffSecs = 400;
-constexpr int TimeJulianDay = 401;
-constexpr int TimeJulToYmd = 402;
-constexpr int TimeSubtract = 403;
-constexpr int TimeWait = 404;
-constexpr int TimeYmdHms = 405;
-} // namespace id
+namespace id = jol::time_id;
 
 struct JulianCase {
     const char* date;
