@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -280,6 +281,46 @@ TEST_F(SampleExtender, RowsAreClampedLowerCasedAndFiltered) {
     EXPECT_EQ(ctx->extenders.modules[0], 0u);
     plat::mem_unlock(context_);
     ExpectUnlocked();
+}
+
+TEST_F(SampleExtender, TenModulesAtMostAndTheRowTableLimit) {
+    // Eleven copies of the sample are eleven different modules.
+    namespace fs = std::filesystem;
+    const fs::path source = JOL_SAMPLE_EXTENDER;
+    const fs::path dir = fs::path(home_->path()) / "extenders";
+    fs::create_directories(dir);
+    std::string copies[11];
+    for (int i = 0; i < 11; ++i) {
+        const fs::path copy = dir / ("sample" + std::to_string(i) + source.extension().string());
+        fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
+        copies[i] = copy.string();
+#if defined(_WIN32)
+        if (copies[i][0] == '/') copies[i] = "Z:" + copies[i];
+#endif
+    }
+    ScriptContext* ctx = Bind();
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(jol::AddExtender(ctx, copies[i].c_str()), 1) << copies[i];
+    EXPECT_EQ(ctx->extenders.loaded, 10);
+    EXPECT_EQ(ctx->extenders.row_count, 130);
+    EXPECT_EQ(jol::AddExtender(ctx, copies[10].c_str()), 0);
+    EXPECT_EQ(ctx->error_code, 3393);
+    EXPECT_EQ(ctx->extenders.loaded, 10);
+    ctx->error_code = 0;
+    Unbind(ctx);
+    ASSERT_EQ(DoDaDllInit(0, context_, 0, 99, 0, nullptr, nullptr), 1);
+
+    // Enumeration stops when the table holds 201 rows; a full table takes
+    // no further extender.
+    ctx = Bind();
+    ctx->extenders.row_count = 195;
+    ASSERT_EQ(jol::AddExtender(ctx, copies[0].c_str()), 1);
+    EXPECT_EQ(ctx->extenders.row_count, 201);
+    EXPECT_EQ(jol::AddExtender(ctx, copies[1].c_str()), 0);
+    EXPECT_EQ(ctx->error_code, 3396);
+    EXPECT_EQ(ctx->extenders.loaded, 1);
+    ctx->error_code = 0;
+    Unbind(ctx);
 }
 
 TEST_F(SampleExtender, SlotsWithoutATextArePassedAsEmptyTexts) {
