@@ -158,6 +158,27 @@ TEST_F(Services, NamesAndParameters) {
     EXPECT_EQ(Variable("param2"), "two three");
 }
 
+TEST_F(Services, KeywordsAreDisabledAndEnabledByName) {
+    const jol::KeywordEntry* strlen_row = jol::FindBuiltinKeyword("strlen");
+    const jol::KeywordEntry* strsub_row = jol::FindBuiltinKeyword("strsub");
+    ASSERT_TRUE(strlen_row && strsub_row);
+    // Names in table order, runs of the delimiter counting as one.
+    EXPECT_EQ(Call(jol::service::DisableKeywords, "strlen||strsub", "|", 0), 1);
+    EXPECT_TRUE(jol::RowDisabled(*strlen_row));
+    EXPECT_TRUE(jol::RowDisabled(*strsub_row));
+    // Out of order: the search goes on after the previous name, so the
+    // second name is not found and the answer is 0.
+    EXPECT_EQ(Call(jol::service::DisableKeywords, "strsub strlen", " ", 1), 0);
+    EXPECT_FALSE(jol::RowDisabled(*strsub_row));
+    EXPECT_TRUE(jol::RowDisabled(*strlen_row));
+    EXPECT_EQ(Call(jol::service::DisableKeywords, "strlen,nosuchname,averyverylongname", ",", 1),
+              0);
+    EXPECT_FALSE(jol::RowDisabled(*strlen_row));
+    EXPECT_EQ(Call(jol::service::DisableKeywords, "", ",", 0), 0);
+    EXPECT_EQ(Call(jol::service::DisableKeywords, "strlen", "", 0), 0);
+    EXPECT_FALSE(jol::RowDisabled(*strlen_row));
+}
+
 TEST_F(Services, RequestsNotOfferedGiveZero) {
     for (std::int32_t r : {9, 10, 12, 21, 26, 27, 30, 99, -1})
         EXPECT_EQ(Call(r, "a", "b", 1, 1), 0) << r;
