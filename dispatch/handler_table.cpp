@@ -11,7 +11,9 @@
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
 #include "lib/data/binary_buffers.h"
+#include "lib/data/directories.h"
 #include "lib/data/environment.h"
+#include "lib/data/file_handles.h"
 #include "lib/data/ini_functions.h"
 #include "lib/data/item_list.h"
 #include "lib/data/string_functions.h"
@@ -52,8 +54,9 @@ std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, Handl
 namespace {
 
 constexpr HandlerList kModules[] = {
-    CoreHandlers, ExtenderHandlers, StringHandlers,      ItemHandlers,       BinaryHandlers,
-    TimeHandlers, IniHandlers,      EnvironmentHandlers, MessageBoxHandlers, IntControlHandlers,
+    CoreHandlers,       ExtenderHandlers,   StringHandlers,     ItemHandlers,
+    BinaryHandlers,     TimeHandlers,       IniHandlers,        EnvironmentHandlers,
+    MessageBoxHandlers, IntControlHandlers, FileHandleHandlers, DirectoryHandlers,
 };
 
 struct Table {

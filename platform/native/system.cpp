@@ -30,7 +30,9 @@ std::map<std::string, std::string>& hidden_env() {
     return vars;
 }
 std::mutex g_env_lock;
-bool g_suppress_boxes = false;
+// The process's critical-error mode (errmode bits); while it fails
+// critical errors, notes about libraries that fail to load are held back.
+std::uint32_t g_error_mode = 0;
 
 std::size_t copy_out(const char* text, char* out, std::size_t out_size) {
     std::size_t n = std::strlen(text);
@@ -102,7 +104,8 @@ Module load_library(const char* path) {
     void* h = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!h) {
         set_last_error(access(path, F_OK) == 0 ? 193u : 126u); // bad format / not found
-        if (!g_suppress_boxes) std::fprintf(stderr, "jol: %s\n", ::dlerror());
+        if (!(g_error_mode & errmode::FailCriticalErrors))
+            std::fprintf(stderr, "jol: %s\n", ::dlerror());
         return 0;
     }
     return reinterpret_cast<Module>(h);
@@ -150,8 +153,15 @@ Module module_handle(const char* name) {
 }
 
 bool suppress_error_boxes(bool suppress) {
-    bool old = g_suppress_boxes;
-    g_suppress_boxes = suppress;
+    const std::uint32_t quiet = errmode::FailCriticalErrors | errmode::NoOpenFileErrorBox;
+    const std::uint32_t old = g_error_mode;
+    g_error_mode = suppress ? quiet : (old & ~quiet);
+    return (old & quiet) != 0;
+}
+
+std::uint32_t set_error_mode(std::uint32_t mode) {
+    const std::uint32_t old = g_error_mode;
+    g_error_mode = mode;
     return old;
 }
 
@@ -202,8 +212,15 @@ std::size_t get_current_directory(char* out, std::size_t out_size) {
     return copy_out(buf, out, out_size);
 }
 
+// The name is a Windows name (platform/native/paths.cpp maps it).
 bool set_current_directory(const char* path) {
-    return path && ::chdir(path) == 0;
+    char mapped[4096];
+    if (!system_path(path, mapped, sizeof mapped)) return false;
+    if (::chdir(mapped) != 0) {
+        set_last_error(errno == ENOENT ? err::FileNotFound : err::PathNotFound);
+        return false;
+    }
+    return true;
 }
 
 std::size_t get_env(const char* name, char* out, std::size_t out_size) {

@@ -1,0 +1,169 @@
+// A handle value is an integer whose flags are exactly Integer plus
+// FileHandle (5); only FileOpen makes one, so a plain number is never taken
+// for a handle. The integer is the system's file handle, which the slot
+// table holds beside the slot flags (fslot bits, in FileSlot::mode).
+#include "lib/data/file_handles.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "host/script_context.h"
+#include "platform/platform.h"
+
+namespace jol {
+namespace {
+
+constexpr std::uint32_t kHandleFlags = vf::Integer | vf::FileHandle;
+constexpr const char* kEndMarker = "*EOF*";
+
+// The slot that holds a handle value, null when none does.
+FileSlot* SlotOf(ScriptContext* ctx, const Value& v) {
+    const std::uint32_t wanted = static_cast<std::uint32_t>(v.i);
+    for (FileSlot& s : ctx->files)
+        if (s.handle && static_cast<std::uint32_t>(s.handle) == wanted) return &s;
+    return nullptr;
+}
+
+// The slot of a handle argument; null with bad_handle when the value is no
+// handle value, with not_open when no slot holds it.
+FileSlot* Lookup(ScriptContext* ctx, const Value& v, int bad_handle, int not_open) {
+    if (v.flags != kHandleFlags) {
+        FailWith(ctx, bad_handle);
+        return nullptr;
+    }
+    FileSlot* s = SlotOf(ctx, v);
+    if (!s) FailWith(ctx, not_open);
+    return s;
+}
+
+bool IsPipe(const FileSlot& s) {
+    return (s.mode & fslot::Pipe) == fslot::Pipe;
+}
+
+int FnFileOpen(ScriptContext* ctx, int, Value& result, Value* args) {
+    FileSlot* slot = nullptr;
+    for (FileSlot& s : ctx->files)
+        if (!s.handle) {
+            slot = &s;
+            break;
+        }
+    if (!slot) return FailWith(ctx, fherr::TooManyFiles);
+    std::string mode = ArgText(ctx, args[2]);
+    for (char& c : mode)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    plat::TextOpen how;
+    int flags;
+    int share = 0;
+    if (mode == "READ") {
+        how = plat::TextOpen::Read;
+        flags = fslot::Read;
+        share = ctx->options.read_share_mode;
+    } else if (mode == "WRITE") {
+        how = plat::TextOpen::Write;
+        flags = fslot::Write;
+        share = ctx->options.write_share_mode;
+    } else if (mode == "APPEND") {
+        how = plat::TextOpen::Append;
+        flags = fslot::Write;
+    } else if (mode == "PIPE") {
+        how = plat::TextOpen::Pipe;
+        flags = fslot::Pipe;
+    } else {
+        return FailWith(ctx, fherr::BadMode);
+    }
+    const char* name = ArgText(ctx, args[1]);
+    // A name longer than the limit is refused whole: a cut name could open
+    // (or create) some other file.
+    if (std::strlen(name) > kFileNameLimit) return FailWith(ctx, fherr::OpenFailed);
+    // The system's critical-error boxes stay away during the open; the
+    // mode the process had before comes back afterwards, whatever it was.
+    const std::uint32_t before = plat::set_error_mode(plat::errmode::FailCriticalErrors);
+    plat::set_error_mode(before | plat::errmode::FailCriticalErrors);
+    const plat::FileHandle f = plat::open_text_file(name, how, share);
+    plat::set_error_mode(before);
+    if (!f) return FailWith(ctx, fherr::OpenFailed);
+    slot->handle = f;
+    slot->mode = flags;
+    slot->pipe = flags == fslot::Pipe ? 1 : 0;
+    result.i = static_cast<std::int32_t>(static_cast<std::uint32_t>(f));
+    result.flags = kHandleFlags;
+    return 1;
+}
+
+int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
+    FileSlot* s = Lookup(ctx, args[1], fherr::ReadBadHandle, fherr::ReadNotOpen);
+    if (!s) return 0;
+    if (!(s->mode & fslot::Read)) return FailWith(ctx, fherr::NotForReading);
+    if (s->mode & fslot::MarkerReturned) return FailWith(ctx, fherr::PastEnd);
+    if (s->mode & fslot::EndMet) {
+        s->mode |= fslot::MarkerReturned;
+        return ResultCopy(ctx, result, kEndMarker);
+    }
+    const bool pipe = IsPipe(*s);
+    char line[kLineLimit + 1];
+    std::size_t n = 0;
+    for (;;) {
+        unsigned char byte = 0;
+        std::size_t got = 0;
+        if (!plat::read_file(s->handle, &byte, 1, &got)) return FailWith(ctx, fherr::PastEnd);
+        if (got == 0 || (!pipe && byte == 26)) {
+            if (pipe) break; // the data available so far; a later call reads on
+            s->mode |= fslot::EndMet;
+            if (n == 0) {
+                s->mode |= fslot::MarkerReturned;
+                return ResultCopy(ctx, result, kEndMarker);
+            }
+            break;
+        }
+        if (byte == 13) break;
+        if (byte == 10) continue;
+        line[n++] = static_cast<char>(byte);
+        if (n == kLineLimit) break;
+    }
+    if (pipe && n == 0) return ResultCopy(ctx, result, kEndMarker);
+    line[n] = 0;
+    return ResultCopy(ctx, result, line);
+}
+
+int FnFileWrite(ScriptContext* ctx, int, Value&, Value* args) {
+    FileSlot* s = Lookup(ctx, args[1], fherr::WriteBadHandle, fherr::WriteNotOpen);
+    if (!s) return 0;
+    if (!(s->mode & fslot::Write)) return FailWith(ctx, fherr::NotForWriting);
+    std::string data = ArgText(ctx, args[2]);
+    if (!IsPipe(*s)) data += "\r\n";
+    // One write for the line and its end; a short write is a failure.
+    std::size_t put = 0;
+    if (!plat::write_data_file(s->handle, data.data(), data.size(), &put) || put != data.size())
+        return FailWith(ctx, fherr::WriteFailed);
+    return 1;
+}
+
+int FnFileClose(ScriptContext* ctx, int, Value&, Value* args) {
+    FileSlot* s = Lookup(ctx, args[1], fherr::CloseBadHandle, fherr::CloseNotOpen);
+    if (!s) return 0;
+    // What was written must reach the file: a failed flush (or close) is
+    // reported as a failed write. The slot is free in either case.
+    bool ok = true;
+    if (s->mode & fslot::Write) ok = plat::flush_file(s->handle);
+    ok = plat::close_file(s->handle) && ok;
+    *s = FileSlot{};
+    if (!ok) return FailWith(ctx, fherr::WriteFailed);
+    return 1;
+}
+
+constexpr NamedHandler kNamed[] = {
+    {"fileopen", FnFileOpen},
+    {"fileread", FnFileRead},
+    {"filewrite", FnFileWrite},
+    {"fileclose", FnFileClose},
+};
+
+} // namespace
+
+const HandlerRow* FileHandleHandlers(std::size_t* count) {
+    static const HandlerRows rows(kNamed);
+    return rows.Get(count);
+}
+
+} // namespace jol

@@ -1,0 +1,61 @@
+// The file-name toolkit shared by the functions that handle files and
+// directories: the split name, the full-name expansion and the walk over a
+// file list (names separated by the list delimiter, tab or "|", with
+// wildcard patterns expanded by the system's file search).
+#pragma once
+
+#include <cstddef>
+
+namespace jol {
+
+struct ScriptContext;
+
+constexpr std::size_t kFullNameSize = 280; // a full name: 279 bytes and a terminator
+constexpr std::size_t kNamePartSize = 256; // one part of a split name
+
+namespace fnerr {
+constexpr int NoMatch = 1002;     // a wildcard pattern matches nothing
+constexpr int BadItem = 3054;     // an entry of 280 bytes or more
+constexpr int NoWildcards = 3322; // the function does not allow wildcards
+} // namespace fnerr
+
+bool IsPathSeparator(char c);
+bool HasWildcard(const char* name);
+// True when the name begins with a letter and a colon.
+bool HasDrive(const char* name);
+
+struct SplitName {
+    char drive[3];
+    char directory[kNamePartSize];
+    char root[kNamePartSize];
+    char extension[kNamePartSize];
+};
+// Splits a name into drive ("X:" or empty), directory (up to and with the
+// last separator), root (up to the last dot after the directory) and
+// extension (after that dot); each part is cut to 255 bytes.
+void SplitFileName(const char* name, SplitName* out);
+
+// Expands a name to a full path (backslashes, "." and ".." resolved). An
+// empty name gives ""; a UNC name, a name on a drive that is not in use and
+// a name whose ".." climbs above its root come back as given. The current
+// drive's directory is the process's current directory; another drive's
+// is the variable "=X:" (else its root). False when the result does not
+// fit in out_size bytes (out is then empty).
+bool FullFileName(const char* name, char* out, std::size_t out_size);
+
+// The current directory as a Windows name; false (out empty) when unknown.
+bool CurrentDirectoryName(char* out, std::size_t out_size);
+
+// Called for each name of a file list with its full name; returns false to
+// stop the walk (the callee has set the error code).
+using FileVisit = bool (*)(ScriptContext* ctx, const char* full_name, void* data);
+enum class Wildcards { Expand, Refuse };
+// Walks a file list: entries of 280 bytes or more stop it with 3054; an
+// entry with "*" or "?" is refused with 3322 (Refuse) or searched (Expand):
+// each file found (directories are skipped) is visited as the pattern's
+// drive and directory followed by the found name; a pattern that finds
+// nothing stops with 1002. True when every entry was visited.
+bool WalkFileList(ScriptContext* ctx, const char* list, Wildcards wildcards, FileVisit visit,
+                  void* data);
+
+} // namespace jol
