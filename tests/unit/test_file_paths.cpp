@@ -133,6 +133,11 @@ TEST_F(NativeDrives, CIsTheRootByDefault) {
 }
 
 TEST_F(NativeDrives, ListedDrivesAndDotsStayInsideTheirRoot) {
+    // The current directory must lie on C: here: a folder under /tmp
+    // would make D: the current drive.
+    char saved[4096];
+    ASSERT_GT(plat::get_current_directory(saved, sizeof saved), 0u);
+    ASSERT_TRUE(plat::set_current_directory("/"));
     ::setenv("JOL_DRIVES", "C=/,D=/tmp", 1);
     EXPECT_EQ(Mapped("D:\\a\\b"), "/tmp/a/b");
     EXPECT_EQ(Mapped("D:\\..\\..\\etc"), "/tmp/etc");
@@ -145,6 +150,7 @@ TEST_F(NativeDrives, ListedDrivesAndDotsStayInsideTheirRoot) {
     EXPECT_EQ(plat::drive_type("D:\\"), 3u);
     ::setenv("JOL_DRIVES", "D=/tmp", 1);
     EXPECT_EQ(Mapped("C:\\x"), "/x"); // a list without C keeps C as the root
+    ASSERT_TRUE(plat::set_current_directory(saved));
 }
 
 TEST_F(NativeDrives, CurrentDirectoryGetsTheDriveOfTheLongestRoot) {
