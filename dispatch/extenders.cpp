@@ -308,6 +308,8 @@ int AddExtender(ScriptContext* ctx, const char* file) {
         if (answer != 1) break;
         AppendRow(table, slot, record);
     }
+    // The extender's code ran and may have written the variable table.
+    InvalidateVariableIndex(ctx);
     if (answer == -1) {
         ctx->error_code = 1399;
         return 0;
@@ -359,6 +361,8 @@ int ExtenderCall(ScriptContext* ctx, int id, Value& result, Value* args) {
               TextArg(SlotText(ctx, args, 1)), TextArg(SlotText(ctx, args, 2)),
               TextArg(SlotText(ctx, args, 3)), TextArg(SlotText(ctx, args, 4)),
               TextArg(SlotText(ctx, args, 5)));
+    // The host or the extender may have written the variable table.
+    InvalidateVariableIndex(ctx);
     if (status < 0) return HandleFailure(ctx, status);
     // An answer that could not be stored, or an error the function set
     // through the service entry, fails the call.

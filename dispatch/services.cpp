@@ -232,6 +232,8 @@ JOL_EXPORT std::int32_t DLLServices(plat::MemHandle context, std::int32_t reques
     char* const outer_heap = ctx->heap.base;
     ctx->vars = static_cast<VarEntry*>(vars_lock.get());
     ctx->heap.base = static_cast<char*>(heap_lock.get());
+    // The caller may have written the table directly before calling in.
+    InvalidateVariableIndex(ctx);
 
     std::int16_t saved_error = ctx->error_code;
     ctx->error_code = 0;

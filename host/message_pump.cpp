@@ -30,6 +30,8 @@ void Pump(ScriptContext* ctx, bool sleep_between) {
             plat::translate_message(&m);
             plat::dispatch_message(&m);
         }
+        // A window procedure of the host may have written the table.
+        InvalidateVariableIndex(ctx);
         PollCancelKeys(ctx);
         if (sleep_between) plat::sleep_ms(20);
     }
@@ -59,9 +61,12 @@ void PollCancelKeys(ScriptContext* ctx) {
 
 std::int32_t NotifyHost(ScriptContext* ctx, ExtArg request, const ExtArg (&args)[5]) {
     if (!ctx->host_callback) return 0;
-    return ctx->host_callback(static_cast<ExtArg>(ctx->host_parent),
-                              static_cast<ExtArg>(ctx->host_instance), kExtenderInterfaceVersion,
-                              request, 0, 0, 0, args[0], args[1], args[2], args[3], args[4]);
+    const std::int32_t answer = ctx->host_callback(
+        static_cast<ExtArg>(ctx->host_parent), static_cast<ExtArg>(ctx->host_instance),
+        kExtenderInterfaceVersion, request, 0, 0, 0, args[0], args[1], args[2], args[3], args[4]);
+    // The host's code ran and may have written the variable table.
+    InvalidateVariableIndex(ctx);
+    return answer;
 }
 
 std::int32_t NotifyHostText(ScriptContext* ctx, ExtArg request, const char* text) {

@@ -122,6 +122,8 @@ JOL_EXPORT std::int32_t ProcessDaBatBuffer(plat::Hwnd window, plat::MemHandle co
     ctx->vars = static_cast<VarEntry*>(vars_lock.get());
     ctx->heap.base = static_cast<char*>(heap_lock.get());
 
+    // The host may have written the table since the last run.
+    InvalidateVariableIndex(ctx);
     ResetForRun(ctx, window, callback, host_keywords);
     Settle(ctx);
     RunScript(ctx, cur);

@@ -220,6 +220,8 @@ struct ScriptContext {
     std::int32_t ini_change_sending = 0;
     // the state of Random
     std::uint32_t random_state = 0;
+    // the lookup index of the variable table (lang/variables.h)
+    VariableIndex var_index;
 };
 
 } // namespace jol

@@ -7,6 +7,7 @@
 #include "lang/conversion.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
+#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
@@ -43,17 +44,23 @@ bool IsKeyword(const ScriptContext* ctx, int id) {
 
 bool IsLevelOperator(int level, int id) {
     switch (level) {
-    case 1: return id == kw::And || id == kw::Or;
-    case 2: return id == kw::BitAnd || id == kw::BitOr || id == kw::BitXor;
+    case 1:
+        return id == kw::And || id == kw::Or;
+    case 2:
+        return id == kw::BitAnd || id == kw::BitOr || id == kw::BitXor;
     case 3:
-        return id == kw::Equal || id == kw::NotEqual || id == kw::LessGreater ||
-               id == kw::Less || id == kw::LessEqual || id == kw::Greater ||
-               id == kw::GreaterEqual;
-    case 4: return id == kw::ShiftLeft || id == kw::ShiftRight;
-    case 5: return id == kw::Plus || id == kw::Minus;
-    case 6: return id == kw::Multiply || id == kw::Divide || id == kw::Mod;
-    case 7: return id == kw::Power;
-    default: return false;
+        return id == kw::Equal || id == kw::NotEqual || id == kw::LessGreater || id == kw::Less ||
+               id == kw::LessEqual || id == kw::Greater || id == kw::GreaterEqual;
+    case 4:
+        return id == kw::ShiftLeft || id == kw::ShiftRight;
+    case 5:
+        return id == kw::Plus || id == kw::Minus;
+    case 6:
+        return id == kw::Multiply || id == kw::Divide || id == kw::Mod;
+    case 7:
+        return id == kw::Power;
+    default:
+        return false;
     }
 }
 
@@ -108,9 +115,15 @@ int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, st
     auto ub = static_cast<std::uint32_t>(b);
     std::uint32_t r = 0;
     switch (op) {
-    case kw::Plus: r = ua + ub; break;
-    case kw::Minus: r = ua - ub; break;
-    case kw::Multiply: r = ua * ub; break;
+    case kw::Plus:
+        r = ua + ub;
+        break;
+    case kw::Minus:
+        r = ua - ub;
+        break;
+    case kw::Multiply:
+        r = ua * ub;
+        break;
     case kw::Divide:
         if (b == 0) return Fail(ctx, kErrDivideByZero), 0;
         r = b == -1 ? 0u - ua : static_cast<std::uint32_t>(a / b);
@@ -123,14 +136,29 @@ int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, st
         if (b < 0) return Fail(ctx, kErrNegativePower), 0;
         r = PowerWrapped(ua, ub);
         break;
-    case kw::ShiftLeft: r = ua << (ub & 31u); break;
-    case kw::ShiftRight: r = static_cast<std::uint32_t>(a >> (ub & 31u)); break;
-    case kw::BitAnd: r = ua & ub; break;
-    case kw::BitOr: r = ua | ub; break;
-    case kw::BitXor: r = ua ^ ub; break;
-    case kw::And: r = (a != 0 && b != 0) ? 1u : 0u; break;
-    case kw::Or: r = (a != 0 || b != 0) ? 1u : 0u; break;
-    default: return Fail(ctx, kErrSyntax), 0;
+    case kw::ShiftLeft:
+        r = ua << (ub & 31u);
+        break;
+    case kw::ShiftRight:
+        r = static_cast<std::uint32_t>(a >> (ub & 31u));
+        break;
+    case kw::BitAnd:
+        r = ua & ub;
+        break;
+    case kw::BitOr:
+        r = ua | ub;
+        break;
+    case kw::BitXor:
+        r = ua ^ ub;
+        break;
+    case kw::And:
+        r = (a != 0 && b != 0) ? 1u : 0u;
+        break;
+    case kw::Or:
+        r = (a != 0 || b != 0) ? 1u : 0u;
+        break;
+    default:
+        return Fail(ctx, kErrSyntax), 0;
     }
     SetInteger(ctx, left, static_cast<std::int32_t>(r));
     return 1;
@@ -139,9 +167,15 @@ int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, st
 int FloatOperation(ScriptContext* ctx, int op, Value& left, double a, double b) {
     double r = 0.0;
     switch (op) {
-    case kw::Plus: r = a + b; break;
-    case kw::Minus: r = a - b; break;
-    case kw::Multiply: r = a * b; break;
+    case kw::Plus:
+        r = a + b;
+        break;
+    case kw::Minus:
+        r = a - b;
+        break;
+    case kw::Multiply:
+        r = a * b;
+        break;
     case kw::Divide:
         if (b == 0.0) return Fail(ctx, kErrDivideByZero), 0;
         r = a / b;
@@ -166,8 +200,10 @@ int FloatOperation(ScriptContext* ctx, int op, Value& left, double a, double b) 
     case kw::ShiftRight:
     case kw::BitAnd:
     case kw::BitOr:
-    case kw::BitXor: return Fail(ctx, kErrBinaryFloat), 0;
-    default: return Fail(ctx, kErrSyntax), 0;
+    case kw::BitXor:
+        return Fail(ctx, kErrBinaryFloat), 0;
+    default:
+        return Fail(ctx, kErrSyntax), 0;
     }
     // A result that is no number or too large never leaves the operator.
     if (std::isnan(r)) return Fail(ctx, kErrDomain), 0;
@@ -201,18 +237,27 @@ View StringAsNumber(ScriptContext* ctx, Value& s, bool integer_wanted) {
 
 int CompareResult(int op, int sign) {
     switch (op) {
-    case kw::Equal: return sign == 0;
+    case kw::Equal:
+        return sign == 0;
     case kw::NotEqual:
-    case kw::LessGreater: return sign != 0;
-    case kw::Less: return sign < 0;
-    case kw::LessEqual: return sign <= 0;
-    case kw::Greater: return sign > 0;
-    case kw::GreaterEqual: return sign >= 0;
-    default: return 0;
+    case kw::LessGreater:
+        return sign != 0;
+    case kw::Less:
+        return sign < 0;
+    case kw::LessEqual:
+        return sign <= 0;
+    case kw::Greater:
+        return sign > 0;
+    case kw::GreaterEqual:
+        return sign >= 0;
+    default:
+        return 0;
     }
 }
 
-bool IsEquality(int op) { return op == kw::Equal || op == kw::NotEqual || op == kw::LessGreater; }
+bool IsEquality(int op) {
+    return op == kw::Equal || op == kw::NotEqual || op == kw::LessGreater;
+}
 
 // ------------------------------------------------------------- the levels
 
@@ -264,7 +309,9 @@ int Operand(ScriptContext* ctx, Value& out) {
         out.flags = vf::Float;
         break;
     }
-    default: Fail(ctx, kErrSyntax); return 0;
+    default:
+        Fail(ctx, kErrSyntax);
+        return 0;
     }
     get_token(ctx);
     return ctx->error_code == 0;
@@ -324,7 +371,8 @@ int UnaryPrimary(ScriptContext* ctx, Value& out) {
             return 0;
         }
         return id == kw::Drop ? EvaluateDrop(ctx, out) : EvaluateIsDefined(ctx, out);
-    default: return ParenthesisOrConstant(ctx, out);
+    default:
+        return ParenthesisOrConstant(ctx, out);
     }
 }
 
@@ -347,6 +395,74 @@ int Level(ScriptContext* ctx, int level, Value& out) {
         FreeValueString(ctx, right);
         if (!ok || ctx->error_code) return 0;
     }
+}
+
+// The level of a binary operator (1 loosest to 7 tightest), 0 for any
+// other keyword; the same sets as IsLevelOperator.
+int OperatorLevel(int id) {
+    switch (id) {
+    case kw::And:
+    case kw::Or:
+        return 1;
+    case kw::BitAnd:
+    case kw::BitOr:
+    case kw::BitXor:
+        return 2;
+    case kw::Equal:
+    case kw::NotEqual:
+    case kw::LessGreater:
+    case kw::Less:
+    case kw::LessEqual:
+    case kw::Greater:
+    case kw::GreaterEqual:
+        return 3;
+    case kw::ShiftLeft:
+    case kw::ShiftRight:
+        return 4;
+    case kw::Plus:
+    case kw::Minus:
+        return 5;
+    case kw::Multiply:
+    case kw::Divide:
+    case kw::Mod:
+        return 6;
+    case kw::Power:
+        return 7;
+    default:
+        return 0;
+    }
+}
+
+// Level(level) in one frame per operand instead of one per level: the
+// operand, then every operator of level min_level or tighter, each with
+// a right side of the next tighter level. Operators apply, tokens are
+// read and errors arise in the order of the descent through the levels:
+// an '=' meets the comparison level's check whenever that level is open,
+// which is the case exactly when min_level is 3 or looser.
+int Climb(ScriptContext* ctx, int min_level, Value& out) {
+    if (!UnaryPrimary(ctx, out)) return 0;
+    for (;;) {
+        if (ctx->token.cls != TokenClass::Keyword) return 1;
+        const int op = ctx->token.id;
+        if (op == kw::Assign && min_level <= 3) {
+            Fail(ctx, kErrAssignment);
+            return 0;
+        }
+        const int level = OperatorLevel(op);
+        if (level < min_level) return 1; // also 0: no binary operator
+        get_token(ctx);
+        if (ctx->error_code) return 0;
+        Value right;
+        int ok = Climb(ctx, level + 1, right);
+        if (ok) ok = level == 3 ? Compare(ctx, op, out, right) : ApplyBinary(ctx, op, out, right);
+        FreeValueString(ctx, right);
+        if (!ok || ctx->error_code) return 0;
+    }
+}
+
+// A whole expression: all levels from the loosest.
+int Expression(ScriptContext* ctx, Value& out) {
+    return SpeedupsEnabled() ? Climb(ctx, 1, out) : Level(ctx, 1, out);
 }
 
 // The current token becomes the saved one again (after stepping back over
@@ -381,14 +497,14 @@ int Evaluate(ScriptContext* ctx, Value& result, int assignment_allowed) {
         if (ctx->error_code) return 0;
         if (!IsKeyword(ctx, kw::Assign)) {
             RestoreToken(ctx, saved);
-            return Level(ctx, 1, result);
+            return Expression(ctx, result);
         }
         if (!assignment_allowed) {
             Fail(ctx, kErrAssignment);
             return 0;
         }
         get_token(ctx);
-        if (ctx->error_code == 0) Level(ctx, 1, result);
+        if (ctx->error_code == 0) Expression(ctx, result);
 
         if (saved.cls == TokenClass::Keyword) {
             // object.member = value: a property assignment through the
@@ -414,7 +530,7 @@ int Evaluate(ScriptContext* ctx, Value& result, int assignment_allowed) {
         }
         return StoreVariable(ctx, index, result);
     }
-    return Level(ctx, 1, result);
+    return Expression(ctx, result);
 }
 
 } // namespace
@@ -434,20 +550,39 @@ int ApplyUnary(ScriptContext* ctx, int op, Value& v) {
     if (n == Num::Float) {
         double f = v.f;
         switch (op) {
-        case kw::Not: SetInteger(ctx, v, f == 0.0 ? 1 : 0); break;
-        case kw::Plus: SetFloat(ctx, v, f); break;
-        case kw::Minus: SetFloat(ctx, v, -f); break;
-        case kw::BitNot: Fail(ctx, kErrUnaryFloat); return 0;
-        default: Fail(ctx, kErrSyntax); return 0;
+        case kw::Not:
+            SetInteger(ctx, v, f == 0.0 ? 1 : 0);
+            break;
+        case kw::Plus:
+            SetFloat(ctx, v, f);
+            break;
+        case kw::Minus:
+            SetFloat(ctx, v, -f);
+            break;
+        case kw::BitNot:
+            Fail(ctx, kErrUnaryFloat);
+            return 0;
+        default:
+            Fail(ctx, kErrSyntax);
+            return 0;
         }
     } else {
         auto u = static_cast<std::uint32_t>(v.i);
         switch (op) {
-        case kw::Not: u = v.i == 0 ? 1u : 0u; break;
-        case kw::Plus: break;
-        case kw::Minus: u = 0u - u; break;
-        case kw::BitNot: u = ~u; break;
-        default: Fail(ctx, kErrSyntax); return 0;
+        case kw::Not:
+            u = v.i == 0 ? 1u : 0u;
+            break;
+        case kw::Plus:
+            break;
+        case kw::Minus:
+            u = 0u - u;
+            break;
+        case kw::BitNot:
+            u = ~u;
+            break;
+        default:
+            Fail(ctx, kErrSyntax);
+            return 0;
         }
         SetInteger(ctx, v, static_cast<std::int32_t>(u));
     }
@@ -535,8 +670,7 @@ int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
             sign = d < 0.0 ? -1 : (d > 0.0 ? 1 : 0);
         }
     } else {
-        int c = plat::compare_text(HeapText(ctx, left.str), HeapText(ctx, right.str), false,
-                                   false);
+        int c = plat::compare_text(HeapText(ctx, left.str), HeapText(ctx, right.str), false, false);
         sign = c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     SetInteger(ctx, left, CompareResult(op, sign));

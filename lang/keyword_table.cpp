@@ -2,6 +2,8 @@
 // lookup over the built-in, extender and host rows.
 #include "lang/keyword_table.h"
 
+#include "lang/speedups.h"
+
 #include <cstring>
 
 #include "lang/bounded_text.h"
@@ -590,6 +592,22 @@ int MatchRow(const KeywordEntry& row, const char* p, int best, bool identifier_m
 int BestRow(const KeywordEntry* rows, int count, const char* p, bool identifier_mode) {
     int best_len = 0;
     int best = -1;
+    const auto raw = static_cast<unsigned char>(*p);
+    if (SpeedupsEnabled() && raw != 0 && raw < 0x80) {
+        // A seven-bit first character is compared lower-cased with the
+        // row's first byte before anything else: rows that differ there
+        // are passed over as MatchRow would reject them.
+        const char first = static_cast<char>(LowerByte(raw));
+        for (int r = 0; r < count; ++r) {
+            if (rows[r].name[0] != first || rows[r].length <= best_len) continue;
+            int len = MatchRow(rows[r], p, best_len, identifier_mode);
+            if (len > 0) {
+                best_len = len;
+                best = r;
+            }
+        }
+        return best;
+    }
     for (int r = 0; r < count; ++r) {
         int len = MatchRow(rows[r], p, best_len, identifier_mode);
         if (len > 0) {

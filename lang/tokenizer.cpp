@@ -6,6 +6,7 @@
 
 #include "lang/bounded_text.h"
 #include "lang/keyword_table.h"
+#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "platform/text.h"
@@ -164,6 +165,23 @@ void ReadObjectReference(ScriptContext* ctx) {
     t.id = kw::ObjectRef;
 }
 
+// Lower-cases a name of n bytes as the platform does; a name of seven-bit
+// characters only is lowered here, without a call into the platform,
+// since the seven-bit lower case is the same in every code page.
+void LowerName(char* name, std::size_t n) {
+    if (SpeedupsEnabled()) {
+        std::size_t k = 0;
+        while (k < n && static_cast<unsigned char>(name[k]) < 0x80)
+            ++k;
+        if (k == n) {
+            for (k = 0; k < n; ++k)
+                if (name[k] >= 'A' && name[k] <= 'Z') name[k] = static_cast<char>(name[k] + 0x20);
+            return;
+        }
+    }
+    plat::to_lower(name);
+}
+
 void ReadVariableName(ScriptContext* ctx) {
     TokenState& t = ctx->token;
     const char* p = t.cursor;
@@ -182,7 +200,7 @@ void ReadVariableName(ScriptContext* ctx) {
     }
     t.name[n] = 0;
     t.cursor = p;
-    plat::to_lower(t.name);
+    LowerName(t.name, n);
     std::memcpy(t.text, t.name, n + 1);
     t.cls = TokenClass::Variable;
     // merely mentioning a name creates its entry (flags 8, unset)

@@ -7,6 +7,8 @@
 
 JOL_EXPORT int find_var(jol::ScriptContext* ctx, const char* name) {
     if (!ctx) return -1;
+    // The caller may have written the table directly before calling in.
+    jol::InvalidateVariableIndex(ctx);
     return jol::find_var(ctx, name);
 }
 

@@ -6,6 +6,7 @@
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
 #include "lang/keyword_table.h"
+#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "platform/text.h"
@@ -27,6 +28,16 @@ bool SameName(const VarEntry& e, const char* key) {
     return e.name[0] == key[0] && std::strncmp(e.name, key, kKeySize) == 0;
 }
 
+// SameName without the library call: equal up to the key's terminator or
+// over the whole name field, as strncmp compares them.
+bool SameKey(const VarEntry& e, const char* key) {
+    for (std::size_t k = 0; k < kKeySize; ++k) {
+        if (e.name[k] != key[k]) return false;
+        if (key[k] == 0) return true;
+    }
+    return true;
+}
+
 // Scans the entries in use for the key; remembers the last free entry.
 int Scan(ScriptContext* ctx, const char* key, int* last_free) {
     if (last_free) *last_free = -1;
@@ -42,6 +53,54 @@ int Scan(ScriptContext* ctx, const char* key, int* last_free) {
         if (SameName(e, key)) return n;
     }
     return -1;
+}
+
+unsigned KeyHash(const char* key) {
+    unsigned h = 2166136261u;
+    for (std::size_t k = 0; k < kKeySize && key[k]; ++k)
+        h = (h ^ static_cast<unsigned char>(key[k])) * 16777619u;
+    return (h ^ (h >> 15)) & (kVarIndexSlots - 1);
+}
+
+// The index of the context, emptied first when the table binding changed.
+VariableIndex& BoundIndex(ScriptContext* ctx) {
+    VariableIndex& ix = ctx->var_index;
+    if (ix.table != ctx->vars || ix.capacity != ctx->vars_capacity) {
+        std::memset(ix.slot, 0, sizeof ix.slot);
+        ix.table = ctx->vars;
+        ix.capacity = ctx->vars_capacity;
+    }
+    return ix;
+}
+
+// Remembers that the key is held by entry n.
+void Remember(ScriptContext* ctx, const char* key, int n) {
+    if (!SpeedupsEnabled() || !ctx->vars || n < 0) return;
+    BoundIndex(ctx).slot[KeyHash(key)] = static_cast<std::uint16_t>(n + 1);
+}
+
+// The scan's answer through the index: a slot whose entry is in use, below
+// the count and carries the key is the entry the scan would find (the
+// library never gives two entries in use one name); anything else is
+// looked up by the scan, whose find is remembered. last_free is only
+// meaningful when the name is absent, which always takes the scan.
+int Find(ScriptContext* ctx, const char* key, int* last_free) {
+    if (!SpeedupsEnabled() || !ctx || !ctx->vars) return Scan(ctx, key, last_free);
+    VariableIndex& ix = BoundIndex(ctx);
+    const unsigned h = KeyHash(key);
+    int count = ctx->vars_count;
+    if (count > ctx->vars_capacity) count = ctx->vars_capacity;
+    const int hint = ix.slot[h] - 1;
+    if (hint >= 0 && hint < count) {
+        const VarEntry& e = ctx->vars[hint];
+        if (e.flags != 0 && SameKey(e, key)) {
+            if (last_free) *last_free = -1;
+            return hint;
+        }
+    }
+    const int n = Scan(ctx, key, last_free);
+    if (n >= 0) ix.slot[h] = static_cast<std::uint16_t>(n + 1);
+    return n;
 }
 
 // The entry for a new name: the last free entry, or a new one at the end
@@ -70,9 +129,25 @@ void ReleaseEntryValue(ScriptContext* ctx, VarEntry& e) {
 
 } // namespace
 
+void InvalidateVariableIndex(ScriptContext* ctx) {
+    if (ctx) ctx->var_index.table = nullptr;
+}
+
 void FoldName(const char* name, char* key) {
     std::memset(key, 0, kKeySize);
     if (!name || !*name) return;
+    if (SpeedupsEnabled()) {
+        // Seven-bit names of at most 30 characters are their own key, in
+        // the seven-bit lower case (the same in every code page).
+        std::size_t n = 0;
+        for (; n < kKeySize; ++n) {
+            const auto c = static_cast<unsigned char>(name[n]);
+            if (c == 0 || c >= 0x80) break;
+            key[n] = static_cast<char>((c >= 'A' && c <= 'Z') ? c + 0x20 : c);
+        }
+        if (name[n] == 0 && n < kKeySize) return;
+        std::memset(key, 0, kKeySize);
+    }
     auto first = static_cast<unsigned char>(name[0]);
     key[0] = first < 128 ? LowerChar(name[0]) : name[0];
     int p = 1;
@@ -87,7 +162,7 @@ int LookupVariable(ScriptContext* ctx, const char* name) {
     if (!name) return -1;
     char key[kKeySize];
     FoldName(name, key);
-    return Scan(ctx, key, nullptr);
+    return Find(ctx, key, nullptr);
 }
 
 int find_var(ScriptContext* ctx, const char* name) {
@@ -107,12 +182,13 @@ int MentionVariable(ScriptContext* ctx, const char* lower_name) {
     char key[kKeySize];
     FoldName(lower_name, key);
     int last_free;
-    int n = Scan(ctx, key, &last_free);
+    int n = Find(ctx, key, &last_free);
     if (n >= 0) return n;
     n = NewEntry(ctx, last_free);
     if (n < 0) return -1;
     VarEntry& e = ctx->vars[n];
     SetName(e, key);
+    Remember(ctx, key, n);
     e.f = 0.0;
     e.i = -1;
     e.flags = vf::Unset;
@@ -153,7 +229,7 @@ void SetVariable(ScriptContext* ctx, const char* name, const char* text, std::in
         if (!str) return;
     }
     int last_free;
-    int n = Scan(ctx, key, &last_free);
+    int n = Find(ctx, key, &last_free);
     if (n < 0) {
         n = NewEntry(ctx, last_free);
         if (n < 0) {
@@ -166,6 +242,7 @@ void SetVariable(ScriptContext* ctx, const char* name, const char* text, std::in
     }
     VarEntry& e = ctx->vars[n];
     SetName(e, key);
+    Remember(ctx, key, n);
     e.f = 0.0;
     e.i = integer;
     e.flags = static_cast<std::uint32_t>(type);
