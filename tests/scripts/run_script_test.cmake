@@ -7,6 +7,9 @@
 #                       has no handler for them (error 3046) the test is
 #                       skipped
 #   ; env: N=V M=W      environment variables for the run
+#   ; lock: NAME        a resource the script shares with other tests (the
+#                       user's profile, for one); tests naming the same
+#                       lock do not run at the same time
 # JOL_TEST_SCRATCH names an empty folder of the test's own, made afresh for
 # each run, where the script may write files.
 # NAME.out is the expected standard output (carriage returns are ignored);
