@@ -10,6 +10,7 @@
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
+#include "lib/data/file_names.h"
 #include "resources/message_table.h"
 
 namespace jol {
@@ -557,9 +558,33 @@ int FnFileTime(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return ResultCopy(ctx, result, text);
 }
 
+// FileTimeSet and FileTimeTouch walk a file list; each file gets the time
+// (the date-time text is checked again for each one). The first file that
+// fails stops the walk with its error.
+struct TimeSetWalk {
+    const char* text; // null: the present time, read for each file
+    int result;
+};
+
+bool SetOneFileTime(ScriptContext* ctx, const char* full_name, void* data) {
+    auto* w = static_cast<TimeSetWalk*>(data);
+    w->result =
+        w->text ? SetFileWriteTimeText(ctx, full_name, w->text) : TouchFileTime(ctx, full_name);
+    return w->result == 1;
+}
+
+int FnFileTimeSet(ScriptContext* ctx, int fn, Value& result, Value* args) {
+    TimeSetWalk w{fn == id::FileTimeSet ? ArgText(ctx, args[2]) : nullptr, 1};
+    if (!WalkFileList(ctx, ArgText(ctx, args[1]), Wildcards::Expand, SetOneFileTime, &w))
+        w.result = 0;
+    result.i = w.result;
+    return w.result;
+}
+
 const HandlerRow kRows[] = {
     {id::DateTime, FnTimeDate},         {id::Delay, FnTimeDelay},
     {id::FileTimeCode, FnFileTime},     {id::FileTimeGet, FnFileTime},
+    {id::FileTimeSet, FnFileTimeSet},   {id::FileTimeTouch, FnFileTimeSet},
     {id::FileYmdHms, FnFileTime},       {id::GetExactTime, FnGetExactTime},
     {id::GetTickCount, FnGetTickCount}, {id::Random, FnRandom},
     {id::TimeAdd, FnTimeAddSubtract},   {id::TimeDate, FnTimeDate},
