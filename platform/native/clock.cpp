@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <string>
 
 #include "platform/native/paths.h"
 #include "platform/platform.h"
@@ -20,15 +19,6 @@ bool leap(int y) {
 int month_days(int y, int m) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && leap(y) ? 29 : days[m - 1];
-}
-
-// Opens a file named the Windows way (or by a POSIX path); -1 when the name
-// cannot be mapped or the file not opened.
-int open_named(const char* name, int flags) {
-    std::string posix;
-    std::uint32_t error = 0;
-    if (!name || !*name || !detail::map_path(name, &posix, &error)) return -1;
-    return ::open(posix.c_str(), flags | O_CLOEXEC);
 }
 
 } // namespace
@@ -60,7 +50,8 @@ std::uint32_t tick_count() {
 }
 
 bool file_write_time_packed(const char* path, std::uint16_t* date, std::uint16_t* time) {
-    int fd = open_named(path, O_RDONLY);
+    std::uint32_t error = 0;
+    int fd = detail::open_mapped(path, O_RDONLY, 0, &error);
     if (fd < 0) return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
@@ -105,7 +96,8 @@ FileTimeResult set_file_write_time(const char* path, const LocalTime& local,
         if (system_error) *system_error = err::InvalidParameter;
         return FileTimeResult::LocalTimeFailed;
     }
-    int fd = open_named(path, O_WRONLY);
+    std::uint32_t error = 0;
+    int fd = detail::open_mapped(path, O_WRONLY, 0, &error);
     if (fd < 0) return FileTimeResult::NoFile;
     // A file without any write permission is read-only, as a file with the
     // read-only attribute is for the system: not even a privileged user,

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/native/paths.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -15,10 +16,10 @@ FileHandle open_data_file(const char* path, bool write, int /*share_mode*/) {
         set_last_error(err::FileNotFound);
         return 0;
     }
-    int fd = write ? ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666)
-                   : ::open(path, O_RDONLY | O_CLOEXEC);
+    std::uint32_t error = 0;
+    int fd = detail::open_mapped(path, write ? O_WRONLY | O_CREAT : O_RDONLY, 0666, &error);
     if (fd < 0) {
-        set_last_error(errno == EACCES || errno == EISDIR ? err::AccessDenied : err::FileNotFound);
+        set_last_error(error == err::AccessDenied ? err::AccessDenied : err::FileNotFound);
         return 0;
     }
     // A file to read must be a regular file; one to write may also be a

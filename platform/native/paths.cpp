@@ -7,6 +7,7 @@
 // the drive's current directory.
 #include "platform/native/paths.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -237,6 +238,14 @@ bool map_path(const char* name, std::string* out, std::uint32_t* error) {
         if (c == '\\') c = '/';
     *out = rel;
     return true;
+}
+
+int open_mapped(const char* name, int flags, unsigned mode, std::uint32_t* error) {
+    std::string posix;
+    if (!map_path(name, &posix, error)) return -1;
+    const int fd = ::open(posix.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd < 0 && error) *error = error_of_errno(errno);
+    return fd;
 }
 
 } // namespace detail

@@ -17,6 +17,10 @@ char drive_of(const std::string& posix);
 // Maps a Windows name to a POSIX path; false with *error set (a system
 // error code) when the name cannot be mapped.
 bool map_path(const char* name, std::string* out, std::uint32_t* error);
+// Opens a file by its Windows name (or POSIX path) with the flags of open
+// (O_CLOEXEC is added); -1 with *error set (a system error code) when the
+// name cannot be mapped or the file not opened.
+int open_mapped(const char* name, int flags, unsigned mode, std::uint32_t* error);
 // The Windows name of an absolute POSIX path ("/work/x" -> "C:\work\x").
 std::string windows_name(const std::string& posix);
 // The POSIX error number as a system error code.

@@ -123,13 +123,16 @@ std::size_t module_file_name(Module m, char* out, std::size_t out_size) {
 }
 
 bool file_exists(const char* path) {
+    std::string posix;
+    std::uint32_t error = 0;
     struct stat st;
-    return path && *path && ::stat(path, &st) == 0 && !S_ISDIR(st.st_mode);
+    return detail::map_path(path, &posix, &error) && ::stat(posix.c_str(), &st) == 0 &&
+           !S_ISDIR(st.st_mode);
 }
 
 bool append_to_file(const char* path, const char* data, std::size_t len) {
-    if (!path || !*path) return false;
-    int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    std::uint32_t error = 0;
+    int fd = detail::open_mapped(path, O_WRONLY | O_CREAT | O_APPEND, 0666, &error);
     if (fd < 0) return false;
     bool ok = true;
     while (len > 0) {

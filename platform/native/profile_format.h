@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/native/paths.h"
+
 namespace plat::profile {
 
 // The backend's Windows directory: the JOL_HOME folder (default ~/.jol).
@@ -34,12 +36,16 @@ inline std::string WindowsDirectory() {
 }
 
 // The file of a profile name: a name without a directory lives in the
-// Windows directory; backslashes separate directories as slashes do. A
-// null name is the user's profile, win.ini.
+// Windows directory; a name with a directory is a Windows name (or a
+// POSIX path), mapped as every file name of the backend is. A null name is
+// the user's profile, win.ini.
 inline std::string ResolveProfile(const char* file) {
     if (!file) return WindowsDirectory() + "/win.ini";
     std::string name = file;
     if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos) {
+        std::string posix;
+        std::uint32_t error = 0;
+        if (detail::map_path(file, &posix, &error)) return posix;
         for (char& c : name)
             if (c == '\\') c = '/';
         return name;

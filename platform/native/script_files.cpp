@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/native/paths.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -44,9 +45,10 @@ FileHandle open_file_read(const char* path) {
         set_last_error(err::FileNotFound);
         return 0;
     }
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    std::uint32_t error = 0;
+    int fd = detail::open_mapped(path, O_RDONLY, 0, &error);
     if (fd < 0) {
-        set_last_error(errno == EACCES ? err::AccessDenied : err::FileNotFound);
+        set_last_error(error == err::AccessDenied ? err::AccessDenied : err::FileNotFound);
         return 0;
     }
     struct stat st;
