@@ -13,11 +13,14 @@
 #include "lib/data/binary_buffers.h"
 #include "lib/data/directories.h"
 #include "lib/data/environment.h"
+#include "lib/data/exe_info.h"
+#include "lib/data/file_functions.h"
 #include "lib/data/file_handles.h"
 #include "lib/data/ini_functions.h"
 #include "lib/data/item_list.h"
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
+#include "ui/file_replace.h"
 #include "ui/message_boxes.h"
 
 namespace jol {
@@ -54,9 +57,10 @@ std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, Handl
 namespace {
 
 constexpr HandlerList kModules[] = {
-    CoreHandlers,       ExtenderHandlers,   StringHandlers,     ItemHandlers,
-    BinaryHandlers,     TimeHandlers,       IniHandlers,        EnvironmentHandlers,
-    MessageBoxHandlers, IntControlHandlers, FileHandleHandlers, DirectoryHandlers,
+    CoreHandlers,       ExtenderHandlers,   StringHandlers,      ItemHandlers,
+    BinaryHandlers,     TimeHandlers,       IniHandlers,         EnvironmentHandlers,
+    MessageBoxHandlers, IntControlHandlers, FileHandleHandlers,  DirectoryHandlers,
+    FileHandlers,       ExeInfoHandlers,    FileReplaceHandlers,
 };
 
 struct Table {

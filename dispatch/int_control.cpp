@@ -19,6 +19,7 @@
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "lib/data/binary_buffers.h"
+#include "lib/data/file_functions.h"
 #include "resources/message_table.h"
 
 namespace jol {
@@ -340,15 +341,20 @@ int RunOpcode(ScriptContext* ctx, std::int32_t opcode, const Params& p, char* ou
     case 90:
         WriteUnsigned(LargestHeapBlock(ctx, p.text(1)[0]), out, size);
         return 1;
+    case 30: {
+        const char* done = MoveAtNextStart(ctx, p.text(1), p.text(2));
+        if (ctx->error_code) return 0;
+        CopyBounded(ctx, out, done, size);
+        return 1;
+    }
     // Window searches and messages (21, 22, 23, 25, 31, 36, 44, 47, 48),
-    // the move at the next start (30), icon replacement (37) and the
-    // log-off and shutdown requests (66 to 68) need services this library
-    // does not offer yet: they fail as an undefined function would.
+    // icon replacement (37) and the log-off and shutdown requests (66 to
+    // 68) need services this library does not offer yet: they fail as an
+    // undefined function would.
     case 21:
     case 22:
     case 23:
     case 25:
-    case 30:
     case 31:
     case 36:
     case 37:

@@ -157,6 +157,30 @@ int answer_queue_next(unsigned style) {
     return answer;
 }
 
+int answer_queue_next_choice(const ChoiceButton* buttons, int count) {
+    if (!buttons || count <= 0) return 0;
+    Queue& q = queue();
+    answer_queue_active();
+    std::lock_guard<std::mutex> hold(q.lock);
+    if (q.next >= q.answers.size()) return buttons[0].id;
+    const std::string& word = q.answers[q.next++];
+    auto folded = [](const char* text) {
+        std::string s;
+        for (const char* p = text; *p; ++p)
+            if (*p != '&' && *p != ' ')
+                s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+        return s;
+    };
+    const std::string answer = folded(word.c_str());
+    for (int i = 0; i < count; ++i)
+        if (answer == std::to_string(buttons[i].id) ||
+            (buttons[i].label && answer == folded(buttons[i].label)))
+            return buttons[i].id;
+    std::fprintf(stderr, "jol: scripted answer '%s' does not fit this box; using its default\n",
+                 word.c_str());
+    return buttons[0].id;
+}
+
 void answer_queue_push(int answer) {
     Queue& q = queue();
     answer_queue_active();

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "platform/platform.h"
+
 namespace plat::detail {
 
 // True when a scripted answer queue is configured.
@@ -22,6 +24,10 @@ bool has_button(unsigned style, int id);
 // Reads an answer word ("ok", "cancel", "yes", "no", "abort", "retry",
 // "ignore", or a number); 0 when it is none of them.
 int parse_answer(const char* word);
+// The next scripted answer for a box of the caller's own buttons: the id of
+// the button whose id or label (without "&" and blanks, in any case) the
+// answer names; the first button when none fits or the queue is used up.
+int answer_queue_next_choice(const ChoiceButton* buttons, int count);
 // Writes the box as "title: text" on standard error.
 void write_box(const char* title, const char* text);
 

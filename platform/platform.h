@@ -209,6 +209,20 @@ constexpr int No = 7;
 // JOL_ANSWERS_FILE), the box is written to standard error as "title: text"
 // and answered from the queue on every backend, so runs need no person.
 int message_box(Hwnd owner, const char* text, const char* title, unsigned style);
+// A box with the caller's own buttons (the file-replace confirmation):
+// static lines of text, then the buttons in two columns, the first
+// button the default; centred on the screen and owned by owner. Returns
+// the id of the button chosen, 0 when the box cannot be shown. With a
+// scripted answer queue the box is written to standard error as
+// "title: lines" and answered by the next answer, a button's id or its
+// label without "&" and blanks, in any case ("UseNewerAll"); an answer
+// that fits no button, or none left, chooses the first button.
+struct ChoiceButton {
+    int id;
+    const char* label;
+};
+int choice_box(Hwnd owner, const char* title, const char* const* lines, int line_count,
+               const ChoiceButton* buttons, int button_count);
 
 // ------------------------------------------------------------- windows
 using WndProc = std::intptr_t(JOL_STDCALL*)(Hwnd, unsigned, std::uintptr_t, std::intptr_t);
@@ -554,6 +568,49 @@ std::uint32_t set_error_mode(std::uint32_t mode);
 // privileged user. 0 on failure, with the last error set.
 enum class TextOpen { Read, Write, Append, Pipe };
 FileHandle open_text_file(const char* path, TextOpen mode, int share_mode);
+// Copying, moving and deleting files (Windows names). A file that is open
+// elsewhere is protected as the system protects it: it is not deleted,
+// moved or replaced while any handle holds it, and not read while a handle
+// writes it without sharing reads (err::SharingViolation); the native
+// backend knows the handles of its own process. A read-only file or a
+// directory is never replaced or deleted (err::AccessDenied).
+//
+// copy_file copies the bytes, the last-write time and the attributes of a
+// file to another name, replacing an existing file. The bytes go to a
+// temporary file in the target's folder that takes the target's name only
+// when it is complete, so a failure at any point leaves an existing target
+// as it was and no partial file under the target's name.
+bool copy_file(const char* from, const char* to);
+// Moves a file to another name, replacing an existing file only once the
+// file has taken its place. Between volumes the file is copied (as
+// copy_file), the copy's size compared with the source's, and only then
+// the source deleted.
+bool move_file_replace(const char* from, const char* to);
+bool delete_file(const char* path);
+// True when both names reach one and the same existing file.
+bool same_file(const char* a, const char* b);
+// The file's test open: opened for reading with writing by others denied,
+// then closed. 0 when it could be opened, else the system error code
+// (err::SharingViolation when a handle writes it).
+std::uint32_t probe_file_open(const char* path);
+// Moves the file position of an open file to an offset from its start.
+bool seek_file(FileHandle f, std::uint64_t offset);
+namespace err {
+constexpr std::uint32_t CallNotImplemented = 120;
+constexpr std::uint32_t NotSameDevice = 17;
+} // namespace err
+// Asks the system to move a file (to null: delete it) when it next starts,
+// replacing an existing target. False with the last error set;
+// err::CallNotImplemented where the system has no such service (always on
+// the native backend, which has no system start to wait for).
+bool move_file_at_restart(const char* from, const char* to);
+// The short (8.3) form of an existing file's name; 0 when the system gives
+// none (the native backend has no short names) or it does not fit.
+std::size_t short_path_name(const char* path, char* out, std::size_t out_size);
+// Directory number index (from 0) of the PATH environment variable as a
+// Windows name, empty entries left out; false past the last one.
+bool path_directory(std::size_t index, char* out, std::size_t out_size);
+
 // Writes all bytes (write_data_file); flush_file pushes what the system
 // holds for a disk file to the disk (devices and pipes have nothing to
 // push and answer true). False with the last error set on failure.

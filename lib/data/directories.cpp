@@ -522,17 +522,17 @@ int FnItemize(ScriptContext* ctx, int id, Value& result, Value* args) {
         plat::FindData found;
         plat::FindHandle h = plat::find_first(pattern.c_str(), &found);
         if (!h) continue;
-        bool first = true;
         do {
             const bool is_dir = (found.attributes & plat::fattr::Directory) != 0;
             if (is_dir != dirs || (dirs && found.name[0] == '.')) continue;
-            list += found.name;
-            list += delimiter;
-            if (!first && list.size() > kItemizeLimit) {
+            // Room is checked before every append, so that the list never
+            // grows past its limit, however many patterns add to it.
+            if (list.size() + std::strlen(found.name) + 1 > kItemizeLimit) {
                 over = true;
                 break;
             }
-            first = false;
+            list += found.name;
+            list += delimiter;
         } while (plat::find_next(h, &found));
         plat::find_close(h);
     }
@@ -548,6 +548,7 @@ constexpr NamedHandler kNamed[] = {
     {"diskfree", DiskSpaceSum},     {"disksize", DiskSpaceSum},   {"diskinfo", FnDiskInfo},
     {"diskvolinfo", FnDiskVolInfo}, {"diskscan", FnDiskScan},     {"logdisk", FnLogDisk},
     {"dirattrget", FnAttrGet},      {"dirattrset", FnAttrSet},    {"diritemize", FnItemize},
+    {"fileattrget", FnAttrGet},     {"fileattrset", FnAttrSet},   {"fileitemize", FnItemize},
 };
 
 } // namespace

@@ -156,6 +156,86 @@ bool FullFileName(const char* name, char* out, std::size_t out_size) {
     return CopyResult(result, out, out_size);
 }
 
+namespace {
+
+// Maps one part (root or extension) of a source name through the same part
+// of a mask.
+std::string MapPart(const char* source, const char* mask) {
+    std::string out;
+    const std::size_t n = std::strlen(source);
+    std::size_t at = 0;
+    for (const char* m = mask; *m; ++m) {
+        if (*m == '*') {
+            if (at < n) out.append(source + at);
+            at = n;
+        } else if (*m == '?') {
+            if (at < n) out += source[at++];
+        } else {
+            out += *m;
+            if (at < n) ++at;
+        }
+    }
+    return out;
+}
+
+bool IsDirectoryName(const char* name) {
+    char full[kFullNameSize];
+    if (!FullFileName(name, full, sizeof full) || !*full) return false;
+    std::string path = full;
+    if (path.size() > 3 && IsPathSeparator(path.back())) path.pop_back();
+    const std::uint32_t a = plat::get_file_attributes(path.c_str());
+    return a != plat::fattr::Invalid && (a & plat::fattr::Directory);
+}
+
+} // namespace
+
+bool PrepareTargetMask(const char* target, char* out, std::size_t out_size) {
+    std::string mask = target ? target : "";
+    if (!HasWildcard(mask.c_str()) && !mask.empty() &&
+        (mask.back() == ':' || IsPathSeparator(mask.back()))) {
+        mask += "*.*";
+    } else if (!HasWildcard(mask.c_str()) && !mask.empty() && IsDirectoryName(mask.c_str())) {
+        mask += "\\*.*";
+    }
+    return CopyResult(mask, out, out_size);
+}
+
+bool MapTargetName(const char* source, const char* mask, char* out, std::size_t out_size) {
+    SplitName src, msk;
+    SplitFileName(source ? source : "", &src);
+    SplitFileName(mask ? mask : "", &msk);
+    std::string result;
+    const bool unc =
+        IsPathSeparator(msk.directory[0]) && IsPathSeparator(msk.directory[1]) && !msk.drive[0];
+    if (unc) {
+        result = msk.directory;
+    } else {
+        char letter = msk.drive[0] ? Upper(msk.drive[0]) : 0;
+        if (!letter) {
+            char here[kPathSize];
+            if (CurrentDirectoryName(here, sizeof here) && HasDrive(here)) letter = Upper(here[0]);
+        }
+        if (letter) {
+            result += letter;
+            result += ':';
+        }
+        if (msk.directory[0]) {
+            result += msk.directory;
+        } else if (letter) {
+            const std::string below = DriveDirectory(letter).substr(2);
+            result += below;
+            if (below.size() > 1) result += '\\';
+        }
+    }
+    result += MapPart(src.root, msk.root);
+    const std::string ext = MapPart(src.extension, msk.extension);
+    if (!ext.empty()) {
+        result += '.';
+        result += ext;
+    }
+    return CopyResult(result, out, out_size);
+}
+
 bool WalkFileList(ScriptContext* ctx, const char* list, Wildcards wildcards, FileVisit visit,
                   void* data) {
     const char delimiter = static_cast<char>(ctx->options.list_delimiter);

@@ -46,6 +46,19 @@ bool FullFileName(const char* name, char* out, std::size_t out_size);
 // The current directory as a Windows name; false (out empty) when unknown.
 bool CurrentDirectoryName(char* out, std::size_t out_size);
 
+// The target mask of copying, moving, appending and renaming. Preparing
+// appends "*.*" to a target without wildcards that ends with a colon or a
+// separator, and "\*.*" to one that names an existing directory. Mapping
+// builds the name a source takes: the mask's drive (else the current one),
+// the mask's directory (else that drive's current directory; a UNC
+// directory as it is), then the root and the extension, each mapped from
+// the source's by the mask's ("*" takes the rest of the source part, "?"
+// one source character, anything else itself). Both answer false, with out
+// empty, when the result would not fit in out_size bytes: a name is never
+// cut short.
+bool PrepareTargetMask(const char* target, char* out, std::size_t out_size);
+bool MapTargetName(const char* source, const char* mask, char* out, std::size_t out_size);
+
 // Called for each name of a file list with its full name; returns false to
 // stop the walk (the callee has set the error code).
 using FileVisit = bool (*)(ScriptContext* ctx, const char* full_name, void* data);

@@ -6,12 +6,13 @@
 
 #include <cerrno>
 
+#include "platform/native/open_files.h"
 #include "platform/native/paths.h"
 #include "platform/platform.h"
 
 namespace plat {
 
-FileHandle open_data_file(const char* path, bool write, int /*share_mode*/) {
+FileHandle open_data_file(const char* path, bool write, int share_mode) {
     if (!path || !*path) {
         set_last_error(err::FileNotFound);
         return 0;
@@ -30,6 +31,7 @@ FileHandle open_data_file(const char* path, bool write, int /*share_mode*/) {
         set_last_error(err::AccessDenied);
         return 0;
     }
+    detail::note_open(fd, !write, write, share_mode);
     return static_cast<FileHandle>(fd) + 1;
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/native/open_files.h"
 #include "platform/native/paths.h"
 #include "platform/platform.h"
 
@@ -380,7 +381,7 @@ std::size_t system_directory(char* out, std::size_t out_size) {
     return CopyName(HomeFolder() + "/system", out, out_size);
 }
 
-FileHandle open_text_file(const char* path, TextOpen mode, int /*share_mode*/) {
+FileHandle open_text_file(const char* path, TextOpen mode, int share_mode) {
     std::string posix;
     if (!path || !*path) return Fail(err::FileNotFound), 0;
     if (!Map(path, &posix)) return 0;
@@ -427,6 +428,9 @@ FileHandle open_text_file(const char* path, TextOpen mode, int /*share_mode*/) {
         ::close(fd);
         return 0;
     }
+    // Appending and pipes grant others nothing, as on the system.
+    const int share = (mode == TextOpen::Append || mode == TextOpen::Pipe) ? 0 : share_mode;
+    detail::note_open(fd, mode == TextOpen::Read || mode == TextOpen::Pipe, writes, share);
     return static_cast<FileHandle>(fd) + 1;
 }
 

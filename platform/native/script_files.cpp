@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/native/open_files.h"
 #include "platform/native/paths.h"
 #include "platform/platform.h"
 
@@ -57,6 +58,7 @@ FileHandle open_file_read(const char* path) {
         set_last_error(err::AccessDenied);
         return 0;
     }
+    detail::note_open(fd, true, false, 1);
     return static_cast<FileHandle>(fd) + 1;
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/answer_queue.h"
+#include "platform/native/open_files.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -195,6 +196,20 @@ int message_box(Hwnd, const char* text, const char* title, unsigned style) {
     return detail::default_button(style);
 }
 
+int choice_box(Hwnd, const char* title, const char* const* lines, int line_count,
+               const ChoiceButton* buttons, int button_count) {
+    if (!buttons || button_count <= 0) return 0;
+    std::string text;
+    for (int i = 0; i < line_count; ++i) {
+        if (i) text += ' ';
+        text += lines[i] ? lines[i] : "";
+    }
+    detail::write_box(title, text.c_str());
+    if (detail::answer_queue_active())
+        return detail::answer_queue_next_choice(buttons, button_count);
+    return buttons[0].id;
+}
+
 void sleep_ms(unsigned ms) {
     struct timespec ts;
     ts.tv_sec = ms / 1000;
@@ -273,6 +288,7 @@ namespace plat {
 
 bool close_file(FileHandle f) {
     if (f == 0) return false;
+    detail::note_close(static_cast<int>(f - 1));
     return ::close(static_cast<int>(f - 1)) == 0;
 }
 

@@ -1,0 +1,71 @@
+// The file functions: copying, moving, appending, renaming and deleting
+// groups of files (FileCopy, FileMove, FileAppend, FileRename,
+// FileDelete), the queries (FileExist, FileLocate, FileSize, FileCompare)
+// and the name toolkit (FileFullName, FileMapName, FileExtension,
+// FilePath, FileRoot, FileNameLong, FileNameShort).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "dispatch/handler.h"
+
+namespace jol {
+
+struct ScriptContext;
+
+namespace filerr {
+constexpr int MoveFailed = 1003;
+constexpr int MoveFrom = 1004;
+constexpr int CopyFailed = 1008;
+constexpr int CopyFrom = 1009;
+constexpr int AppendFrom = 1012;
+constexpr int AppendTo = 1013;
+constexpr int AppendIo = 1014;
+constexpr int RenameFailed = 1015;
+constexpr int DeleteFailed = 1016;
+constexpr int CompareFirst = 1389;
+constexpr int CompareSecond = 1390;
+constexpr int CopyRoom = 1404;
+constexpr int MoveRoom = 1405;
+constexpr int AppendRoom = 1406;
+constexpr int LongMissing = 1423;
+constexpr int ShortMissing = 1424;
+constexpr int PortFile = 1507;
+constexpr int PortOpen = 1508;
+constexpr int PortRead = 1509;
+constexpr int PortWrite = 1510;
+constexpr int WarnInQuiet = 3473;
+constexpr int Cancel = 9999;
+} // namespace filerr
+
+// The library's file search: a name with a drive or a directory must exist
+// as its full name; a bare name is looked for in the current directory and
+// then in each directory of PATH. Leading blanks are skipped. True, with
+// the full name in out, when a file (not a directory) was found.
+bool LocateFile(const char* name, char* out, std::size_t out_size);
+
+// Whether the drive of a target has room for needed bytes: the 64-bit
+// free-space figure, else whole free clusters; a drive whose free space
+// cannot be read passes.
+bool TargetHasRoom(const char* target, std::uint64_t needed);
+
+// The size of an existing file; false when it cannot be found.
+bool FileSizeOf(const char* name, std::uint64_t* size);
+
+// The fallback for moving (or, with an empty target, deleting) a file at
+// the next system start where the system has no such service: the line
+// "target=source" ("NUL=source" to delete) is added to the [rename]
+// section of WININIT.INI in the Windows directory, which is rewritten
+// under a temporary name and then moved into place. True when recorded.
+bool RecordDelayedMove(const char* source, const char* target);
+
+// IntControl 30: arranges the move of p1 to p2 (deletion when p2 is empty)
+// at the next start. "1" when the system arranged it, "2" when the
+// fallback did, "0" otherwise; errors 1426 (no source), 1427 (the target
+// cannot be formed), 1428 (another drive), 1405 (no room).
+const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target);
+
+const HandlerRow* FileHandlers(std::size_t* count);
+
+} // namespace jol
