@@ -3,14 +3,17 @@
 # other interpreters found on this machine, side by side in one run, and
 # prints each ratio JOL time / peer time (below 1.0: JOL is faster).
 #   bench/compare.sh [workload ...]     (default: every bench/workloads/*.jol)
+#   JOL_BUILD=dir bench/compare.sh      (the jolrun of another native build)
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
 runs=${RUNS:-3}
 
-cmake --preset native -S "$top" >/dev/null
-cmake --build "$top/build/native" -j"$(nproc)" --target jolrun >/dev/null
-jolrun="$top/build/native/jolrun"
+# JOL_BUILD names another build folder of the native preset to use.
+build=${JOL_BUILD:-$top/build/native}
+if [ -z "$JOL_BUILD" ]; then cmake --preset native -S "$top" >/dev/null; fi
+cmake --build "$build" -j"$(nproc)" --target jolrun >/dev/null
+jolrun="$build/jolrun"
 
 declare -A peers=([python3]=py [tclsh]=tcl [bash]=sh [lua5.4]=lua)
 order=(python3 tclsh bash lua5.4)

@@ -10,7 +10,9 @@
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
+#include "lang/line_cache.h"
 #include "lang/math_functions.h"
+#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 
@@ -162,6 +164,9 @@ int CallFunction(ScriptContext* ctx, int id, Value& result) {
     }
 
     Dispatch(ctx, id, result, args, variadic, count, string_bits, float_bits);
+    // The function may have run host code (a host function, a box's
+    // message loop) that rewrote the host's keyword table.
+    if (ctx->host_keywords && SpeedupsEnabled()) CheckHostKeywords(ctx);
     FreeSlots(ctx, args, count);
     if (ctx->error_code) return 0;
     get_token(ctx);

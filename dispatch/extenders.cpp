@@ -9,6 +9,7 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/keyword_table.h"
+#include "lang/line_cache.h"
 #include "lang/string_heap.h"
 #include "platform/text.h"
 #include "resources/message_table.h"
@@ -118,6 +119,8 @@ bool AppendRow(ExtenderTable& table, int slot, KeywordEntry& delivered) {
     plat::to_lower(row.name);
     row.length = static_cast<std::int16_t>(len);
     ++table.row_count;
+    // A name read as a variable so far may be this keyword now.
+    InvalidateTokenCache();
     return true;
 }
 
@@ -390,7 +393,10 @@ void ReleaseExtenders(ScriptContext* ctx) {
         --table.loaded;
     }
     // Without modules their keyword rows name nothing any more.
-    if (table.loaded == 0) table.row_count = 0;
+    if (table.loaded == 0 && table.row_count != 0) {
+        table.row_count = 0;
+        InvalidateTokenCache();
+    }
 }
 
 const HandlerRow* ExtenderHandlers(std::size_t* count) {

@@ -9,6 +9,7 @@
 #include "host/message_pump.h"
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
+#include "lang/line_cache.h"
 #include "lang/tokenizer.h"
 
 namespace jol {
@@ -122,6 +123,12 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     char line[kTextSize];
     char* const outer_line = ctx->current_line;
     ctx->current_line = line;
+    // The line cache binding of the run that called this one (Call) is
+    // given back at the end.
+    CachedLine* const outer_cached = ctx->token.cached_line;
+    const char* const outer_base = ctx->token.cached_base;
+    const std::uint32_t outer_stamp = ctx->token.cached_stamp;
+    ctx->token.cached_line = nullptr;
 
     int result = kRunEnded;
     if (GetNextLine(ctx, line, sizeof line, cur)) {
@@ -155,7 +162,11 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
                     if (ctx->options.line_trace && !ctx->options.quiet) TraceLine(line);
                     ctx->current_line_start = cur.line_start;
                     if (ctx->hook_flags & kHookLines) NotifyLine(ctx, cur);
+                    // A line as it was fetched reads its tokens through the
+                    // line cache.
+                    if (subst == 1) BindLineTokens(ctx, line);
                     result = ExecuteLine(ctx, line, offset, cur, subst == 2);
+                    UnbindLineTokens(ctx);
                     if (result != kRunEnded) break;
                 }
             }
@@ -174,6 +185,9 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     ctx->last_run.result = result;
     ctx->last_run.line_start = cur.line_start;
     ctx->current_line = outer_line;
+    ctx->token.cached_line = outer_cached;
+    ctx->token.cached_base = outer_base;
+    ctx->token.cached_stamp = outer_stamp;
     return result;
 }
 

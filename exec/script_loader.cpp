@@ -6,6 +6,7 @@
 #include "exec/error_report.h"
 #include "exec/script_run.h"
 #include "lang/bounded_text.h"
+#include "lang/line_cache.h"
 #include "lang/speedups.h"
 
 namespace jol {
@@ -152,8 +153,26 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
         return 0;
     }
     if (SpeedupsEnabled()) {
-        const int got = FetchLine(reinterpret_cast<const unsigned char*>(text), line, size, cur);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+        const std::uint16_t from = cur.next_offset;
+        if (size == kTextSize) {
+            // The same bytes as last time give the same line.
+            if (CachedLine* e = FindFetchedLine(cur.block, cur.text_length, from, bytes)) {
+                std::memcpy(line, e->line, e->line_length + 1u);
+                cur.line_start = e->line_start;
+                cur.next_offset = e->to;
+                plat::mem_unlock(cur.block);
+                NoteFetchedLine(ctx, e, line);
+                return 1;
+            }
+        }
+        const int got = FetchLine(bytes, line, size, cur);
+        CachedLine* kept = nullptr;
+        if (got == 1 && size == kTextSize)
+            kept = RememberFetchedLine(cur.block, cur.text_length, from, cur.next_offset,
+                                       cur.line_start, bytes, line);
         plat::mem_unlock(cur.block);
+        NoteFetchedLine(ctx, kept, line);
         if (got >= 0) return got;
         ReportLoadError(ctx, kMsgLineTooLong);
         ctx->error_code = kMsgLineTooLong;

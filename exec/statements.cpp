@@ -405,7 +405,7 @@ int For(Statement& s) {
     if (ctx->error_code) return 0;
     if (AtEnd(ctx)) return Fail(ctx, 3071);
     if (ctx->token.cls != TokenClass::Variable) return Fail(ctx, 3360);
-    int index = LookupVariable(ctx, ctx->token.text);
+    int index = LookupVariableHinted(ctx, ctx->token.text, ctx->token.var_slot);
     if (index < 0) index = MentionVariable(ctx, ctx->token.text);
     if (index < 0) return 0;
     get_token(ctx);

@@ -267,7 +267,7 @@ int UnaryPrimary(ScriptContext* ctx, Value& out);
 int Operand(ScriptContext* ctx, Value& out) {
     switch (ctx->token.cls) {
     case TokenClass::Variable: {
-        int n = find_var(ctx, ctx->token.text);
+        int n = FindVarHinted(ctx, ctx->token.text, ctx->token.var_slot);
         if (n < 0) return 0;
         const VarEntry& e = ctx->vars[n];
         Value v;
@@ -470,6 +470,7 @@ int Expression(ScriptContext* ctx, Value& out) {
 struct SavedToken {
     TokenClass cls;
     std::int16_t id;
+    std::int16_t var_slot;
     const char* start;
     char text[sizeof(TokenState::text)];
 };
@@ -477,6 +478,7 @@ struct SavedToken {
 void SaveToken(const ScriptContext* ctx, SavedToken& s) {
     s.cls = ctx->token.cls;
     s.id = ctx->token.id;
+    s.var_slot = ctx->token.var_slot;
     s.start = ctx->token.start;
     std::memcpy(s.text, ctx->token.text, sizeof s.text);
 }
@@ -485,6 +487,7 @@ void RestoreToken(ScriptContext* ctx, const SavedToken& s) {
     UngetToken(ctx);
     ctx->token.cls = s.cls;
     ctx->token.id = s.id;
+    ctx->token.var_slot = s.var_slot;
     ctx->token.start = s.start;
     std::memcpy(ctx->token.text, s.text, sizeof s.text);
 }
@@ -520,7 +523,7 @@ int Evaluate(ScriptContext* ctx, Value& result, int assignment_allowed) {
 
         // The target holds the integer 0 before anything else is checked.
         // It is found again by name: the right side may have dropped it.
-        int index = LookupVariable(ctx, saved.text);
+        int index = LookupVariableHinted(ctx, saved.text, saved.var_slot);
         if (index < 0 && ctx->error_code == 0) index = MentionVariable(ctx, saved.text);
         if (index >= 0) ClearVariable(ctx, index);
         if (ctx->error_code) return 0;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "lang/line_cache.h"
+
 namespace jol {
 namespace {
 
@@ -13,7 +15,13 @@ bool ReadSwitch() {
 } // namespace
 
 namespace detail {
-extern const bool g_speedups_on = ReadSwitch();
+bool g_speedups_on = ReadSwitch();
 } // namespace detail
+
+void SetSpeedupsForTesting(bool on) {
+    detail::g_speedups_on = on;
+    InvalidateTokenCache();
+    ClearLineCache();
+}
 
 } // namespace jol

@@ -6,6 +6,8 @@
 
 namespace jol {
 
+struct CachedLine;
+
 enum class TokenClass : std::uint8_t {
     End = 0,
     Keyword = 1,
@@ -25,6 +27,20 @@ struct TokenState {
     char name[32] = {};
     char subst_line[257] = {};
     char subst_name[257] = {};
+    // The line cache binding (lang/line_cache.h): tokens read with the
+    // cursor in the line buffer at cached_base come from cached_line while
+    // its stamp is still cached_stamp. Null: every token is read.
+    CachedLine* cached_line = nullptr;
+    const char* cached_base = nullptr;
+    std::uint32_t cached_stamp = 0;
+    // The entry the last line fetch of the context came from, with its
+    // stamp then and the buffer the line went to (null: none).
+    CachedLine* fetched = nullptr;
+    std::uint32_t fetched_stamp = 0;
+    const char* fetched_line = nullptr;
+    // For a Variable token: the variable-table entry its mention gave (-1
+    // none). Only a hint: it is checked against the entry before use.
+    std::int16_t var_slot = -1;
 };
 
 } // namespace jol

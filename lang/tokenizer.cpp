@@ -6,6 +6,7 @@
 
 #include "lang/bounded_text.h"
 #include "lang/keyword_table.h"
+#include "lang/line_cache.h"
 #include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
@@ -168,7 +169,9 @@ void ReadObjectReference(ScriptContext* ctx) {
 // Lower-cases a name of n bytes as the platform does; a name of seven-bit
 // characters only is lowered here, without a call into the platform,
 // since the seven-bit lower case is the same in every code page.
-void LowerName(char* name, std::size_t n) {
+// True when the name is of seven-bit characters only (with the fast paths
+// on; false otherwise), so that it is its own variable key.
+bool LowerName(char* name, std::size_t n) {
     if (SpeedupsEnabled()) {
         std::size_t k = 0;
         while (k < n && static_cast<unsigned char>(name[k]) < 0x80)
@@ -176,10 +179,11 @@ void LowerName(char* name, std::size_t n) {
         if (k == n) {
             for (k = 0; k < n; ++k)
                 if (name[k] >= 'A' && name[k] <= 'Z') name[k] = static_cast<char>(name[k] + 0x20);
-            return;
+            return true;
         }
     }
     plat::to_lower(name);
+    return false;
 }
 
 void ReadVariableName(ScriptContext* ctx) {
@@ -200,11 +204,12 @@ void ReadVariableName(ScriptContext* ctx) {
     }
     t.name[n] = 0;
     t.cursor = p;
-    LowerName(t.name, n);
+    const bool own_key = LowerName(t.name, n);
     std::memcpy(t.text, t.name, n + 1);
     t.cls = TokenClass::Variable;
     // merely mentioning a name creates its entry (flags 8, unset)
-    MentionVariable(ctx, t.name);
+    const int entry = MentionVariable(ctx, t.name);
+    t.var_slot = static_cast<std::int16_t>(own_key ? entry : -1);
 }
 
 // Starts a token: End, no text, blanks skipped; the token begins here.
@@ -267,8 +272,78 @@ void ReadToken(ScriptContext* ctx) {
 
 } // namespace
 
+namespace {
+
+// Keeps the token just read from the bound line, at the offset its scan
+// started from; a full entry keeps nothing more.
+void RecordToken(CachedLine& e, unsigned offset, const TokenState& t, const char* base) {
+    if (e.count >= kCachedTokens) return;
+    const std::size_t length = std::strlen(t.text);
+    if (e.pool_used + length + 1 > kCachedTextPool) return;
+    CachedToken& c = e.tokens[e.count];
+    c.cls = t.cls;
+    c.id = t.id;
+    c.start = static_cast<std::uint16_t>(t.start - base);
+    c.end = static_cast<std::uint16_t>(t.cursor - base);
+    c.text = static_cast<std::uint16_t>(e.pool_used);
+    c.length = static_cast<std::uint16_t>(length);
+    c.var_hint = t.cls == TokenClass::Variable ? t.var_slot : std::int16_t{-1};
+    std::memcpy(e.pool + e.pool_used, t.text, length + 1);
+    e.pool_used += length + 1;
+    e.slot[offset] = static_cast<std::uint8_t>(++e.count);
+}
+
+// get_token through the line cache: true when the token was produced here
+// (served or read and recorded), false when the cursor is not in the bound
+// line and the token must be read as usual.
+bool CachedGetToken(ScriptContext* ctx) {
+    TokenState& t = ctx->token;
+    CachedLine* e = t.cached_line;
+    if (e->stamp != t.cached_stamp) {
+        t.cached_line = nullptr; // the entry holds another line now
+        return false;
+    }
+    const auto base = reinterpret_cast<std::uintptr_t>(t.cached_base);
+    const auto at = reinterpret_cast<std::uintptr_t>(t.cursor);
+    if (at < base || at - base > e->line_length) return false;
+    if (e->generation != TokenCacheGeneration()) ResetCachedTokens(*e);
+    const auto offset = static_cast<unsigned>(at - base);
+    const unsigned k = e->slot[offset];
+    if (k == 0) {
+        const std::int16_t before = ctx->error_code;
+        ReadToken(ctx);
+        t.end = t.cursor;
+        if (before == 0 && ctx->error_code == 0) RecordToken(*e, offset, t, t.cached_base);
+        return true;
+    }
+    CachedToken& c = e->tokens[k - 1];
+    t.cls = c.cls;
+    t.id = c.id;
+    std::memcpy(t.text, e->pool + c.text, c.length + 1u);
+    t.start = t.cached_base + c.start;
+    t.cursor = t.cached_base + c.end;
+    t.end = t.cursor;
+    if (c.cls == TokenClass::Variable) {
+        // the tokenizer's mention of the name, at the same point
+        std::memcpy(t.name, t.text, c.length + 1u);
+        // a name recorded without a hint is not its own key and never gets one
+        if (c.var_hint < 0) {
+            MentionVariable(ctx, t.name);
+            t.var_slot = -1;
+        } else {
+            const int n = MentionVariableHinted(ctx, t.name, c.var_hint);
+            t.var_slot = static_cast<std::int16_t>(n);
+            if (n >= 0) c.var_hint = static_cast<std::int16_t>(n);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 void get_token(ScriptContext* ctx) {
     if (!ctx) return;
+    if (ctx->token.cached_line && CachedGetToken(ctx)) return;
     ReadToken(ctx);
     ctx->token.end = ctx->token.cursor;
 }

@@ -196,6 +196,43 @@ int MentionVariable(ScriptContext* ctx, const char* lower_name) {
     return n;
 }
 
+namespace {
+
+bool HintHolds(const ScriptContext* ctx, const char* name, int hint) {
+    if (!SpeedupsEnabled() || hint < 0 || !ctx || !ctx->vars || !name) return false;
+    int count = ctx->vars_count;
+    if (count > ctx->vars_capacity) count = ctx->vars_capacity;
+    if (hint >= count) return false;
+    const VarEntry& e = ctx->vars[hint];
+    if (e.flags == 0) return false;
+    // The name is its own key (the caller's promise): the entry carries it
+    // when the name and its terminator match.
+    for (std::size_t k = 0; k < kKeySize; ++k) {
+        if (e.name[k] != name[k]) return false;
+        if (name[k] == 0) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int LookupVariableHinted(ScriptContext* ctx, const char* name, int hint) {
+    return HintHolds(ctx, name, hint) ? hint : LookupVariable(ctx, name);
+}
+
+int FindVarHinted(ScriptContext* ctx, const char* name, int hint) {
+    if (!HintHolds(ctx, name, hint)) return find_var(ctx, name);
+    if ((ctx->vars[hint].flags & (vf::Integer | vf::String | vf::Float)) == 0) {
+        ctx->error_code = 3052;
+        return -1;
+    }
+    return hint;
+}
+
+int MentionVariableHinted(ScriptContext* ctx, const char* lower_name, int hint) {
+    return HintHolds(ctx, lower_name, hint) ? hint : MentionVariable(ctx, lower_name);
+}
+
 int GetVariableText(ScriptContext* ctx, const char* name, char* buf, std::size_t size) {
     if (!ctx || !name) return 0;
     char key[kKeySize];

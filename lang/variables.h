@@ -60,6 +60,18 @@ int find_var(ScriptContext* ctx, const char* name);
 // is full.
 int MentionVariable(ScriptContext* ctx, const char* lower_name);
 
+// LookupVariable, find_var and MentionVariable given a hint: the entry the
+// name was last found in (-1: none). With the fast paths on, a hint entry
+// that is in use, below the count and carries exactly this name is the
+// answer without a search (no two entries in use carry one name); any
+// other hint takes the search. A hint other than -1 may only be given for
+// a name that is its own key (seven-bit characters without upper case, at
+// most 30 of them), as the tokenizer's hints are. The results and errors
+// are those of the calls without a hint.
+int LookupVariableHinted(ScriptContext* ctx, const char* name, int hint);
+int FindVarHinted(ScriptContext* ctx, const char* name, int hint);
+int MentionVariableHinted(ScriptContext* ctx, const char* lower_name, int hint);
+
 // The variable's text (string, decimal integer or formatted float) copied
 // into buf. 1 on success, 0 when the name has no value; no error is left.
 int GetVariableText(ScriptContext* ctx, const char* name, char* buf, std::size_t size);

@@ -1,0 +1,179 @@
+#include "lang/line_cache.h"
+
+#include <cstring>
+
+#include "host/script_context.h"
+#include "lang/speedups.h"
+
+namespace jol {
+
+namespace detail {
+std::atomic<std::uint32_t> g_token_generation{1};
+} // namespace detail
+
+namespace {
+
+constexpr unsigned kCachedLines = 128; // a power of two, in pairs
+constexpr int kHostRowsMax = 1000;     // rows a host table may have (ids 900 to 1899)
+constexpr int kHostCopyRows = 128;     // larger host tables drop the tokens at every check
+
+struct LineCache {
+    CachedLine lines[kCachedLines];
+    std::uint32_t next_stamp = 0;
+    std::uint32_t tick = 0; // counts uses, for the choice of the entry to refill
+    // the host keyword table the tokens were read with, and a copy of it
+    const KeywordEntry* host_rows = nullptr;
+    int host_count = 0;
+    KeywordEntry host_copy[kHostCopyRows];
+};
+
+// One cache per thread, made on first use and kept for the thread's life:
+// a plain pointer, so that reaching it costs the same everywhere.
+thread_local LineCache* t_cache = nullptr;
+
+LineCache& Cache() {
+    if (!t_cache) t_cache = new LineCache();
+    return *t_cache;
+}
+
+// The first of the two entries a line may take (the other is the next).
+unsigned SlotOf(plat::MemHandle block, std::uint16_t from) {
+    const auto b = static_cast<std::uint64_t>(block);
+    std::uint32_t h = static_cast<std::uint32_t>(b ^ (b >> 32)) * 0x9E3779B1u;
+    h ^= from * 0x85EBCA6Bu;
+    h ^= h >> 15;
+    h *= 0x2C1B3C6Du;
+    h ^= h >> 12;
+    return h & (kCachedLines - 2);
+}
+
+bool Holds(const CachedLine& e, plat::MemHandle block, std::uint16_t text_length,
+           std::uint16_t from) {
+    return e.raw_length != 0 && e.block == block && e.from == from && e.text_length == text_length;
+}
+
+} // namespace
+
+void ResetCachedTokens(CachedLine& e) {
+    std::memset(e.slot, 0, sizeof e.slot);
+    e.count = 0;
+    e.pool_used = 0;
+    e.generation = TokenCacheGeneration();
+}
+
+void InvalidateTokenCache() {
+    detail::g_token_generation.fetch_add(1, std::memory_order_relaxed);
+}
+
+void CheckHostKeywords(const ScriptContext* ctx) {
+    LineCache& c = Cache();
+    const KeywordEntry* rows = ctx->host_keywords;
+    // Unchanged: the same rows as the copy, and the row after them still
+    // ends the table.
+    if (rows == c.host_rows && c.host_count <= kHostCopyRows &&
+        (!rows ||
+         (rows[c.host_count].length <= 0 &&
+          std::memcmp(c.host_copy, rows,
+                      static_cast<std::size_t>(c.host_count) * sizeof(KeywordEntry)) == 0)))
+        return;
+    int n = 0;
+    if (rows)
+        while (n < kHostRowsMax && rows[n].length > 0)
+            ++n;
+    const auto bytes = static_cast<std::size_t>(n) * sizeof(KeywordEntry);
+    if (rows == c.host_rows && n == c.host_count && n <= kHostCopyRows &&
+        (n == 0 || std::memcmp(c.host_copy, rows, bytes) == 0))
+        return;
+    c.host_rows = rows;
+    c.host_count = n;
+    if (n > 0 && n <= kHostCopyRows) std::memcpy(c.host_copy, rows, bytes);
+    InvalidateTokenCache();
+}
+
+CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from,
+                            const unsigned char* text) {
+    LineCache& c = Cache();
+    CachedLine* way = &c.lines[SlotOf(block, from)];
+    CachedLine* e = Holds(way[0], block, text_length, from)   ? &way[0]
+                    : Holds(way[1], block, text_length, from) ? &way[1]
+                                                              : nullptr;
+    if (!e || std::memcmp(text + from, e->raw, e->raw_length) != 0) return nullptr;
+    e->last_use = ++c.tick;
+    return e;
+}
+
+CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length,
+                                std::uint16_t from, std::uint16_t to, std::uint16_t line_start,
+                                const unsigned char* text, const char* line) {
+    if (to <= from || static_cast<std::size_t>(to - from) > kCachedRawMax) return nullptr;
+    const std::size_t length = std::strlen(line);
+    if (length >= kCachedLineSize) return nullptr;
+    LineCache& c = Cache();
+    // The entry that held this line before, else the one used less lately.
+    CachedLine* way = &c.lines[SlotOf(block, from)];
+    CachedLine& e = Holds(way[0], block, text_length, from)   ? way[0]
+                    : Holds(way[1], block, text_length, from) ? way[1]
+                    : way[0].last_use <= way[1].last_use      ? way[0]
+                                                              : way[1];
+    e.last_use = ++c.tick;
+    e.block = block;
+    e.text_length = text_length;
+    e.from = from;
+    e.to = to;
+    e.line_start = line_start;
+    e.raw_length = static_cast<std::uint16_t>(to - from);
+    std::memcpy(e.raw, text + from, e.raw_length);
+    e.line_length = static_cast<std::uint16_t>(length);
+    std::memcpy(e.line, line, length + 1);
+    e.stamp = ++c.next_stamp;
+    e.owner = nullptr;
+    ResetCachedTokens(e);
+    return &e;
+}
+
+void NoteFetchedLine(ScriptContext* ctx, CachedLine* e, const char* line) {
+    TokenState& t = ctx->token;
+    t.fetched = e;
+    t.fetched_stamp = e ? e->stamp : 0;
+    t.fetched_line = line;
+}
+
+void BindLineTokens(ScriptContext* ctx, const char* line) {
+    TokenState& t = ctx->token;
+    t.cached_line = nullptr;
+    if (!SpeedupsEnabled() || !line) return;
+    // The entry of the last fetch, while it still holds that line and the
+    // buffer is the one the line went to (a line that was substituted is
+    // never bound).
+    CachedLine* e = t.fetched;
+    if (!e || t.fetched_line != line || e->stamp != t.fetched_stamp || e->raw_length == 0) return;
+    CheckHostKeywords(ctx);
+    if (e->owner != ctx || e->host_rows != ctx->host_keywords ||
+        e->extender_rows != ctx->extenders.row_count) {
+        // Another lookup state: the tokens start afresh, and a binding
+        // made for the old one is dropped.
+        e->owner = ctx;
+        e->host_rows = ctx->host_keywords;
+        e->extender_rows = ctx->extenders.row_count;
+        e->stamp = ++Cache().next_stamp;
+        t.fetched_stamp = e->stamp;
+        ResetCachedTokens(*e);
+    }
+    t.cached_line = e;
+    t.cached_base = line;
+    t.cached_stamp = e->stamp;
+}
+
+void UnbindLineTokens(ScriptContext* ctx) {
+    ctx->token.cached_line = nullptr;
+}
+
+void ClearLineCache() {
+    if (!t_cache) return;
+    for (CachedLine& e : t_cache->lines) {
+        e.raw_length = 0;
+        e.stamp = ++t_cache->next_stamp;
+    }
+}
+
+} // namespace jol

@@ -1,0 +1,129 @@
+// The line cache of the fast paths: a line fetched from a script block is
+// kept with the bytes it was read from, so that the next fetch from the same
+// bytes copies the finished line instead of classing every byte again, and
+// with the tokens read from it, so that a line that runs again (a loop body)
+// is not scanned again.
+//
+// Nothing here is trusted without a check. A fetch is served from the cache
+// only when the block's bytes from the fetch offset are still the ones the
+// line was read from (a jump record written into the block, another script
+// in a block of the same handle, a host that rewrote its block: all of them
+// change those bytes). A token is served only for the same text at the same
+// offset, for the same context, the same host keyword table and extender
+// row count, and within the same keyword generation (InvalidateTokenCache).
+// A token is recorded only when reading it raised no error, and a variable
+// name served from the cache is mentioned in the variable table as the
+// tokenizer mentions it, so entries are created in the same order.
+//
+// The cache is per thread: a run and everything it calls stay on one
+// thread, and no lock is needed.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "lang/keyword_entry.h"
+#include "lang/token_state.h"
+#include "platform/platform.h"
+
+namespace jol {
+
+struct ScriptContext;
+
+constexpr std::size_t kCachedLineSize = 257; // a line buffer: 256 characters and a zero
+constexpr std::size_t kCachedRawMax = 512;   // bytes of block text a line may come from
+constexpr int kCachedTokens = 48;            // tokens recorded per line
+constexpr std::size_t kCachedTextPool = 1024;
+
+struct CachedToken {
+    TokenClass cls = TokenClass::End;
+    std::int16_t id = 0;
+    std::uint16_t start = 0;    // offset in the line where the token began
+    std::uint16_t end = 0;      // offset of the cursor after it
+    std::uint16_t text = 0;     // offset of its text in the pool
+    std::uint16_t length = 0;   // bytes of its text
+    std::int16_t var_hint = -1; // a Variable's entry when last mentioned
+};
+
+struct CachedLine {
+    // The fetch: the block and the bytes [from, to) the line came from.
+    plat::MemHandle block = 0;
+    std::uint16_t text_length = 0;
+    std::uint16_t from = 0;
+    std::uint16_t to = 0;
+    std::uint16_t line_start = 0;
+    std::uint16_t raw_length = 0; // 0: the entry is empty
+    std::uint16_t line_length = 0;
+    // Changes whenever the entry gets another line or another owner; a
+    // binding to the entry holds the stamp it was made with.
+    std::uint32_t stamp = 0;
+    std::uint32_t last_use = 0;
+    char raw[kCachedRawMax];
+    char line[kCachedLineSize];
+
+    // The tokens, valid for this owner and lookup state.
+    const ScriptContext* owner = nullptr;
+    const KeywordEntry* host_rows = nullptr;
+    std::int32_t extender_rows = 0;
+    std::uint32_t generation = 0;
+    std::uint8_t slot[kCachedLineSize + 1]; // token number + 1 by cursor offset, 0 = none
+    int count = 0;
+    CachedToken tokens[kCachedTokens];
+    std::size_t pool_used = 0;
+    char pool[kCachedTextPool];
+};
+
+namespace detail {
+extern std::atomic<std::uint32_t> g_token_generation;
+} // namespace detail
+
+// The keyword generation: tokens recorded under another generation are
+// dropped before use.
+inline std::uint32_t TokenCacheGeneration() {
+    return detail::g_token_generation.load(std::memory_order_relaxed);
+}
+
+// Drops every recorded token (of every thread): the keyword lookup may give
+// other answers from now on (extender rows were added or removed, host code
+// ran that may have rewritten its keyword table, the fast paths were
+// switched).
+void InvalidateTokenCache();
+
+// The host's keyword table belongs to the host, which may rewrite it
+// whenever its code runs (a callback, a window procedure in a message loop).
+// The tokens read while it held other rows are dropped: called before a
+// line is bound and after every function call, the two points where host
+// code may have run since the last check.
+void CheckHostKeywords(const ScriptContext* ctx);
+
+// The line fetched before from the same bytes: block and text_length name
+// the script block, from the fetch offset, text the locked text. Null when
+// there is none.
+CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from,
+                            const unsigned char* text);
+
+// Keeps a line that was fetched from text[from, to) (at most kCachedRawMax
+// bytes; longer spans are not kept). The entry, or null.
+CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length,
+                                std::uint16_t from, std::uint16_t to, std::uint16_t line_start,
+                                const unsigned char* text, const char* line);
+
+// Notes in the context which entry (null: none) the line just fetched into
+// the buffer line came from.
+void NoteFetchedLine(ScriptContext* ctx, CachedLine* e, const char* line);
+
+// Binds the token cache of the context to the line buffer, which holds the
+// line last fetched into it, as it was fetched (not substituted). Tokens read with the cursor in
+// that buffer are then served from the cache until UnbindLineTokens.
+void BindLineTokens(ScriptContext* ctx, const char* line);
+void UnbindLineTokens(ScriptContext* ctx);
+
+// Forgets every cached line of this thread (tests).
+void ClearLineCache();
+
+// Empties the entry's tokens and makes them valid for the current
+// generation.
+void ResetCachedTokens(CachedLine& e);
+
+} // namespace jol

@@ -1,0 +1,220 @@
+// Differential fuzz target of the fast paths: the same bytes run as a script
+// twice, once with the fast paths off and once with them on, each in an
+// environment of its own (context, variable table, string heap) that
+// starts every input in the same state. The two runs must leave the same
+// outcome: the result of ProcessDaBatBuffer, the last run record (error,
+// result, line start), the error code, every variable in table order (its
+// name, type flags and text) and the free total of the heap. Any difference
+// is printed and aborts.
+//
+// Only functions whose results depend on nothing but their arguments and
+// the context stay enabled (strings, item lists, numbers, the session's
+// binary buffer, error modes, the boxes that quiet mode answers), so that
+// both runs compute the same values. A run ends after kMaxLines executed
+// lines, as in fuzz_script.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "host/entry_points.h"
+#include "host/process_buffer.h"
+#include "host/script_context.h"
+#include "lang/keyword_table.h"
+#include "lang/speedups.h"
+#include "lang/string_heap.h"
+#include "lang/variables.h"
+#include "tests/fuzz/fuzz_limits.h"
+
+namespace plat {
+void sleep_ms(unsigned) {}
+} // namespace plat
+
+namespace {
+
+constexpr int kMaxLines = 300;
+constexpr unsigned kVarEntries = 128;
+constexpr unsigned kHeapBytes = 16384;
+
+int g_lines = 0;
+plat::MemHandle g_context = 0;
+
+std::int32_t JOL_STDCALL HostCallback(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
+                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg a8,
+                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg) {
+    const char* text = reinterpret_cast<const char*>(a8);
+    if (request == jol::notify::Poll && text && !std::strcmp(text, "2") && ++g_lines >= kMaxLines) {
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(g_context));
+        ctx->cancel = 1;
+        ctx->report_cancel = 0;
+        plat::mem_unlock(g_context);
+    }
+    return 0;
+}
+
+// Functions that compute from their arguments and the context alone.
+bool Deterministic(const char* name) {
+    static const char* const kNames[] = {
+        "abs",          "acos",         "asin",          "atan",          "average",
+        "binarycopy",   "binaryeodget", "binaryeodset",  "binaryhashrec", "binaryincr",
+        "binaryincr2",  "binaryincr4",  "binaryincrflt", "binaryindex",   "binaryindexnc",
+        "binarypeek",   "binarypeek2",  "binarypeek4",   "binarypeekflt", "binarypeekstr",
+        "binarypoke",   "binarypoke2",  "binarypoke4",   "binarypokeflt", "binarypokestr",
+        "binarysort",   "binarystrcnt", "askline",       "askyesno",      "ceiling",
+        "char2num",     "cos",          "cosh",          "decimals",      "errormode",
+        "exp",          "fabs",         "floor",         "int",           "isfloat",
+        "isint",        "isnumber",     "itemcount",     "itemextract",   "iteminsert",
+        "itemlocate",   "itemremove",   "itemsort",      "lasterror",     "log10",
+        "loge",         "max",          "message",       "min",           "num2char",
+        "parsedata",    "sin",          "sinh",          "sqrt",          "strcat",
+        "strcharcount", "strcmp",       "strfill",       "strfix",        "strfixchars",
+        "strfixcharsl", "strfixleft",   "stricmp",       "strindex",      "strindexnc",
+        "strlen",       "strlower",     "strreplace",    "strscan",       "strsub",
+        "strtrim",      "strupper",     "tan",           "tanh",          "timeadd",
+        "timediffdays", "timediffsecs", "timejulianday", "timejultoymd",  "timesubtract",
+    };
+    for (const char* n : kNames)
+        if (std::strncmp(n, name, sizeof(jol::KeywordEntry::name)) == 0) return true;
+    return false;
+}
+
+void DisableNondeterministicFunctions() {
+    fuzz::DisableUnsafeFunctions();
+    jol::KeywordEntry* rows = jol::WritableBuiltinKeywords();
+    const int count = jol::BuiltinKeywordCount();
+    for (int i = 0; i < count; ++i)
+        if ((rows[i].kind & ~jol::kind::Disabled) == jol::kind::Function &&
+            !Deterministic(rows[i].name))
+            rows[i].kind |= jol::kind::Disabled;
+}
+
+struct Outcome {
+    std::int32_t ran = 0;
+    std::int32_t error_code = 0;
+    std::int32_t last_error = 0;
+    std::int32_t last_result = 0;
+    std::int32_t last_line = 0;
+    std::uint32_t heap_free = 0;
+    std::string variables; // name, flags and text of every entry, in order
+};
+
+struct Environment {
+    plat::MemHandle context = 0, vars = 0, heap = 0;
+    std::uint32_t empty_total = 0;
+
+    Environment() {
+        context = plat::mem_alloc(sizeof(jol::ScriptContext));
+        vars = plat::mem_alloc(sizeof(jol::VarEntry) * kVarEntries);
+        heap = plat::mem_alloc(kHeapBytes);
+        if (DoDaDllInit(0, context, 0, 1, 0, nullptr, nullptr) != 52 ||
+            DoDaDllInit(0, context, vars, 2, kVarEntries, "FUZZ", "FUZZ.INI") != 1 ||
+            DoDaDllInit(0, context, heap, 3, kHeapBytes, "fuzz", nullptr) != 1)
+            std::abort();
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
+        ctx->options.quiet = 1;
+        ctx->options.quiet_log[0] = 0;
+        ctx->hook_flags = 2; // line notifications
+        fuzz::GiveBinaryBuffer(ctx);
+        plat::mem_unlock(context);
+        empty_total = jol::HeapFreeTotal(static_cast<char*>(plat::mem_lock(heap)));
+        plat::mem_unlock(heap);
+    }
+
+    Outcome Run(const std::uint8_t* data, std::size_t size) {
+        Outcome out;
+        plat::MemHandle block = plat::mem_alloc(size + 2);
+        if (!block) std::abort();
+        if (size) std::memcpy(plat::mem_lock(block), data, size);
+        if (size) plat::mem_unlock(block);
+        g_lines = 0;
+        g_context = context;
+        out.ran = ProcessDaBatBuffer(0, context, block, &HostCallback, nullptr);
+        if (plat::mem_lock_count(block)) std::abort();
+        plat::mem_free(block);
+        if (plat::mem_lock_count(context) || plat::mem_lock_count(vars) ||
+            plat::mem_lock_count(heap))
+            std::abort();
+
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
+        ctx->vars = static_cast<jol::VarEntry*>(plat::mem_lock(vars));
+        ctx->heap.base = static_cast<char*>(plat::mem_lock(heap));
+        out.error_code = ctx->error_code;
+        out.last_error = ctx->last_run.error;
+        out.last_result = ctx->last_run.result;
+        out.last_line = ctx->last_run.line_start;
+        out.heap_free = jol::HeapFreeTotal(ctx->heap.base);
+        for (int i = 0; i < ctx->vars_count; ++i) {
+            const jol::VarEntry& e = ctx->vars[i];
+            char text[kHeapBytes];
+            if (!jol::GetVariableText(ctx, e.name, text, sizeof text)) std::strcpy(text, "<none>");
+            char head[64];
+            std::snprintf(head, sizeof head, "%d %u ", i, static_cast<unsigned>(e.flags));
+            out.variables += head;
+            out.variables.append(e.name, strnlen(e.name, sizeof e.name));
+            out.variables += '=';
+            out.variables += text;
+            out.variables += '\n';
+        }
+        // Every variable is dropped again: the heap must be whole, so that
+        // the next input starts from the same state on both sides.
+        for (int i = ctx->vars_count - 1; i >= 0; --i)
+            jol::DropVariable(ctx, i);
+        const std::uint32_t total = jol::HeapFreeTotal(ctx->heap.base);
+        ctx->vars = nullptr;
+        ctx->heap.base = nullptr;
+        plat::mem_unlock(heap);
+        plat::mem_unlock(vars);
+        plat::mem_unlock(context);
+        if (total != empty_total) std::abort(); // a string outlived its run
+        return out;
+    }
+};
+
+// Process-wide set-up before the environments are made: the settings
+// store in a folder of its own, the function rows, the version handshake.
+struct Setup {
+    Setup() {
+        const std::string home =
+            (std::filesystem::temp_directory_path() / "jol-fuzz-speedups").string();
+        std::filesystem::create_directories(home);
+        plat::set_env("JOL_HOME", home.c_str());
+        DisableNondeterministicFunctions();
+        if (DoDaDllInit(0, 0, 0x1300, 0, 0, nullptr, nullptr) != 17840) std::abort();
+    }
+};
+
+struct Sessions : Setup {
+    Environment plain, fast;
+};
+
+void Report(const char* what, const Outcome& a, const Outcome& b) {
+    std::fprintf(stderr,
+                 "fuzz_speedups: %s differs\n"
+                 "plain: ran %d error %d last run %d/%d at %d heap %u\n%s"
+                 "fast:  ran %d error %d last run %d/%d at %d heap %u\n%s",
+                 what, a.ran, a.error_code, a.last_error, a.last_result, a.last_line, a.heap_free,
+                 a.variables.c_str(), b.ran, b.error_code, b.last_error, b.last_result, b.last_line,
+                 b.heap_free, b.variables.c_str());
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static Sessions s;
+    jol::SetSpeedupsForTesting(false);
+    const Outcome plain = s.plain.Run(data, size);
+    jol::SetSpeedupsForTesting(true);
+    const Outcome fast = s.fast.Run(data, size);
+    if (plain.ran != fast.ran) Report("the result", plain, fast);
+    if (plain.error_code != fast.error_code) Report("the error code", plain, fast);
+    if (plain.last_error != fast.last_error || plain.last_result != fast.last_result ||
+        plain.last_line != fast.last_line)
+        Report("the last run", plain, fast);
+    if (plain.variables != fast.variables) Report("the variables", plain, fast);
+    if (plain.heap_free != fast.heap_free) Report("the heap", plain, fast);
+    return 0;
+}
