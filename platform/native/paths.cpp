@@ -47,8 +47,8 @@ std::string TrimRoot(std::string root) {
 std::vector<Drive> Drives() {
     std::vector<Drive> drives;
     bool have_c = false;
-    if (const char* spec = std::getenv("JOL_DRIVES")) {
-        const char* p = spec;
+    if (const char* setting = std::getenv("JOL_DRIVES")) {
+        const char* p = setting;
         while (*p) {
             const char* end = p;
             while (*end && *end != ',' && *end != ';')
