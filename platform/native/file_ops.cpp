@@ -24,21 +24,6 @@ namespace {
 constexpr std::size_t kCopyBlock = 1 << 20;
 constexpr const char* kDosAttributes = "user.DOSATTRIB";
 
-bool Fail(std::uint32_t code) {
-    set_last_error(code);
-    return false;
-}
-
-bool FailErrno() {
-    return Fail(detail::error_of_errno(errno));
-}
-
-bool Map(const char* name, std::string* out) {
-    std::uint32_t error = 0;
-    if (detail::map_path(name, out, &error)) return true;
-    return Fail(error);
-}
-
 std::string FolderOf(const std::string& posix) {
     const std::size_t at = posix.rfind('/');
     if (at == std::string::npos) return ".";
@@ -55,9 +40,11 @@ bool ReadOnlyMode(mode_t mode) {
 bool MayReplace(const std::string& posix) {
     struct stat st;
     if (::lstat(posix.c_str(), &st) != 0) return true;
-    if (S_ISDIR(st.st_mode)) return Fail(err::AccessDenied);
-    if (S_ISREG(st.st_mode) && ReadOnlyMode(st.st_mode)) return Fail(err::AccessDenied);
-    if (detail::open_conflict(posix, false, false, 0, true)) return Fail(err::SharingViolation);
+    if (S_ISDIR(st.st_mode)) return detail::fail_with(err::AccessDenied);
+    if (S_ISREG(st.st_mode) && ReadOnlyMode(st.st_mode))
+        return detail::fail_with(err::AccessDenied);
+    if (detail::open_conflict(posix, false, false, 0, true))
+        return detail::fail_with(err::SharingViolation);
     return true;
 }
 
@@ -80,18 +67,18 @@ bool CopyBytes(int in, int out, std::uint64_t size) {
             kernel = false;
             break;
         }
-        return FailErrno();
+        return detail::fail_errno();
     }
     if (kernel) return true;
     if (::lseek(in, static_cast<off_t>(done), SEEK_SET) < 0 ||
         ::lseek(out, static_cast<off_t>(done), SEEK_SET) < 0)
-        return FailErrno();
+        return detail::fail_errno();
     std::vector<char> buffer(kCopyBlock);
     for (;;) {
         const ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR) continue;
-            return FailErrno();
+            return detail::fail_errno();
         }
         if (n == 0) return true;
         ssize_t put = 0;
@@ -99,9 +86,9 @@ bool CopyBytes(int in, int out, std::uint64_t size) {
             const ssize_t w = ::write(out, buffer.data() + put, static_cast<std::size_t>(n - put));
             if (w < 0) {
                 if (errno == EINTR) continue;
-                return FailErrno();
+                return detail::fail_errno();
             }
-            if (w == 0) return Fail(112);
+            if (w == 0) return detail::fail_with(112);
             put += w;
         }
     }
@@ -110,13 +97,14 @@ bool CopyBytes(int in, int out, std::uint64_t size) {
 // Copies the POSIX source to a new temporary file in the target's folder;
 // the temporary name on success (the caller renames or removes it).
 bool CopyToTemporary(const std::string& from, const std::string& to, std::string* temporary) {
-    if (detail::open_conflict(from, true, false, 1, false)) return Fail(err::SharingViolation);
+    if (detail::open_conflict(from, true, false, 1, false))
+        return detail::fail_with(err::SharingViolation);
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return FailErrno();
+    if (in < 0) return detail::fail_errno();
     struct stat st;
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(in);
-        return Fail(err::AccessDenied);
+        return detail::fail_with(err::AccessDenied);
     }
     std::string name = FolderOf(to) + "/.jol-copy-XXXXXX";
     std::vector<char> buf(name.begin(), name.end());
@@ -126,13 +114,13 @@ bool CopyToTemporary(const std::string& from, const std::string& to, std::string
         const int e = errno;
         ::close(in);
         errno = e;
-        return FailErrno();
+        return detail::fail_errno();
     }
     name = buf.data();
     bool ok = CopyBytes(in, out, static_cast<std::uint64_t>(st.st_size));
     if (ok) {
         struct stat done;
-        if (::fstat(out, &done) != 0 || done.st_size != st.st_size) ok = Fail(112);
+        if (::fstat(out, &done) != 0 || done.st_size != st.st_size) ok = detail::fail_with(112);
     }
     if (ok) {
         // The copy keeps the source's permissions, time and kept attributes.
@@ -144,7 +132,7 @@ bool CopyToTemporary(const std::string& from, const std::string& to, std::string
         if (n > 0) ::fsetxattr(out, kDosAttributes, attrs, static_cast<std::size_t>(n), 0);
     }
     const std::uint32_t error = ok ? 0 : get_last_error();
-    if (::close(out) != 0 && ok) ok = FailErrno();
+    if (::close(out) != 0 && ok) ok = detail::fail_errno();
     ::close(in);
     if (!ok) {
         ::unlink(name.c_str());
@@ -159,13 +147,13 @@ bool RenameInto(const std::string& temporary, const std::string& to) {
     if (!MayReplace(to)) {
         const std::uint32_t e = get_last_error();
         ::unlink(temporary.c_str());
-        return Fail(e);
+        return detail::fail_with(e);
     }
     if (::rename(temporary.c_str(), to.c_str()) != 0) {
         const int e = errno;
         ::unlink(temporary.c_str());
         errno = e;
-        return FailErrno();
+        return detail::fail_errno();
     }
     return true;
 }
@@ -174,7 +162,7 @@ bool RenameInto(const std::string& temporary, const std::string& to) {
 
 bool copy_file(const char* from, const char* to) {
     std::string a, b;
-    if (!from || !to || !Map(from, &a) || !Map(to, &b)) return false;
+    if (!from || !to || !detail::map_name(from, &a) || !detail::map_name(to, &b)) return false;
     if (!MayReplace(b)) return false;
     std::string temporary;
     if (!CopyToTemporary(a, b, &temporary)) return false;
@@ -183,35 +171,37 @@ bool copy_file(const char* from, const char* to) {
 
 bool move_file_replace(const char* from, const char* to) {
     std::string a, b;
-    if (!from || !to || !Map(from, &a) || !Map(to, &b)) return false;
+    if (!from || !to || !detail::map_name(from, &a) || !detail::map_name(to, &b)) return false;
     struct stat st;
-    if (::lstat(a.c_str(), &st) != 0) return FailErrno();
-    if (detail::open_conflict(a, false, false, 0, true)) return Fail(err::SharingViolation);
+    if (::lstat(a.c_str(), &st) != 0) return detail::fail_errno();
+    if (detail::open_conflict(a, false, false, 0, true))
+        return detail::fail_with(err::SharingViolation);
     if (!MayReplace(b)) return false;
     if (::rename(a.c_str(), b.c_str()) == 0) return true;
-    if (errno != EXDEV || !S_ISREG(st.st_mode)) return FailErrno();
+    if (errno != EXDEV || !S_ISREG(st.st_mode)) return detail::fail_errno();
     std::string temporary;
     if (!CopyToTemporary(a, b, &temporary)) return false;
     if (!RenameInto(temporary, b)) return false;
     struct stat copied;
-    if (::stat(b.c_str(), &copied) != 0 || copied.st_size != st.st_size) return Fail(112);
-    if (::unlink(a.c_str()) != 0) return FailErrno();
+    if (::stat(b.c_str(), &copied) != 0 || copied.st_size != st.st_size)
+        return detail::fail_with(112);
+    if (::unlink(a.c_str()) != 0) return detail::fail_errno();
     return true;
 }
 
 bool delete_file(const char* path) {
     std::string posix;
-    if (!path || !Map(path, &posix)) return false;
+    if (!path || !detail::map_name(path, &posix)) return false;
     struct stat st;
-    if (::lstat(posix.c_str(), &st) != 0) return FailErrno();
+    if (::lstat(posix.c_str(), &st) != 0) return detail::fail_errno();
     if (!MayReplace(posix)) return false;
-    if (::unlink(posix.c_str()) != 0) return FailErrno();
+    if (::unlink(posix.c_str()) != 0) return detail::fail_errno();
     return true;
 }
 
 bool same_file(const char* a, const char* b) {
     std::string x, y;
-    if (!a || !b || !Map(a, &x) || !Map(b, &y)) return false;
+    if (!a || !b || !detail::map_name(a, &x) || !detail::map_name(b, &y)) return false;
     struct stat sx, sy;
     if (::stat(x.c_str(), &sx) != 0 || ::stat(y.c_str(), &sy) != 0) return false;
     return sx.st_dev == sy.st_dev && sx.st_ino == sy.st_ino;
@@ -233,14 +223,14 @@ std::uint32_t probe_file_open(const char* path) {
 }
 
 bool seek_file(FileHandle f, std::uint64_t offset) {
-    if (f == 0) return Fail(err::InvalidHandle);
+    if (f == 0) return detail::fail_with(err::InvalidHandle);
     if (::lseek(static_cast<int>(f - 1), static_cast<off_t>(offset), SEEK_SET) < 0)
-        return FailErrno();
+        return detail::fail_errno();
     return true;
 }
 
 bool move_file_at_restart(const char*, const char*) {
-    return Fail(err::CallNotImplemented);
+    return detail::fail_with(err::CallNotImplemented);
 }
 
 std::size_t short_path_name(const char*, char* out, std::size_t out_size) {

@@ -27,21 +27,6 @@ namespace {
 constexpr const char* kDosAttributes = "user.DOSATTRIB";
 constexpr std::uint32_t kKeptInXattr = fattr::Hidden | fattr::System;
 
-bool Fail(std::uint32_t code) {
-    set_last_error(code);
-    return false;
-}
-
-bool FailErrno() {
-    return Fail(detail::error_of_errno(errno));
-}
-
-bool Map(const char* name, std::string* out) {
-    std::uint32_t error = 0;
-    if (detail::map_path(name, out, &error)) return true;
-    return Fail(error);
-}
-
 // The last component of a POSIX path ("" for "/").
 std::string LastComponent(std::string path) {
     while (path.size() > 1 && path.back() == '/')
@@ -104,23 +89,23 @@ bool ListOrder(const FindData& a, const FindData& b) {
 } // namespace
 
 FindHandle find_first(const char* pattern, FindData* out) {
-    if (!pattern || !*pattern || !out) return Fail(err::FileNotFound), 0;
+    if (!pattern || !*pattern || !out) return detail::fail_with(err::FileNotFound), 0;
     // The folder part ends at the last separator (or after "X:").
     const char* mask = pattern;
     for (const char* p = pattern; *p; ++p)
         if (*p == '\\' || *p == '/') mask = p + 1;
     if (mask == pattern && pattern[0] && pattern[1] == ':') mask = pattern + 2;
-    if (!*mask) return Fail(err::FileNotFound), 0;
+    if (!*mask) return detail::fail_with(err::FileNotFound), 0;
     std::string folder(pattern, mask);
     std::string posix;
     if (folder.empty()) {
         posix = ".";
-    } else if (!Map(folder.c_str(), &posix)) {
+    } else if (!detail::map_name(folder.c_str(), &posix)) {
         return 0;
     }
     DIR* d = ::opendir(posix.c_str());
     if (!d) {
-        Fail(errno == EACCES ? err::AccessDenied : err::PathNotFound);
+        detail::fail_with(errno == EACCES ? err::AccessDenied : err::PathNotFound);
         return 0;
     }
     auto* search = new Search;
@@ -147,7 +132,7 @@ FindHandle find_first(const char* pattern, FindData* out) {
     ::closedir(d);
     if (search->entries.empty()) {
         delete search;
-        Fail(err::FileNotFound);
+        detail::fail_with(err::FileNotFound);
         return 0;
     }
     std::sort(search->entries.begin(), search->entries.end(), ListOrder);
@@ -158,8 +143,8 @@ FindHandle find_first(const char* pattern, FindData* out) {
 
 bool find_next(FindHandle h, FindData* out) {
     auto* search = reinterpret_cast<Search*>(h);
-    if (!search || !out) return Fail(err::InvalidHandle);
-    if (search->next >= search->entries.size()) return Fail(err::NoMoreFiles);
+    if (!search || !out) return detail::fail_with(err::InvalidHandle);
+    if (search->next >= search->entries.size()) return detail::fail_with(err::NoMoreFiles);
     *out = search->entries[search->next++];
     return true;
 }
@@ -170,10 +155,10 @@ void find_close(FindHandle h) {
 
 std::uint32_t get_file_attributes(const char* path) {
     std::string posix;
-    if (!Map(path, &posix)) return fattr::Invalid;
+    if (!detail::map_name(path, &posix)) return fattr::Invalid;
     struct stat st;
     if (!StatEntry(posix, &st)) {
-        FailErrno();
+        detail::fail_errno();
         return fattr::Invalid;
     }
     return AttributesOf(posix, st);
@@ -181,9 +166,9 @@ std::uint32_t get_file_attributes(const char* path) {
 
 bool set_file_attributes(const char* path, std::uint32_t attributes) {
     std::string posix;
-    if (!Map(path, &posix)) return false;
+    if (!detail::map_name(path, &posix)) return false;
     struct stat st;
-    if (::stat(posix.c_str(), &st) != 0) return FailErrno();
+    if (::stat(posix.c_str(), &st) != 0) return detail::fail_errno();
     // Read-only is the absence of write permission; a folder keeps its
     // permissions (it cannot be made read-only this way).
     if (!S_ISDIR(st.st_mode)) {
@@ -196,44 +181,45 @@ bool set_file_attributes(const char* path, std::uint32_t attributes) {
             ::umask(mask);
             want = mode | ((0200 | ((mode & 044) >> 1)) & ~mask);
         }
-        if (want != mode && ::chmod(posix.c_str(), want) != 0) return FailErrno();
+        if (want != mode && ::chmod(posix.c_str(), want) != 0) return detail::fail_errno();
     }
     const std::uint32_t keep = attributes & kKeptInXattr;
     if (keep) {
         char data[16];
         int n = std::snprintf(data, sizeof data, "0x%x", static_cast<unsigned>(keep));
         if (::setxattr(posix.c_str(), kDosAttributes, data, static_cast<std::size_t>(n), 0) != 0)
-            return Fail(err::AccessDenied); // the file system cannot keep them
+            return detail::fail_with(err::AccessDenied); // the file system cannot keep them
     } else if (::removexattr(posix.c_str(), kDosAttributes) != 0 && errno != ENODATA &&
                errno != ENOTSUP) {
-        return FailErrno();
+        return detail::fail_errno();
     }
     return true;
 }
 
 bool create_directory(const char* path) {
     std::string posix;
-    if (!Map(path, &posix)) return false;
+    if (!detail::map_name(path, &posix)) return false;
     if (::mkdir(posix.c_str(), 0777) != 0) {
-        return Fail(errno == ENOENT ? err::PathNotFound : detail::error_of_errno(errno));
+        return detail::fail_with(errno == ENOENT ? err::PathNotFound
+                                                 : detail::error_of_errno(errno));
     }
     return true;
 }
 
 bool remove_directory(const char* path) {
     std::string posix;
-    if (!Map(path, &posix)) return false;
-    if (::rmdir(posix.c_str()) != 0) return FailErrno();
+    if (!detail::map_name(path, &posix)) return false;
+    if (::rmdir(posix.c_str()) != 0) return detail::fail_errno();
     return true;
 }
 
 bool move_file(const char* from, const char* to) {
     std::string a, b;
-    if (!Map(from, &a) || !Map(to, &b)) return false;
+    if (!detail::map_name(from, &a) || !detail::map_name(to, &b)) return false;
     struct stat st;
-    if (::lstat(a.c_str(), &st) != 0) return FailErrno();
-    if (::lstat(b.c_str(), &st) == 0) return Fail(err::AlreadyExists);
-    if (::rename(a.c_str(), b.c_str()) != 0) return FailErrno();
+    if (::lstat(a.c_str(), &st) != 0) return detail::fail_errno();
+    if (::lstat(b.c_str(), &st) == 0) return detail::fail_with(err::AlreadyExists);
+    if (::rename(a.c_str(), b.c_str()) != 0) return detail::fail_errno();
     return true;
 }
 
@@ -248,9 +234,9 @@ unsigned drive_type(const char* root) {
 
 bool disk_space(const char* root, DiskSpace* out) {
     std::string posix;
-    if (!out || !Map(root, &posix)) return false;
+    if (!out || !detail::map_name(root, &posix)) return false;
     struct statvfs vs;
-    if (::statvfs(posix.c_str(), &vs) != 0) return FailErrno();
+    if (::statvfs(posix.c_str(), &vs) != 0) return detail::fail_errno();
     const std::uint64_t unit = vs.f_frsize ? vs.f_frsize : vs.f_bsize;
     std::uint64_t sectors = unit >= 512 ? unit / 512 : 1;
     std::uint64_t free_units = vs.f_bavail;
@@ -271,9 +257,9 @@ bool disk_space(const char* root, DiskSpace* out) {
 bool disk_space_bytes(const char* root, std::uint64_t* free_to_caller, std::uint64_t* total,
                       std::uint64_t* total_free) {
     std::string posix;
-    if (!Map(root, &posix)) return false;
+    if (!detail::map_name(root, &posix)) return false;
     struct statvfs vs;
-    if (::statvfs(posix.c_str(), &vs) != 0) return FailErrno();
+    if (::statvfs(posix.c_str(), &vs) != 0) return detail::fail_errno();
     const std::uint64_t unit = vs.f_frsize ? vs.f_frsize : vs.f_bsize;
     if (free_to_caller) *free_to_caller = static_cast<std::uint64_t>(vs.f_bavail) * unit;
     if (total) *total = static_cast<std::uint64_t>(vs.f_blocks) * unit;
@@ -282,17 +268,18 @@ bool disk_space_bytes(const char* root, std::uint64_t* free_to_caller, std::uint
 }
 
 bool volume_information(const char* root, VolumeInfo* out) {
-    if (!root || !out) return Fail(err::InvalidParameter);
+    if (!root || !out) return detail::fail_with(err::InvalidParameter);
     if ((root[0] == '\\' || root[0] == '/') && (root[1] == '\\' || root[1] == '/'))
-        return Fail(err::BadNetPath);
+        return detail::fail_with(err::BadNetPath);
     // Only the root of a drive, with its separator, names a volume.
     if (!root[0] || root[1] != ':' || !(root[2] == '\\' || root[2] == '/') || root[3])
-        return Fail(err::InvalidName);
+        return detail::fail_with(err::InvalidName);
     const std::string posix = detail::drive_root(root[0]);
-    if (posix.empty()) return Fail(err::PathNotFound);
+    if (posix.empty()) return detail::fail_with(err::PathNotFound);
     struct statvfs vs;
     struct statfs fs;
-    if (::statvfs(posix.c_str(), &vs) != 0 || ::statfs(posix.c_str(), &fs) != 0) return FailErrno();
+    if (::statvfs(posix.c_str(), &vs) != 0 || ::statfs(posix.c_str(), &fs) != 0)
+        return detail::fail_errno();
     *out = VolumeInfo{};
     // A label or serial number can be given by files in the drive's root
     // (".windows-label": the label's text; ".windows-serial": hexadecimal).
@@ -383,8 +370,8 @@ std::size_t system_directory(char* out, std::size_t out_size) {
 
 FileHandle open_text_file(const char* path, TextOpen mode, int share_mode) {
     std::string posix;
-    if (!path || !*path) return Fail(err::FileNotFound), 0;
-    if (!Map(path, &posix)) return 0;
+    if (!path || !*path) return detail::fail_with(err::FileNotFound), 0;
+    if (!detail::map_name(path, &posix)) return 0;
     int flags = O_CLOEXEC;
     switch (mode) {
     case TextOpen::Read:
@@ -403,28 +390,28 @@ FileHandle open_text_file(const char* path, TextOpen mode, int share_mode) {
     const bool writes = mode != TextOpen::Read;
     struct stat st;
     if (::stat(posix.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return Fail(err::AccessDenied), 0;
+        if (S_ISDIR(st.st_mode)) return detail::fail_with(err::AccessDenied), 0;
         // A file without any write permission is read-only for everyone,
         // as a file with the read-only attribute is for the system.
         if (writes && S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            return Fail(err::AccessDenied), 0;
+            return detail::fail_with(err::AccessDenied), 0;
     }
     int fd = ::open(posix.c_str(), flags, 0666);
     if (fd < 0) {
-        FailErrno();
+        detail::fail_errno();
         return 0;
     }
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
-        return Fail(err::AccessDenied), 0;
+        return detail::fail_with(err::AccessDenied), 0;
     }
     if (mode == TextOpen::Write && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
-        FailErrno();
+        detail::fail_errno();
         ::close(fd);
         return 0;
     }
     if (mode == TextOpen::Append && ::lseek(fd, 0, SEEK_END) < 0 && S_ISREG(st.st_mode)) {
-        FailErrno();
+        detail::fail_errno();
         ::close(fd);
         return 0;
     }
@@ -435,12 +422,12 @@ FileHandle open_text_file(const char* path, TextOpen mode, int share_mode) {
 }
 
 bool flush_file(FileHandle f) {
-    if (f == 0) return Fail(err::InvalidHandle);
+    if (f == 0) return detail::fail_with(err::InvalidHandle);
     const int fd = static_cast<int>(f - 1);
     struct stat st;
-    if (::fstat(fd, &st) != 0) return FailErrno();
+    if (::fstat(fd, &st) != 0) return detail::fail_errno();
     if (!S_ISREG(st.st_mode)) return true; // nothing is held for a device or a pipe
-    if (::fsync(fd) != 0) return FailErrno();
+    if (::fsync(fd) != 0) return detail::fail_errno();
     return true;
 }
 

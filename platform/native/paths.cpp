@@ -240,6 +240,20 @@ bool map_path(const char* name, std::string* out, std::uint32_t* error) {
     return true;
 }
 
+bool fail_with(std::uint32_t code) {
+    set_last_error(code);
+    return false;
+}
+
+bool fail_errno() {
+    return fail_with(error_of_errno(errno));
+}
+
+bool map_name(const char* name, std::string* out) {
+    std::uint32_t error = 0;
+    return map_path(name, out, &error) || fail_with(error);
+}
+
 int open_mapped(const char* name, int flags, unsigned mode, std::uint32_t* error) {
     std::string posix;
     if (!map_path(name, &posix, error)) return -1;

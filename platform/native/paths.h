@@ -17,6 +17,12 @@ char drive_of(const std::string& posix);
 // Maps a Windows name to a POSIX path; false with *error set (a system
 // error code) when the name cannot be mapped.
 bool map_path(const char* name, std::string* out, std::uint32_t* error);
+// The failure of a file call: sets the last error (the code, or the one of
+// errno) and answers false.
+bool fail_with(std::uint32_t code);
+bool fail_errno();
+// map_path that sets the last error when the name cannot be mapped.
+bool map_name(const char* name, std::string* out);
 // Opens a file by its Windows name (or POSIX path) with the flags of open
 // (O_CLOEXEC is added); -1 with *error set (a system error code) when the
 // name cannot be mapped or the file not opened.
