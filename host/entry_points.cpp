@@ -12,6 +12,7 @@
 #include "host/settings.h"
 #include "host/window_pointer_map.h"
 #include "lang/string_heap.h"
+#include "lib/data/file_handles.h"
 #include "platform/text.h"
 #include "resources/message_table.h"
 
@@ -230,7 +231,7 @@ std::int32_t ReleaseContext(plat::MemHandle context, const char* callback) {
     NotifyHostText(ctx, notify::ContextRelease, nullptr);
     for (FileSlot& f : ctx->files) {
         if (f.handle) plat::close_file(f.handle);
-        f = FileSlot{};
+        ReleaseFileSlot(f);
     }
     for (BufferSlot& b : ctx->buffers) {
         if (b.block) {

@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::uint32_t kHandleFlags = vf::Integer | vf::FileHandle;
 constexpr const char* kEndMarker = "*EOF*";
+constexpr std::size_t kReadAhead = 16384;
 
 // The slot that holds a handle value, null when none does.
 FileSlot* SlotOf(ScriptContext* ctx, const Value& v) {
@@ -86,9 +87,38 @@ int FnFileOpen(ScriptContext* ctx, int, Value& result, Value* args) {
     slot->handle = f;
     slot->mode = flags;
     slot->pipe = flags == fslot::Pipe ? 1 : 0;
+    // Without room for a read-ahead block the file is read a byte at a time.
+    if (flags == fslot::Read) slot->buffer = plat::mem_alloc(kReadAhead);
     result.i = static_cast<std::int32_t>(static_cast<std::uint32_t>(f));
     result.flags = kHandleFlags;
     return 1;
+}
+
+// The next byte of a slot: 1 with the byte, 0 at the end of the data, -1
+// when the read failed. A file opened for reading is read ahead a block at a
+// time (a pipe is read a byte at a time, so that a read takes only what the
+// other side has written so far).
+int NextByte(FileSlot* s, unsigned char* byte) {
+    if (!s->buffer) {
+        std::size_t got = 0;
+        if (!plat::read_file(s->handle, byte, 1, &got)) return -1;
+        return got == 1 ? 1 : 0;
+    }
+    auto* data = static_cast<unsigned char*>(plat::mem_lock(s->buffer));
+    if (!data) return -1;
+    int r = 1;
+    if (s->taken == s->buffered) {
+        std::size_t got = 0;
+        s->taken = s->buffered = 0;
+        if (!plat::read_file(s->handle, data, kReadAhead, &got))
+            r = -1;
+        else
+            s->buffered = static_cast<std::uint32_t>(got);
+        if (r == 1 && got == 0) r = 0;
+    }
+    if (r == 1) *byte = data[s->taken++];
+    plat::mem_unlock(s->buffer);
+    return r;
 }
 
 int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
@@ -105,8 +135,8 @@ int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
     std::size_t n = 0;
     for (;;) {
         unsigned char byte = 0;
-        std::size_t got = 0;
-        if (!plat::read_file(s->handle, &byte, 1, &got)) return FailWith(ctx, fherr::PastEnd);
+        const int got = NextByte(s, &byte);
+        if (got < 0) return FailWith(ctx, fherr::PastEnd);
         if (got == 0 || (!pipe && byte == 26)) {
             if (pipe) break; // the data available so far; a later call reads on
             s->mode |= fslot::EndMet;
@@ -147,10 +177,19 @@ int FnFileClose(ScriptContext* ctx, int, Value&, Value* args) {
     bool ok = true;
     if (s->mode & fslot::Write) ok = plat::flush_file(s->handle);
     ok = plat::close_file(s->handle) && ok;
-    *s = FileSlot{};
+    ReleaseFileSlot(*s);
     if (!ok) return FailWith(ctx, fherr::WriteFailed);
     return 1;
 }
+
+} // namespace
+
+void ReleaseFileSlot(FileSlot& s) {
+    if (s.buffer) plat::mem_free(s.buffer);
+    s = FileSlot{};
+}
+
+namespace {
 
 constexpr NamedHandler kNamed[] = {
     {"fileopen", FnFileOpen},

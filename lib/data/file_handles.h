@@ -37,6 +37,12 @@ constexpr int Pipe = Read | Write;
 constexpr std::size_t kFileNameLimit = 256; // longer names are refused, never cut
 constexpr std::size_t kLineLimit = 1258;    // a longer line comes back in pieces
 
+struct FileSlot;
+
+// Frees what a slot holds beside its file (which the caller has closed) and
+// marks the slot free.
+void ReleaseFileSlot(FileSlot& s);
+
 // The handler rows of FileOpen, FileRead, FileWrite and FileClose.
 const HandlerRow* FileHandleHandlers(std::size_t* count);
 
