@@ -48,6 +48,8 @@ struct Options {
     unsigned heap = 65532;
     const char* script = nullptr;
     std::vector<const char*> params;
+    std::string quiet_log_name; // the full names of the two files above
+    std::string answers_name;
 };
 
 void Usage(std::FILE* out) {
@@ -89,6 +91,15 @@ bool ParseNumber(const char* text, unsigned long low, unsigned long high, unsign
     if (!*text || *end || v < low || v > high) return false;
     *out = v;
     return true;
+}
+
+// A file named on the command line is found from the folder jolrun starts
+// in, even after the script has changed the current folder.
+std::string FullName(const char* name) {
+    if (!*name || name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':')) return name;
+    char dir[1024];
+    if (!plat::get_current_directory(dir, sizeof dir)) return name;
+    return std::string(dir) + "/" + name;
 }
 
 bool ParseArgs(int argc, char** argv, Options* o) {
@@ -497,7 +508,12 @@ int main(int argc, char** argv) {
     }
     // Scripted answers must be in place before the library shows its first
     // box.
-    if (o.answers) plat::set_env("JOL_ANSWERS_FILE", o.answers);
+    if (o.answers) {
+        o.answers_name = FullName(o.answers);
+        plat::set_env("JOL_ANSWERS_FILE", o.answers_name.c_str());
+    }
+    o.quiet_log_name = FullName(o.quiet_log);
+    o.quiet_log = o.quiet_log_name.c_str();
     const std::string path = LibraryPath(argc > 0 ? argv[0] : nullptr);
     plat::Module lib = plat::load_library(path.c_str());
     if (!lib) {
