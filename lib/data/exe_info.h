@@ -1,5 +1,7 @@
 // The program-file functions FileVerInfo (the version strings of a
-// program) and ExeTypeInfo (the kind of executable a file holds).
+// program), ExeTypeInfo (the kind of executable a file holds) and
+// InstallFile (installing a file with the system's version-aware
+// installer).
 #pragma once
 
 #include <cstddef>

@@ -44,15 +44,6 @@ std::string SystemName(const char* name) {
     return out;
 }
 
-// Last-write date and time as one comparable number.
-bool WriteStamp(const char* name, std::uint32_t* stamp) {
-    const std::string sys = SystemName(name);
-    std::uint16_t date = 0, time = 0;
-    if (sys.empty() || !plat::file_write_time_packed(sys.c_str(), &date, &time)) return false;
-    *stamp = (static_cast<std::uint32_t>(date) << 16) | time;
-    return true;
-}
-
 bool Fail(ScriptContext* ctx, int code) {
     ctx->error_code = static_cast<std::int16_t>(code);
     return false;
@@ -316,8 +307,8 @@ int FnFileCompare(ScriptContext* ctx, int, Value& result, Value* args) {
     if (!have_first) return Integer(result, -3);
     if (!have_second) return Integer(result, 3);
     std::uint32_t t1 = 0, t2 = 0;
-    WriteStamp(first, &t1);
-    WriteStamp(second, &t2);
+    FileWriteStamp(first, &t1);
+    FileWriteStamp(second, &t2);
     const int n = t1 >= t2 ? 1 : -1;
     std::uint64_t s1 = 0, s2 = 0;
     FileSizeOf(first, &s1);
@@ -449,6 +440,14 @@ bool LocateFile(const char* name, char* out, std::size_t out_size) {
         }
     }
     return false;
+}
+
+bool FileWriteStamp(const char* name, std::uint32_t* stamp) {
+    const std::string sys = SystemName(name);
+    std::uint16_t date = 0, time = 0;
+    if (sys.empty() || !plat::file_write_time_packed(sys.c_str(), &date, &time)) return false;
+    *stamp = (static_cast<std::uint32_t>(date) << 16) | time;
+    return true;
 }
 
 bool TargetHasRoom(const char* target, std::uint64_t needed) {

@@ -45,6 +45,12 @@ constexpr int Cancel = 9999;
 // the full name in out, when a file (not a directory) was found.
 bool LocateFile(const char* name, char* out, std::size_t out_size);
 
+// The last-write time of a file as one comparable number: local time in
+// the 2-second steps of a file-system date-time (date in the high 16
+// bits). False when the file cannot be opened or its time has no such
+// form.
+bool FileWriteStamp(const char* name, std::uint32_t* stamp);
+
 // Whether the drive of a target has room for needed bytes: the 64-bit
 // free-space figure, else whole free clusters; a drive whose free space
 // cannot be read passes.

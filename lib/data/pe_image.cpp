@@ -8,6 +8,7 @@ namespace {
 constexpr std::uint32_t kVersionType = 16;
 constexpr std::uint32_t kMaxResource = 16u << 20; // a larger version block is refused
 constexpr int kMaxSections = 96;
+constexpr std::uint32_t kFixedSignature = 0xFEEF04BDu;
 
 std::uint16_t U16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -236,6 +237,25 @@ bool QueryVersionValue(const std::vector<unsigned char>& resource, const char* p
         if (c == 0) break;
         *value += c;
     }
+    return true;
+}
+
+bool QueryFixedFileInfo(const std::vector<unsigned char>& resource, FixedFileInfo* out) {
+    constexpr std::size_t kFixedSize = 52;
+    Block root;
+    if (!ParseBlock(resource, 0, resource.size(), &root) || root.text ||
+        root.value_bytes < kFixedSize)
+        return false;
+    const unsigned char* v = resource.data() + root.value;
+    if (U32(v) != kFixedSignature) return false;
+    out->file_version_ms = U32(v + 8);
+    out->file_version_ls = U32(v + 12);
+    out->product_version_ms = U32(v + 16);
+    out->product_version_ls = U32(v + 20);
+    out->file_flags = U32(v + 28);
+    out->file_os = U32(v + 32);
+    out->file_type = U32(v + 36);
+    out->file_subtype = U32(v + 40);
     return true;
 }
 

@@ -35,6 +35,16 @@ VersionResource ReadVersionResource(const ImageSource& image, std::vector<unsign
 bool QueryVersionValue(const std::vector<unsigned char>& resource, const char* path,
                        std::u16string* value);
 
+// The fixed part of a version resource (the value of its root block,
+// which begins with the signature FEEF04BD).
+struct FixedFileInfo {
+    std::uint32_t file_version_ms = 0, file_version_ls = 0;
+    std::uint32_t product_version_ms = 0, product_version_ls = 0;
+    std::uint32_t file_flags = 0, file_os = 0, file_type = 0, file_subtype = 0;
+};
+// False when the resource has no such part.
+bool QueryFixedFileInfo(const std::vector<unsigned char>& resource, FixedFileInfo* out);
+
 // An image held in memory (for the callback).
 bool ReadFromMemory(void* source, std::uint64_t offset, void* out, std::size_t bytes);
 
