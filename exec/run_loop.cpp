@@ -145,7 +145,8 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
             if (!line[0] || line[0] == ';') {
                 result = kRunEnded;
             } else {
-                const int subst = SubstituteVariables(ctx, line);
+                const int subst =
+                    FetchedLineIsPlain(ctx, line) ? 1 : SubstituteVariables(ctx, line);
                 if (!subst) {
                     if (!Skipping(ctx)) {
                         CopyBounded(ctx, ctx->error_body, line, sizeof ctx->error_body);

@@ -5,6 +5,7 @@
 
 #include "dispatch/dispatcher.h"
 #include "lang/conversion.h"
+#include "lang/expression_programs.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/speedups.h"
@@ -110,7 +111,9 @@ std::uint32_t PowerWrapped(std::uint32_t base, std::uint32_t exp) {
     return r;
 }
 
-int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, std::int32_t b) {
+} // namespace
+
+int IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
     auto ua = static_cast<std::uint32_t>(a);
     auto ub = static_cast<std::uint32_t>(b);
     std::uint32_t r = 0;
@@ -125,15 +128,15 @@ int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, st
         r = ua * ub;
         break;
     case kw::Divide:
-        if (b == 0) return Fail(ctx, kErrDivideByZero), 0;
+        if (b == 0) return kErrDivideByZero;
         r = b == -1 ? 0u - ua : static_cast<std::uint32_t>(a / b);
         break;
     case kw::Mod:
-        if (b == 0) return Fail(ctx, kErrDivideByZero), 0;
+        if (b == 0) return kErrDivideByZero;
         r = b == -1 ? 0u : static_cast<std::uint32_t>(a % b);
         break;
     case kw::Power:
-        if (b < 0) return Fail(ctx, kErrNegativePower), 0;
+        if (b < 0) return kErrNegativePower;
         r = PowerWrapped(ua, ub);
         break;
     case kw::ShiftLeft:
@@ -158,9 +161,19 @@ int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, st
         r = (a != 0 || b != 0) ? 1u : 0u;
         break;
     default:
-        return Fail(ctx, kErrSyntax), 0;
+        return kErrSyntax;
     }
-    SetInteger(ctx, left, static_cast<std::int32_t>(r));
+    *out = static_cast<std::int32_t>(r);
+    return 0;
+}
+
+namespace {
+
+int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, std::int32_t b) {
+    std::int32_t r = 0;
+    if (const int code = IntegerOutcome(op, a, b, &r))
+        return Fail(ctx, static_cast<std::int16_t>(code)), 0;
+    SetInteger(ctx, left, r);
     return 1;
 }
 
@@ -235,6 +248,8 @@ View StringAsNumber(ScriptContext* ctx, Value& s, bool integer_wanted) {
     return View::Str;
 }
 
+} // namespace
+
 int CompareResult(int op, int sign) {
     switch (op) {
     case kw::Equal:
@@ -254,6 +269,8 @@ int CompareResult(int op, int sign) {
         return 0;
     }
 }
+
+namespace {
 
 bool IsEquality(int op) {
     return op == kw::Equal || op == kw::NotEqual || op == kw::LessGreater;
@@ -397,9 +414,9 @@ int Level(ScriptContext* ctx, int level, Value& out) {
     }
 }
 
-// The level of a binary operator (1 loosest to 7 tightest), 0 for any
-// other keyword; the same sets as IsLevelOperator.
-int OperatorLevel(int id) {
+} // namespace
+
+int BinaryOperatorLevel(int id) {
     switch (id) {
     case kw::And:
     case kw::Or:
@@ -433,6 +450,8 @@ int OperatorLevel(int id) {
     }
 }
 
+namespace {
+
 // Level(level) in one frame per operand instead of one per level: the
 // operand, then every operator of level min_level or tighter, each with
 // a right side of the next tighter level. Operators apply, tokens are
@@ -448,7 +467,7 @@ int Climb(ScriptContext* ctx, int min_level, Value& out) {
             Fail(ctx, kErrAssignment);
             return 0;
         }
-        const int level = OperatorLevel(op);
+        const int level = BinaryOperatorLevel(op);
         if (level < min_level) return 1; // also 0: no binary operator
         get_token(ctx);
         if (ctx->error_code) return 0;
@@ -684,6 +703,14 @@ int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
 int ProcessSubExpression(ScriptContext* ctx, Value& result, int assignment_allowed) {
     if (!ctx) return 0;
     if (ctx->error_code) return 0;
+    if (ctx->token.cached_line && SpeedupsEnabled()) {
+        const int r = RunExpressionProgram(ctx, result, assignment_allowed);
+        if (r > 0) return 1;
+        if (r == 0) {
+            FreeValueString(ctx, result);
+            return 0;
+        }
+    }
     if (Evaluate(ctx, result, assignment_allowed) && ctx->error_code == 0) return 1;
     FreeValueString(ctx, result);
     return 0;

@@ -21,6 +21,17 @@ int ApplyBinary(ScriptContext* ctx, int op, Value& left, Value& right);
 int Compare(ScriptContext* ctx, int op, Value& left, Value& right);
 int ApplyUnary(ScriptContext* ctx, int op, Value& operand);
 
+// The integer arithmetic of a binary operator (not a comparison): 0 with
+// the outcome in out, or the error the operation raises.
+int IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out);
+
+// A comparison's outcome (1 or 0) from the sign of left against right.
+int CompareResult(int op, int sign);
+
+// The level of a binary operator, 1 loosest (And, Or) to 7 tightest
+// (power); 0 for any other keyword id.
+int BinaryOperatorLevel(int id);
+
 // Frees the string view of a value (if any) and clears its string bit.
 void FreeValueString(ScriptContext* ctx, Value& v);
 

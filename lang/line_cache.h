@@ -46,6 +46,32 @@ struct CachedToken {
     std::int16_t var_hint = -1; // a Variable's entry when last mentioned
 };
 
+// An expression of the line translated, from its recorded tokens, into
+// steps over integers (lang/expression_programs.h). Only a cache: it is made
+// from the tokens and dropped with them.
+constexpr int kProgramSteps = 24;
+constexpr int kLinePrograms = 3;
+
+struct ProgramStep {
+    std::uint8_t kind = 0;  // ProgramStepKind
+    std::int8_t token = -1; // the token a variable step reads
+    std::int16_t op = 0;    // the operator of a binary step
+    std::int32_t value = 0; // the number of a constant step
+};
+
+struct ExpressionProgram {
+    std::uint8_t state = 0;    // ProgramState
+    std::uint8_t assign = 0;   // made for an evaluation that allows assignment
+    std::int8_t first = -1;    // token the expression starts at
+    std::int8_t target = -1;   // assignment: the variable token assigned
+    std::int8_t last_var = -1; // the last variable token read, -1 none
+    std::uint8_t parens = 0;   // reads an opening parenthesis as an operand
+    std::uint8_t count = 0;
+    std::uint8_t tries = 0;      // translations tried while tokens were missing
+    std::uint16_t term_from = 0; // cursor offset the token after it is read from
+    ProgramStep steps[kProgramSteps];
+};
+
 struct CachedLine {
     // The fetch: the block and the bytes [from, to) the line came from.
     plat::MemHandle block = 0;
@@ -55,6 +81,7 @@ struct CachedLine {
     std::uint16_t line_start = 0;
     std::uint16_t raw_length = 0; // 0: the entry is empty
     std::uint16_t line_length = 0;
+    bool plain = false; // holds no %, so substitution leaves it as it is
     // Changes whenever the entry gets another line or another owner; a
     // binding to the entry holds the stamp it was made with.
     std::uint32_t stamp = 0;
@@ -72,6 +99,7 @@ struct CachedLine {
     CachedToken tokens[kCachedTokens];
     std::size_t pool_used = 0;
     char pool[kCachedTextPool];
+    ExpressionProgram programs[kLinePrograms];
 };
 
 namespace detail {
@@ -108,6 +136,10 @@ CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, st
 CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length,
                                 std::uint16_t from, std::uint16_t to, std::uint16_t line_start,
                                 const unsigned char* text, const char* line);
+
+// True when the line in the buffer is the one last fetched into it from a
+// kept entry, and that line holds no % (substitution would change nothing).
+bool FetchedLineIsPlain(const ScriptContext* ctx, const char* line);
 
 // Notes in the context which entry (null: none) the line just fetched into
 // the buffer line came from.

@@ -47,7 +47,9 @@ std::uint32_t HeapSize(const char* heap) {
 }
 
 // End of the block area: the upper sentinel's offset.
-std::uint32_t AreaEnd(std::uint32_t size) { return size - kUpperSentinelBack; }
+std::uint32_t AreaEnd(std::uint32_t size) {
+    return size - kUpperSentinelBack;
+}
 
 // A free block at off whose own bookkeeping is intact.
 bool IsFreeBlock(const char* heap, std::uint32_t size, std::uint32_t off) {
@@ -262,7 +264,8 @@ std::uint16_t HeapCopyText(ScriptContext* ctx, const char* text) {
     if (!text) text = "";
     std::size_t n = std::strlen(text);
     std::uint16_t h = 0;
-    if (ctx->heap.base && n < kHeapMaxSize) h = VMalloc(ctx->heap.base, static_cast<std::uint32_t>(n + 1));
+    if (ctx->heap.base && n < kHeapMaxSize)
+        h = VMalloc(ctx->heap.base, static_cast<std::uint32_t>(n + 1));
     if (h == 0) {
         ctx->error_code = 3096;
         return 0;

@@ -41,6 +41,13 @@ struct TokenState {
     // For a Variable token: the variable-table entry its mention gave (-1
     // none). Only a hint: it is checked against the entry before use.
     std::int16_t var_slot = -1;
+    // The recorded token the current token was served as (-1 none): a hint
+    // for the expression programs, checked before use.
+    std::int16_t cached_token = -1;
+    // 0 while code outside the library may have run since the host's
+    // keyword table was last compared with the copy the tokens were read
+    // with (a zero-filled context starts so).
+    std::uint8_t host_rows_checked = 0;
 };
 
 } // namespace jol

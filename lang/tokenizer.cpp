@@ -313,10 +313,15 @@ bool CachedGetToken(ScriptContext* ctx) {
         const std::int16_t before = ctx->error_code;
         ReadToken(ctx);
         t.end = t.cursor;
-        if (before == 0 && ctx->error_code == 0) RecordToken(*e, offset, t, t.cached_base);
+        t.cached_token = -1;
+        if (before == 0 && ctx->error_code == 0) {
+            RecordToken(*e, offset, t, t.cached_base);
+            if (e->slot[offset]) t.cached_token = static_cast<std::int16_t>(e->slot[offset] - 1);
+        }
         return true;
     }
     CachedToken& c = e->tokens[k - 1];
+    t.cached_token = static_cast<std::int16_t>(k - 1);
     t.cls = c.cls;
     t.id = c.id;
     std::memcpy(t.text, e->pool + c.text, c.length + 1u);
@@ -344,6 +349,7 @@ bool CachedGetToken(ScriptContext* ctx) {
 void get_token(ScriptContext* ctx) {
     if (!ctx) return;
     if (ctx->token.cached_line && CachedGetToken(ctx)) return;
+    ctx->token.cached_token = -1;
     ReadToken(ctx);
     ctx->token.end = ctx->token.cursor;
 }

@@ -130,7 +130,9 @@ void ReleaseEntryValue(ScriptContext* ctx, VarEntry& e) {
 } // namespace
 
 void InvalidateVariableIndex(ScriptContext* ctx) {
-    if (ctx) ctx->var_index.table = nullptr;
+    if (!ctx) return;
+    ctx->var_index.table = nullptr;
+    ctx->token.host_rows_checked = 0; // and the host's keyword table
 }
 
 void FoldName(const char* name, char* key) {

@@ -2,9 +2,12 @@
 // shared library, so the library and its host see the same blocks. A handle
 // carries a generation count, so a freed handle never reaches a later block
 // that reuses its slot.
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -27,15 +30,35 @@ constexpr unsigned kGenerationBits = sizeof(std::uintptr_t) * 8 - kIndexBits > 2
                                          : sizeof(std::uintptr_t) * 8 - kIndexBits;
 constexpr std::uint32_t kGenerationMask = (std::uint32_t{1} << kGenerationBits) - 1;
 
+// The table's lock is held only for a few instructions (locking a block is
+// a handful of loads and stores), so a spin lock serves: taking it costs a
+// single atomic exchange when no other thread holds it, and scripts lock
+// their block for every line they read.
+class SpinLock {
+public:
+    void lock() {
+        while (held_.exchange(true, std::memory_order_acquire))
+            while (held_.load(std::memory_order_relaxed))
+                std::this_thread::yield();
+    }
+    void unlock() { held_.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> held_{false};
+};
+
 struct Table {
-    std::mutex lock;
+    SpinLock lock;
     std::vector<Block> blocks;
     std::vector<std::size_t> free_slots;
 };
 
+// Made before the library's code runs (constant initialization of the
+// lock, empty vectors), so reaching it needs no guard.
+constinit Table g_table;
+
 Table& table() {
-    static Table t;
-    return t;
+    return g_table;
 }
 
 MemHandle make_handle(std::size_t index, std::uint32_t generation) {
@@ -54,29 +77,29 @@ Block* find(Table& t, MemHandle h) {
 } // namespace
 
 MemHandle mem_alloc(std::size_t bytes) {
+    // The storage is made before the table is locked (a block of size 0
+    // still gets some, so that locking it yields a usable pointer).
+    std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[bytes ? bytes : 1]());
+    if (!data) {
+        set_last_error(8); // not enough memory
+        return 0;
+    }
     Table& t = table();
-    std::lock_guard<std::mutex> hold(t.lock);
+    std::lock_guard<SpinLock> hold(t.lock);
     std::size_t index;
     if (!t.free_slots.empty()) {
         index = t.free_slots.back();
         t.free_slots.pop_back();
     } else {
         if (t.blocks.size() >= kIndexMask - 1) {
-            set_last_error(8); // not enough memory
+            set_last_error(8);
             return 0;
         }
         index = t.blocks.size();
         t.blocks.emplace_back();
     }
     Block& b = t.blocks[index];
-    // A block of size 0 still gets storage, so that locking it yields a
-    // usable pointer.
-    b.data.reset(new (std::nothrow) unsigned char[bytes ? bytes : 1]());
-    if (!b.data) {
-        t.free_slots.push_back(index);
-        set_last_error(8);
-        return 0;
-    }
+    b.data = std::move(data);
     b.size = bytes;
     b.locks = 0;
     b.live = true;
@@ -85,7 +108,7 @@ MemHandle mem_alloc(std::size_t bytes) {
 
 void* mem_lock(MemHandle h) {
     Table& t = table();
-    std::lock_guard<std::mutex> hold(t.lock);
+    std::lock_guard<SpinLock> hold(t.lock);
     Block* b = find(t, h);
     if (!b) {
         set_last_error(err::InvalidHandle);
@@ -97,7 +120,7 @@ void* mem_lock(MemHandle h) {
 
 bool mem_unlock(MemHandle h) {
     Table& t = table();
-    std::lock_guard<std::mutex> hold(t.lock);
+    std::lock_guard<SpinLock> hold(t.lock);
     Block* b = find(t, h);
     if (!b || b->locks == 0) return false;
     --b->locks;
@@ -106,27 +129,28 @@ bool mem_unlock(MemHandle h) {
 
 std::size_t mem_size(MemHandle h) {
     Table& t = table();
-    std::lock_guard<std::mutex> hold(t.lock);
+    std::lock_guard<SpinLock> hold(t.lock);
     Block* b = find(t, h);
     return b ? b->size : 0;
 }
 
 unsigned mem_lock_count(MemHandle h) {
     Table& t = table();
-    std::lock_guard<std::mutex> hold(t.lock);
+    std::lock_guard<SpinLock> hold(t.lock);
     Block* b = find(t, h);
     return b ? b->locks : 0;
 }
 
 bool mem_free(MemHandle h) {
+    std::unique_ptr<unsigned char[]> data; // released after the table is unlocked
     Table& t = table();
-    std::lock_guard<std::mutex> hold(t.lock);
+    std::lock_guard<SpinLock> hold(t.lock);
     Block* b = find(t, h);
     if (!b) {
         set_last_error(err::InvalidHandle);
         return false;
     }
-    b->data.reset();
+    data = std::move(b->data);
     b->size = 0;
     b->locks = 0;
     b->live = false;

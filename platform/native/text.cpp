@@ -618,6 +618,8 @@ void to_upper(char* s) {
 int compare_text(const char* a, const char* b, bool ignore_case, bool string_sort) {
     if (!a) a = "";
     if (!b) b = "";
+    // The same bytes are equal at every level.
+    if (std::strcmp(a, b) == 0) return 0;
     unsigned cp = code_page();
     int r = compare_level(a, b, cp, string_sort, 1);
     if (r == 0) r = compare_level(a, b, cp, string_sort, 2);

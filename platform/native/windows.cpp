@@ -4,6 +4,7 @@
 // records in an in-process window list, messages go through one in-process
 // queue, and the display is a virtual 1024 by 768 screen with an 8 by 16
 // fixed font.
+#include <atomic>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -38,6 +39,9 @@ struct Desktop {
     std::map<Hwnd, WindowRec> windows;
     Hwnd next_window = 0x10010;
     std::deque<Msg> queue;
+    // The queue's length, readable without the lock: the run loop looks for
+    // messages before every line, and an empty queue needs no lock.
+    std::atomic<std::size_t> queued{0};
     Cursor cursor = 0;
     int cascade = 0;
 };
@@ -198,10 +202,14 @@ Hwnd get_focus() {
 
 bool peek_message(Msg* m, bool remove) {
     Desktop& d = desktop();
+    if (d.queued.load(std::memory_order_acquire) == 0) return false;
     std::lock_guard<std::recursive_mutex> hold(d.lock);
     if (d.queue.empty()) return false;
     if (m) *m = d.queue.front();
-    if (remove) d.queue.pop_front();
+    if (remove) {
+        d.queue.pop_front();
+        d.queued.store(d.queue.size(), std::memory_order_release);
+    }
     return true;
 }
 
@@ -232,6 +240,7 @@ bool post_message(Hwnd w, unsigned message, std::uintptr_t wparam, std::intptr_t
         return false;
     }
     d.queue.push_back(Msg{w, message, wparam, lparam});
+    d.queued.store(d.queue.size(), std::memory_order_release);
     return true;
 }
 

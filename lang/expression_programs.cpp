@@ -1,0 +1,352 @@
+#include "lang/expression_programs.h"
+
+#include <cstring>
+#include <new>
+
+#include "lang/conversion.h"
+#include "lang/evaluator.h"
+#include "lang/keyword_table.h"
+#include "lang/line_cache.h"
+#include "lang/math_functions.h"
+#include "lang/string_heap.h"
+#include "lang/tokenizer.h"
+#include "lang/variables.h"
+
+namespace jol {
+namespace {
+
+constexpr int kStackDepth = 16;
+constexpr int kPendingTries = 3; // translations tried before a line is given up
+
+// True when the hint is the entry of the name (in use, same name), for a
+// name of the given length that is its own key, as the fast paths look
+// entries up.
+bool VariableHintHolds(const ScriptContext* ctx, const char* name, std::size_t length, int hint) {
+    if (hint < 0 || !ctx->vars || length > static_cast<std::size_t>(kVarNameMax)) return false;
+    const int count = ctx->vars_count < ctx->vars_capacity ? ctx->vars_count : ctx->vars_capacity;
+    if (hint >= count) return false;
+    const VarEntry& e = ctx->vars[hint];
+    return e.flags != 0 && std::memcmp(e.name, name, length + 1) == 0;
+}
+
+// The entry of the bound line while its tokens are valid, else null.
+CachedLine* BoundLine(ScriptContext* ctx) {
+    const TokenState& t = ctx->token;
+    CachedLine* e = t.cached_line;
+    if (!e || e->stamp != t.cached_stamp || e->generation != TokenCacheGeneration()) return nullptr;
+    return e;
+}
+
+// The recorded token that is the current token, -1 when there is none.
+int CurrentToken(const ScriptContext* ctx, const CachedLine& e) {
+    const TokenState& t = ctx->token;
+    const char* base = t.cached_base;
+    if (!t.start || t.start < base || t.cursor < t.start || t.cursor - base > e.line_length)
+        return -1;
+    const auto start = static_cast<std::uint16_t>(t.start - base);
+    const auto end = static_cast<std::uint16_t>(t.cursor - base);
+    const auto same = [&](const CachedToken& c) {
+        return c.start == start && c.end == end && c.cls == t.cls && c.id == t.id;
+    };
+    if (t.cached_token >= 0 && t.cached_token < e.count && same(e.tokens[t.cached_token]))
+        return t.cached_token;
+    for (int i = 0; i < e.count; ++i)
+        if (same(e.tokens[i])) return i;
+    return -1;
+}
+
+bool IsKeywordToken(const CachedToken& c, int id) {
+    return c.cls == TokenClass::Keyword && c.id == id;
+}
+
+// Translation of the recorded tokens, in the evaluator's order: an operand,
+// then each binary operator of the level asked for or tighter with its right
+// side one level tighter.
+struct Translator {
+    ScriptContext* ctx;
+    const CachedLine& e;
+    ExpressionProgram& p;
+    int cur;              // the token being looked at
+    std::uint16_t from;   // the cursor offset it was read from
+    int depth = 0;        // values on the stack at this point
+    bool missing = false; // a token needed is not recorded (yet)
+
+    const CachedToken& Token() const { return e.tokens[cur]; }
+
+    bool Next() {
+        const std::uint16_t at = e.tokens[cur].end;
+        const int k = at <= e.line_length ? e.slot[at] : 0;
+        if (k == 0) {
+            missing = true;
+            return false;
+        }
+        from = at;
+        cur = k - 1;
+        return true;
+    }
+
+    bool Emit(ProgramStep s) {
+        if (p.count >= kProgramSteps) return false;
+        p.steps[p.count++] = s;
+        return true;
+    }
+
+    bool Push(ProgramStep s) {
+        if (++depth > kStackDepth) return false;
+        return Emit(s);
+    }
+
+    bool Operand() {
+        const CachedToken& c = Token();
+        if (c.cls == TokenClass::Variable) {
+            // A name without a hint is looked up afresh each time it is read.
+            if (c.var_hint < 0) return false;
+            ProgramStep s;
+            s.kind = StepVariable;
+            s.token = static_cast<std::int8_t>(cur);
+            p.last_var = static_cast<std::int8_t>(cur);
+            return Push(s) && Next();
+        }
+        if (c.cls == TokenClass::Integer) {
+            ProgramStep s;
+            s.kind = StepNumber;
+            s.value = ParseIntegerText(e.pool + c.text);
+            return Push(s) && Next();
+        }
+        if (c.cls == TokenClass::String) {
+            ProgramStep s;
+            s.kind = StepString;
+            s.token = static_cast<std::int8_t>(cur);
+            return Push(s) && Next();
+        }
+        if (IsKeywordToken(c, kw::LParen)) {
+            // The opening parenthesis is an operand only while its row is
+            // no function, unary operator or name list.
+            if (const KeywordEntry* row = KeywordRow(ctx, kw::LParen)) {
+                const int k = RowKind(*row);
+                if (k == kind::Unary || k == kind::Function || k == kind::VarNames) return false;
+            }
+            p.parens = 1;
+            if (!Next() || !Climb(1)) return false;
+            if (!IsKeywordToken(Token(), kw::RParen)) return false;
+            return Next();
+        }
+        return false;
+    }
+
+    bool Climb(int min_level) {
+        if (!Operand()) return false;
+        for (;;) {
+            const CachedToken& c = Token();
+            if (c.cls != TokenClass::Keyword) return true;
+            // An assignment inside an expression is an error: left to the
+            // evaluator, which reports it.
+            if (c.id == kw::Assign) return false;
+            const int level = BinaryOperatorLevel(c.id);
+            if (level < min_level) return true;
+            ProgramStep s;
+            s.kind = StepBinary;
+            s.op = c.id;
+            if (!Next() || !Climb(level + 1)) return false;
+            --depth;
+            if (!Emit(s)) return false;
+        }
+    }
+};
+
+// Translates the expression that starts at token first.
+void Translate(ScriptContext* ctx, const CachedLine& e, ExpressionProgram& p, int first) {
+    p.count = 0;
+    p.target = -1;
+    p.last_var = -1;
+    p.parens = 0;
+    Translator tr{ctx, e, p, first, e.tokens[first].start};
+    bool ok = true;
+    if (p.assign && e.tokens[first].cls == TokenClass::Variable) {
+        const std::uint16_t at = e.tokens[first].end;
+        const int k = at <= e.line_length ? e.slot[at] : 0;
+        if (k == 0) {
+            tr.missing = true;
+            ok = false;
+        } else if (IsKeywordToken(e.tokens[k - 1], kw::Assign)) {
+            if (e.tokens[first].var_hint < 0) {
+                ok = false;
+            } else {
+                p.target = static_cast<std::int8_t>(first);
+                tr.cur = k - 1;
+                ok = tr.Next();
+            }
+        }
+    }
+    ok = ok && tr.Climb(1);
+    // An assignment takes the whole rest of the line.
+    if (ok && p.target >= 0 && tr.Token().cls != TokenClass::End) ok = false;
+    if (ok) {
+        p.term_from = tr.from;
+        p.state = ProgramReady;
+    } else if (tr.missing && ++p.tries < kPendingTries) {
+        p.state = ProgramPending;
+    } else {
+        p.state = ProgramRefused;
+    }
+}
+
+// The program for the expression at token first, translated when it is
+// not yet; null when there is none to run.
+const ExpressionProgram* ProgramFor(ScriptContext* ctx, CachedLine& e, int first, int assign) {
+    ExpressionProgram* free_place = nullptr;
+    for (ExpressionProgram& p : e.programs) {
+        if (p.state == ProgramEmpty) {
+            if (!free_place) free_place = &p;
+            continue;
+        }
+        if (p.first != first || p.assign != assign) continue;
+        if (p.state == ProgramPending) Translate(ctx, e, p, first);
+        return p.state == ProgramReady ? &p : nullptr;
+    }
+    if (!free_place) return nullptr;
+    free_place->first = static_cast<std::int8_t>(first);
+    free_place->assign = static_cast<std::uint8_t>(assign);
+    free_place->tries = 0;
+    Translate(ctx, e, *free_place, first);
+    return free_place->state == ProgramReady ? free_place : nullptr;
+}
+
+// Two plain integers: the evaluator's integer arithmetic into left, with
+// nothing to convert or free. False (nothing done) for other operands, and
+// where the operation raises an error or a math error is pending: the
+// evaluator's own functions then run.
+bool PlainIntegers(int op, Value& left, const Value& right) {
+    if ((left.flags & ~vf::FileHandle) != vf::Integer ||
+        (right.flags & ~vf::FileHandle) != vf::Integer || PendingMathError())
+        return false;
+    std::int32_t r;
+    if (BinaryOperatorLevel(op) == 3)
+        r = CompareResult(op, left.i < right.i ? -1 : (left.i > right.i ? 1 : 0));
+    else if (IntegerOutcome(op, left.i, right.i, &r) != 0)
+        return false;
+    left.i = r;
+    left.flags = vf::Integer;
+    left.var = -1;
+    return true;
+}
+
+} // namespace
+
+int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed) {
+    CachedLine* e = BoundLine(ctx);
+    if (!e) return -1;
+    const int first = CurrentToken(ctx, *e);
+    if (first < 0) return -1;
+    const ExpressionProgram* p = ProgramFor(ctx, *e, first, assignment_allowed ? 1 : 0);
+    if (!p) return -1;
+
+    // First the checks that change nothing: every name read must be the
+    // entry its token was mentioned as, holding a value.
+    if (p->parens) {
+        const KeywordEntry* row = KeywordRow(ctx, kw::LParen);
+        if (row && RowDisabled(*row)) return -1;
+    }
+    if (p->target >= 0) {
+        const CachedToken& c = e->tokens[p->target];
+        if (!VariableHintHolds(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
+    }
+    for (int k = 0; k < p->count; ++k) {
+        const ProgramStep& s = p->steps[k];
+        if (s.kind != StepVariable) continue;
+        const CachedToken& c = e->tokens[s.token];
+        if (!VariableHintHolds(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
+        if ((ctx->vars[c.var_hint].flags & (vf::Integer | vf::String | vf::Float)) == 0) return -1;
+    }
+
+    // Then the evaluator's own steps, in its order: each operand as the
+    // evaluator reads it (strings copied into the heap), each operator
+    // applied with its right side freed after it. An error frees what is
+    // pending from the innermost out, as the evaluator's levels do.
+    // The stack is raw storage: its values are made as they are pushed.
+    alignas(Value) unsigned char storage[sizeof(Value) * kStackDepth];
+    Value* const stack = reinterpret_cast<Value*>(storage);
+    int sp = 0;
+    bool ok = true;
+    for (int k = 0; ok && k < p->count; ++k) {
+        const ProgramStep& s = p->steps[k];
+        switch (s.kind) {
+        case StepVariable: {
+            const CachedToken& c = e->tokens[s.token];
+            const VarEntry& v = ctx->vars[c.var_hint];
+            Value* out = new (&stack[sp]) Value;
+            out->f = v.f;
+            out->i = v.i;
+            out->flags = v.flags;
+            out->var = c.var_hint;
+            if ((v.flags & vf::String) && v.str) {
+                out->str = HeapCopyText(ctx, HeapText(ctx, v.str));
+                ok = out->str != 0;
+            }
+            if (ok) ++sp;
+            break;
+        }
+        case StepNumber: {
+            Value* out = new (&stack[sp++]) Value;
+            out->i = s.value;
+            out->flags = vf::Integer;
+            break;
+        }
+        case StepString: {
+            const std::uint16_t h = HeapCopyText(ctx, e->pool + e->tokens[s.token].text);
+            ok = h != 0;
+            if (ok) {
+                Value* out = new (&stack[sp++]) Value;
+                out->f = 77.77;
+                out->i = -7777;
+                out->flags = vf::String;
+                out->str = h;
+            }
+            break;
+        }
+        default: {
+            Value& left = stack[sp - 2];
+            Value& right = stack[sp - 1];
+            if (PlainIntegers(s.op, left, right)) {
+                --sp;
+                break;
+            }
+            ok = BinaryOperatorLevel(s.op) == 3 ? Compare(ctx, s.op, left, right)
+                                                : ApplyBinary(ctx, s.op, left, right);
+            FreeValueString(ctx, right);
+            --sp;
+            ok = ok && ctx->error_code == 0;
+            break;
+        }
+        }
+    }
+    if (!ok) {
+        while (sp > 1)
+            FreeValueString(ctx, stack[--sp]);
+        // An assignment clears its target even when its expression failed.
+        if (p->target >= 0) ClearVariable(ctx, e->tokens[p->target].var_hint);
+        if (sp > 0) result = stack[0];
+        return 0;
+    }
+
+    // The token state reading the expression leaves: the last variable
+    // name read, then the token after the expression.
+    result = stack[0];
+    TokenState& t = ctx->token;
+    if (p->last_var >= 0) {
+        const CachedToken& c = e->tokens[p->last_var];
+        std::memcpy(t.name, e->pool + c.text, c.length + 1u);
+        t.var_slot = c.var_hint;
+    }
+    t.cursor = t.cached_base + p->term_from;
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    if (p->target >= 0) {
+        const int index = e->tokens[p->target].var_hint;
+        ClearVariable(ctx, index);
+        if (!StoreVariable(ctx, index, result) || ctx->error_code) return 0;
+    }
+    return 1;
+}
+
+} // namespace jol

@@ -1,0 +1,41 @@
+// Expression programs: a fast path of the evaluator for lines that run
+// again (loop bodies). An expression of a cached line whose tokens are all
+// recorded, and which uses only variables, integer numbers, quoted strings,
+// parentheses and binary operators, is translated once into steps; later
+// evaluations of it run the steps instead of reading the tokens again.
+//
+// A program runs only when reading the tokens again would change nothing
+// but the current token: every variable it reads is the entry its token
+// was last mentioned as, and holds a value. Otherwise it gives up before it
+// has changed anything, and the expression is evaluated as usual. When it
+// runs, it takes the evaluator's own steps in the evaluator's order (the
+// same operand copies into the string heap, the same operator functions,
+// the same frees, on success and on error), so the variable table, the
+// heap, the error and the result are exactly what the evaluator leaves.
+#pragma once
+
+#include "host/script_context.h"
+
+namespace jol {
+
+enum ProgramStepKind : std::uint8_t {
+    StepVariable = 1,
+    StepNumber = 2,
+    StepString = 3,
+    StepBinary = 4
+};
+// Empty: a free place; Pending: tried while tokens of it were not recorded
+// yet; Ready: translated; Refused: not an expression a program can run.
+enum ProgramState : std::uint8_t {
+    ProgramEmpty = 0,
+    ProgramPending = 1,
+    ProgramReady = 2,
+    ProgramRefused = 3
+};
+
+// Runs the expression that starts at the current token from its program.
+// 1: evaluated (result and token state as ProcessSubExpression leaves
+// them); -1: not run, nothing changed, evaluate it as usual.
+int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed);
+
+} // namespace jol
