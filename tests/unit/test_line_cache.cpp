@@ -172,3 +172,33 @@ TEST_F(LineCache, TheSameBytesInAnotherBlockOrPlaceAreFetchedAgain) {
 }
 
 } // namespace
+
+TEST_F(LineCache, ExpressionProgramsLeaveWhatTheEvaluatorLeaves) {
+    // Lines whose programs run from the second round on, while the values
+    // they read change type under them: strings, numbers in strings,
+    // floats, file-handle-like integers, dropped names.
+    Outcome o =
+        Both("a = 6\r\nh = 1\r\nb = \"abc\"\r\nn = 0\r\nc = 0\r\nWhile n < 9\r\n"
+             "   If b == \"abc\" Then c = c + 1\r\n"
+             "   r = (a + n) * 3 mod 7 - (n << 1) ^ 2\r\n   s = b\r\n"
+             "   q = s <> \"abd\" && a >= 6 || n == 4\r\n   n = n + 1\r\n"
+             "   g = h * 2 + n\r\n   If n == 2 Then b = \"12\"\r\n   If n == 3 Then h = 2.5\r\n"
+             "   If n == 4 Then a = \" 7\"\r\n   If n == 5 Then Drop(s)\r\n"
+             "   If n == 6 Then b = 7\r\nEndWhile\r\n");
+    EXPECT_NE(o.vars.find("c=2"), std::string::npos) << o;
+    // An operator that fails in a later round: the error, the cleared
+    // target and the heap are those of the evaluator.
+    o = Both("a = 1\r\nb = 2\r\nn = 0\r\nWhile n < 5\r\n   x = \"k\"\r\n"
+             "   x = (a + b) * 2 + b\r\n   n = n + 1\r\n   If n == 3 Then b = \"oops\"\r\n"
+             "EndWhile\r\n");
+    EXPECT_EQ(o.error, 3057) << o;
+    // Operand copies that no longer fit the string heap, and a division by
+    // zero met after the line ran well.
+    o = Both("s = \"x\"\r\nWhile StrLen(s) < 3000\r\n   s = StrCat(s, s)\r\nEndWhile\r\n"
+             "t = s\r\nn = 0\r\nWhile n < 4\r\n   If s == t Then n = n + 1\r\n"
+             "   u = s\r\nEndWhile\r\n");
+    EXPECT_EQ(o.error, 3096) << o;
+    o = Both("d = 3\r\nk = 0\r\nWhile k < 5\r\n   s = 60 / d + k\r\n   d = d - 1\r\n"
+             "   k = k + 1\r\nEndWhile\r\n");
+    EXPECT_EQ(o.error, 3062) << o;
+}
