@@ -18,6 +18,29 @@
 namespace fuzz {
 
 constexpr std::int32_t kFuzzBufferSize = 4096;
+constexpr int kMaxLines = 300; // executed lines a run may take
+constexpr unsigned kVarEntries = 128;
+constexpr unsigned kHeapBytes = 16384;
+
+// The context of the run in progress and the lines it has executed.
+inline int g_lines = 0;
+inline plat::MemHandle g_context = 0;
+
+// The host callback of the runs: at the kMaxLines-th line notification it
+// does what a host's stop request does, a cancel without the cancel box.
+inline std::int32_t JOL_STDCALL StopAfterMaxLines(jol::ExtArg, jol::ExtArg, jol::ExtArg,
+                                                  jol::ExtArg request, jol::ExtArg, jol::ExtArg,
+                                                  jol::ExtArg, jol::ExtArg a8, jol::ExtArg,
+                                                  jol::ExtArg, jol::ExtArg, jol::ExtArg) {
+    const char* text = reinterpret_cast<const char*>(a8);
+    if (request == jol::notify::Poll && text && !std::strcmp(text, "2") && ++g_lines >= kMaxLines) {
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(g_context));
+        ctx->cancel = 1;
+        ctx->report_cancel = 0;
+        plat::mem_unlock(g_context);
+    }
+    return 0;
+}
 
 // Allocates the session's binary buffer in the context.
 inline void GiveBinaryBuffer(jol::ScriptContext* ctx) {

@@ -35,25 +35,10 @@ void sleep_ms(unsigned) {}
 
 namespace {
 
-constexpr int kMaxLines = 300;
-constexpr unsigned kVarEntries = 128;
-constexpr unsigned kHeapBytes = 16384;
-
-int g_lines = 0;
-plat::MemHandle g_context = 0;
-
-std::int32_t JOL_STDCALL HostCallback(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
-                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg a8,
-                                      jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg) {
-    const char* text = reinterpret_cast<const char*>(a8);
-    if (request == jol::notify::Poll && text && !std::strcmp(text, "2") && ++g_lines >= kMaxLines) {
-        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(g_context));
-        ctx->cancel = 1;
-        ctx->report_cancel = 0;
-        plat::mem_unlock(g_context);
-    }
-    return 0;
-}
+using fuzz::g_context;
+using fuzz::g_lines;
+using fuzz::kHeapBytes;
+using fuzz::kVarEntries;
 
 // Functions that compute from their arguments and the context alone.
 bool Deterministic(const char* name) {
@@ -131,7 +116,7 @@ struct Environment {
         if (size) plat::mem_unlock(block);
         g_lines = 0;
         g_context = context;
-        out.ran = ProcessDaBatBuffer(0, context, block, &HostCallback, nullptr);
+        out.ran = ProcessDaBatBuffer(0, context, block, &fuzz::StopAfterMaxLines, nullptr);
         if (plat::mem_lock_count(block)) std::abort();
         plat::mem_free(block);
         if (plat::mem_lock_count(context) || plat::mem_lock_count(vars) ||
