@@ -10,6 +10,7 @@
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
+#include "lang/variable_hint.h"
 #include "lang/variables.h"
 
 namespace jol {
@@ -17,17 +18,6 @@ namespace {
 
 constexpr int kStackDepth = 16;
 constexpr int kPendingTries = 3; // translations tried before a line is given up
-
-// True when the hint is the entry of the name (in use, same name), for a
-// name of the given length that is its own key, as the fast paths look
-// entries up.
-bool VariableHintHolds(const ScriptContext* ctx, const char* name, std::size_t length, int hint) {
-    if (hint < 0 || !ctx->vars || length > static_cast<std::size_t>(kVarNameMax)) return false;
-    const int count = ctx->vars_count < ctx->vars_capacity ? ctx->vars_count : ctx->vars_capacity;
-    if (hint >= count) return false;
-    const VarEntry& e = ctx->vars[hint];
-    return e.flags != 0 && std::memcmp(e.name, name, length + 1) == 0;
-}
 
 // The entry of the bound line while its tokens are valid, else null.
 CachedLine* BoundLine(ScriptContext* ctx) {
@@ -231,6 +221,22 @@ bool PlainIntegers(int op, Value& left, const Value& right) {
     return true;
 }
 
+// A name the program may read: the entry its token was mentioned as,
+// holding a value.
+bool NameReadable(const ScriptContext* ctx, const CachedLine& e, const CachedToken& c) {
+    return HintNamesEntry(ctx, e.pool + c.text, c.length, c.var_hint) &&
+           (ctx->vars[c.var_hint].flags & (vf::Integer | vf::String | vf::Float)) != 0;
+}
+
+// Every name read by the steps from step from on.
+bool NamesReadable(const ScriptContext* ctx, const CachedLine& e, const ExpressionProgram& p,
+                   int from) {
+    for (int k = from; k < p.count; ++k)
+        if (p.steps[k].kind == StepVariable && !NameReadable(ctx, e, e.tokens[p.steps[k].token]))
+            return false;
+    return true;
+}
+
 } // namespace
 
 int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed) {
@@ -249,30 +255,30 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
     }
     if (p->target >= 0) {
         const CachedToken& c = e->tokens[p->target];
-        if (!VariableHintHolds(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
-    }
-    for (int k = 0; k < p->count; ++k) {
-        const ProgramStep& s = p->steps[k];
-        if (s.kind != StepVariable) continue;
-        const CachedToken& c = e->tokens[s.token];
-        if (!VariableHintHolds(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
-        if ((ctx->vars[c.var_hint].flags & (vf::Integer | vf::String | vf::Float)) == 0) return -1;
+        if (!HintNamesEntry(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
     }
 
     // Then the evaluator's own steps, in its order: each operand as the
     // evaluator reads it (strings copied into the heap), each operator
     // applied with its right side freed after it. An error frees what is
     // pending from the innermost out, as the evaluator's levels do.
+    //
+    // The names are checked as they come while nothing has changed yet
+    // (plain integers pushed and combined change nothing); before the
+    // first step that may change something (a heap copy, an operator on
+    // other values) every name still to come is checked at once.
     // The stack is raw storage: its values are made as they are pushed.
     alignas(Value) unsigned char storage[sizeof(Value) * kStackDepth];
     Value* const stack = reinterpret_cast<Value*>(storage);
     int sp = 0;
     bool ok = true;
+    bool checked = false; // every name of the program checked
     for (int k = 0; ok && k < p->count; ++k) {
         const ProgramStep& s = p->steps[k];
         switch (s.kind) {
         case StepVariable: {
             const CachedToken& c = e->tokens[s.token];
+            if (!checked && !NameReadable(ctx, *e, c)) return -1;
             const VarEntry& v = ctx->vars[c.var_hint];
             Value* out = new (&stack[sp]) Value;
             out->f = v.f;
@@ -280,6 +286,7 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
             out->flags = v.flags;
             out->var = c.var_hint;
             if ((v.flags & vf::String) && v.str) {
+                if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
                 out->str = HeapCopyText(ctx, HeapText(ctx, v.str));
                 ok = out->str != 0;
             }
@@ -293,6 +300,7 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
             break;
         }
         case StepString: {
+            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
             const std::uint16_t h = HeapCopyText(ctx, e->pool + e->tokens[s.token].text);
             ok = h != 0;
             if (ok) {
@@ -311,6 +319,7 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
                 --sp;
                 break;
             }
+            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
             ok = BinaryOperatorLevel(s.op) == 3 ? Compare(ctx, s.op, left, right)
                                                 : ApplyBinary(ctx, s.op, left, right);
             FreeValueString(ctx, right);

@@ -9,6 +9,7 @@
 #include "lang/line_cache.h"
 #include "lang/speedups.h"
 #include "lang/string_heap.h"
+#include "lang/variable_hint.h"
 #include "lang/variables.h"
 #include "platform/text.h"
 
@@ -336,7 +337,9 @@ bool CachedGetToken(ScriptContext* ctx) {
             MentionVariable(ctx, t.name);
             t.var_slot = -1;
         } else {
-            const int n = MentionVariableHinted(ctx, t.name, c.var_hint);
+            const int n = HintNamesEntry(ctx, t.name, c.length, c.var_hint)
+                              ? c.var_hint
+                              : MentionVariableHinted(ctx, t.name, c.var_hint);
             t.var_slot = static_cast<std::int16_t>(n);
             if (n >= 0) c.var_hint = static_cast<std::int16_t>(n);
         }
