@@ -38,10 +38,10 @@ int CurrentToken(const ScriptContext* ctx, const CachedLine& e) {
     const auto same = [&](const CachedToken& c) {
         return c.start == start && c.end == end && c.cls == t.cls && c.id == t.id;
     };
+    // The token the tokenizer last served; any other current token (one
+    // stepped back to, one read past the cache) has no program.
     if (t.cached_token >= 0 && t.cached_token < e.count && same(e.tokens[t.cached_token]))
         return t.cached_token;
-    for (int i = 0; i < e.count; ++i)
-        if (same(e.tokens[i])) return i;
     return -1;
 }
 

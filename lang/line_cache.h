@@ -50,7 +50,7 @@ struct CachedToken {
 // steps over integers (lang/expression_programs.h). Only a cache: it is made
 // from the tokens and dropped with them.
 constexpr int kProgramSteps = 24;
-constexpr int kLinePrograms = 3;
+constexpr int kLinePrograms = 6;
 
 struct ProgramStep {
     std::uint8_t kind = 0;  // ProgramStepKind
