@@ -476,6 +476,10 @@ private:
     unsigned primaries_ = 0;
 };
 
+bool is_ascii_alnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 int sign(int v) {
     return v < 0 ? -1 : (v > 0 ? 1 : 0);
 }
@@ -618,7 +622,17 @@ void to_upper(char* s) {
 int compare_text(const char* a, const char* b, bool ignore_case, bool string_sort) {
     if (!a) a = "";
     if (!b) b = "";
-    // The same bytes are equal at every level.
+    // The same bytes are equal at every level; so is a shared start of
+    // plain letters and digits, each one element of the same weights in
+    // both texts (and the same count of elements before any character set
+    // aside), so the comparison starts after it. A lead byte of a
+    // double-byte character is never part of it, so no character is split.
+    std::size_t same = 0;
+    while (a[same] && a[same] == b[same] && is_ascii_alnum(a[same]))
+        ++same;
+    if (!a[same] && !b[same]) return 0;
+    a += same;
+    b += same;
     if (std::strcmp(a, b) == 0) return 0;
     unsigned cp = code_page();
     int r = compare_level(a, b, cp, string_sort, 1);

@@ -145,6 +145,12 @@ TEST_F(PlatformText, Ordering) {
         // the order is antisymmetric
         EXPECT_EQ(Sign(plat::compare_text(c.b, c.a, false, false)), -c.word);
         EXPECT_EQ(Sign(plat::compare_text(c.b, c.a, true, true)), -c.string_nocase);
+        // and the same after a shared start of letters and digits
+        const std::string a = std::string("Qz09") + c.a, b = std::string("Qz09") + c.b;
+        EXPECT_EQ(Sign(plat::compare_text(a.c_str(), b.c_str(), false, false)), c.word);
+        EXPECT_EQ(Sign(plat::compare_text(a.c_str(), b.c_str(), true, false)), c.word_nocase);
+        EXPECT_EQ(Sign(plat::compare_text(a.c_str(), b.c_str(), false, true)), c.string);
+        EXPECT_EQ(Sign(plat::compare_text(a.c_str(), b.c_str(), true, true)), c.string_nocase);
     }
     EXPECT_EQ(plat::compare_text(nullptr, "", false, false), 0);
 }
