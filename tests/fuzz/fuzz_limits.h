@@ -8,11 +8,17 @@
 // for the whole session, since BinaryFree is disabled too.
 #pragma once
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "dispatch/handler.h"
+#include "host/entry_points.h"
 #include "host/script_context.h"
 #include "lang/keyword_table.h"
+#include "lang/string_heap.h"
+#include "lang/variables.h"
 #include "platform/platform.h"
 
 namespace fuzz {
@@ -68,5 +74,42 @@ inline void DisableUnsafeFunctions() {
     // Boxes take their default button without waiting for anyone.
     plat::set_env("JOL_ANSWERS", "default");
 }
+
+// Process-wide set-up before any context is made: the settings store in a
+// folder of its own under the temporary folder, the function rows the
+// target keeps away from disabled, the version handshake.
+inline void StartProcess(const char* home_folder, void (*disable_rows)()) {
+    const std::string home = (std::filesystem::temp_directory_path() / home_folder).string();
+    std::filesystem::create_directories(home);
+    plat::set_env("JOL_HOME", home.c_str());
+    disable_rows();
+    if (DoDaDllInit(0, 0, 0x1300, 0, 0, nullptr, nullptr) != 17840) std::abort();
+}
+
+// The blocks a fuzz run works in: a context set up as a host sets one up
+// (variable table, string heap), in quiet mode with line notifications and
+// the session's binary buffer, and the heap's free total while it is empty.
+struct Blocks {
+    plat::MemHandle context = 0, vars = 0, heap = 0;
+    std::uint32_t empty_total = 0;
+
+    Blocks() {
+        context = plat::mem_alloc(sizeof(jol::ScriptContext));
+        vars = plat::mem_alloc(sizeof(jol::VarEntry) * kVarEntries);
+        heap = plat::mem_alloc(kHeapBytes);
+        if (DoDaDllInit(0, context, 0, 1, 0, nullptr, nullptr) != 52 ||
+            DoDaDllInit(0, context, vars, 2, kVarEntries, "FUZZ", "FUZZ.INI") != 1 ||
+            DoDaDllInit(0, context, heap, 3, kHeapBytes, "fuzz", nullptr) != 1)
+            std::abort();
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
+        ctx->options.quiet = 1;
+        ctx->options.quiet_log[0] = 0;
+        ctx->hook_flags = 2; // line notifications
+        GiveBinaryBuffer(ctx);
+        plat::mem_unlock(context);
+        empty_total = jol::HeapFreeTotal(static_cast<char*>(plat::mem_lock(heap)));
+        plat::mem_unlock(heap);
+    }
+};
 
 } // namespace fuzz

@@ -34,36 +34,14 @@ using fuzz::g_lines;
 using fuzz::kHeapBytes;
 using fuzz::kVarEntries;
 
-struct Environment {
-    plat::MemHandle context = 0, vars = 0, heap = 0;
-    std::uint32_t empty_total = 0;
+// The process set up once, then the blocks of every run.
+struct Started {
+    // Any box that quiet mode does not catch takes its default button.
+    Started() { fuzz::StartProcess("jol-fuzz-script", fuzz::DisableUnsafeFunctions); }
+};
 
-    Environment() {
-        // The settings store of the run lives in a folder of its own, and
-        // any box that quiet mode does not catch takes its default button.
-        const std::string home =
-            (std::filesystem::temp_directory_path() / "jol-fuzz-script").string();
-        std::filesystem::create_directories(home);
-        plat::set_env("JOL_HOME", home.c_str());
-        fuzz::DisableUnsafeFunctions();
-        context = plat::mem_alloc(sizeof(jol::ScriptContext));
-        vars = plat::mem_alloc(sizeof(jol::VarEntry) * kVarEntries);
-        heap = plat::mem_alloc(kHeapBytes);
-        if (DoDaDllInit(0, 0, 0x1300, 0, 0, nullptr, nullptr) != 17840 ||
-            DoDaDllInit(0, context, 0, 1, 0, nullptr, nullptr) != 52 ||
-            DoDaDllInit(0, context, vars, 2, kVarEntries, "FUZZ", "FUZZ.INI") != 1 ||
-            DoDaDllInit(0, context, heap, 3, kHeapBytes, "fuzz", nullptr) != 1)
-            std::abort();
-        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
-        ctx->options.quiet = 1;
-        ctx->options.quiet_log[0] = 0;
-        ctx->hook_flags = 2; // line notifications
-        fuzz::GiveBinaryBuffer(ctx);
-        plat::mem_unlock(context);
-        empty_total = jol::HeapFreeTotal(static_cast<char*>(plat::mem_lock(heap)));
-        plat::mem_unlock(heap);
-        g_context = context;
-    }
+struct Environment : Started, fuzz::Blocks {
+    Environment() { g_context = context; }
 
     // Drops every variable and checks that the heap is whole again.
     void Check() {

@@ -86,28 +86,7 @@ struct Outcome {
     std::string variables; // name, flags and text of every entry, in order
 };
 
-struct Environment {
-    plat::MemHandle context = 0, vars = 0, heap = 0;
-    std::uint32_t empty_total = 0;
-
-    Environment() {
-        context = plat::mem_alloc(sizeof(jol::ScriptContext));
-        vars = plat::mem_alloc(sizeof(jol::VarEntry) * kVarEntries);
-        heap = plat::mem_alloc(kHeapBytes);
-        if (DoDaDllInit(0, context, 0, 1, 0, nullptr, nullptr) != 52 ||
-            DoDaDllInit(0, context, vars, 2, kVarEntries, "FUZZ", "FUZZ.INI") != 1 ||
-            DoDaDllInit(0, context, heap, 3, kHeapBytes, "fuzz", nullptr) != 1)
-            std::abort();
-        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
-        ctx->options.quiet = 1;
-        ctx->options.quiet_log[0] = 0;
-        ctx->hook_flags = 2; // line notifications
-        fuzz::GiveBinaryBuffer(ctx);
-        plat::mem_unlock(context);
-        empty_total = jol::HeapFreeTotal(static_cast<char*>(plat::mem_lock(heap)));
-        plat::mem_unlock(heap);
-    }
-
+struct Environment : fuzz::Blocks {
     Outcome Run(const std::uint8_t* data, std::size_t size) {
         Outcome out;
         plat::MemHandle block = plat::mem_alloc(size + 2);
@@ -161,14 +140,7 @@ struct Environment {
 // Process-wide set-up before the environments are made: the settings
 // store in a folder of its own, the function rows, the version handshake.
 struct Setup {
-    Setup() {
-        const std::string home =
-            (std::filesystem::temp_directory_path() / "jol-fuzz-speedups").string();
-        std::filesystem::create_directories(home);
-        plat::set_env("JOL_HOME", home.c_str());
-        DisableNondeterministicFunctions();
-        if (DoDaDllInit(0, 0, 0x1300, 0, 0, nullptr, nullptr) != 17840) std::abort();
-    }
+    Setup() { fuzz::StartProcess("jol-fuzz-speedups", DisableNondeterministicFunctions); }
 };
 
 struct Sessions : Setup {
