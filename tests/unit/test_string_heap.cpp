@@ -18,10 +18,14 @@ std::uint32_t Word(const char* heap, std::uint32_t off) {
     return v;
 }
 
-void PutWord(char* heap, std::uint32_t off, std::uint32_t v) { std::memcpy(heap + off, &v, 4); }
+void PutWord(char* heap, std::uint32_t off, std::uint32_t v) {
+    std::memcpy(heap + off, &v, 4);
+}
 
 // Size of the block whose data starts at the handle.
-std::uint32_t BlockSize(const char* heap, std::uint16_t h) { return Word(heap, h - 4u); }
+std::uint32_t BlockSize(const char* heap, std::uint16_t h) {
+    return Word(heap, h - 4u);
+}
 
 struct Heap {
     explicit Heap(std::uint32_t size) : bytes(size + 64, '\xAA') {
@@ -70,10 +74,10 @@ TEST(StringHeap, FormatLaysOutHeaderSentinelsAndOneFreeBlock) {
 
 TEST(StringHeap, FormatClampsToBlockLimitAndUnitAndRefusesTinyHeaps) {
     std::vector<char> block(70000);
-    EXPECT_EQ(FormatStringHeap(block.data(), 500, 4000), 500u);     // the block's real size
+    EXPECT_EQ(FormatStringHeap(block.data(), 500, 4000), 500u);      // the block's real size
     EXPECT_EQ(FormatStringHeap(block.data(), 70000, 70000), 65532u); // 16-bit handles
     EXPECT_EQ(HeapFreeTotal(block.data()), 65532u - 52);
-    EXPECT_EQ(FormatStringHeap(block.data(), 1003, 1003), 1000u);   // 4-byte unit
+    EXPECT_EQ(FormatStringHeap(block.data(), 1003, 1003), 1000u); // 4-byte unit
     EXPECT_EQ(FormatStringHeap(block.data(), 1000, 999), 996u);
     EXPECT_EQ(FormatStringHeap(block.data(), 1000, kHeapMinSize), kHeapMinSize);
     EXPECT_EQ(FormatStringHeap(block.data(), 1000, kHeapMinSize - 1), 0u);
@@ -134,8 +138,10 @@ TEST(StringHeap, ExhaustionThenFreeingEverythingRestoresOneBlock) {
         EXPECT_LE(x + 20u, 1000u - 12);
     }
     // Free in an interleaved order so that every kind of merge happens.
-    for (std::size_t i = 0; i < handles.size(); i += 2) VFree(h.ctx.get(), b, handles[i]);
-    for (std::size_t i = 1; i < handles.size(); i += 2) VFree(h.ctx.get(), b, handles[i]);
+    for (std::size_t i = 0; i < handles.size(); i += 2)
+        VFree(h.ctx.get(), b, handles[i]);
+    for (std::size_t i = 1; i < handles.size(); i += 2)
+        VFree(h.ctx.get(), b, handles[i]);
     EXPECT_EQ(HeapFreeTotal(b), initial);
     std::uint16_t all = VMalloc(b, initial - 12);
     EXPECT_EQ(all, 48u);
@@ -148,8 +154,8 @@ TEST(StringHeap, SplitTakesTheUpperPartAndWholeTakeUnlinks) {
     char* b = h.base();
     std::uint16_t a = VMalloc(b, 20); // 32 bytes from the top of the free block
     EXPECT_EQ(a, 40u + 148 - 32 + 8);
-    EXPECT_EQ(Word(b, 44), 116u);                  // the free block kept its lower part
-    EXPECT_EQ(Word(b, 40 + 116 - 8), 116u);        // with its size copy
+    EXPECT_EQ(Word(b, 44), 116u);           // the free block kept its lower part
+    EXPECT_EQ(Word(b, 40 + 116 - 8), 116u); // with its size copy
     EXPECT_EQ(std::memcmp(b + 40 + 116 - 4, "QRST", 4), 0);
     // 116 - 92 = 24 < 28: the whole block is taken and the list is empty.
     std::uint16_t c = VMalloc(b, 80);
@@ -166,7 +172,8 @@ TEST(StringHeap, FreeCoalescesWithBothNeighbours) {
     Heap h(1000);
     char* b = h.base();
     std::uint16_t x[5];
-    for (auto& v : x) v = VMalloc(b, 20);
+    for (auto& v : x)
+        v = VMalloc(b, 20);
     // Blocks are taken from the top down: x[0] is the highest.
     VFree(h.ctx.get(), b, x[1]);
     VFree(h.ctx.get(), b, x[3]);
@@ -240,7 +247,7 @@ TEST(StringHeap, DamagedTagsAreReportedAndTheBlockStaysAllocated) {
     std::uint16_t mid = VMalloc(d, 12);
     VMalloc(d, 12);
     VFree(k.ctx.get(), d, mid - 28); // free the block below mid
-    PutWord(d, mid - 16, 5000);       // its size copy
+    PutWord(d, mid - 16, 5000);      // its size copy
     std::uint32_t first_free = Word(d, 8);
     testing::internal::CaptureStderr();
     VFree(k.ctx.get(), d, mid);
