@@ -104,7 +104,28 @@ int Dispatch(ScriptContext* ctx, int id, Value& result, Value* args, bool variad
     return ctx->error_code == 0;
 }
 
+// The call with its arguments read: converted and dispatched, then the
+// arguments freed. The function may have run host code (a host function, a
+// box's message loop) that rewrote the host's keyword table.
+void FinishCall(ScriptContext* ctx, int id, Value& result, Value* args, bool variadic, int count,
+                unsigned string_bits, unsigned float_bits) {
+    Dispatch(ctx, id, result, args, variadic, count, string_bits, float_bits);
+    if (ctx->host_keywords && SpeedupsEnabled()) CheckHostKeywords(ctx);
+    FreeSlots(ctx, args, count);
+}
+
 } // namespace
+
+int CallWithArguments(ScriptContext* ctx, int id, Value& result, Value* args, int count) {
+    const KeywordEntry* row = KeywordRow(ctx, id);
+    if (!row) {
+        SetError(ctx, kErrNotDefined);
+        FreeSlots(ctx, args, count);
+        return 0;
+    }
+    FinishCall(ctx, id, result, args, false, count, RowStringArgs(*row), RowFloatArgs(*row));
+    return ctx->error_code == 0;
+}
 
 int CallFunction(ScriptContext* ctx, int id, Value& result) {
     if (!ctx) return 0;
@@ -163,11 +184,7 @@ int CallFunction(ScriptContext* ctx, int id, Value& result) {
         }
     }
 
-    Dispatch(ctx, id, result, args, variadic, count, string_bits, float_bits);
-    // The function may have run host code (a host function, a box's
-    // message loop) that rewrote the host's keyword table.
-    if (ctx->host_keywords && SpeedupsEnabled()) CheckHostKeywords(ctx);
-    FreeSlots(ctx, args, count);
+    FinishCall(ctx, id, result, args, variadic, count, string_bits, float_bits);
     if (ctx->error_code) return 0;
     get_token(ctx);
     return ctx->error_code == 0;

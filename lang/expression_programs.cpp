@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "dispatch/dispatcher.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
@@ -17,6 +18,25 @@ namespace jol {
 namespace {
 
 constexpr int kStackDepth = 16;
+constexpr int kCallDepth = 8;    // argument lists open at once
+constexpr int kFixedArgsMax = 5; // more arguments, or a variable list, are not translated
+constexpr int kVariadicCount = 100;
+
+// Built-in functions a program may call: their value depends on their
+// arguments alone, and they run no host code, touch no variable, show no
+// box and read no token themselves.
+bool PureFunction(const KeywordEntry& row) {
+    static const char* const kNames[] = {
+        "strlen",      "strcharcount", "strsub",     "strindex", "strindexnc", "strscan",
+        "strtrim",     "strupper",     "strlower",   "strfill",  "strfix",     "strfixleft",
+        "strfixchars", "strfixcharsl", "strreplace", "strcmp",   "stricmp",    "char2num",
+        "num2char",    "isnumber",     "isfloat",    "isint",    "itemcount",  "itemextract",
+        "iteminsert",  "itemlocate",   "itemremove", "itemsort",
+    };
+    for (const char* name : kNames)
+        if (std::strncmp(row.name, name, sizeof row.name) == 0) return true;
+    return false;
+}
 constexpr int kPendingTries = 3; // translations tried before a line is given up
 
 // The entry of the bound line while its tokens are valid, else null.
@@ -60,6 +80,7 @@ struct Translator {
     std::uint16_t from;   // the cursor offset it was read from
     int depth = 0;        // values on the stack at this point
     bool missing = false; // a token needed is not recorded (yet)
+    int open_calls = 0;   // argument lists being read
 
     const CachedToken& Token() const { return e.tokens[cur]; }
 
@@ -109,6 +130,7 @@ struct Translator {
             s.token = static_cast<std::int8_t>(cur);
             return Push(s) && Next();
         }
+        if (c.cls == TokenClass::Keyword && c.id != kw::LParen) return Call(c.id);
         if (IsKeywordToken(c, kw::LParen)) {
             // The opening parenthesis is an operand only while its row is
             // no function, unary operator or name list.
@@ -122,6 +144,39 @@ struct Translator {
             return Next();
         }
         return false;
+    }
+
+    // A call of a pure built-in function with a fixed argument count, read
+    // as the dispatcher reads it: the name, "(", the arguments separated by
+    // commas, ")".
+    bool Call(int id) {
+        const KeywordEntry* row = KeywordRow(ctx, id);
+        if (!row || id > kw::LastBuiltin || RowKind(*row) != kind::Function || !PureFunction(*row))
+            return false;
+        const int count = static_cast<int>(RowValue(*row) & 0xFFFF);
+        if (count == kVariadicCount || count > kFixedArgsMax) return false;
+        if (!Next() || !IsKeywordToken(Token(), kw::LParen) || ++open_calls > kCallDepth)
+            return false;
+        ProgramStep open;
+        open.kind = StepCallOpen;
+        if (!Emit(open) || !Next()) return false;
+        for (int i = 1; i <= count; ++i) {
+            if (i > 1 && !Next()) return false; // over the comma
+            if (!Climb(1)) return false;
+            ProgramStep done;
+            done.kind = StepArgEnd;
+            if (!Emit(done)) return false;
+            if (i < count && !IsKeywordToken(Token(), kw::Comma)) return false;
+        }
+        if (!IsKeywordToken(Token(), kw::RParen)) return false;
+        ProgramStep call;
+        call.kind = StepCall;
+        call.op = static_cast<std::int16_t>(id);
+        call.value = count;
+        depth -= count;
+        --open_calls;
+        p.calls = 1;
+        return Push(call) && Next();
     }
 
     bool Climb(int min_level) {
@@ -150,6 +205,7 @@ void Translate(ScriptContext* ctx, const CachedLine& e, ExpressionProgram& p, in
     p.target = -1;
     p.last_var = -1;
     p.parens = 0;
+    p.calls = 0;
     Translator tr{ctx, e, p, first, e.tokens[first].start};
     bool ok = true;
     if (p.assign && e.tokens[first].cls == TokenClass::Variable) {
@@ -257,6 +313,14 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         const CachedToken& c = e->tokens[p->target];
         if (!HintNamesEntry(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
     }
+    if (p->calls) {
+        // A function switched off since is the evaluator's to report.
+        for (int k = 0; k < p->count; ++k) {
+            if (p->steps[k].kind != StepCall) continue;
+            const KeywordEntry* row = KeywordRow(ctx, p->steps[k].op);
+            if (!row || RowDisabled(*row)) return -1;
+        }
+    }
 
     // Then the evaluator's own steps, in its order: each operand as the
     // evaluator reads it (strings copied into the heap), each operator
@@ -266,10 +330,17 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
     // The names are checked as they come while nothing has changed yet
     // (plain integers pushed and combined change nothing); before the
     // first step that may change something (a heap copy, an operator on
-    // other values) every name still to come is checked at once.
+    // other values, a call) every name still to come is checked at once.
     // The stack is raw storage: its values are made as they are pushed.
+    // Each argument list open has a frame: where its arguments begin on the
+    // stack and how many are complete.
     alignas(Value) unsigned char storage[sizeof(Value) * kStackDepth];
     Value* const stack = reinterpret_cast<Value*>(storage);
+    struct Frame {
+        int base;
+        int done;
+    } frames[kCallDepth];
+    int fp = 0;
     int sp = 0;
     bool ok = true;
     bool checked = false; // every name of the program checked
@@ -312,6 +383,25 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
             }
             break;
         }
+        case StepCallOpen:
+            frames[fp++] = Frame{sp, 0};
+            break;
+        case StepArgEnd:
+            ++frames[fp - 1].done;
+            break;
+        case StepCall: {
+            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
+            const Frame f = frames[--fp];
+            Value args[6];
+            for (int i = 1; i <= s.value; ++i)
+                args[i] = stack[f.base + i - 1];
+            sp = f.base;
+            // The function's value starts empty, as the evaluator has it;
+            // it is pending (and freed on an error) like any operand.
+            Value* out = new (&stack[sp++]) Value;
+            ok = CallWithArguments(ctx, s.op, *out, args, s.value) && ctx->error_code == 0;
+            break;
+        }
         default: {
             Value& left = stack[sp - 2];
             Value& right = stack[sp - 1];
@@ -330,11 +420,29 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         }
     }
     if (!ok) {
+        // What is pending is freed as the evaluator frees it: within an
+        // argument list the argument being read from the innermost out,
+        // then the complete arguments in order (the dispatcher's way), then
+        // the list's own enclosing values.
+        const bool in_first_call = fp > 0 && frames[0].base == 0;
+        for (int f = fp - 1; f >= 0; --f) {
+            const int done_end = frames[f].base + frames[f].done;
+            while (sp > done_end)
+                FreeValueString(ctx, stack[--sp]);
+            for (int k = frames[f].base; k < done_end; ++k)
+                FreeValueString(ctx, stack[k]);
+            sp = frames[f].base;
+        }
         while (sp > 1)
             FreeValueString(ctx, stack[--sp]);
         // An assignment clears its target even when its expression failed.
         if (p->target >= 0) ClearVariable(ctx, e->tokens[p->target].var_hint);
-        if (sp > 0) result = stack[0];
+        // The value of the expression: its first operand when that was
+        // read, the empty value of a first operand that is a call.
+        if (sp > 0)
+            result = stack[0];
+        else if (in_first_call)
+            result = Value{};
         return 0;
     }
 

@@ -1,7 +1,9 @@
 // Expression programs: a fast path of the evaluator for lines that run
 // again (loop bodies). An expression of a cached line whose tokens are all
 // recorded, and which uses only variables, integer numbers, quoted strings,
-// parentheses and binary operators, is translated once into steps; later
+// parentheses, binary operators and calls of the built-in string and item
+// functions that compute from their arguments alone (no host code, no
+// variables, no boxes), is translated once into steps; later
 // evaluations of it run the steps instead of reading the tokens again.
 //
 // A program runs only when reading the tokens again would change nothing
@@ -22,7 +24,10 @@ enum ProgramStepKind : std::uint8_t {
     StepVariable = 1,
     StepNumber = 2,
     StepString = 3,
-    StepBinary = 4
+    StepBinary = 4,
+    StepCallOpen = 5, // a function's argument list begins
+    StepArgEnd = 6,   // one of its arguments is complete
+    StepCall = 7      // the call, op the function, value its argument count
 };
 // Empty: a free place; Pending: tried while tokens of it were not recorded
 // yet; Ready: translated; Refused: not an expression a program can run.

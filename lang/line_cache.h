@@ -49,7 +49,7 @@ struct CachedToken {
 // An expression of the line translated, from its recorded tokens, into
 // steps over integers (lang/expression_programs.h). Only a cache: it is made
 // from the tokens and dropped with them.
-constexpr int kProgramSteps = 24;
+constexpr int kProgramSteps = 32;
 constexpr int kLinePrograms = 6;
 
 struct ProgramStep {
@@ -66,6 +66,7 @@ struct ExpressionProgram {
     std::int8_t target = -1;   // assignment: the variable token assigned
     std::int8_t last_var = -1; // the last variable token read, -1 none
     std::uint8_t parens = 0;   // reads an opening parenthesis as an operand
+    std::uint8_t calls = 0;    // calls functions
     std::uint8_t count = 0;
     std::uint8_t tries = 0;      // translations tried while tokens were missing
     std::uint16_t term_from = 0; // cursor offset the token after it is read from

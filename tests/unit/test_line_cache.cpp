@@ -202,3 +202,27 @@ TEST_F(LineCache, ExpressionProgramsLeaveWhatTheEvaluatorLeaves) {
              "   k = k + 1\r\nEndWhile\r\n");
     EXPECT_EQ(o.error, 3062) << o;
 }
+
+TEST_F(LineCache, ExpressionProgramsCallFunctionsAsTheDispatcherDoes) {
+    // Calls of string and item functions inside loop lines, with values
+    // changing type under them.
+    Outcome o = Both("s = \"abcdefgh\"\r\nl = \"a b c d\"\r\nn = 0\r\ni = 0\r\nWhile i < 6\r\n"
+                     "   t = StrSub(s, i, 3)\r\n"
+                     "   n = n + StrLen(StrUpper(t)) + ItemCount(l, \" \")\r\n"
+                     "   u = ItemExtract(i + 1, l, \" \")\r\n   w = StrFix(u, \"-\", i + 2)\r\n"
+                     "   If i == 2 Then s = 12345\r\n   If i == 3 Then l = \"\"\r\n"
+                     "   i = i + 1\r\nEndWhile\r\n");
+    EXPECT_NE(o.vars.find("n=25"), std::string::npos) << o;
+    // A call that fails in a later round, inside another call's argument
+    // list and as the right side of a comparison whose left side is a
+    // string: the error, the cleared target and the heap are those of the
+    // evaluator.
+    o = Both("n = 10\r\nk = 0\r\nWhile k < 4\r\n   x = \"a\"\r\n"
+             "   x = StrLen(StrFill(\"ab\", n)) + 1\r\n   If k == 1 Then n = 70000\r\n"
+             "   k = k + 1\r\nEndWhile\r\n");
+    EXPECT_EQ(o.error, 3096) << o;
+    o = Both("s = \"abc\"\r\nn = 10\r\nk = 0\r\nWhile k < 4\r\n"
+             "   q = s == StrFill(\"ab\", n)\r\n   If k == 1 Then n = 70000\r\n"
+             "   k = k + 1\r\nEndWhile\r\n");
+    EXPECT_EQ(o.error, 3096) << o;
+}
