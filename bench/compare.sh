@@ -20,18 +20,7 @@ order=(python3 tclsh bash lua5.4)
 available=()
 for p in "${order[@]}"; do command -v "$p" >/dev/null 2>&1 && available+=("$p"); done
 
-# Best wall time of $runs runs, in seconds.
-best() {
-  local best_ns="" start end ns
-  for ((r = 0; r < runs; r++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || { echo "fail"; return; }
-    end=$(date +%s%N)
-    ns=$((end - start))
-    if [ -z "$best_ns" ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
-  done
-  awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
-}
+. "$here/timing.sh"
 
 if [ $# -gt 0 ]; then workloads=("$@"); else
   workloads=()

@@ -19,14 +19,6 @@
 #include "lang/variables.h"
 #include "tests/fuzz/fuzz_limits.h"
 
-// The platform layer is a shared library here: this definition takes the
-// place of its sleep for the whole process. A run settles for 20 ms after
-// each script and some statements pause; waiting finds nothing, so the
-// fuzzer does not wait and tries fifty times more inputs.
-namespace plat {
-void sleep_ms(unsigned) {}
-} // namespace plat
-
 namespace {
 
 using fuzz::g_context;

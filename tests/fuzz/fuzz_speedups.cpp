@@ -29,10 +29,6 @@
 #include "lang/variables.h"
 #include "tests/fuzz/fuzz_limits.h"
 
-namespace plat {
-void sleep_ms(unsigned) {}
-} // namespace plat
-
 namespace {
 
 using fuzz::g_context;
