@@ -17,6 +17,15 @@ jolrun="$build/jolrun"
 
 declare -A peers=([python3]=py [tclsh]=tcl [bash]=sh [lua5.4]=lua)
 order=(python3 tclsh bash lua5.4)
+# Lua 5.4 comes from the distribution's packages when it is missing and this
+# runs as root (or may use sudo without a password).
+if ! command -v lua5.4 >/dev/null 2>&1 && command -v apt-get >/dev/null 2>&1; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo -n"
+  echo "installing lua5.4" >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q lua5.4 >/dev/null 2>&1 ||
+    echo "lua5.4 could not be installed; timing without it" >&2
+fi
 available=()
 for p in "${order[@]}"; do command -v "$p" >/dev/null 2>&1 && available+=("$p"); done
 
@@ -26,6 +35,17 @@ if [ $# -gt 0 ]; then workloads=("$@"); else
   workloads=()
   for f in "$here"/workloads/*.jol; do workloads+=("$(basename "$f" .jol)"); done
 fi
+
+# file_read reads a 50 MB text file, made here once and named to every
+# interpreter in JOL_BENCH_TEXT.
+for w in "${workloads[@]}"; do
+  if [ "$w" = file_read ]; then
+    data=$(mktemp -d /tmp/jol-compare.XXXXXX)
+    trap 'rm -rf "$data"' EXIT
+    export JOL_BENCH_TEXT="$data/text.txt"
+    make_text "$JOL_BENCH_TEXT"
+  fi
+done
 
 printf '%-18s %9s' workload jol
 for p in "${available[@]}"; do printf ' %16s' "$p (ratio)"; done

@@ -2,9 +2,9 @@
 # Times the file functions of JOL (native backend) against the system's
 # tools and other interpreters on the same data, and prints a table:
 #   - FileCopy of a 100 MB file against cp;
-#   - FileItemize of a folder of 10,000 files against ls;
-#   - FileRead, line by line, over a 50 MB text file against python3 and
-#     tclsh.
+#   - FileItemize of a folder of 10,000 files against ls.
+# (FileRead, line by line over 50 MB, is the file_read workload of
+# bench/compare.sh.)
 # Each time is the best of $RUNS runs (default 3). The data is made once in
 # a scratch folder ($WORK, default a new folder under /tmp) and removed at
 # the end. BUILD names the build folder of jolrun (default build/native,
@@ -41,18 +41,6 @@ echo "making the data in $work" >&2
 head -c $((100 * 1024 * 1024)) /dev/urandom >"$work/big.bin"
 mkdir -p "$work/many"
 (cd "$work/many" && seq -f "file%05g.dat" 1 10000 | xargs touch)
-python3 - "$work/text.txt" <<'EOF'
-import sys
-line = ("The quick brown fox jumps over the lazy dog %08d\r\n")
-with open(sys.argv[1], "w", newline="") as f:
-    n = 0
-    size = 0
-    while size < 50 * 1024 * 1024:
-        s = line % n
-        f.write(s)
-        size += len(s)
-        n += 1
-EOF
 
 script "$work/copy.jol" "FileCopy(\"$work/big.bin\", \"$work/copy.bin\", @FALSE)"
 # The list of a FileItemize call holds at most 32400 bytes (about 2,300 of
@@ -60,22 +48,6 @@ script "$work/copy.jol" "FileCopy(\"$work/big.bin\", \"$work/copy.bin\", @FALSE)
 # whole folder.
 script "$work/items.jol" "ErrorMode(@OFF)" "DirChange(\"$work/many\")" "x = FileItemize(\"*.*\")"
 script "$work/empty.jol" "x = 1"
-script "$work/read.jol" "h = FileOpen(\"$work/text.txt\", \"READ\")" "n = 0" ":top" \
-  "line = FileRead(h)" "if line == \"*EOF*\" then goto done" "n = n + 1" "goto top" ":done" \
-  "FileClose(h)"
-cat >"$work/read.py" <<EOF
-n = 0
-with open("$work/text.txt", "rb") as f:
-    for line in f:
-        n += 1
-EOF
-cat >"$work/read.tcl" <<EOF
-set f [open "$work/text.txt" r]
-set n 0
-while {[gets \$f line] >= 0} { incr n }
-close \$f
-EOF
-
 export JOL_HOME="$work/home"
 mkdir -p "$JOL_HOME"
 export JOL_ANSWERS=ok
@@ -91,11 +63,6 @@ t_cp=$(best cp "$work/big.bin" "$work/copy.bin")
 PREP=""
 t_jol_items=$(best "$jolrun" "$work/items.jol")
 t_ls=$(best ls "$work/many")
-t_jol_read=$(best "$jolrun" "$work/read.jol")
-t_py=fail
-t_tcl=fail
-command -v python3 >/dev/null && t_py=$(best python3 "$work/read.py")
-command -v tclsh >/dev/null && t_tcl=$(best tclsh "$work/read.tcl")
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 > 0 && a != "fail") printf "%.2f", a / b; else printf "-" }'; }
 # JOL's time without the start-up of jolrun and the library (an empty
@@ -110,5 +77,3 @@ printf '%-26s %8s %8s %-8s %9s %7s %7s\n' workload "jol (s)" "net (s)" peer "pee
 printf '%-26s %8s\n' "jolrun start-up" "$t_start"
 row "FileCopy 100 MB" "$t_jol_copy" cp "$t_cp"
 row "FileItemize 10,000 files" "$t_jol_items" ls "$t_ls"
-row "FileRead lines of 50 MB" "$t_jol_read" python3 "$t_py"
-row "" "$t_jol_read" tclsh "$t_tcl"

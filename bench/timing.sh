@@ -13,3 +13,10 @@ best() {
   done
   awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
 }
+
+# make_text FILE: about 50 MB of text lines ended by CR LF.
+make_text() {
+  awk 'BEGIN { size = 0; for (n = 0; size < 50 * 1024 * 1024; n++) {
+    s = sprintf("The quick brown fox jumps over the lazy dog %08d\r\n", n)
+    printf "%s", s; size += length(s) } }' >"$1"
+}

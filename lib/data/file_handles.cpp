@@ -94,32 +94,64 @@ int FnFileOpen(ScriptContext* ctx, int, Value& result, Value* args) {
     return 1;
 }
 
-// The next byte of a slot: 1 with the byte, 0 at the end of the data, -1
-// when the read failed. A file opened for reading is read ahead a block at a
-// time (a pipe is read a byte at a time, so that a read takes only what the
-// other side has written so far).
-int NextByte(FileSlot* s, unsigned char* byte) {
-    if (!s->buffer) {
-        std::size_t got = 0;
-        if (!plat::read_file(s->handle, byte, 1, &got)) return -1;
-        return got == 1 ? 1 : 0;
+// The bytes of a slot, handed out one at a time for the length of one read.
+// A file opened for reading is read ahead a block at a time, locked once
+// for the whole read (a pipe is read a byte at a time, so that a read takes
+// only what the other side has written so far).
+class SlotBytes {
+public:
+    explicit SlotBytes(FileSlot* s) : s_(s) {
+        if (s_->buffer) data_ = static_cast<unsigned char*>(plat::mem_lock(s_->buffer));
     }
-    auto* data = static_cast<unsigned char*>(plat::mem_lock(s->buffer));
-    if (!data) return -1;
-    int r = 1;
-    if (s->taken == s->buffered) {
-        std::size_t got = 0;
-        s->taken = s->buffered = 0;
-        if (!plat::read_file(s->handle, data, kReadAhead, &got))
-            r = -1;
-        else
-            s->buffered = static_cast<std::uint32_t>(got);
-        if (r == 1 && got == 0) r = 0;
+    ~SlotBytes() {
+        if (data_) plat::mem_unlock(s_->buffer);
     }
-    if (r == 1) *byte = data[s->taken++];
-    plat::mem_unlock(s->buffer);
-    return r;
-}
+    SlotBytes(const SlotBytes&) = delete;
+    SlotBytes& operator=(const SlotBytes&) = delete;
+
+    // 1 with the next byte, 0 at the end of the data, -1 when the read failed.
+    int Next(unsigned char* byte) {
+        if (!s_->buffer) {
+            std::size_t got = 0;
+            if (!plat::read_file(s_->handle, byte, 1, &got)) return -1;
+            return got == 1 ? 1 : 0;
+        }
+        if (!data_) return -1;
+        if (s_->taken == s_->buffered) {
+            std::size_t got = 0;
+            s_->taken = s_->buffered = 0;
+            if (!plat::read_file(s_->handle, data_, kReadAhead, &got)) return -1;
+            s_->buffered = static_cast<std::uint32_t>(got);
+            if (got == 0) return 0;
+        }
+        *byte = data_[s_->taken++];
+        return 1;
+    }
+
+    // Copies the bytes read ahead up to the next line end, line feed or
+    // end-of-file mark, at most room of them; the number copied. These are
+    // the bytes Next would hand out one by one to be kept as they are.
+    std::size_t TakePlain(char* out, std::size_t room) {
+        if (!data_) return 0;
+        const unsigned char* from = data_ + s_->taken;
+        std::size_t n = s_->buffered - s_->taken;
+        if (n > room) n = room;
+        for (std::size_t k = 0; k < n; ++k) {
+            const unsigned char c = from[k];
+            if (c == 13 || c == 10 || c == 26) {
+                n = k;
+                break;
+            }
+        }
+        std::memcpy(out, from, n);
+        s_->taken += static_cast<std::uint32_t>(n);
+        return n;
+    }
+
+private:
+    FileSlot* s_;
+    unsigned char* data_ = nullptr;
+};
 
 int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
     FileSlot* s = Lookup(ctx, args[1], fherr::ReadBadHandle, fherr::ReadNotOpen);
@@ -133,9 +165,12 @@ int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
     const bool pipe = IsPipe(*s);
     char line[kLineLimit + 1];
     std::size_t n = 0;
+    SlotBytes bytes(s);
     for (;;) {
+        n += bytes.TakePlain(line + n, kLineLimit - n);
+        if (n == kLineLimit) break;
         unsigned char byte = 0;
-        const int got = NextByte(s, &byte);
+        const int got = bytes.Next(&byte);
         if (got < 0) return FailWith(ctx, fherr::PastEnd);
         if (got == 0 || (!pipe && byte == 26)) {
             if (pipe) break; // the data available so far; a later call reads on
