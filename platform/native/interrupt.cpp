@@ -32,6 +32,9 @@ void request_cancel() {
 }
 
 bool cancel_requested() {
+    // Asked before every script line: a plain read while nothing is
+    // pending, the exchange (which takes the request) only when one is.
+    if (g_cancel_pending.load(std::memory_order_relaxed) == 0) return false;
     return g_cancel_pending.exchange(0) != 0;
 }
 

@@ -66,11 +66,11 @@ MemHandle make_handle(std::size_t index, std::uint32_t generation) {
 }
 
 Block* find(Table& t, MemHandle h) {
-    if (h == 0) return nullptr;
-    std::size_t index = (h & kIndexMask);
-    if (index == 0 || index > t.blocks.size()) return nullptr;
-    Block& b = t.blocks[index - 1];
-    if (!b.live || make_handle(index - 1, b.generation) != h) return nullptr;
+    // Handle 0 (index 0) wraps around and fails the bounds test.
+    const std::size_t index = (h & kIndexMask) - 1;
+    if (index >= t.blocks.size()) return nullptr;
+    Block& b = t.blocks[index];
+    if (!b.live || (h >> kIndexBits) != b.generation) return nullptr;
     return &b;
 }
 

@@ -38,13 +38,15 @@ struct Desktop {
     std::map<std::string, ClassRec> classes; // by lower-case name
     std::map<Hwnd, WindowRec> windows;
     Hwnd next_window = 0x10010;
-    std::deque<Msg> queue;
-    // The queue's length, readable without the lock: the run loop looks for
-    // messages before every line, and an empty queue needs no lock.
-    std::atomic<std::size_t> queued{0};
+    std::deque<Msg> queue; // its length is g_queued
     Cursor cursor = 0;
     int cascade = 0;
 };
+
+// The length of the desktop's message queue, readable without its lock or
+// the desktop itself: the run loop looks for messages before every line,
+// and an empty queue needs nothing more.
+constinit std::atomic<std::size_t> g_queued{0};
 
 Desktop& desktop() {
     static Desktop d;
@@ -201,14 +203,14 @@ Hwnd get_focus() {
 }
 
 bool peek_message(Msg* m, bool remove) {
+    if (g_queued.load(std::memory_order_acquire) == 0) return false;
     Desktop& d = desktop();
-    if (d.queued.load(std::memory_order_acquire) == 0) return false;
     std::lock_guard<std::recursive_mutex> hold(d.lock);
     if (d.queue.empty()) return false;
     if (m) *m = d.queue.front();
     if (remove) {
         d.queue.pop_front();
-        d.queued.store(d.queue.size(), std::memory_order_release);
+        g_queued.store(d.queue.size(), std::memory_order_release);
     }
     return true;
 }
@@ -240,7 +242,7 @@ bool post_message(Hwnd w, unsigned message, std::uintptr_t wparam, std::intptr_t
         return false;
     }
     d.queue.push_back(Msg{w, message, wparam, lparam});
-    d.queued.store(d.queue.size(), std::memory_order_release);
+    g_queued.store(d.queue.size(), std::memory_order_release);
     return true;
 }
 
