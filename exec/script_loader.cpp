@@ -158,7 +158,14 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
         if (size == kTextSize) {
             // The same bytes as last time give the same line.
             if (CachedLine* e = FindFetchedLine(cur.block, cur.text_length, from, bytes)) {
-                std::memcpy(line, e->line, e->line_length + 1u);
+                // A short line (most are) goes over as one fixed-size
+                // block, with what the entry holds after its terminator.
+                constexpr std::size_t kShortLine = 64;
+                static_assert(kShortLine <= kCachedLineSize && kShortLine <= kTextSize);
+                if (e->line_length < kShortLine)
+                    std::memcpy(line, e->line, kShortLine);
+                else
+                    std::memcpy(line, e->line, e->line_length + 1u);
                 cur.line_start = e->line_start;
                 cur.next_offset = e->to;
                 plat::mem_unlock(cur.block);

@@ -294,6 +294,10 @@ void RecordToken(CachedLine& e, unsigned offset, const TokenState& t, const char
     e.slot[offset] = static_cast<std::uint8_t>(++e.count);
 }
 
+// Texts shorter than this are copied out of the line cache as one block.
+constexpr std::size_t kShortText = 32;
+static_assert(kShortText <= sizeof(TokenState::name) && kShortText <= sizeof(TokenState::text));
+
 // get_token through the line cache: true when the token was produced here
 // (served or read and recorded), false when the cursor is not in the bound
 // line and the token must be read as usual.
@@ -325,13 +329,23 @@ bool CachedGetToken(ScriptContext* ctx) {
     t.cached_token = static_cast<std::int16_t>(k - 1);
     t.cls = c.cls;
     t.id = c.id;
-    std::memcpy(t.text, e->pool + c.text, c.length + 1u);
+    const char* text = e->pool + c.text;
+    // A short text (most are) goes over as one fixed-size block, with
+    // whatever the pool holds after its terminator; the rest by its length.
+    const bool short_text = c.length < kShortText && c.text + kShortText <= kCachedTextPool;
+    if (short_text)
+        std::memcpy(t.text, text, kShortText);
+    else
+        std::memcpy(t.text, text, c.length + 1u);
     t.start = t.cached_base + c.start;
     t.cursor = t.cached_base + c.end;
     t.end = t.cursor;
     if (c.cls == TokenClass::Variable) {
         // the tokenizer's mention of the name, at the same point
-        std::memcpy(t.name, t.text, c.length + 1u);
+        if (short_text)
+            std::memcpy(t.name, text, kShortText);
+        else
+            std::memcpy(t.name, t.text, c.length + 1u);
         // a name recorded without a hint is not its own key and never gets one
         if (c.var_hint < 0) {
             MentionVariable(ctx, t.name);
