@@ -26,8 +26,18 @@ if ! command -v lua5.4 >/dev/null 2>&1 && command -v apt-get >/dev/null 2>&1; th
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q lua5.4 >/dev/null 2>&1 ||
     echo "lua5.4 could not be installed; timing without it" >&2
 fi
+# Each peer is timed as the program itself: a version manager's shim (a
+# shell script that picks the interpreter) would add its own start-up.
 available=()
-for p in "${order[@]}"; do command -v "$p" >/dev/null 2>&1 && available+=("$p"); done
+declare -A binary
+for p in "${order[@]}"; do
+  command -v "$p" >/dev/null 2>&1 || continue
+  available+=("$p")
+  binary[$p]=$(command -v "$p")
+  if command -v pyenv >/dev/null 2>&1 && [[ "${binary[$p]}" == */shims/* ]]; then
+    binary[$p]=$(pyenv which "$p" 2>/dev/null || echo "${binary[$p]}")
+  fi
+done
 
 . "$here/timing.sh"
 
@@ -47,18 +57,29 @@ for w in "${workloads[@]}"; do
   fi
 done
 
+# A run of JOL starts and ends with a 20 ms pause each (the host's window
+# gets its messages then); the time of a one-line script shows that fixed
+# part, and the second ratio leaves it out.
+startup_script=$(mktemp /tmp/jol-startup.XXXXXX.jol)
+printf 'x = 1\r\n' >"$startup_script"
+startup=$(best "$jolrun" "$startup_script")
+rm -f "$startup_script"
+echo "jolrun start-up (a one-line script): ${startup}s"
+echo "each peer: its time (JOL time / its time, JOL time less start-up / its time)"
+
 printf '%-18s %9s' workload jol
-for p in "${available[@]}"; do printf ' %16s' "$p (ratio)"; done
+for p in "${available[@]}"; do printf ' %22s' "$p"; done
 printf '\n'
 for w in "${workloads[@]}"; do
   jt=$(best "$jolrun" "$here/workloads/$w.jol")
   printf '%-18s %8ss' "$w" "$jt"
   for p in "${available[@]}"; do
     f="$here/workloads/$w.${peers[$p]}"
-    if [ ! -f "$f" ]; then printf ' %16s' "-"; continue; fi
-    pt=$(best "$p" "$f")
-    if [ "$jt" = fail ] || [ "$pt" = fail ]; then printf ' %16s' "$pt"; continue; fi
-    printf ' %16s' "$(awk -v a="$jt" -v b="$pt" 'BEGIN { printf "%.2fs (%.2f)", b, a / b }')"
+    if [ ! -f "$f" ]; then printf ' %22s' "-"; continue; fi
+    pt=$(best "${binary[$p]}" "$f")
+    if [ "$jt" = fail ] || [ "$pt" = fail ]; then printf ' %22s' "$pt"; continue; fi
+    printf ' %22s' "$(awk -v a="$jt" -v b="$pt" -v s="$startup" \
+      'BEGIN { printf "%.3fs (%.2f, %.2f)", b, a / b, (a - s) / b }')"
   done
   printf '\n'
 done

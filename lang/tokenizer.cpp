@@ -298,6 +298,37 @@ void RecordToken(CachedLine& e, unsigned offset, const TokenState& t, const char
 constexpr std::size_t kShortText = 32;
 static_assert(kShortText <= sizeof(TokenState::name) && kShortText <= sizeof(TokenState::text));
 
+// A token not recorded yet: read as usual, then recorded when it was read
+// without an error. Kept out of the path that serves recorded tokens, which
+// then needs few registers.
+[[gnu::noinline]] bool ReadAndRecord(ScriptContext* ctx, CachedLine& e, unsigned offset) {
+    TokenState& t = ctx->token;
+    const std::int16_t before = ctx->error_code;
+    ReadToken(ctx);
+    t.end = t.cursor;
+    t.cached_token = -1;
+    if (before == 0 && ctx->error_code == 0) {
+        RecordToken(e, offset, t, t.cached_base);
+        if (e.slot[offset]) t.cached_token = static_cast<std::int16_t>(e.slot[offset] - 1);
+    }
+    return true;
+}
+
+// The mention of a served name whose hint does not name its entry (or that
+// has none): a name recorded without a hint is not its own key and never
+// gets one; any other is looked up from its hint and keeps what it finds.
+[[gnu::noinline]] void MentionAfresh(ScriptContext* ctx, CachedToken& c) {
+    TokenState& t = ctx->token;
+    if (c.var_hint < 0) {
+        MentionVariable(ctx, t.name);
+        t.var_slot = -1;
+        return;
+    }
+    const int n = MentionVariableHinted(ctx, t.name, c.var_hint);
+    t.var_slot = static_cast<std::int16_t>(n);
+    if (n >= 0) c.var_hint = static_cast<std::int16_t>(n);
+}
+
 // get_token through the line cache: true when the token was produced here
 // (served or read and recorded), false when the cursor is not in the bound
 // line and the token must be read as usual.
@@ -314,17 +345,7 @@ bool CachedGetToken(ScriptContext* ctx) {
     if (e->generation != TokenCacheGeneration()) ResetCachedTokens(*e);
     const auto offset = static_cast<unsigned>(at - base);
     const unsigned k = e->slot[offset];
-    if (k == 0) {
-        const std::int16_t before = ctx->error_code;
-        ReadToken(ctx);
-        t.end = t.cursor;
-        t.cached_token = -1;
-        if (before == 0 && ctx->error_code == 0) {
-            RecordToken(*e, offset, t, t.cached_base);
-            if (e->slot[offset]) t.cached_token = static_cast<std::int16_t>(e->slot[offset] - 1);
-        }
-        return true;
-    }
+    if (k == 0) return ReadAndRecord(ctx, *e, offset);
     CachedToken& c = e->tokens[k - 1];
     t.cached_token = static_cast<std::int16_t>(k - 1);
     t.cls = c.cls;
@@ -346,17 +367,10 @@ bool CachedGetToken(ScriptContext* ctx) {
             std::memcpy(t.name, text, kShortText);
         else
             std::memcpy(t.name, t.text, c.length + 1u);
-        // a name recorded without a hint is not its own key and never gets one
-        if (c.var_hint < 0) {
-            MentionVariable(ctx, t.name);
-            t.var_slot = -1;
-        } else {
-            const int n = HintNamesEntry(ctx, t.name, c.length, c.var_hint)
-                              ? c.var_hint
-                              : MentionVariableHinted(ctx, t.name, c.var_hint);
-            t.var_slot = static_cast<std::int16_t>(n);
-            if (n >= 0) c.var_hint = static_cast<std::int16_t>(n);
-        }
+        if (HintNamesEntry(ctx, t.name, c.length, c.var_hint))
+            t.var_slot = c.var_hint;
+        else
+            MentionAfresh(ctx, c);
     }
     return true;
 }
