@@ -9,7 +9,9 @@
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/math_functions.h"
+#include "lang/speedups.h"
 #include "lang/string_heap.h"
+#include "lang/text_join.h"
 #include "lang/tokenizer.h"
 #include "lang/variable_hint.h"
 #include "lang/variables.h"
@@ -37,6 +39,18 @@ bool PureFunction(const KeywordEntry& row) {
         if (std::strncmp(row.name, name, sizeof row.name) == 0) return true;
     return false;
 }
+bool IsStrCat(const KeywordEntry& row) {
+    return std::strncmp(row.name, "strcat", sizeof row.name) == 0;
+}
+
+// What the dispatcher does after every handler has run: a pending math
+// error becomes the call's error, and the host's rows are compared again
+// when it has any.
+void AfterHandler(ScriptContext* ctx) {
+    TakeMathError(ctx);
+    if (ctx->host_keywords && SpeedupsEnabled()) CheckHostKeywords(ctx);
+}
+
 constexpr int kPendingTries = 3; // translations tried before a line is given up
 
 // The entry of the bound line while its tokens are valid, else null.
@@ -151,10 +165,10 @@ struct Translator {
     // commas, ")".
     bool Call(int id) {
         const KeywordEntry* row = KeywordRow(ctx, id);
-        if (!row || id > kw::LastBuiltin || RowKind(*row) != kind::Function || !PureFunction(*row))
-            return false;
+        if (!row || id > kw::LastBuiltin || RowKind(*row) != kind::Function) return false;
         const int count = static_cast<int>(RowValue(*row) & 0xFFFF);
-        if (count == kVariadicCount || count > kFixedArgsMax) return false;
+        if (count == kVariadicCount && IsStrCat(*row)) return Join(id);
+        if (!PureFunction(*row) || count == kVariadicCount || count > kFixedArgsMax) return false;
         if (!Next() || !IsKeywordToken(Token(), kw::LParen) || ++open_calls > kCallDepth)
             return false;
         ProgramStep open;
@@ -175,8 +189,38 @@ struct Translator {
         call.value = count;
         depth -= count;
         --open_calls;
-        p.calls = 1;
-        return Push(call) && Next();
+        return NoteCall(id) && Push(call) && Next();
+    }
+
+    // Keeps the function called, whose row is looked at before each run.
+    bool NoteCall(int id) {
+        if (p.calls >= kProgramCalls) return false;
+        p.call_ids[p.calls++] = static_cast<std::int16_t>(id);
+        return true;
+    }
+
+    // StrCat, read as its handler reads its list: the name, "(", then
+    // arguments each followed by a comma or the closing parenthesis.
+    bool Join(int id) {
+        if (!Next() || !IsKeywordToken(Token(), kw::LParen) || ++open_calls > kCallDepth)
+            return false;
+        ProgramStep open;
+        open.kind = StepJoinOpen;
+        open.op = static_cast<std::int16_t>(id);
+        if (!Emit(open) || !Next()) return false;
+        for (;;) {
+            if (!Climb(1)) return false;
+            ProgramStep add;
+            add.kind = StepJoinAdd;
+            --depth; // the argument is joined on and freed
+            if (!Emit(add)) return false;
+            if (IsKeywordToken(Token(), kw::RParen)) break;
+            if (!IsKeywordToken(Token(), kw::Comma) || !Next()) return false;
+        }
+        ProgramStep end;
+        end.kind = StepJoinEnd;
+        --open_calls;
+        return NoteCall(id) && Push(end) && Next();
     }
 
     bool Climb(int min_level) {
@@ -313,13 +357,10 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         const CachedToken& c = e->tokens[p->target];
         if (!HintNamesEntry(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
     }
-    if (p->calls) {
-        // A function switched off since is the evaluator's to report.
-        for (int k = 0; k < p->count; ++k) {
-            if (p->steps[k].kind != StepCall) continue;
-            const KeywordEntry* row = KeywordRow(ctx, p->steps[k].op);
-            if (!row || RowDisabled(*row)) return -1;
-        }
+    // A function switched off since is the evaluator's to report.
+    for (int k = 0; k < p->calls; ++k) {
+        const KeywordEntry* row = KeywordRow(ctx, p->call_ids[k]);
+        if (!row || RowDisabled(*row)) return -1;
     }
 
     // Then the evaluator's own steps, in its order: each operand as the
@@ -339,7 +380,11 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
     struct Frame {
         int base;
         int done;
-    } frames[kCallDepth];
+        bool join;     // StrCat's list, whose arguments are joined as they come
+        TextJoin text; // its result so far
+    };
+    alignas(Frame) unsigned char frame_storage[sizeof(Frame) * kCallDepth];
+    Frame* const frames = reinterpret_cast<Frame*>(frame_storage);
     int fp = 0;
     int sp = 0;
     bool ok = true;
@@ -384,8 +429,29 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
             break;
         }
         case StepCallOpen:
-            frames[fp++] = Frame{sp, 0};
+            new (&frames[fp++]) Frame{sp, 0, false, TextJoin{}};
             break;
+        case StepJoinOpen: {
+            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
+            // A failure here is the handler's before its first argument:
+            // the frame unwinds with nothing pending.
+            Frame* f = new (&frames[fp++]) Frame{sp, 0, true, TextJoin{}};
+            ok = BeginJoin(ctx, f->text);
+            break;
+        }
+        case StepJoinAdd:
+            ok = JoinValue(ctx, frames[fp - 1].text, stack[--sp]);
+            break;
+        case StepJoinEnd: {
+            Frame& f = frames[--fp];
+            sp = f.base;
+            Value* out = new (&stack[sp++]) Value;
+            out->flags = vf::Integer;
+            FinishJoin(f.text, *out);
+            AfterHandler(ctx);
+            ok = ctx->error_code == 0;
+            break;
+        }
         case StepArgEnd:
             ++frames[fp - 1].done;
             break;
@@ -432,6 +498,14 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
             for (int k = frames[f].base; k < done_end; ++k)
                 FreeValueString(ctx, stack[k]);
             sp = frames[f].base;
+            if (frames[f].join) {
+                // StrCat's handler: an argument that failed without a code is
+                // its syntax error; its result block goes, and the
+                // dispatcher's steps after a handler follow.
+                if (!ctx->error_code) ctx->error_code = static_cast<std::int16_t>(kErrStrCatSyntax);
+                AbandonJoin(ctx, frames[f].text);
+                AfterHandler(ctx);
+            }
         }
         while (sp > 1)
             FreeValueString(ctx, stack[--sp]);
@@ -439,10 +513,14 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         if (p->target >= 0) ClearVariable(ctx, e->tokens[p->target].var_hint);
         // The value of the expression: its first operand when that was
         // read, the empty value of a first operand that is a call.
-        if (sp > 0)
+        if (sp > 0) {
             result = stack[0];
-        else if (in_first_call)
+        } else if (in_first_call) {
+            // A call's value is empty until the dispatcher starts it as the
+            // integer 0, which StrCat's has been from before its arguments.
             result = Value{};
+            if (frames[0].join) result.flags = vf::Integer;
+        }
         return 0;
     }
 

@@ -3,7 +3,8 @@
 // recorded, and which uses only variables, integer numbers, quoted strings,
 // parentheses, binary operators and calls of the built-in string and item
 // functions that compute from their arguments alone (no host code, no
-// variables, no boxes), is translated once into steps; later
+// variables, no boxes; StrCat with its list of any length among them), is
+// translated once into steps; later
 // evaluations of it run the steps instead of reading the tokens again.
 //
 // A program runs only when reading the tokens again would change nothing
@@ -27,7 +28,10 @@ enum ProgramStepKind : std::uint8_t {
     StepBinary = 4,
     StepCallOpen = 5, // a function's argument list begins
     StepArgEnd = 6,   // one of its arguments is complete
-    StepCall = 7      // the call, op the function, value its argument count
+    StepCall = 7,     // the call, op the function, value its argument count
+    StepJoinOpen = 8, // StrCat begins (op the function): its result block is taken
+    StepJoinAdd = 9,  // one of its arguments is complete and joined on
+    StepJoinEnd = 10  // its closing parenthesis: the joined text is the value
 };
 // Empty: a free place; Pending: tried while tokens of it were not recorded
 // yet; Ready: translated; Refused: not an expression a program can run.

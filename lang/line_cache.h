@@ -51,6 +51,7 @@ struct CachedToken {
 // from the tokens and dropped with them.
 constexpr int kProgramSteps = 32;
 constexpr int kLinePrograms = 6;
+constexpr int kProgramCalls = 4; // more calls in one expression are not translated
 
 struct ProgramStep {
     std::uint8_t kind = 0;  // ProgramStepKind
@@ -66,10 +67,11 @@ struct ExpressionProgram {
     std::int8_t target = -1;   // assignment: the variable token assigned
     std::int8_t last_var = -1; // the last variable token read, -1 none
     std::uint8_t parens = 0;   // reads an opening parenthesis as an operand
-    std::uint8_t calls = 0;    // calls functions
+    std::uint8_t calls = 0;    // the number of functions it calls
     std::uint8_t count = 0;
-    std::uint8_t tries = 0;      // translations tried while tokens were missing
-    std::uint16_t term_from = 0; // cursor offset the token after it is read from
+    std::uint8_t tries = 0;                    // translations tried while tokens were missing
+    std::uint16_t term_from = 0;               // cursor offset the token after it is read from
+    std::int16_t call_ids[kProgramCalls] = {}; // the functions it calls
     ProgramStep steps[kProgramSteps];
 };
 

@@ -160,6 +160,8 @@ void ClearPendingMathError() {
 }
 
 int TakeMathError(ScriptContext* ctx) {
+    // Taken after every function call: a plain read while none is pending.
+    if (g_pending_math_error.load(std::memory_order_relaxed) == 0) return 0;
     int code = g_pending_math_error.exchange(0, std::memory_order_relaxed);
     if (code && ctx) SetError(ctx, code);
     return code;

@@ -9,6 +9,7 @@
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
+#include "lang/text_join.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
 #include "platform/text.h"
@@ -149,54 +150,19 @@ int NextArgument(ScriptContext* ctx, Value& v, int syntax_error) {
 }
 
 int StrCat(ScriptContext* ctx, int, Value& result, Value*) {
-    std::uint32_t capacity = 128;
-    std::uint16_t h = ctx->heap.base ? VMalloc(ctx->heap.base, capacity + 1) : 0;
-    if (!h) {
-        ctx->error_code = kErrStringMemory;
-        return 0;
-    }
-    ctx->heap.base[h] = 0;
-    std::uint32_t total = 0;
+    TextJoin join;
+    if (!BeginJoin(ctx, join)) return 0;
     for (;;) {
         Value v;
-        int state = NextArgument(ctx, v, kErrStrCatSyntax);
+        const int state = NextArgument(ctx, v, kErrStrCatSyntax);
         if (state == 0) {
-            HeapFree(ctx, h);
+            AbandonJoin(ctx, join);
             return 0;
         }
-        if (!ToString(ctx, v)) {
-            if (!ctx->error_code) ctx->error_code = kErrNoString;
-            FreeValueString(ctx, v);
-            HeapFree(ctx, h);
-            return 0;
-        }
-        const char* text = HeapText(ctx, v.str);
-        std::size_t len = std::strlen(text);
-        if (total + len > capacity) {
-            // The result grows before anything is copied into it.
-            std::size_t want = total + len + 64;
-            std::uint16_t bigger =
-                want + 1 < kHeapMaxSize
-                    ? VMalloc(ctx->heap.base, static_cast<std::uint32_t>(want + 1))
-                    : 0;
-            if (!bigger) {
-                ctx->error_code = kErrStringMemory;
-                FreeValueString(ctx, v);
-                HeapFree(ctx, h);
-                return 0;
-            }
-            std::memcpy(ctx->heap.base + bigger, ctx->heap.base + h, total + 1);
-            HeapFree(ctx, h);
-            h = bigger;
-            capacity = static_cast<std::uint32_t>(want);
-        }
-        std::memcpy(ctx->heap.base + h + total, text, len + 1);
-        total += static_cast<std::uint32_t>(len);
-        FreeValueString(ctx, v);
+        if (!JoinValue(ctx, join, v)) return 0;
         if (state == 2) break;
     }
-    result.str = h;
-    result.flags = vf::String;
+    FinishJoin(join, result);
     return 1;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "dispatch/handler.h"
+#include "lang/text_join.h"
 #include "lang/value.h"
 
 namespace jol {
@@ -18,7 +19,7 @@ namespace jol {
 struct ScriptContext;
 
 // Error codes of this module.
-constexpr int kErrStrCatSyntax = 2058;  // "StrCat: Function syntax error"
+// (StrCat's own, 2058, is in lang/text_join.h.)
 constexpr int kErrAverageSyntax = 2060; // "AVERAGE function syntax error"
 
 // A new result string of length bytes (and a terminator) in the context's

@@ -11,6 +11,7 @@
 
 #include "lang/keyword_table.h"
 #include "lang/speedups.h"
+#include "lang/string_heap.h"
 #include "tests/unit/script_rig.h"
 
 namespace {
@@ -57,14 +58,30 @@ std::int32_t JOL_STDCALL RenamingHost(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol
     return 0;
 }
 
+// Line notifications: at line g_fill_at the host takes every free block of
+// the string heap that holds 64 bytes.
+char* g_heap = nullptr;
+int g_fill_at = 0;
+std::int32_t JOL_STDCALL FillingHost(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
+                                     jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg a8,
+                                     jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg) {
+    const char* text = reinterpret_cast<const char*>(a8);
+    if (request == jol::notify::Poll && text && !std::strcmp(text, "2") && --g_fill_at == 0)
+        while (jol::VMalloc(g_heap, 64) != 0) {
+        }
+    return 0;
+}
+
 // Runs the script in a fresh environment with the fast paths on or off.
 Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200,
                 jol::ExtenderEntry callback = nullptr, const jol::KeywordEntry* host = nullptr,
-                std::uint32_t hooks = 0) {
+                std::uint32_t hooks = 0, unsigned heap_bytes = 16384) {
     jol::SetSpeedupsForTesting(fast);
-    ScriptRig rig(var_entries);
+    ScriptRig rig(var_entries, heap_bytes);
     Outcome o;
     if (!rig.ok()) return o;
+    g_heap = rig.Bind()->heap.base; // the block stays where it is for the run
+    rig.Unbind();
     rig.Lock()->hook_flags = hooks;
     rig.Unlock();
     plat::MemHandle block = ScriptRig::Block(script);
@@ -97,9 +114,10 @@ protected:
     void TearDown() override { jol::SetSpeedupsForTesting(true); }
 
     // The outcome of both paths, which must agree; the fast one.
-    Outcome Both(const std::string& script, unsigned var_entries = 200) {
-        const Outcome plain = RunWith(false, script, var_entries);
-        const Outcome fast = RunWith(true, script, var_entries);
+    Outcome Both(const std::string& script, unsigned var_entries = 200,
+                 unsigned heap_bytes = 16384) {
+        const Outcome plain = RunWith(false, script, var_entries, nullptr, nullptr, 0, heap_bytes);
+        const Outcome fast = RunWith(true, script, var_entries, nullptr, nullptr, 0, heap_bytes);
         EXPECT_EQ(plain, fast) << script;
         return fast;
     }
@@ -225,4 +243,48 @@ TEST_F(LineCache, ExpressionProgramsCallFunctionsAsTheDispatcherDoes) {
              "   q = s == StrFill(\"ab\", n)\r\n   If k == 1 Then n = 70000\r\n"
              "   k = k + 1\r\nEndWhile\r\n");
     EXPECT_EQ(o.error, 3096) << o;
+}
+
+TEST_F(LineCache, ExpressionProgramsJoinAsStrCatDoes) {
+    // StrCat inside loop lines: numbers, floats and strings joined, lists
+    // inside other calls and inside each other, results that outgrow the
+    // first block, values changing type under the line.
+    Outcome o =
+        Both("s = \"ab\"\r\nf = 1.5\r\nn = 0\r\nt = \"\"\r\nWhile n < 8\r\n"
+             "   u = StrCat(s, n, \"-\", f)\r\n"
+             "   t = StrCat(t, StrCat(\"<\", StrSub(u, 1, 2), \">\"), StrFill(\"z\", n * 9))\r\n"
+             "   k = StrLen(StrCat(u, u)) + n\r\n"
+             "   If n == 3 Then f = \"x\"\r\n   If n == 5 Then s = 42\r\n"
+             "   n = n + 1\r\nEndWhile\r\n");
+    EXPECT_NE(o.vars.find("u=427-x"), std::string::npos) << o;
+    // An argument that fails in a later round, with strings pending on both
+    // sides of it, and a StrCat that is itself an argument.
+    o = Both("d = 3\r\nk = 0\r\nWhile k < 5\r\n   x = \"q\"\r\n"
+             "   x = StrCat(\"a\", k, 60 / d, StrUpper(\"b\")) == \"z\"\r\n"
+             "   y = StrLen(StrCat(x, 60 / d))\r\n   d = d - 1\r\n   k = k + 1\r\nEndWhile\r\n");
+    EXPECT_EQ(o.error, 3062) << o;
+    // Joins that no longer fit the heap: first while growing, then when the
+    // first block cannot be taken at all.
+    o = Both("s = \"x\"\r\nWhile 1\r\n   s = StrCat(s, s, \"y\")\r\nEndWhile\r\n");
+    EXPECT_EQ(o.error, 3096) << o;
+    o = Both("a = StrFill(\"x\", 8000)\r\nb = \"\"\r\nn = 0\r\nWhile n < 40\r\n"
+             "   c = StrCat(n, \"k\")\r\n   b = StrCat(b, StrFill(\"w\", 200))\r\n"
+             "   n = n + 1\r\nEndWhile\r\n");
+    EXPECT_EQ(o.error, 3096) << o;
+}
+
+TEST_F(LineCache, ExpressionProgramsFailAsStrCatDoesWhenItsFirstBlockIsMissing) {
+    // The host takes every block of 64 bytes or more at the eighth line
+    // (the script has run StrCat twice): the third StrCat finds no room for
+    // its first block, while its arguments would still fit.
+    const std::string script = "n = 0\r\nWhile n < 5\r\n   c = StrLen(StrCat(\"k\", n * 10))\r\n"
+                               "   n = n + 1\r\nEndWhile\r\n";
+    g_fill_at = 8;
+    const Outcome plain = RunWith(false, script, 200, &FillingHost, nullptr, 2);
+    g_fill_at = 8;
+    const Outcome fast = RunWith(true, script, 200, &FillingHost, nullptr, 2);
+    g_fill_at = 0;
+    EXPECT_EQ(plain, fast);
+    EXPECT_EQ(fast.error, 3096) << fast;
+    EXPECT_NE(fast.vars.find("n=2"), std::string::npos) << fast;
 }
