@@ -24,16 +24,18 @@ constexpr int kCallDepth = 8;    // argument lists open at once
 constexpr int kFixedArgsMax = 5; // more arguments, or a variable list, are not translated
 constexpr int kVariadicCount = 100;
 
-// Built-in functions a program may call: their value depends on their
-// arguments alone, and they run no host code, touch no variable, show no
-// box and read no token themselves.
-bool PureFunction(const KeywordEntry& row) {
+// Built-in functions a program may call: they run no host code, touch no
+// variable, show no box, pump no messages and read no token themselves, so
+// nothing the program checked before its first step can change under it.
+// The string and item functions compute from their arguments alone; the
+// line reads and writes of an open file change only the file.
+bool CallableFromProgram(const KeywordEntry& row) {
     static const char* const kNames[] = {
         "strlen",      "strcharcount", "strsub",     "strindex", "strindexnc", "strscan",
         "strtrim",     "strupper",     "strlower",   "strfill",  "strfix",     "strfixleft",
         "strfixchars", "strfixcharsl", "strreplace", "strcmp",   "stricmp",    "char2num",
         "num2char",    "isnumber",     "isfloat",    "isint",    "itemcount",  "itemextract",
-        "iteminsert",  "itemlocate",   "itemremove", "itemsort",
+        "iteminsert",  "itemlocate",   "itemremove", "itemsort", "fileread",   "filewrite",
     };
     for (const char* name : kNames)
         if (std::strncmp(row.name, name, sizeof row.name) == 0) return true;
@@ -168,7 +170,8 @@ struct Translator {
         if (!row || id > kw::LastBuiltin || RowKind(*row) != kind::Function) return false;
         const int count = static_cast<int>(RowValue(*row) & 0xFFFF);
         if (count == kVariadicCount && IsStrCat(*row)) return Join(id);
-        if (!PureFunction(*row) || count == kVariadicCount || count > kFixedArgsMax) return false;
+        if (!CallableFromProgram(*row) || count == kVariadicCount || count > kFixedArgsMax)
+            return false;
         if (!Next() || !IsKeywordToken(Token(), kw::LParen) || ++open_calls > kCallDepth)
             return false;
         ProgramStep open;

@@ -2,8 +2,9 @@
 // again (loop bodies). An expression of a cached line whose tokens are all
 // recorded, and which uses only variables, integer numbers, quoted strings,
 // parentheses, binary operators and calls of the built-in string and item
-// functions that compute from their arguments alone (no host code, no
-// variables, no boxes; StrCat with its list of any length among them), is
+// functions that compute from their arguments alone (StrCat with its list
+// of any length among them) and of the line reads and writes of open files
+// (none of them runs host code, touches a variable or shows a box), is
 // translated once into steps; later
 // evaluations of it run the steps instead of reading the tokens again.
 //
