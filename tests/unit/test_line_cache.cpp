@@ -263,8 +263,8 @@ TEST_F(LineCache, ExpressionProgramsJoinAsStrCatDoes) {
              "   x = StrCat(\"a\", k, 60 / d, StrUpper(\"b\")) == \"z\"\r\n"
              "   y = StrLen(StrCat(x, 60 / d))\r\n   d = d - 1\r\n   k = k + 1\r\nEndWhile\r\n");
     EXPECT_EQ(o.error, 3062) << o;
-    // Joins that no longer fit the heap: first while growing, then when the
-    // first block cannot be taken at all.
+    // Joins that no longer fit the heap as they grow, alone and beside a
+    // string that takes half of it.
     o = Both("s = \"x\"\r\nWhile 1\r\n   s = StrCat(s, s, \"y\")\r\nEndWhile\r\n");
     EXPECT_EQ(o.error, 3096) << o;
     o = Both("a = StrFill(\"x\", 8000)\r\nb = \"\"\r\nn = 0\r\nWhile n < 40\r\n"
