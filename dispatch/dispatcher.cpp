@@ -7,6 +7,7 @@
 
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
+#include "lang/change_epoch.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
@@ -185,6 +186,10 @@ int CallFunction(ScriptContext* ctx, int id, Value& result) {
     }
 
     FinishCall(ctx, id, result, args, variadic, count, string_bits, float_bits);
+    // Any function but the few that expression programs call may have run
+    // code outside the library (a box's message loop, a host function, a
+    // DLL) that renamed variables or wrote a script block.
+    NoteChange();
     if (ctx->error_code) return 0;
     get_token(ctx);
     return ctx->error_code == 0;

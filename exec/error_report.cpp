@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "lang/bounded_text.h"
+#include "lang/change_epoch.h"
 #include "resources/message_table.h"
 
 namespace jol {
@@ -146,7 +147,13 @@ int ShowMessageBox(ScriptContext* ctx, plat::Hwnd owner, const char* text, const
                    unsigned style) {
     if (!text) text = "";
     if (!title) title = "";
-    if (!ctx || !ctx->options.quiet) return plat::message_box(owner, text, title, style);
+    // The box's message loop (and the window title the log reads) may run
+    // window procedures of the host.
+    if (!ctx || !ctx->options.quiet) {
+        const int answer = plat::message_box(owner, text, title, style);
+        NoteChange();
+        return answer;
+    }
 
     CopyBounded(ctx, ctx->last_logged_body, text, kTextSize);
     CopyBounded(ctx, ctx->last_logged_title, title, kTextSize);
@@ -156,6 +163,7 @@ int ShowMessageBox(ScriptContext* ctx, plat::Hwnd owner, const char* text, const
     std::memcpy(log, ctx->options.quiet_log, kLogNameChars);
     log[kLogNameChars] = 0;
     if (log[0]) WriteLogEntry(ctx, log, text, title);
+    NoteChange();
     return plat::id::Cancel;
 }
 

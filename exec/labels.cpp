@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "exec/script_run.h"
+#include "lang/change_epoch.h"
 #include "platform/text.h"
 
 namespace jol {
@@ -40,6 +41,7 @@ int WriteJumpRecord(ScriptContext* ctx, const RunCursor& cur, int offset, std::u
                 static_cast<unsigned char>(0x40 + ((target >> (12 - 4 * i)) & 0xF));
     }
     plat::mem_unlock(cur.block);
+    NoteChange(); // the block's bytes are not the ones fetched before
     return 1;
 }
 

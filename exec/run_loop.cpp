@@ -8,6 +8,7 @@
 #include "exec/script_run.h"
 #include "host/message_pump.h"
 #include "lang/bounded_text.h"
+#include "lang/change_epoch.h"
 #include "lang/conversion.h"
 #include "lang/line_cache.h"
 #include "lang/tokenizer.h"
@@ -120,6 +121,8 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
 }
 
 int RunScript(ScriptContext* ctx, RunCursor& cur) {
+    // Whoever handed over the block may have written it just before.
+    NoteChange();
     char line[kTextSize];
     char* const outer_line = ctx->current_line;
     ctx->current_line = line;

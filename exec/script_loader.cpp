@@ -6,6 +6,7 @@
 #include "exec/error_report.h"
 #include "exec/script_run.h"
 #include "lang/bounded_text.h"
+#include "lang/change_epoch.h"
 #include "lang/line_cache.h"
 #include "lang/speedups.h"
 
@@ -47,11 +48,13 @@ public:
     ~ScopedBlock() {
         if (locked_) plat::mem_unlock(handle_);
         if (handle_) plat::mem_free(handle_);
+        NoteChange(); // its handle may come back for other bytes
     }
     ScopedBlock(const ScopedBlock&) = delete;
     ScopedBlock& operator=(const ScopedBlock&) = delete;
 
     bool Allocate(std::size_t bytes) {
+        NoteChange();
         handle_ = plat::mem_alloc(bytes);
         return handle_ != 0;
     }
@@ -137,9 +140,30 @@ int FetchLine(const unsigned char* text, char* line, std::size_t size, RunCursor
     return 1;
 }
 
+// Gives out the kept line e as the fetch at the cursor.
+int ServeFetchedLine(ScriptContext* ctx, CachedLine* e, char* line, RunCursor& cur) {
+    // A short line (most are) goes over as one fixed-size block, with what
+    // the entry holds after its terminator.
+    constexpr std::size_t kShortLine = 64;
+    static_assert(kShortLine <= kCachedLineSize && kShortLine <= kTextSize);
+    if (e->line_length < kShortLine)
+        std::memcpy(line, e->line, kShortLine);
+    else
+        std::memcpy(line, e->line, e->line_length + 1u);
+    cur.line_start = e->line_start;
+    cur.next_offset = e->to;
+    NoteFetchedLine(ctx, e, line);
+    return 1;
+}
+
 } // namespace
 
 int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur) {
+    // A line found in the block's bytes at the current change epoch is
+    // served without the block: nothing can have written or freed it since.
+    if (size == kTextSize && cur.next_offset < cur.text_length && SpeedupsEnabled())
+        if (CachedLine* e = FindCheckedLine(cur.block, cur.text_length, cur.next_offset))
+            return ServeFetchedLine(ctx, e, line, cur);
     const char* text = static_cast<const char*>(plat::mem_lock(cur.block));
     if (!text) {
         ReportLoadError(ctx, kMsgNoLock);
@@ -158,19 +182,8 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
         if (size == kTextSize) {
             // The same bytes as last time give the same line.
             if (CachedLine* e = FindFetchedLine(cur.block, cur.text_length, from, bytes)) {
-                // A short line (most are) goes over as one fixed-size
-                // block, with what the entry holds after its terminator.
-                constexpr std::size_t kShortLine = 64;
-                static_assert(kShortLine <= kCachedLineSize && kShortLine <= kTextSize);
-                if (e->line_length < kShortLine)
-                    std::memcpy(line, e->line, kShortLine);
-                else
-                    std::memcpy(line, e->line, e->line_length + 1u);
-                cur.line_start = e->line_start;
-                cur.next_offset = e->to;
                 plat::mem_unlock(cur.block);
-                NoteFetchedLine(ctx, e, line);
-                return 1;
+                return ServeFetchedLine(ctx, e, line, cur);
             }
         }
         const int got = FetchLine(bytes, line, size, cur);
@@ -303,6 +316,7 @@ int LoadScriptFile(ScriptContext* ctx, const char* path) {
         }
     }
     block.Unlock();
+    NoteChange(); // the new block's bytes
 
     RunCursor cur;
     cur.block = block.handle();

@@ -11,6 +11,7 @@
 #include "host/script_context.h"
 #include "host/settings.h"
 #include "host/window_pointer_map.h"
+#include "lang/change_epoch.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_handles.h"
 #include "platform/text.h"
@@ -154,6 +155,7 @@ std::int32_t BindVariables(plat::Hwnd window, plat::MemHandle context, std::uint
     if (entries > fits) entries = fits;
     ctx->vars_capacity = static_cast<std::uint16_t>(entries);
     ctx->vars_count = 0;
+    InvalidateVariableIndex(ctx); // a new table
     ctx->own_handle = context;
     ctx->last_if = -1;
     ctx->host_window = window;

@@ -239,6 +239,7 @@ struct Translator {
             ProgramStep s;
             s.kind = StepBinary;
             s.op = c.id;
+            s.value = level;
             if (!Next() || !Climb(level + 1)) return false;
             --depth;
             if (!Emit(s)) return false;
@@ -277,6 +278,11 @@ void Translate(ScriptContext* ctx, const CachedLine& e, ExpressionProgram& p, in
     if (ok) {
         p.term_from = tr.from;
         p.state = ProgramReady;
+        p.integers = 1;
+        for (int k = 0; k < p.count; ++k)
+            if (p.steps[k].kind != StepVariable && p.steps[k].kind != StepNumber &&
+                p.steps[k].kind != StepBinary)
+                p.integers = 0;
     } else if (tr.missing && ++p.tries < kPendingTries) {
         p.state = ProgramPending;
     } else {
@@ -309,12 +315,13 @@ const ExpressionProgram* ProgramFor(ScriptContext* ctx, CachedLine& e, int first
 // nothing to convert or free. False (nothing done) for other operands, and
 // where the operation raises an error or a math error is pending: the
 // evaluator's own functions then run.
-bool PlainIntegers(int op, Value& left, const Value& right) {
+bool PlainIntegers(const ProgramStep& s, Value& left, const Value& right) {
     if ((left.flags & ~vf::FileHandle) != vf::Integer ||
         (right.flags & ~vf::FileHandle) != vf::Integer || PendingMathError())
         return false;
+    const int op = s.op;
     std::int32_t r;
-    if (BinaryOperatorLevel(op) == 3)
+    if (s.value == 3)
         r = CompareResult(op, left.i < right.i ? -1 : (left.i > right.i ? 1 : 0));
     else if (IntegerOutcome(op, left.i, right.i, &r) != 0)
         return false;
@@ -326,18 +333,86 @@ bool PlainIntegers(int op, Value& left, const Value& right) {
 
 // A name the program may read: the entry its token was mentioned as,
 // holding a value.
-bool NameReadable(const ScriptContext* ctx, const CachedLine& e, const CachedToken& c) {
-    return HintNamesEntry(ctx, e.pool + c.text, c.length, c.var_hint) &&
+bool NameReadable(const ScriptContext* ctx, CachedLine& e, CachedToken& c) {
+    return TokenNamesEntry(ctx, e, c) &&
            (ctx->vars[c.var_hint].flags & (vf::Integer | vf::String | vf::Float)) != 0;
 }
 
 // Every name read by the steps from step from on.
-bool NamesReadable(const ScriptContext* ctx, const CachedLine& e, const ExpressionProgram& p,
-                   int from) {
+bool NamesReadable(const ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p, int from) {
     for (int k = from; k < p.count; ++k)
         if (p.steps[k].kind == StepVariable && !NameReadable(ctx, e, e.tokens[p.steps[k].token]))
             return false;
     return true;
+}
+
+// A program of plain integers only (every name read holds an integer, no
+// operation fails): its steps over a stack of numbers, with the values the
+// general steps leave (an operator's result keeps its left operand's float
+// view). False, with nothing changed, for anything else; the general steps
+// then run.
+bool RunIntegers(const ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p,
+                 Value& result) {
+    if (PendingMathError()) return false;
+    std::int32_t numbers[kStackDepth];
+    double floats[kStackDepth];
+    int sp = 0;
+    for (int k = 0; k < p.count; ++k) {
+        const ProgramStep& s = p.steps[k];
+        if (s.kind == StepVariable) {
+            CachedToken& c = e.tokens[s.token];
+            if (!TokenNamesEntry(ctx, e, c)) return false;
+            const VarEntry& v = ctx->vars[c.var_hint];
+            if ((v.flags & ~vf::FileHandle) != vf::Integer) return false;
+            floats[sp] = v.f;
+            numbers[sp++] = v.i;
+        } else if (s.kind == StepNumber) {
+            floats[sp] = 0.0;
+            numbers[sp++] = s.value;
+        } else {
+            const std::int32_t a = numbers[sp - 2];
+            const std::int32_t b = numbers[--sp];
+            std::int32_t r;
+            if (s.value == 3)
+                r = CompareResult(s.op, a < b ? -1 : (a > b ? 1 : 0));
+            else if (IntegerOutcome(s.op, a, b, &r) != 0)
+                return false;
+            numbers[sp - 1] = r;
+        }
+    }
+    if (sp != 1) return false;
+    result = Value{};
+    result.f = floats[0];
+    result.i = numbers[0];
+    result.flags = vf::Integer;
+    if (p.count == 1 && p.steps[0].kind == StepVariable) {
+        // A lone name gives its entry's value as it is read.
+        const CachedToken& c = e.tokens[p.steps[0].token];
+        result.flags = ctx->vars[c.var_hint].flags;
+        result.var = c.var_hint;
+    }
+    return true;
+}
+
+// The token state reading the expression leaves (the last variable name
+// read, then the token after the expression), and the assignment.
+int FinishProgram(ScriptContext* ctx, const CachedLine& e, const ExpressionProgram& p,
+                  Value& result) {
+    TokenState& t = ctx->token;
+    if (p.last_var >= 0) {
+        const CachedToken& c = e.tokens[p.last_var];
+        std::memcpy(t.name, e.pool + c.text, c.length + 1u);
+        t.var_slot = c.var_hint;
+    }
+    t.cursor = t.cached_base + p.term_from;
+    get_token(ctx);
+    if (ctx->error_code) return 0;
+    if (p.target >= 0) {
+        const int index = e.tokens[p.target].var_hint;
+        ClearVariable(ctx, index);
+        if (!StoreVariable(ctx, index, result) || ctx->error_code) return 0;
+    }
+    return 1;
 }
 
 } // namespace
@@ -357,14 +432,15 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         if (row && RowDisabled(*row)) return -1;
     }
     if (p->target >= 0) {
-        const CachedToken& c = e->tokens[p->target];
-        if (!HintNamesEntry(ctx, e->pool + c.text, c.length, c.var_hint)) return -1;
+        if (!TokenNamesEntry(ctx, *e, e->tokens[p->target])) return -1;
     }
     // A function switched off since is the evaluator's to report.
     for (int k = 0; k < p->calls; ++k) {
         const KeywordEntry* row = KeywordRow(ctx, p->call_ids[k]);
         if (!row || RowDisabled(*row)) return -1;
     }
+
+    if (p->integers && RunIntegers(ctx, *e, *p, result)) return FinishProgram(ctx, *e, *p, result);
 
     // Then the evaluator's own steps, in its order: each operand as the
     // evaluator reads it (strings copied into the heap), each operator
@@ -396,7 +472,7 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         const ProgramStep& s = p->steps[k];
         switch (s.kind) {
         case StepVariable: {
-            const CachedToken& c = e->tokens[s.token];
+            CachedToken& c = e->tokens[s.token];
             if (!checked && !NameReadable(ctx, *e, c)) return -1;
             const VarEntry& v = ctx->vars[c.var_hint];
             Value* out = new (&stack[sp]) Value;
@@ -474,13 +550,13 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         default: {
             Value& left = stack[sp - 2];
             Value& right = stack[sp - 1];
-            if (PlainIntegers(s.op, left, right)) {
+            if (PlainIntegers(s, left, right)) {
                 --sp;
                 break;
             }
             if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
-            ok = BinaryOperatorLevel(s.op) == 3 ? Compare(ctx, s.op, left, right)
-                                                : ApplyBinary(ctx, s.op, left, right);
+            ok = s.value == 3 ? Compare(ctx, s.op, left, right)
+                              : ApplyBinary(ctx, s.op, left, right);
             FreeValueString(ctx, right);
             --sp;
             ok = ok && ctx->error_code == 0;
@@ -527,24 +603,8 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
         return 0;
     }
 
-    // The token state reading the expression leaves: the last variable
-    // name read, then the token after the expression.
     result = stack[0];
-    TokenState& t = ctx->token;
-    if (p->last_var >= 0) {
-        const CachedToken& c = e->tokens[p->last_var];
-        std::memcpy(t.name, e->pool + c.text, c.length + 1u);
-        t.var_slot = c.var_hint;
-    }
-    t.cursor = t.cached_base + p->term_from;
-    get_token(ctx);
-    if (ctx->error_code) return 0;
-    if (p->target >= 0) {
-        const int index = e->tokens[p->target].var_hint;
-        ClearVariable(ctx, index);
-        if (!StoreVariable(ctx, index, result) || ctx->error_code) return 0;
-    }
-    return 1;
+    return FinishProgram(ctx, *e, *p, result);
 }
 
 } // namespace jol

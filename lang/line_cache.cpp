@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/script_context.h"
+#include "lang/change_epoch.h"
 #include "lang/speedups.h"
 
 namespace jol {
@@ -40,9 +41,13 @@ struct LineCache {
 #endif
 thread_local LineCache* t_cache JOL_FAST_TLS = nullptr;
 
-LineCache& Cache() {
-    if (!t_cache) t_cache = new LineCache();
+[[gnu::noinline]] LineCache& MakeCache() {
+    t_cache = new LineCache();
     return *t_cache;
+}
+
+inline LineCache& Cache() {
+    return t_cache ? *t_cache : MakeCache();
 }
 
 // The first of the two entries a line may take (the other is the next).
@@ -59,6 +64,15 @@ unsigned SlotOf(plat::MemHandle block, std::uint16_t from) {
 bool Holds(const CachedLine& e, plat::MemHandle block, std::uint16_t text_length,
            std::uint16_t from) {
     return e.raw_length != 0 && e.block == block && e.from == from && e.text_length == text_length;
+}
+
+// The entry that holds the line fetched from block at from, else null.
+CachedLine* Lookup(LineCache& c, plat::MemHandle block, std::uint16_t text_length,
+                   std::uint16_t from) {
+    CachedLine* way = &c.lines[SlotOf(block, from)];
+    return Holds(way[0], block, text_length, from)   ? &way[0]
+           : Holds(way[1], block, text_length, from) ? &way[1]
+                                                     : nullptr;
 }
 
 } // namespace
@@ -104,11 +118,18 @@ void CheckHostKeywords(const ScriptContext* ctx) {
 CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from,
                             const unsigned char* text) {
     LineCache& c = Cache();
-    CachedLine* way = &c.lines[SlotOf(block, from)];
-    CachedLine* e = Holds(way[0], block, text_length, from)   ? &way[0]
-                    : Holds(way[1], block, text_length, from) ? &way[1]
-                                                              : nullptr;
+    CachedLine* e = Lookup(c, block, text_length, from);
+    const std::uint64_t epoch = ChangeEpoch();
     if (!e || std::memcmp(text + from, e->raw, e->raw_length) != 0) return nullptr;
+    e->last_use = ++c.tick;
+    e->checked_epoch = epoch;
+    return e;
+}
+
+CachedLine* FindCheckedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from) {
+    LineCache& c = Cache();
+    CachedLine* e = Lookup(c, block, text_length, from);
+    if (!e || e->checked_epoch != ChangeEpoch()) return nullptr;
     e->last_use = ++c.tick;
     return e;
 }
@@ -120,6 +141,7 @@ CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length
     const std::size_t length = std::strlen(line);
     if (length >= kCachedLineSize) return nullptr;
     LineCache& c = Cache();
+    const std::uint64_t epoch = ChangeEpoch();
     // The entry that held this line before, else the one used less lately.
     CachedLine* way = &c.lines[SlotOf(block, from)];
     CachedLine& e = Holds(way[0], block, text_length, from)   ? way[0]
@@ -138,6 +160,7 @@ CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length
     std::memcpy(e.line, line, length + 1);
     e.plain = std::strchr(line, '%') == nullptr;
     e.stamp = ++c.next_stamp;
+    e.checked_epoch = epoch;
     e.owner = nullptr;
     ResetCachedTokens(e);
     return &e;

@@ -44,6 +44,9 @@ struct CachedToken {
     std::uint16_t text = 0;     // offset of its text in the pool
     std::uint16_t length = 0;   // bytes of its text
     std::int16_t var_hint = -1; // a Variable's entry when last mentioned
+    // The names' epoch at which var_hint last carried the name in the
+    // table the line's names_vars names (0: never).
+    std::uint64_t names_epoch = 0;
 };
 
 // An expression of the line translated, from its recorded tokens, into
@@ -57,7 +60,7 @@ struct ProgramStep {
     std::uint8_t kind = 0;  // ProgramStepKind
     std::int8_t token = -1; // the token a variable step reads
     std::int16_t op = 0;    // the operator of a binary step
-    std::int32_t value = 0; // the number of a constant step
+    std::int32_t value = 0; // the number of a constant step, a binary operator's level
 };
 
 struct ExpressionProgram {
@@ -69,6 +72,7 @@ struct ExpressionProgram {
     std::uint8_t parens = 0;   // reads an opening parenthesis as an operand
     std::uint8_t calls = 0;    // the number of functions it calls
     std::uint8_t count = 0;
+    std::uint8_t integers = 0;                 // only variables, numbers and binary operators
     std::uint8_t tries = 0;                    // translations tried while tokens were missing
     std::uint16_t term_from = 0;               // cursor offset the token after it is read from
     std::int16_t call_ids[kProgramCalls] = {}; // the functions it calls
@@ -89,11 +93,14 @@ struct CachedLine {
     // binding to the entry holds the stamp it was made with.
     std::uint32_t stamp = 0;
     std::uint32_t last_use = 0;
+    // The change epoch at which the block last held the bytes (0: never).
+    std::uint64_t checked_epoch = 0;
     char raw[kCachedRawMax];
     char line[kCachedLineSize];
 
     // The tokens, valid for this owner and lookup state.
     const ScriptContext* owner = nullptr;
+    const void* names_vars = nullptr; // the variable table the tokens' epochs are for
     const KeywordEntry* host_rows = nullptr;
     std::int32_t extender_rows = 0;
     std::uint32_t generation = 0;
@@ -133,6 +140,12 @@ void CheckHostKeywords(const ScriptContext* ctx);
 // there is none.
 CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from,
                             const unsigned char* text);
+
+// The line fetched before from block at from whose bytes were found there
+// at the current change epoch: nothing can have written or freed the block
+// since, so the line is the same without the block being locked or read.
+// Null when there is none.
+CachedLine* FindCheckedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from);
 
 // Keeps a line that was fetched from text[from, to) (at most kCachedRawMax
 // bytes; longer spans are not kept). The entry, or null.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/script_context.h"
+#include "lang/change_epoch.h"
 #include "platform/platform.h"
 
 namespace jol {
@@ -108,6 +109,7 @@ void ShowHeapCorruption(ScriptContext* /*ctx*/, int message) {
     // Caption: message 845; text: message 846 or 847.
     const char* text = message == kMsgTagOverwrite2 ? "Tag Overwrite 2" : "Tag Overwrite 1";
     plat::message_box(0, text, "INTERNAL DYNALLOC ERROR", plat::mb::Ok);
+    NoteChange(); // the box's message loop may run the host's code
 }
 
 std::uint32_t FormatStringHeap(char* base, std::size_t block_size, std::uint32_t requested) {

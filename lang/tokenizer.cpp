@@ -289,6 +289,7 @@ void RecordToken(CachedLine& e, unsigned offset, const TokenState& t, const char
     c.text = static_cast<std::uint16_t>(e.pool_used);
     c.length = static_cast<std::uint16_t>(length);
     c.var_hint = t.cls == TokenClass::Variable ? t.var_slot : std::int16_t{-1};
+    c.names_epoch = 0;
     std::memcpy(e.pool + e.pool_used, t.text, length + 1);
     e.pool_used += length + 1;
     e.slot[offset] = static_cast<std::uint8_t>(++e.count);
@@ -327,6 +328,7 @@ static_assert(kShortText <= sizeof(TokenState::name) && kShortText <= sizeof(Tok
     const int n = MentionVariableHinted(ctx, t.name, c.var_hint);
     t.var_slot = static_cast<std::int16_t>(n);
     if (n >= 0) c.var_hint = static_cast<std::int16_t>(n);
+    c.names_epoch = 0;
 }
 
 // get_token through the line cache: true when the token was produced here
@@ -367,7 +369,7 @@ bool CachedGetToken(ScriptContext* ctx) {
             std::memcpy(t.name, text, kShortText);
         else
             std::memcpy(t.name, t.text, c.length + 1u);
-        if (HintNamesEntry(ctx, t.name, c.length, c.var_hint))
+        if (TokenNamesEntry(ctx, *e, c))
             t.var_slot = c.var_hint;
         else
             MentionAfresh(ctx, c);

@@ -7,6 +7,8 @@
 #include <cstddef>
 
 #include "host/script_context.h"
+#include "lang/change_epoch.h"
+#include "lang/line_cache.h"
 
 namespace jol {
 
@@ -21,6 +23,25 @@ inline bool HintNamesEntry(const ScriptContext* ctx, const char* name, std::size
     if (e.flags == 0) return false;
     for (std::size_t k = 0; k <= length; ++k)
         if (e.name[k] != name[k]) return false;
+    return true;
+}
+
+// HintNamesEntry for a recorded Variable token of line e: a hint that
+// carried the name at the current names' epoch, in the same table, needs
+// only its entry still in use; otherwise the name is compared and, when it
+// matches, the epoch is noted.
+inline bool TokenNamesEntry(const ScriptContext* ctx, CachedLine& e, CachedToken& c) {
+    const std::uint64_t epoch = ChangeEpoch();
+    if (c.names_epoch == epoch && e.names_vars == ctx->vars && c.var_hint >= 0)
+        return ctx->vars[c.var_hint].flags != 0;
+    if (!HintNamesEntry(ctx, e.pool + c.text, c.length, c.var_hint)) return false;
+    if (e.names_vars != ctx->vars) {
+        // Epochs noted for another table say nothing about this one.
+        for (int k = 0; k < e.count; ++k)
+            e.tokens[k].names_epoch = 0;
+        e.names_vars = ctx->vars;
+    }
+    c.names_epoch = epoch;
     return true;
 }
 

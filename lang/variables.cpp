@@ -4,6 +4,7 @@
 
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
+#include "lang/change_epoch.h"
 #include "lang/conversion.h"
 #include "lang/keyword_table.h"
 #include "lang/speedups.h"
@@ -116,6 +117,7 @@ int NewEntry(ScriptContext* ctx, int last_free) {
 }
 
 void SetName(VarEntry& e, const char* key) {
+    NoteChange();
     std::memset(e.name, 0, sizeof e.name);
     std::memcpy(e.name, key, std::strlen(key));
 }
@@ -130,6 +132,7 @@ void ReleaseEntryValue(ScriptContext* ctx, VarEntry& e) {
 } // namespace
 
 void InvalidateVariableIndex(ScriptContext* ctx) {
+    NoteChange();
     if (!ctx) return;
     ctx->var_index.table = nullptr;
     ctx->token.host_rows_checked = 0; // and the host's keyword table
@@ -321,6 +324,7 @@ int AssignVariable(ScriptContext* ctx, int index, Value& v) {
 
 void DropVariable(ScriptContext* ctx, int index) {
     if (!ctx || !ctx->vars || index < 0 || index >= ctx->vars_count) return;
+    NoteChange();
     VarEntry& e = ctx->vars[index];
     ReleaseEntryValue(ctx, e);
     e.f = 0.0;

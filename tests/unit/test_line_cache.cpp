@@ -72,6 +72,41 @@ std::int32_t JOL_STDCALL FillingHost(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol:
     return 0;
 }
 
+// Line notifications: at line g_rename_at the host renames the variable
+// "a" to "z" in its table, as a host may whenever its code runs.
+jol::VarEntry* g_vars = nullptr;
+int g_rename_at = 0;
+std::int32_t JOL_STDCALL VariableRenamingHost(jol::ExtArg, jol::ExtArg, jol::ExtArg,
+                                              jol::ExtArg request, jol::ExtArg, jol::ExtArg,
+                                              jol::ExtArg, jol::ExtArg a8, jol::ExtArg, jol::ExtArg,
+                                              jol::ExtArg, jol::ExtArg) {
+    const char* text = reinterpret_cast<const char*>(a8);
+    if (request == jol::notify::Poll && text && !std::strcmp(text, "2") && --g_rename_at == 0)
+        for (int i = 0; i < 200; ++i)
+            if (!std::strcmp(g_vars[i].name, "a")) g_vars[i].name[0] = 'z';
+    return 0;
+}
+
+// Line notifications: at line g_rewrite_at the host writes "2" over the
+// first "1" after the text g_rewrite_after in its script block.
+plat::MemHandle g_block = 0;
+int g_rewrite_at = 0;
+const char* g_rewrite_after = "";
+std::int32_t JOL_STDCALL BlockRewritingHost(jol::ExtArg, jol::ExtArg, jol::ExtArg,
+                                            jol::ExtArg request, jol::ExtArg, jol::ExtArg,
+                                            jol::ExtArg, jol::ExtArg a8, jol::ExtArg, jol::ExtArg,
+                                            jol::ExtArg, jol::ExtArg) {
+    const char* text = reinterpret_cast<const char*>(a8);
+    if (request != jol::notify::Poll || !text || std::strcmp(text, "2") || --g_rewrite_at != 0)
+        return 0;
+    if (char* bytes = static_cast<char*>(plat::mem_lock(g_block))) {
+        if (char* at = std::strstr(bytes, g_rewrite_after))
+            if (char* one = std::strchr(at, '1')) *one = '2';
+        plat::mem_unlock(g_block);
+    }
+    return 0;
+}
+
 // Runs the script in a fresh environment with the fast paths on or off.
 Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200,
                 jol::ExtenderEntry callback = nullptr, const jol::KeywordEntry* host = nullptr,
@@ -80,11 +115,13 @@ Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200
     ScriptRig rig(var_entries, heap_bytes);
     Outcome o;
     if (!rig.ok()) return o;
-    g_heap = rig.Bind()->heap.base; // the block stays where it is for the run
+    g_heap = rig.Bind()->heap.base; // the blocks stay where they are for the run
+    g_vars = rig.Bind()->vars;
     rig.Unbind();
     rig.Lock()->hook_flags = hooks;
     rig.Unlock();
     plat::MemHandle block = ScriptRig::Block(script);
+    g_block = block;
     o.ran = ProcessDaBatBuffer(0, rig.context(), block, callback, host);
     plat::mem_free(block);
     const jol::LastRun last = rig.LastRun();
@@ -178,6 +215,45 @@ TEST_F(LineCache, HostKeywordRowsRewrittenDuringTheRunAreSeen) {
     const Outcome fast = RunWith(true, script, 200, &RenamingHost, g_host_rows, 2);
     EXPECT_EQ(plain, fast);
     EXPECT_NE(fast.error, 0) << fast;
+}
+
+TEST_F(LineCache, VariableNamesChangedBetweenRunsOfALineAreSeen) {
+    // The host renames "a" between two runs of the loop body: from then on
+    // "a" is a new, unset name, as the plain lookup finds.
+    const std::string script =
+        "a = 1\r\nn = 0\r\nWhile n < 6\r\n   b = a + n\r\n   n = n + 1\r\nEndWhile\r\n";
+    g_rename_at = 9;
+    const Outcome plain = RunWith(false, script, 200, &VariableRenamingHost, nullptr, 2);
+    g_rename_at = 9;
+    const Outcome fast = RunWith(true, script, 200, &VariableRenamingHost, nullptr, 2);
+    EXPECT_EQ(plain, fast);
+    EXPECT_NE(fast.vars.find("z=1"), std::string::npos) << fast;
+    EXPECT_NE(fast.error, 0) << fast;
+    // A name dropped and its entry taken by another name, then the name
+    // given again (a new entry), and names made by substitution and by
+    // EXECUTE in the loop: the lines that ran before read the entries the
+    // plain lookup finds.
+    Outcome o = Both("a = 1\r\nb = 2\r\nn = 0\r\nWhile n < 5\r\n   c = a + b\r\n"
+                     "   If n == 2 Then Drop(a)\r\n   If n == 2 Then q = 9\r\n"
+                     "   If n == 2 Then a = 5\r\n   v%n% = a * 2\r\n   Execute w = a + c\r\n"
+                     "   n = n + 1\r\nEndWhile\r\n");
+    EXPECT_NE(o.vars.find("q=9"), std::string::npos) << o;
+    EXPECT_NE(o.vars.find("c=7"), std::string::npos) << o;
+}
+
+TEST_F(LineCache, AScriptBlockRewrittenByTheHostBetweenLinesIsReadAgain) {
+    // From the host's rewrite on, the loop body adds 2: the lines fetched
+    // before are not served from what the block held then.
+    const std::string script =
+        "n = 0\r\nk = 0\r\nWhile k < 6\r\n   n = n + 1\r\n   k = k + 1\r\nEndWhile\r\n";
+    g_rewrite_after = "n = n";
+    g_rewrite_at = 9;
+    const Outcome plain = RunWith(false, script, 200, &BlockRewritingHost, nullptr, 2);
+    g_rewrite_after = "n = n";
+    g_rewrite_at = 9;
+    const Outcome fast = RunWith(true, script, 200, &BlockRewritingHost, nullptr, 2);
+    EXPECT_EQ(plain, fast);
+    EXPECT_NE(fast.vars.find("n=10"), std::string::npos) << fast;
 }
 
 TEST_F(LineCache, TheSameBytesInAnotherBlockOrPlaceAreFetchedAgain) {

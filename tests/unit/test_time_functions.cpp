@@ -483,7 +483,8 @@ TEST(TimeDisplay, FormsOfThePresentTime) {
     const std::int32_t t0 = rig.Call(TimeHandlers, id::GetTickCount, {}).i;
     plat::sleep_ms(50);
     const std::int32_t t1 = rig.Call(TimeHandlers, id::GetTickCount, {}).i;
-    EXPECT_GE(static_cast<std::int32_t>(t1 - t0), 40);
+    // The tick count may move in steps of up to 16 ms (seen under Wine).
+    EXPECT_GE(static_cast<std::int32_t>(t1 - t0), 25);
     EXPECT_LT(static_cast<std::int32_t>(t1 - t0), 1000);
 }
 
