@@ -188,7 +188,7 @@ std::uint32_t LargestHeapBlock(ScriptContext* ctx, char fill) {
     while (trial > low && trial < high) {
         const std::uint16_t h = VMalloc(ctx->heap.base, trial);
         if (h) {
-            std::memset(HeapText(ctx, h), fill, trial);
+            std::memset(ctx->heap.base + h, fill, trial); // the block just given
             HeapFree(ctx, h);
             low = trial;
         } else {

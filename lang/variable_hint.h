@@ -27,7 +27,7 @@ inline bool HintNamesEntry(const ScriptContext* ctx, const char* name, std::size
 }
 
 // HintNamesEntry for a recorded Variable token of line e: a hint that
-// carried the name at the current names' epoch, in the same table, needs
+// carried the name at the current change epoch, in the same table, needs
 // only its entry still in use; otherwise the name is compared and, when it
 // matches, the epoch is noted.
 inline bool TokenNamesEntry(const ScriptContext* ctx, CachedLine& e, CachedToken& c) {
