@@ -81,6 +81,13 @@ bool Cancelled(ScriptContext* ctx) {
     return true;
 }
 
+// Releases the value the last statement left; most hold no string and
+// need nothing done.
+inline void ReleaseLastResult(ScriptContext* ctx) {
+    Value& v = ctx->last_result;
+    if (v.str || (v.flags & vf::String)) ReleaseValue(ctx, v);
+}
+
 } // namespace
 
 int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor& cur,
@@ -89,7 +96,7 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
     result.flags = vf::Integer;
     result.i = 0;
     ctx->debug_line[0] = 0;
-    ReleaseValue(ctx, ctx->last_result);
+    ReleaseLastResult(ctx);
     ctx->trace.kind = 0;
     ctx->trace.skip_at_start = 0;
     ctx->error_code = 0;
@@ -116,7 +123,7 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
         r = ReportError(ctx, ctx->host_window, 1, code, ErrorSeverity(code));
     }
     if (r != 0) return r;
-    ReleaseValue(ctx, ctx->last_result);
+    ReleaseLastResult(ctx);
     return 0;
 }
 
@@ -184,7 +191,7 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     }
     // Whatever the last statement left is released when its run ends, so
     // that no string outlives the run that made it.
-    ReleaseValue(ctx, ctx->last_result);
+    ReleaseLastResult(ctx);
     ctx->last_run.error = ctx->error_code;
     ctx->last_run.result = result;
     ctx->last_run.line_start = cur.line_start;

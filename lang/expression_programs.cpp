@@ -346,6 +346,26 @@ bool NamesReadable(const ScriptContext* ctx, CachedLine& e, const ExpressionProg
     return true;
 }
 
+// The commonest integer operators at once, with the wrap-around of the
+// evaluator's IntegerOutcome; false for the others.
+inline bool QuickOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
+    const auto ua = static_cast<std::uint32_t>(a);
+    const auto ub = static_cast<std::uint32_t>(b);
+    switch (op) {
+    case kw::Plus:
+        *out = static_cast<std::int32_t>(ua + ub);
+        return true;
+    case kw::Minus:
+        *out = static_cast<std::int32_t>(ua - ub);
+        return true;
+    case kw::Multiply:
+        *out = static_cast<std::int32_t>(ua * ub);
+        return true;
+    default:
+        return false;
+    }
+}
+
 // A program of plain integers only (every name read holds an integer, no
 // operation fails): its steps over a stack of numbers, with the values the
 // general steps leave (an operator's result keeps its left operand's float
@@ -375,7 +395,7 @@ bool RunIntegers(const ScriptContext* ctx, CachedLine& e, const ExpressionProgra
             std::int32_t r;
             if (s.value == 3)
                 r = CompareResult(s.op, a < b ? -1 : (a > b ? 1 : 0));
-            else if (IntegerOutcome(s.op, a, b, &r) != 0)
+            else if (!QuickOutcome(s.op, a, b, &r) && IntegerOutcome(s.op, a, b, &r) != 0)
                 return false;
             numbers[sp - 1] = r;
         }
@@ -409,8 +429,10 @@ int FinishProgram(ScriptContext* ctx, const CachedLine& e, const ExpressionProgr
     if (ctx->error_code) return 0;
     if (p.target >= 0) {
         const int index = e.tokens[p.target].var_hint;
-        ClearVariable(ctx, index);
-        if (!StoreVariable(ctx, index, result) || ctx->error_code) return 0;
+        if (!AssignPlainValue(ctx, index, result)) {
+            ClearVariable(ctx, index);
+            if (!StoreVariable(ctx, index, result) || ctx->error_code) return 0;
+        }
     }
     return 1;
 }

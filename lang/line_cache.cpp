@@ -67,7 +67,7 @@ bool Holds(const CachedLine& e, plat::MemHandle block, std::uint16_t text_length
 }
 
 // The entry that holds the line fetched from block at from, else null.
-CachedLine* Lookup(LineCache& c, plat::MemHandle block, std::uint16_t text_length,
+[[gnu::always_inline]] inline CachedLine* Lookup(LineCache& c, plat::MemHandle block, std::uint16_t text_length,
                    std::uint16_t from) {
     CachedLine* way = &c.lines[SlotOf(block, from)];
     return Holds(way[0], block, text_length, from)   ? &way[0]

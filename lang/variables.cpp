@@ -317,6 +317,18 @@ int StoreVariable(ScriptContext* ctx, int index, Value& v) {
     return 1;
 }
 
+bool AssignPlainValue(ScriptContext* ctx, int index, const Value& v) {
+    if (!ctx || !ctx->vars || index < 0 || index >= ctx->vars_capacity) return false;
+    VarEntry& e = ctx->vars[index];
+    if (e.str || e.flags == kObjectFlags || (v.flags & vf::String) || v.flags == kObjectFlags)
+        return false;
+    e.f = v.f;
+    e.i = v.i;
+    e.flags = v.flags;
+    ctx->last_assigned_var = static_cast<std::uint16_t>(index);
+    return true;
+}
+
 int AssignVariable(ScriptContext* ctx, int index, Value& v) {
     ClearVariable(ctx, index);
     return StoreVariable(ctx, index, v);

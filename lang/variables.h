@@ -96,6 +96,11 @@ int AssignVariable(ScriptContext* ctx, int index, Value& v);
 void ClearVariable(ScriptContext* ctx, int index);
 int StoreVariable(ScriptContext* ctx, int index, Value& v);
 
+// Both steps at once where they release and copy nothing: an entry with no
+// string or object taking a value with none. False, with nothing done, for
+// any other entry or value.
+bool AssignPlainValue(ScriptContext* ctx, int index, const Value& v);
+
 // Removes the entry's value and name (the count shrinks when it was the
 // last entry in use).
 void DropVariable(ScriptContext* ctx, int index);
