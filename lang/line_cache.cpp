@@ -67,8 +67,8 @@ bool Holds(const CachedLine& e, plat::MemHandle block, std::uint16_t text_length
 }
 
 // The entry that holds the line fetched from block at from, else null.
-[[gnu::always_inline]] inline CachedLine* Lookup(LineCache& c, plat::MemHandle block, std::uint16_t text_length,
-                   std::uint16_t from) {
+[[gnu::always_inline]] inline CachedLine* Lookup(LineCache& c, plat::MemHandle block,
+                                                 std::uint16_t text_length, std::uint16_t from) {
     CachedLine* way = &c.lines[SlotOf(block, from)];
     return Holds(way[0], block, text_length, from)   ? &way[0]
            : Holds(way[1], block, text_length, from) ? &way[1]

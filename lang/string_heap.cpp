@@ -1,5 +1,6 @@
 #include "lang/string_heap.h"
 
+#include <bit>
 #include <cstring>
 
 #include "host/script_context.h"
@@ -9,14 +10,24 @@
 namespace jol {
 namespace {
 
-// Words of the heap's bookkeeping (32-bit little-endian, at any offset).
+// Words of the heap's bookkeeping (32-bit little-endian, at any offset);
+// on a little-endian machine a word is its own bytes.
 std::uint32_t Rd(const char* heap, std::uint32_t off) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t v;
+        std::memcpy(&v, heap + off, sizeof v);
+        return v;
+    }
     const auto* p = reinterpret_cast<const unsigned char*>(heap + off);
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 void Wr(char* heap, std::uint32_t off, std::uint32_t v) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(heap + off, &v, sizeof v);
+        return;
+    }
     auto* p = reinterpret_cast<unsigned char*>(heap + off);
     p[0] = static_cast<unsigned char>(v);
     p[1] = static_cast<unsigned char>(v >> 8);
