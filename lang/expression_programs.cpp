@@ -277,6 +277,7 @@ void Translate(ScriptContext* ctx, const CachedLine& e, ExpressionProgram& p, in
     if (ok && p.target >= 0 && tr.Token().cls != TokenClass::End) ok = false;
     if (ok) {
         p.term_from = tr.from;
+        p.term = static_cast<std::int8_t>(tr.cur);
         p.state = ProgramReady;
         p.integers = 1;
         for (int k = 0; k < p.count; ++k)
@@ -346,8 +347,9 @@ bool NamesReadable(const ScriptContext* ctx, CachedLine& e, const ExpressionProg
     return true;
 }
 
-// The commonest integer operators at once, with the wrap-around of the
-// evaluator's IntegerOutcome; false for the others.
+// The commonest integer operators at once, with the results of the
+// evaluator's IntegerOutcome (wrap-around, division by -1); false for the
+// others and for what raises an error.
 inline bool QuickOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
     const auto ua = static_cast<std::uint32_t>(a);
     const auto ub = static_cast<std::uint32_t>(b);
@@ -360,6 +362,14 @@ inline bool QuickOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* o
         return true;
     case kw::Multiply:
         *out = static_cast<std::int32_t>(ua * ub);
+        return true;
+    case kw::Divide: // a zero divisor is IntegerOutcome's error
+        if (b == 0) return false;
+        *out = b == -1 ? static_cast<std::int32_t>(0u - ua) : a / b;
+        return true;
+    case kw::Mod:
+        if (b == 0) return false;
+        *out = b == -1 ? 0 : a % b;
         return true;
     default:
         return false;
@@ -416,8 +426,7 @@ bool RunIntegers(const ScriptContext* ctx, CachedLine& e, const ExpressionProgra
 
 // The token state reading the expression leaves (the last variable name
 // read, then the token after the expression), and the assignment.
-int FinishProgram(ScriptContext* ctx, const CachedLine& e, const ExpressionProgram& p,
-                  Value& result) {
+int FinishProgram(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p, Value& result) {
     TokenState& t = ctx->token;
     if (p.last_var >= 0) {
         const CachedToken& c = e.tokens[p.last_var];
@@ -425,7 +434,14 @@ int FinishProgram(ScriptContext* ctx, const CachedLine& e, const ExpressionProgr
         t.var_slot = c.var_hint;
     }
     t.cursor = t.cached_base + p.term_from;
-    get_token(ctx);
+    // The token after the expression was recorded when the program was
+    // made; it is served at once while the binding still holds (a function
+    // the program called may have dropped the tokens).
+    if (t.cached_line == &e && e.stamp == t.cached_stamp &&
+        e.generation == TokenCacheGeneration() && e.slot[p.term_from] == p.term + 1)
+        ServeCachedToken(ctx, e, p.term);
+    else
+        get_token(ctx);
     if (ctx->error_code) return 0;
     if (p.target >= 0) {
         const int index = e.tokens[p.target].var_hint;

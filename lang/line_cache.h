@@ -75,6 +75,7 @@ struct ExpressionProgram {
     std::uint8_t integers = 0;                 // only variables, numbers and binary operators
     std::uint8_t tries = 0;                    // translations tried while tokens were missing
     std::uint16_t term_from = 0;               // cursor offset the token after it is read from
+    std::int8_t term = -1;                     // that token
     std::int16_t call_ids[kProgramCalls] = {}; // the functions it calls
     ProgramStep steps[kProgramSteps];
 };

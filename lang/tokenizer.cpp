@@ -348,11 +348,19 @@ bool CachedGetToken(ScriptContext* ctx) {
     const auto offset = static_cast<unsigned>(at - base);
     const unsigned k = e->slot[offset];
     if (k == 0) return ReadAndRecord(ctx, *e, offset);
-    CachedToken& c = e->tokens[k - 1];
-    t.cached_token = static_cast<std::int16_t>(k - 1);
+    ServeCachedToken(ctx, *e, static_cast<int>(k - 1));
+    return true;
+}
+
+} // namespace
+
+void ServeCachedToken(ScriptContext* ctx, CachedLine& e, int k) {
+    TokenState& t = ctx->token;
+    CachedToken& c = e.tokens[k];
+    t.cached_token = static_cast<std::int16_t>(k);
     t.cls = c.cls;
     t.id = c.id;
-    const char* text = e->pool + c.text;
+    const char* text = e.pool + c.text;
     // A short text (most are) goes over as one fixed-size block, with
     // whatever the pool holds after its terminator; the rest by its length.
     const bool short_text = c.length < kShortText && c.text + kShortText <= kCachedTextPool;
@@ -369,15 +377,12 @@ bool CachedGetToken(ScriptContext* ctx) {
             std::memcpy(t.name, text, kShortText);
         else
             std::memcpy(t.name, t.text, c.length + 1u);
-        if (TokenNamesEntry(ctx, *e, c))
+        if (TokenNamesEntry(ctx, e, c))
             t.var_slot = c.var_hint;
         else
             MentionAfresh(ctx, c);
     }
-    return true;
 }
-
-} // namespace
 
 void get_token(ScriptContext* ctx) {
     if (!ctx) return;

@@ -7,9 +7,16 @@
 
 namespace jol {
 
+struct CachedLine;
+
 // Reads the next token at the line cursor (ctx->token.cursor) into the
 // token state. A failure is stored in ctx->error_code.
 void get_token(ScriptContext* ctx);
+
+// get_token's serving of token k recorded for the bound line e, for a
+// caller that knows the cursor stands where that token was read from and
+// the binding is valid.
+void ServeCachedToken(ScriptContext* ctx, CachedLine& e, int k);
 
 // Moves the cursor back to where the current token began. Only the current
 // token can be stepped back over, once, and only while the cursor still

@@ -295,6 +295,15 @@ TEST_F(LineCache, ExpressionProgramsLeaveWhatTheEvaluatorLeaves) {
     o = Both("d = 3\r\nk = 0\r\nWhile k < 5\r\n   s = 60 / d + k\r\n   d = d - 1\r\n"
              "   k = k + 1\r\nEndWhile\r\n");
     EXPECT_EQ(o.error, 3062) << o;
+    // Integer-only programs at the edges of the arithmetic: wrap-around,
+    // the smallest integer divided by -1, and a zero divisor met in the
+    // third round.
+    o = Both("m = -2147483647 - 1\r\nk = 0\r\nWhile k < 4\r\n   a = m / -1 + k\r\n"
+             "   b = m mod -1 - k\r\n   c = m * 3 + 2147483647 * k\r\n"
+             "   d = (m - 1) / 7 mod 5 << k\r\n   f = 9 / (2 - k)\r\n   k = k + 1\r\n"
+             "EndWhile\r\n");
+    EXPECT_EQ(o.error, 3062) << o;
+    EXPECT_NE(o.vars.find("a=-2147483646"), std::string::npos) << o;
 }
 
 TEST_F(LineCache, ExpressionProgramsCallFunctionsAsTheDispatcherDoes) {
