@@ -13,7 +13,7 @@ int CallFunction(ScriptContext* ctx, int id, Value& result);
 // args[1..count] have been evaluated already (args[0] holds no string):
 // converted as its row asks, dispatched, the arguments freed in order.
 // Returns 1 with the value in result, 0 with an error. Only for functions
-// that run no code outside the library: the variable names' epoch stands.
+// that run no code outside the library: the change epoch stands.
 int CallWithArguments(ScriptContext* ctx, int id, Value& result, Value* args, int count);
 
 } // namespace jol

@@ -44,7 +44,7 @@ struct CachedToken {
     std::uint16_t text = 0;     // offset of its text in the pool
     std::uint16_t length = 0;   // bytes of its text
     std::int16_t var_hint = -1; // a Variable's entry when last mentioned
-    // The names' epoch at which var_hint last carried the name in the
+    // The change epoch at which var_hint last carried the name in the
     // table the line's names_vars names (0: never).
     std::uint64_t names_epoch = 0;
 };
