@@ -7,6 +7,12 @@
 // checked at one epoch (a name found in its entry, a line found in its
 // block's bytes) holds while the epoch stands, so it is checked again only
 // after the epoch has moved. It starts at 1: 0 is never an epoch.
+//
+// Code outside the library runs on the run's own thread (the host calls in
+// from its user-interface thread and is called back there); a host that
+// wrote a running script's block or table from another thread, with no
+// call into or out of the library between, would be seen only once the
+// epoch moves.
 #pragma once
 
 #include <atomic>
