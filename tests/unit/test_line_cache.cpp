@@ -158,6 +158,19 @@ protected:
         EXPECT_EQ(plain, fast) << script;
         return fast;
     }
+
+    // The same with a host callback that hears of every line: reset puts
+    // the callback's state back before each of the two runs.
+    template <typename Reset>
+    Outcome BothWithHost(const std::string& script, jol::ExtenderEntry callback, Reset reset,
+                         const jol::KeywordEntry* host = nullptr) {
+        reset();
+        const Outcome plain = RunWith(false, script, 200, callback, host, 2);
+        reset();
+        const Outcome fast = RunWith(true, script, 200, callback, host, 2);
+        EXPECT_EQ(plain, fast) << script;
+        return fast;
+    }
 };
 
 TEST_F(LineCache, LoopsGiveThePlainResults) {
@@ -207,13 +220,13 @@ TEST_F(LineCache, HostKeywordRowsRewrittenDuringTheRunAreSeen) {
     // "foo" is a variable until the host renames its function row; from
     // then on it is the host's function, used without parentheses.
     const std::string script = "n = 0\r\nWhile n < 4\r\n   n = n + 1\r\n   x = foo\r\nEndWhile\r\n";
-    ResetHostRows();
-    g_lines = 0;
-    const Outcome plain = RunWith(false, script, 200, &RenamingHost, g_host_rows, 2);
-    ResetHostRows();
-    g_lines = 0;
-    const Outcome fast = RunWith(true, script, 200, &RenamingHost, g_host_rows, 2);
-    EXPECT_EQ(plain, fast);
+    const Outcome fast = BothWithHost(
+        script, &RenamingHost,
+        [] {
+            ResetHostRows();
+            g_lines = 0;
+        },
+        g_host_rows);
     EXPECT_NE(fast.error, 0) << fast;
 }
 
@@ -222,11 +235,7 @@ TEST_F(LineCache, VariableNamesChangedBetweenRunsOfALineAreSeen) {
     // "a" is a new, unset name, as the plain lookup finds.
     const std::string script =
         "a = 1\r\nn = 0\r\nWhile n < 6\r\n   b = a + n\r\n   n = n + 1\r\nEndWhile\r\n";
-    g_rename_at = 9;
-    const Outcome plain = RunWith(false, script, 200, &VariableRenamingHost, nullptr, 2);
-    g_rename_at = 9;
-    const Outcome fast = RunWith(true, script, 200, &VariableRenamingHost, nullptr, 2);
-    EXPECT_EQ(plain, fast);
+    const Outcome fast = BothWithHost(script, &VariableRenamingHost, [] { g_rename_at = 9; });
     EXPECT_NE(fast.vars.find("z=1"), std::string::npos) << fast;
     EXPECT_NE(fast.error, 0) << fast;
     // A name dropped and its entry taken by another name, then the name
@@ -246,13 +255,10 @@ TEST_F(LineCache, AScriptBlockRewrittenByTheHostBetweenLinesIsReadAgain) {
     // before are not served from what the block held then.
     const std::string script =
         "n = 0\r\nk = 0\r\nWhile k < 6\r\n   n = n + 1\r\n   k = k + 1\r\nEndWhile\r\n";
-    g_rewrite_after = "n = n";
-    g_rewrite_at = 9;
-    const Outcome plain = RunWith(false, script, 200, &BlockRewritingHost, nullptr, 2);
-    g_rewrite_after = "n = n";
-    g_rewrite_at = 9;
-    const Outcome fast = RunWith(true, script, 200, &BlockRewritingHost, nullptr, 2);
-    EXPECT_EQ(plain, fast);
+    const Outcome fast = BothWithHost(script, &BlockRewritingHost, [] {
+        g_rewrite_after = "n = n";
+        g_rewrite_at = 9;
+    });
     EXPECT_NE(fast.vars.find("n=10"), std::string::npos) << fast;
 }
 
@@ -364,12 +370,8 @@ TEST_F(LineCache, ExpressionProgramsFailAsStrCatDoesWhenItsFirstBlockIsMissing) 
     // its first block, while its arguments would still fit.
     const std::string script = "n = 0\r\nWhile n < 5\r\n   c = StrLen(StrCat(\"k\", n * 10))\r\n"
                                "   n = n + 1\r\nEndWhile\r\n";
-    g_fill_at = 8;
-    const Outcome plain = RunWith(false, script, 200, &FillingHost, nullptr, 2);
-    g_fill_at = 8;
-    const Outcome fast = RunWith(true, script, 200, &FillingHost, nullptr, 2);
+    const Outcome fast = BothWithHost(script, &FillingHost, [] { g_fill_at = 8; });
     g_fill_at = 0;
-    EXPECT_EQ(plain, fast);
     EXPECT_EQ(fast.error, 3096) << fast;
     EXPECT_NE(fast.vars.find("n=2"), std::string::npos) << fast;
 }
