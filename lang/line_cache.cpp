@@ -14,12 +14,20 @@ std::atomic<std::uint32_t> g_token_generation{1};
 
 namespace {
 
-constexpr unsigned kCachedLines = 128; // a power of two, in pairs
+constexpr unsigned kCachedLines = 256; // lines kept per thread
+constexpr unsigned kIndexSlots = 1024; // a power of two, four times the lines
+constexpr unsigned kRefillChoices = 4; // entries looked at for the one to refill
 constexpr int kHostRowsMax = 1000;     // rows a host table may have (ids 900 to 1899)
 constexpr int kHostCopyRows = 128;     // larger host tables drop the tokens at every check
 
+// The lines are found through an open-addressing index by block and offset,
+// so that any lines may be kept together: a loop body of many lines stays
+// whole in the cache instead of pushing its own lines out where their
+// places collide.
 struct LineCache {
     CachedLine lines[kCachedLines];
+    std::uint16_t index[kIndexSlots] = {}; // entry number + 1 by hash, 0 = free
+    unsigned hand = 0;                     // where the search for an entry to refill starts
     std::uint32_t next_stamp = 0;
     std::uint32_t tick = 0; // counts uses, for the choice of the entry to refill
     // the host keyword table the tokens were read with, and a copy of it
@@ -50,29 +58,82 @@ inline LineCache& Cache() {
     return t_cache ? *t_cache : MakeCache();
 }
 
-// The first of the two entries a line may take (the other is the next).
-unsigned SlotOf(plat::MemHandle block, std::uint16_t from) {
+// The index slot a line's search starts at.
+unsigned HashOf(plat::MemHandle block, std::uint16_t from) {
     const auto b = static_cast<std::uint64_t>(block);
     std::uint32_t h = static_cast<std::uint32_t>(b ^ (b >> 32)) * 0x9E3779B1u;
     h ^= from * 0x85EBCA6Bu;
     h ^= h >> 15;
     h *= 0x2C1B3C6Du;
     h ^= h >> 12;
-    return h & (kCachedLines - 2);
+    return h & (kIndexSlots - 1);
 }
 
-bool Holds(const CachedLine& e, plat::MemHandle block, std::uint16_t text_length,
-           std::uint16_t from) {
-    return e.raw_length != 0 && e.block == block && e.from == from && e.text_length == text_length;
+bool Keyed(const CachedLine& e, plat::MemHandle block, std::uint16_t from) {
+    return e.indexed && e.block == block && e.from == from;
+}
+
+// The index slot of the entry kept for block and from, or the free slot
+// where it would go.
+[[gnu::always_inline]] inline unsigned IndexSlot(const LineCache& c, plat::MemHandle block,
+                                                 std::uint16_t from) {
+    unsigned h = HashOf(block, from);
+    while (c.index[h] != 0 && !Keyed(c.lines[c.index[h] - 1u], block, from))
+        h = (h + 1) & (kIndexSlots - 1);
+    return h;
 }
 
 // The entry that holds the line fetched from block at from, else null.
 [[gnu::always_inline]] inline CachedLine* Lookup(LineCache& c, plat::MemHandle block,
                                                  std::uint16_t text_length, std::uint16_t from) {
-    CachedLine* way = &c.lines[SlotOf(block, from)];
-    return Holds(way[0], block, text_length, from)   ? &way[0]
-           : Holds(way[1], block, text_length, from) ? &way[1]
-                                                     : nullptr;
+    const unsigned k = c.index[IndexSlot(c, block, from)];
+    if (k == 0) return nullptr;
+    CachedLine* e = &c.lines[k - 1u];
+    return e->raw_length != 0 && e->text_length == text_length ? e : nullptr;
+}
+
+// Takes an entry out of the index; the entries after it in its run of slots
+// move back so that every search still finds them.
+void Unindex(LineCache& c, CachedLine& e) {
+    if (!e.indexed) return;
+    unsigned hole = IndexSlot(c, e.block, e.from);
+    e.indexed = false;
+    c.index[hole] = 0;
+    for (unsigned h = (hole + 1) & (kIndexSlots - 1); c.index[h] != 0;
+         h = (h + 1) & (kIndexSlots - 1)) {
+        const CachedLine& other = c.lines[c.index[h] - 1u];
+        const unsigned home = HashOf(other.block, other.from);
+        // It stays where its search, from its home slot, reaches it before
+        // the hole.
+        if (((h - home) & (kIndexSlots - 1)) < ((h - hole) & (kIndexSlots - 1))) continue;
+        c.index[hole] = c.index[h];
+        c.index[h] = 0;
+        hole = h;
+    }
+}
+
+// The entry a new line goes to: the one that held it before, else an empty
+// one or the one used least lately among a few from the hand on.
+CachedLine& EntryFor(LineCache& c, plat::MemHandle block, std::uint16_t from) {
+    const unsigned slot = IndexSlot(c, block, from);
+    if (c.index[slot] != 0) return c.lines[c.index[slot] - 1u];
+    unsigned pick = c.hand;
+    for (unsigned j = 0; j < kRefillChoices; ++j) {
+        const unsigned k = (c.hand + j) % kCachedLines;
+        if (!c.lines[k].indexed) {
+            pick = k;
+            break;
+        }
+        if (c.lines[k].last_use < c.lines[pick].last_use) pick = k;
+    }
+    c.hand = (pick + 1) % kCachedLines;
+    CachedLine& e = c.lines[pick];
+    Unindex(c, e);
+    e.block = block;
+    e.from = from;
+    e.indexed = true;
+    c.index[IndexSlot(c, block, from)] = static_cast<std::uint16_t>(pick + 1);
+    return e;
 }
 
 } // namespace
@@ -142,16 +203,9 @@ CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length
     if (length >= kCachedLineSize) return nullptr;
     LineCache& c = Cache();
     const std::uint64_t epoch = ChangeEpoch();
-    // The entry that held this line before, else the one used less lately.
-    CachedLine* way = &c.lines[SlotOf(block, from)];
-    CachedLine& e = Holds(way[0], block, text_length, from)   ? way[0]
-                    : Holds(way[1], block, text_length, from) ? way[1]
-                    : way[0].last_use <= way[1].last_use      ? way[0]
-                                                              : way[1];
+    CachedLine& e = EntryFor(c, block, from);
     e.last_use = ++c.tick;
-    e.block = block;
     e.text_length = text_length;
-    e.from = from;
     e.to = to;
     e.line_start = line_start;
     e.raw_length = static_cast<std::uint16_t>(to - from);
@@ -219,8 +273,10 @@ void ClearLineCache() {
     if (!t_cache) return;
     for (CachedLine& e : t_cache->lines) {
         e.raw_length = 0;
+        e.indexed = false;
         e.stamp = ++t_cache->next_stamp;
     }
+    std::memset(t_cache->index, 0, sizeof t_cache->index);
 }
 
 } // namespace jol

@@ -89,7 +89,8 @@ struct CachedLine {
     std::uint16_t line_start = 0;
     std::uint16_t raw_length = 0; // 0: the entry is empty
     std::uint16_t line_length = 0;
-    bool plain = false; // holds no %, so substitution leaves it as it is
+    bool plain = false;   // holds no %, so substitution leaves it as it is
+    bool indexed = false; // the cache's index finds it by block and from
     // Changes whenever the entry gets another line or another owner; a
     // binding to the entry holds the stamp it was made with.
     std::uint32_t stamp = 0;

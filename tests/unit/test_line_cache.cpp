@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "lang/keyword_table.h"
+#include "lang/line_cache.h"
 #include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "tests/unit/script_rig.h"
@@ -374,4 +376,53 @@ TEST_F(LineCache, ExpressionProgramsFailAsStrCatDoesWhenItsFirstBlockIsMissing) 
     g_fill_at = 0;
     EXPECT_EQ(fast.error, 3096) << fast;
     EXPECT_NE(fast.vars.find("n=2"), std::string::npos) << fast;
+}
+
+// Lines of one long block go in and out of the cache: every line kept is
+// found with its own text, a line that keeps being fetched stays, however
+// many others come and go, and a loop body of a hundred lines is kept whole.
+TEST(LineCacheIndex, KeepsWhatIsFetchedAgainAndFindsEachLineAsItself) {
+    jol::ClearLineCache();
+    std::string text;
+    std::vector<std::uint16_t> starts;
+    for (int n = 0; n < 1000; ++n) {
+        starts.push_back(static_cast<std::uint16_t>(text.size()));
+        text += "x" + std::to_string(n) + " = " + std::to_string(n) + "\r";
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const auto length = static_cast<std::uint16_t>(text.size());
+    const plat::MemHandle block = 77;
+    const auto line_of = [&](int n) { return "x" + std::to_string(n) + " = " + std::to_string(n); };
+    const auto fetch = [&](int n) {
+        const std::uint16_t from = starts[static_cast<std::size_t>(n)];
+        if (jol::CachedLine* e = jol::FindFetchedLine(block, length, from, bytes)) return e;
+        const auto to = static_cast<std::uint16_t>(from + line_of(n).size() + 1);
+        return jol::RememberFetchedLine(block, length, from, to, from, bytes, line_of(n).c_str());
+    };
+    // One line fetched between every other: it is never the one refilled.
+    for (int n = 1; n < 1000; ++n) {
+        ASSERT_STREQ(fetch(0)->line, line_of(0).c_str());
+        ASSERT_STREQ(fetch(n)->line, line_of(n).c_str());
+    }
+    // A body of 100 lines run 5 times: after the first round every fetch is
+    // found, each as itself.
+    for (int n = 500; n < 600; ++n)
+        fetch(n);
+    for (int round = 0; round < 5; ++round)
+        for (int n = 500; n < 600; ++n) {
+            jol::CachedLine* e = jol::FindFetchedLine(block, length, starts[n], bytes);
+            ASSERT_NE(e, nullptr) << n;
+            ASSERT_STREQ(e->line, line_of(n).c_str());
+        }
+    // Whatever else is found is itself; another block's lines at the same
+    // offsets are not found.
+    for (int n = 0; n < 1000; ++n) {
+        if (jol::CachedLine* e = jol::FindFetchedLine(block, length, starts[n], bytes)) {
+            ASSERT_STREQ(e->line, line_of(n).c_str());
+        }
+        ASSERT_EQ(jol::FindFetchedLine(block + 1, length, starts[n], bytes), nullptr);
+    }
+    jol::ClearLineCache();
+    for (int n = 0; n < 1000; ++n)
+        ASSERT_EQ(jol::FindFetchedLine(block, length, starts[n], bytes), nullptr);
 }
