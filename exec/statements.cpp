@@ -8,6 +8,7 @@
 #include "host/message_pump.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
+#include "lang/expression_programs.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
@@ -746,6 +747,18 @@ int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cu
         Trace(ctx, kTraceJump, 1);
         cur.next_offset = static_cast<std::uint16_t>(target);
         return 1;
+    }
+
+    // A statement of a line that ran before, which starts with a name, runs
+    // from its expression program at once.
+    if (!skip && ctx->token.cached_line) {
+        const int r = RunExpressionLine(ctx, result, line + offset);
+        if (r >= 0) {
+            Trace(ctx, kTraceExpression);
+            if (r == 0) return 0;
+            if (AtEnd(ctx)) return 1;
+            return Fail(ctx, 3074);
+        }
     }
 
     ctx->token.cursor = line + offset;

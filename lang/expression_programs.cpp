@@ -453,16 +453,9 @@ int FinishProgram(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p,
     return 1;
 }
 
-} // namespace
-
-int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed) {
-    CachedLine* e = BoundLine(ctx);
-    if (!e) return -1;
-    const int first = CurrentToken(ctx, *e);
-    if (first < 0) return -1;
-    const ExpressionProgram* p = ProgramFor(ctx, *e, first, assignment_allowed ? 1 : 0);
-    if (!p) return -1;
-
+// Runs program p of line e: 1 evaluated, 0 failed (what was pending freed),
+// -1 not run with nothing changed.
+int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Value& result) {
     // First the checks that change nothing: every name read must be the
     // entry its token was mentioned as, holding a value.
     if (p->parens) {
@@ -643,6 +636,56 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
 
     result = stack[0];
     return FinishProgram(ctx, *e, *p, result);
+}
+
+} // namespace
+
+int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed) {
+    CachedLine* e = BoundLine(ctx);
+    if (!e) return -1;
+    const int first = CurrentToken(ctx, *e);
+    if (first < 0) return -1;
+    const ExpressionProgram* p = ProgramFor(ctx, *e, first, assignment_allowed ? 1 : 0);
+    if (!p) return -1;
+    return RunProgram(ctx, e, p, result);
+}
+
+int RunExpressionLine(ScriptContext* ctx, Value& result, const char* at) {
+    if (ctx->error_code || !SpeedupsEnabled()) return -1;
+    CachedLine* e = BoundLine(ctx);
+    if (!e) return -1;
+    TokenState& t = ctx->token;
+    if (at < t.cached_base || at - t.cached_base > e->line_length) return -1;
+    const int k = e->slot[at - t.cached_base];
+    if (k == 0) return -1;
+    const int first = k - 1;
+    CachedToken& c = e->tokens[first];
+    if (c.cls != TokenClass::Variable) return -1;
+    // Only a program made already: the first run of a line reads it as
+    // usual, which translates it.
+    const ExpressionProgram* p = nullptr;
+    for (const ExpressionProgram& q : e->programs)
+        if (q.state == ProgramReady && q.first == first && q.assign == 1) {
+            p = &q;
+            break;
+        }
+    // The name is read where the usual path serves it; a name that is not
+    // the entry its token was mentioned as is mentioned there.
+    if (!p || !TokenNamesEntry(ctx, *e, c)) return -1;
+    const int r = RunProgram(ctx, e, p, result);
+    if (r < 0) return -1;
+    if (r == 0) {
+        // The token state of a failed expression: its first token read.
+        ServeCachedToken(ctx, *e, first);
+        FreeValueString(ctx, result);
+        return 0;
+    }
+    if (p->last_var < 0) {
+        // No name was read after the first token: it is the last one.
+        std::memcpy(t.name, e->pool + c.text, c.length + 1u);
+        t.var_slot = c.var_hint;
+    }
+    return 1;
 }
 
 } // namespace jol

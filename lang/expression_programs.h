@@ -48,4 +48,11 @@ enum ProgramState : std::uint8_t {
 // them); -1: not run, nothing changed, evaluate it as usual.
 int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed);
 
+// An expression statement (an assignment among them) whose first token, a
+// name, is at `at` in the line bound to the tokens, run from the program
+// an earlier run of the line made, without reading its first token first.
+// 1: evaluated, 0: failed (as ProcessSubExpression fails), with the token
+// state reading the statement leaves; -1: not run, nothing changed.
+int RunExpressionLine(ScriptContext* ctx, Value& result, const char* at);
+
 } // namespace jol

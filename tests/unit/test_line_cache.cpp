@@ -28,16 +28,21 @@ struct Outcome {
     int line_start = 0;
     std::string vars; // index, flags, name and text of each entry in order
     std::uint32_t heap_free = 0;
+    // The token state the last statement left (not its entry hint), when it
+    // did not fail: a failed expression leaves its tokens wherever reading
+    // stopped, which the fast paths do not follow.
+    std::string token;
 };
 
 bool operator==(const Outcome& a, const Outcome& b) {
     return a.ran == b.ran && a.error == b.error && a.result == b.result &&
-           a.line_start == b.line_start && a.vars == b.vars && a.heap_free == b.heap_free;
+           a.line_start == b.line_start && a.vars == b.vars && a.heap_free == b.heap_free &&
+           a.token == b.token;
 }
 
 std::ostream& operator<<(std::ostream& os, const Outcome& o) {
     return os << "ran " << o.ran << " error " << o.error << " result " << o.result << " at "
-              << o.line_start << " heap " << o.heap_free << "\n"
+              << o.line_start << " heap " << o.heap_free << " token " << o.token << "\n"
               << o.vars;
 }
 
@@ -131,6 +136,11 @@ Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200
     o.result = last.result;
     o.line_start = last.line_start;
     jol::ScriptContext* ctx = rig.Bind();
+    // (read first: reading the variables below uses the token state)
+    const jol::TokenState& t = ctx->token;
+    if (o.error == 0 || o.error >= 9000)
+        o.token = std::to_string(static_cast<int>(t.cls)) + " " + std::to_string(t.id) + " [" +
+                  t.text + "] name [" + t.name + "]";
     for (int i = 0; i < ctx->vars_count; ++i) {
         char text[4096];
         if (!jol::GetVariableText(ctx, ctx->vars[i].name, text, sizeof text))
