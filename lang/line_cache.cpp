@@ -16,7 +16,6 @@ namespace {
 
 constexpr unsigned kCachedLines = 256; // lines kept per thread
 constexpr unsigned kIndexSlots = 1024; // a power of two, four times the lines
-constexpr unsigned kRefillChoices = 4; // entries looked at for the one to refill
 constexpr int kHostRowsMax = 1000;     // rows a host table may have (ids 900 to 1899)
 constexpr int kHostCopyRows = 128;     // larger host tables drop the tokens at every check
 
@@ -27,9 +26,9 @@ constexpr int kHostCopyRows = 128;     // larger host tables drop the tokens at 
 struct LineCache {
     CachedLine lines[kCachedLines];
     std::uint16_t index[kIndexSlots] = {}; // entry number + 1 by hash, 0 = free
-    unsigned hand = 0;                     // where the search for an entry to refill starts
+    unsigned hand = 0;                     // the next entry to fill while some are empty
+    std::uint32_t draw = 0x2545F491u;      // the state of the refill choice
     std::uint32_t next_stamp = 0;
-    std::uint32_t tick = 0; // counts uses, for the choice of the entry to refill
     // the host keyword table the tokens were read with, and a copy of it
     const KeywordEntry* host_rows = nullptr;
     int host_count = 0;
@@ -113,20 +112,23 @@ void Unindex(LineCache& c, CachedLine& e) {
 }
 
 // The entry a new line goes to: the one that held it before, else an empty
-// one or the one used least lately among a few from the hand on.
+// one, else one drawn at random. A random choice keeps most of a loop body
+// longer than the cache (choosing the least lately used would refill, in a
+// loop, just the line needed next, and keep none) and seldom takes a line
+// of an inner loop, which comes back at once anyway.
 CachedLine& EntryFor(LineCache& c, plat::MemHandle block, std::uint16_t from) {
     const unsigned slot = IndexSlot(c, block, from);
     if (c.index[slot] != 0) return c.lines[c.index[slot] - 1u];
     unsigned pick = c.hand;
-    for (unsigned j = 0; j < kRefillChoices; ++j) {
-        const unsigned k = (c.hand + j) % kCachedLines;
-        if (!c.lines[k].indexed) {
-            pick = k;
-            break;
-        }
-        if (c.lines[k].last_use < c.lines[pick].last_use) pick = k;
+    if (c.lines[pick].indexed) {
+        // xorshift: the same choices in every run, so timings repeat.
+        c.draw ^= c.draw << 13;
+        c.draw ^= c.draw >> 17;
+        c.draw ^= c.draw << 5;
+        pick = c.draw % kCachedLines;
+    } else {
+        c.hand = (pick + 1) % kCachedLines;
     }
-    c.hand = (pick + 1) % kCachedLines;
     CachedLine& e = c.lines[pick];
     Unindex(c, e);
     e.block = block;
@@ -182,7 +184,6 @@ CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, st
     CachedLine* e = Lookup(c, block, text_length, from);
     const std::uint64_t epoch = ChangeEpoch();
     if (!e || std::memcmp(text + from, e->raw, e->raw_length) != 0) return nullptr;
-    e->last_use = ++c.tick;
     e->checked_epoch = epoch;
     return e;
 }
@@ -191,7 +192,6 @@ CachedLine* FindCheckedLine(plat::MemHandle block, std::uint16_t text_length, st
     LineCache& c = Cache();
     CachedLine* e = Lookup(c, block, text_length, from);
     if (!e || e->checked_epoch != ChangeEpoch()) return nullptr;
-    e->last_use = ++c.tick;
     return e;
 }
 
@@ -204,7 +204,6 @@ CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length
     LineCache& c = Cache();
     const std::uint64_t epoch = ChangeEpoch();
     CachedLine& e = EntryFor(c, block, from);
-    e.last_use = ++c.tick;
     e.text_length = text_length;
     e.to = to;
     e.line_start = line_start;

@@ -94,7 +94,6 @@ struct CachedLine {
     // Changes whenever the entry gets another line or another owner; a
     // binding to the entry holds the stamp it was made with.
     std::uint32_t stamp = 0;
-    std::uint32_t last_use = 0;
     // The change epoch at which the block last held the bytes (0: never).
     std::uint64_t checked_epoch = 0;
     char raw[kCachedRawMax];
