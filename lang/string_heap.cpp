@@ -64,7 +64,8 @@ std::uint32_t AreaEnd(std::uint32_t size) {
 }
 
 // A free block at off whose own bookkeeping is intact.
-bool IsFreeBlock(const char* heap, std::uint32_t size, std::uint32_t off) {
+[[gnu::always_inline]] inline bool IsFreeBlock(const char* heap, std::uint32_t size,
+                                               std::uint32_t off) {
     if (off < kHeapFirstBlock || off % 4 != 0 || off > AreaEnd(size) - kHeapMinBlock) return false;
     if (Rd(heap, off + kTag) != kFreeBlockTag) return false;
     std::uint32_t s = Rd(heap, off + kSize);
