@@ -12,16 +12,15 @@ ExtArg TextArg(const char* text) {
     return reinterpret_cast<ExtArg>(text);
 }
 
-void Pump(ScriptContext* ctx, bool sleep_between) {
-    plat::Msg m;
-    bool any = false;
-    while (!ctx->cancel && plat::peek_message(&m, true)) {
-        any = true;
+// The messages from m on, m taken already: each is handled, the cancel keys
+// are polled, and the next is taken while the script is not cancelled.
+[[gnu::noinline]] void PumpFrom(ScriptContext* ctx, plat::Msg& m, bool sleep_between) {
+    do {
         if (m.message == plat::kWmQuit) {
             // The quit request belongs to the host's own message loop: put
             // it back and stop pumping, so the host still sees it.
             plat::post_quit_message(static_cast<int>(m.wparam));
-            break;
+            return;
         }
         plat::Hwnd target = m.hwnd;
         if (target && (plat::get_window_style(target) & plat::ws::TabStop))
@@ -34,8 +33,18 @@ void Pump(ScriptContext* ctx, bool sleep_between) {
         InvalidateVariableIndex(ctx);
         PollCancelKeys(ctx);
         if (sleep_between) plat::sleep_ms(20);
+    } while (!ctx->cancel && plat::peek_message(&m, true));
+}
+
+// The pump between two lines finds the queue empty nearly every time: that
+// case takes one look at the queue and the cancel keys, and nothing more.
+inline void Pump(ScriptContext* ctx, bool sleep_between) {
+    plat::Msg m;
+    if (ctx->cancel || !plat::peek_message(&m, true)) {
+        PollCancelKeys(ctx);
+        return;
     }
-    if (!any) PollCancelKeys(ctx);
+    PumpFrom(ctx, m, sleep_between);
 }
 
 } // namespace
