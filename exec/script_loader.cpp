@@ -161,9 +161,17 @@ int ServeFetchedLine(ScriptContext* ctx, CachedLine* e, char* line, RunCursor& c
 int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur) {
     // A line found in the block's bytes at the current change epoch is
     // served without the block: nothing can have written or freed it since.
-    if (size == kTextSize && cur.next_offset < cur.text_length && SpeedupsEnabled())
-        if (CachedLine* e = FindCheckedLine(cur.block, cur.text_length, cur.next_offset))
+    // The line that followed the last one when it ran before needs no
+    // search.
+    if (size == kTextSize && cur.next_offset < cur.text_length && SpeedupsEnabled()) {
+        if (CachedLine* e =
+                FollowingCheckedLine(ctx->token, cur.block, cur.text_length, cur.next_offset))
             return ServeFetchedLine(ctx, e, line, cur);
+        if (CachedLine* e = FindCheckedLine(cur.block, cur.text_length, cur.next_offset)) {
+            LinkFollowingLine(ctx->token, e, cur.next_offset);
+            return ServeFetchedLine(ctx, e, line, cur);
+        }
+    }
     const char* text = static_cast<const char*>(plat::mem_lock(cur.block));
     if (!text) {
         ReportLoadError(ctx, kMsgNoLock);
@@ -183,6 +191,7 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
             // The same bytes as last time give the same line.
             if (CachedLine* e = FindFetchedLine(cur.block, cur.text_length, from, bytes)) {
                 plat::mem_unlock(cur.block);
+                LinkFollowingLine(ctx->token, e, from);
                 return ServeFetchedLine(ctx, e, line, cur);
             }
         }
@@ -192,6 +201,7 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
             kept = RememberFetchedLine(cur.block, cur.text_length, from, cur.next_offset,
                                        cur.line_start, bytes, line);
         plat::mem_unlock(cur.block);
+        LinkFollowingLine(ctx->token, kept, from);
         NoteFetchedLine(ctx, kept, line);
         if (got >= 0) return got;
         ReportLoadError(ctx, kMsgLineTooLong);

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lang/change_epoch.h"
 #include "lang/keyword_entry.h"
 #include "lang/token_state.h"
 #include "platform/platform.h"
@@ -96,6 +97,10 @@ struct CachedLine {
     std::uint32_t stamp = 0;
     // The change epoch at which the block last held the bytes (0: never).
     std::uint64_t checked_epoch = 0;
+    // The entry fetched after this one, from its end, the last time, with
+    // the stamp it had then: a hint that spares the next fetch its search.
+    CachedLine* after = nullptr;
+    std::uint32_t after_stamp = 0;
     char raw[kCachedRawMax];
     char line[kCachedLineSize];
 
@@ -147,6 +152,32 @@ CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, st
 // since, so the line is the same without the block being locked or read.
 // Null when there is none.
 CachedLine* FindCheckedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from);
+
+// The line after the one last fetched for the context, when the fetch at
+// from in block continues where that one ended and the line kept after it
+// is still there and was found in the block's bytes at the current change
+// epoch (as FindCheckedLine would find it, without the search). Null when
+// there is none.
+inline CachedLine* FollowingCheckedLine(const TokenState& t, plat::MemHandle block,
+                                        std::uint16_t text_length, std::uint16_t from) {
+    const CachedLine* p = t.fetched;
+    if (!p || p->stamp != t.fetched_stamp || p->to != from || p->block != block) return nullptr;
+    CachedLine* n = p->after;
+    if (!n || n->stamp != p->after_stamp || n->from != from || n->block != block ||
+        n->text_length != text_length || !n->indexed || n->raw_length == 0 ||
+        n->checked_epoch != ChangeEpoch())
+        return nullptr;
+    return n;
+}
+
+// Remembers e as the line after the one last fetched for the context, when
+// the fetch of e at from continued where that one ended.
+inline void LinkFollowingLine(const TokenState& t, CachedLine* e, std::uint16_t from) {
+    CachedLine* p = t.fetched;
+    if (!p || !e || p->stamp != t.fetched_stamp || p->to != from || p->block != e->block) return;
+    p->after = e;
+    p->after_stamp = e->stamp;
+}
 
 // Keeps a line that was fetched from text[from, to) (at most kCachedRawMax
 // bytes; longer spans are not kept). The entry, or null.
