@@ -524,14 +524,15 @@ int ToInteger(ScriptContext* ctx, Value& v, bool allow_float) {
         v.flags = vf::Integer;
         return 1;
     }
-    if (v.flags & vf::String) {
-        const char* text = HeapText(ctx, v.str);
-        if (!IsStrictIntegerText(text)) return 0;
-        v.i = ParseIntegerText(text);
-        v.flags |= vf::Integer;
-        return 1;
-    }
+    if (v.flags & vf::String) return TextToInteger(HeapText(ctx, v.str), v);
     return 0;
+}
+
+int TextToInteger(const char* text, Value& v) {
+    if (!IsStrictIntegerText(text)) return 0;
+    v.i = ParseIntegerText(text);
+    v.flags |= vf::Integer;
+    return 1;
 }
 
 int ToString(ScriptContext* ctx, Value& v) {
@@ -563,18 +564,20 @@ int ToFloat(ScriptContext* ctx, Value& v) {
         v.flags |= vf::Float;
         return 1;
     }
-    if (v.flags & vf::String) {
-        std::int16_t before = ctx->error_code;
-        Value parsed;
-        if (!ParseFloatText(ctx, HeapText(ctx, v.str), parsed)) {
-            ctx->error_code = before;
-            return 0;
-        }
-        v.f = parsed.f;
-        v.flags |= vf::Float;
-        return 1;
-    }
+    if (v.flags & vf::String) return TextToFloat(ctx, HeapText(ctx, v.str), v);
     return 0;
+}
+
+int TextToFloat(ScriptContext* ctx, const char* text, Value& v) {
+    std::int16_t before = ctx->error_code;
+    Value parsed;
+    if (!ParseFloatText(ctx, text, parsed)) {
+        ctx->error_code = before;
+        return 0;
+    }
+    v.f = parsed.f;
+    v.flags |= vf::Float;
+    return 1;
 }
 
 // ------------------------------------------------------------ constants

@@ -48,6 +48,11 @@ int ToString(ScriptContext* ctx, Value& v);
 // 1 when the float view is (now) valid. A failed text conversion leaves no
 // error in the context.
 int ToFloat(ScriptContext* ctx, Value& v);
+// The string branches of ToInteger and ToFloat for a text that need not be
+// in the heap: the view read from it is added to v (its other fields are
+// left alone).
+int TextToInteger(const char* text, Value& v);
+int TextToFloat(ScriptContext* ctx, const char* text, Value& v);
 
 // Lenient reading: spaces, one optional sign, digits up to the first other
 // character; wraps in 32 bits.

@@ -634,7 +634,18 @@ int ApplyBinary(ScriptContext* ctx, int op, Value& left, Value& right) {
     return ctx->error_code == 0;
 }
 
-int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
+namespace {
+
+// The float view of a value whose string view's text is text.
+int FloatView(ScriptContext* ctx, Value& v, const char* text) {
+    if (v.flags & (vf::Float | vf::Integer)) return ToFloat(ctx, v);
+    return TextToFloat(ctx, text, v);
+}
+
+} // namespace
+
+int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value& right,
+                 const char* rt) {
     View l = ViewOf(left);
     View r = ViewOf(right);
     if (l == View::None || r == View::None) {
@@ -645,9 +656,11 @@ int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
     if (l != View::Str && r != View::Str) {
         mode = (l == View::Int && r == View::Int) ? Mode::Int : Mode::Float;
     } else if (l == View::Str && r == View::Str) {
-        if (ToInteger(ctx, left, true) && ToInteger(ctx, right, true)) {
+        // Two integer texts compare as integers, two number texts as
+        // floats, anything else as words.
+        if (TextToInteger(lt, left) && TextToInteger(rt, right)) {
             mode = Mode::Int;
-        } else if (ToFloat(ctx, left) && ToFloat(ctx, right)) {
+        } else if (FloatView(ctx, left, lt) && FloatView(ctx, right, rt)) {
             mode = Mode::Float;
         } else {
             mode = Mode::Str;
@@ -668,6 +681,7 @@ int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
                 Fail(ctx, 3096);
                 return 0;
             }
+            (l == View::Str ? rt : lt) = HeapText(ctx, num.str);
         }
     }
 
@@ -692,12 +706,16 @@ int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
             sign = d < 0.0 ? -1 : (d > 0.0 ? 1 : 0);
         }
     } else {
-        int c = plat::compare_text(HeapText(ctx, left.str), HeapText(ctx, right.str), false, false);
+        int c = plat::compare_text(lt, rt, false, false);
         sign = c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     SetInteger(ctx, left, CompareResult(op, sign));
     RaiseMathError(ctx);
     return ctx->error_code == 0;
+}
+
+int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
+    return CompareTexts(ctx, op, left, HeapText(ctx, left.str), right, HeapText(ctx, right.str));
 }
 
 int ProcessSubExpression(ScriptContext* ctx, Value& result, int assignment_allowed) {

@@ -20,6 +20,10 @@ int ProcessSubExpression(ScriptContext* ctx, Value& result, int assignment_allow
 int ApplyBinary(ScriptContext* ctx, int op, Value& left, Value& right);
 int Compare(ScriptContext* ctx, int op, Value& left, Value& right);
 int ApplyUnary(ScriptContext* ctx, int op, Value& operand);
+// Compare, with lt and rt the texts of the operands' string views, which
+// need not be in the heap (a value whose text is elsewhere has no handle).
+int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value& right,
+                 const char* rt);
 
 // The integer arithmetic of a binary operator (not a comparison): 0 with
 // the outcome in out, or the error the operation raises.

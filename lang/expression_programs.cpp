@@ -454,6 +454,48 @@ int FinishProgram(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p,
     return 1;
 }
 
+// A program that compares two strings, each a variable's or a quoted one,
+// when their copies into the heap would leave the heap as it was
+// (HeapReturnsTwoCopies): the evaluator's comparison of the copies, made
+// on the texts where they are. 1 compared, 0 failed as the evaluator
+// fails, -1 not such a program (nothing changed).
+int CompareInPlace(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p, Value& result) {
+    if (p.count != 3 || p.steps[2].kind != StepBinary || p.steps[2].value != 3) return -1;
+    Value side[2];
+    const char* text[2];
+    for (int k = 0; k < 2; ++k) {
+        const ProgramStep& s = p.steps[k];
+        if (s.kind == StepVariable) {
+            CachedToken& c = e.tokens[s.token];
+            if (!NameReadable(ctx, e, c)) return -1;
+            const VarEntry& v = ctx->vars[c.var_hint];
+            if (v.flags != vf::String || !v.str) return -1;
+            side[k].f = v.f;
+            side[k].i = v.i;
+            side[k].flags = v.flags;
+            side[k].var = c.var_hint;
+            text[k] = HeapText(ctx, v.str);
+        } else if (s.kind == StepString) {
+            // what a quoted string's copy holds besides its text
+            side[k].f = 77.77;
+            side[k].i = -7777;
+            side[k].flags = vf::String;
+            text[k] = e.pool + e.tokens[s.token].text;
+        } else {
+            return -1;
+        }
+    }
+    if (!HeapReturnsTwoCopies(ctx->heap.base, std::strlen(text[0]), std::strlen(text[1])))
+        return -1;
+    const bool ok = CompareTexts(ctx, p.steps[2].op, side[0], text[0], side[1], text[1]) &&
+                    ctx->error_code == 0;
+    result = side[0];
+    if (ok) return FinishProgram(ctx, e, p, result);
+    // An assignment clears its target even when its expression failed.
+    if (p.target >= 0) ClearVariable(ctx, e.tokens[p.target].var_hint);
+    return 0;
+}
+
 // Runs program p of line e: 1 evaluated, 0 failed (what was pending freed),
 // -1 not run with nothing changed.
 int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Value& result) {
@@ -473,6 +515,7 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
     }
 
     if (p->integers && RunIntegers(ctx, *e, *p, result)) return FinishProgram(ctx, *e, *p, result);
+    if (const int r = CompareInPlace(ctx, *e, *p, result); r >= 0) return r;
 
     // Then the evaluator's own steps, in its order: each operand as the
     // evaluator reads it (strings copied into the heap), each operator

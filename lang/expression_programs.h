@@ -16,6 +16,9 @@
 // same operand copies into the string heap, the same operator functions,
 // the same frees, on success and on error), so the variable table, the
 // heap, the error and the result are exactly what the evaluator leaves.
+// Only a comparison of two strings whose copies would be made and freed
+// again with the heap's bookkeeping left as it was reads the texts where
+// they are instead.
 #pragma once
 
 #include "host/script_context.h"

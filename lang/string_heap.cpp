@@ -265,6 +265,25 @@ void VFree(ScriptContext* ctx, char* heap, std::uint16_t handle) {
     InsertFront(heap, start);
 }
 
+bool HeapReturnsTwoCopies(const char* heap, std::size_t a, std::size_t b) {
+    if (!heap || a >= kHeapMaxSize || b >= kHeapMaxSize) return false;
+    const std::uint32_t size = HeapSize(heap);
+    if (size == 0 || Rd(heap, kRover) != 0) return false;
+    // The search starts at the rover's successor: with the rover at the
+    // head, that is the first free block.
+    const std::uint32_t first = Rd(heap, kHeadFirst);
+    if (first == 0 || !IsFreeBlock(heap, size, first)) return false;
+    auto need = [](std::size_t n) {
+        const std::uint32_t bytes = (static_cast<std::uint32_t>(n) + 1 + 15) & ~3u;
+        return bytes < kHeapMinBlock ? kHeapMinBlock : bytes;
+    };
+    const std::uint32_t s = Rd(heap, first + kSize);
+    // The first copy splits off its top and the second takes the top of
+    // the rest or all of it; the block above must be in use, so that the
+    // frees merge them back into the block it was, first in the list again.
+    return s >= need(a) + need(b) && Rd(heap, first + s) == kUsedBlockTag;
+}
+
 char* HeapText(ScriptContext* ctx, std::uint16_t handle) {
     static char empty[1] = {0};
     if (!ctx || !ctx->heap.base || handle == 0) {

@@ -50,6 +50,14 @@ constexpr int kMsgTagOverwrite2 = 847;
 // Shows the heap-corruption box; no error code is set.
 void ShowHeapCorruption(ScriptContext* ctx, int message);
 
+// True when copying two texts of lengths a and b into the heap, one after
+// the other, and then freeing both copies (in either order) leaves every
+// word of the heap's bookkeeping as it was: the search for a block starts
+// at the first free block, that block holds both copies, and the block
+// above it is in use. An operation that only reads
+// its copies may then read the texts where they are.
+bool HeapReturnsTwoCopies(const char* heap, std::size_t a, std::size_t b);
+
 // The data of a block of the context's heap; "" for handle 0.
 char* HeapText(ScriptContext* ctx, std::uint16_t handle);
 

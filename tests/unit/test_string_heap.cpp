@@ -324,5 +324,94 @@ TEST(StringHeap, ContextHelpersCopyTextAndReportExhaustion) {
     EXPECT_EQ(HeapFreeTotal(h.base()), 148u);
 }
 
+// The heap as its users can see it: the header words, and every block's
+// bookkeeping, with the data of the blocks in use (what a free block holds
+// besides its bookkeeping is nobody's).
+std::vector<std::uint32_t> Bookkeeping(const char* heap, std::uint32_t size) {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t off = 0; off < kHeapFirstBlock; off += 4)
+        out.push_back(Word(heap, off));
+    for (std::uint32_t off = kHeapFirstBlock; off < size - 12;) {
+        const std::uint32_t tag = Word(heap, off);
+        const std::uint32_t n = Word(heap, off + 4);
+        out.insert(out.end(), {off, tag, n, Word(heap, off + n - 4)});
+        if (tag == kFreeBlockTag) {
+            out.insert(out.end(),
+                       {Word(heap, off + 8), Word(heap, off + 12), Word(heap, off + n - 8)});
+        } else {
+            for (std::uint32_t k = 8; k + 4 < n; k += 4)
+                out.push_back(Word(heap, off + k));
+        }
+        off += n;
+    }
+    return out;
+}
+
+TEST(StringHeap, TwoCopiesFoundReturnableComeBackExactly) {
+    // Heaps of every shape a run makes (blocks taken and freed in random
+    // order): wherever two copies are found returnable, making them and
+    // freeing them, in either order, leaves the heap as it was.
+    Heap h(2000);
+    ScriptContext* ctx = h.ctx.get();
+    std::vector<std::uint16_t> live;
+    std::uint32_t seed = 12345;
+    auto draw = [&](std::uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    int returned = 0, refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        if (live.empty() || draw(3) != 0) {
+            const std::string text(draw(120), 'a');
+            if (const std::uint16_t x = HeapCopyText(ctx, text.c_str())) live.push_back(x);
+            ctx->error_code = 0;
+        } else {
+            const std::size_t k = draw(static_cast<std::uint32_t>(live.size()));
+            HeapFree(ctx, live[k]);
+            live.erase(live.begin() + static_cast<long>(k));
+        }
+        const std::string a(draw(60), 'x'), b(draw(60), 'y');
+        if (!HeapReturnsTwoCopies(h.base(), a.size(), b.size())) {
+            ++refused;
+            continue;
+        }
+        ++returned;
+        const auto before = Bookkeeping(h.base(), h.formatted);
+        const std::uint16_t ca = HeapCopyText(ctx, a.c_str());
+        const std::uint16_t cb = HeapCopyText(ctx, b.c_str());
+        ASSERT_TRUE(ca && cb);
+        if (draw(2)) {
+            HeapFree(ctx, ca);
+            HeapFree(ctx, cb);
+        } else {
+            HeapFree(ctx, cb);
+            HeapFree(ctx, ca);
+        }
+        ASSERT_EQ(Bookkeeping(h.base(), h.formatted), before) << "round " << round;
+    }
+    EXPECT_GT(returned, 30);
+    EXPECT_GT(refused, 100);
+    EXPECT_FALSE(HeapReturnsTwoCopies(nullptr, 1, 1));
+
+    // The second copy taking all that the first one left (148 = 60 + 88),
+    // and four bytes more than the block holds.
+    Heap small(200);
+    ScriptContext* sctx = small.ctx.get();
+    EXPECT_FALSE(HeapReturnsTwoCopies(small.base(), 44, 76));
+    EXPECT_EQ(Word(small.base(), 28), 40u); // a new heap's rover is its block
+    const std::uint16_t warm = HeapCopyText(sctx, "w");
+    HeapFree(sctx, warm);
+    ASSERT_TRUE(HeapReturnsTwoCopies(small.base(), 44, 72));
+    const auto before = Bookkeeping(small.base(), small.formatted);
+    const std::uint16_t ca = HeapCopyText(sctx, std::string(44, 'a').c_str());
+    const std::uint16_t cb = HeapCopyText(sctx, std::string(72, 'b').c_str());
+    ASSERT_TRUE(ca && cb);
+    EXPECT_EQ(HeapFreeTotal(small.base()), 0u);
+    HeapFree(sctx, ca);
+    HeapFree(sctx, cb);
+    EXPECT_EQ(Bookkeeping(small.base(), small.formatted), before);
+    EXPECT_FALSE(HeapReturnsTwoCopies(small.base(), 44, 76));
+}
+
 } // namespace
 } // namespace jol
