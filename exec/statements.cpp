@@ -318,7 +318,12 @@ int While(Statement& s) {
 // entry afterwards. False, with nothing changed, when the round needs the
 // general steps.
 bool IntegerRound(ScriptContext* ctx, const Statement& s, StructureRecord* top, int index,
-                  const Value& end, const Value& step, bool first) {
+                  const Value& end, Value step, bool first) {
+    if (step.flags == 0) {
+        // no BY part: a step of 1
+        step.flags = vf::Integer;
+        step.i = 1;
+    }
     if (end.flags != vf::Integer || step.flags != vf::Integer || index >= ctx->vars_count)
         return false;
     VarEntry& e = ctx->vars[index];
@@ -353,6 +358,8 @@ int To(Statement& s, bool first) {
     if (ctx->error_code) return 0;
     Value end;
     if (!Evaluate(ctx, end) || !ForNumber(ctx, end)) return 0;
+    if (AtEnd(ctx) && SpeedupsEnabled() && IntegerRound(ctx, s, top, index, end, Value{}, first))
+        return 1;
     Value var;
     if (!VariableNumber(ctx, index, var)) return 0;
 
