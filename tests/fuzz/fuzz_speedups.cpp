@@ -4,8 +4,8 @@
 // starts every input in the same state. The two runs must leave the same
 // outcome: the result of ProcessDaBatBuffer, the last run record (error,
 // result, line start), the error code, every variable in table order (its
-// name, type flags and text) and the free total of the heap. Any difference
-// is printed and aborts.
+// name, type flags and text), the free total of the heap and the place of
+// every block in it. Any difference is printed and aborts.
 //
 // Only functions whose results depend on nothing but their arguments and
 // the context stay enabled (strings, item lists, numbers, the session's
@@ -80,7 +80,38 @@ struct Outcome {
     std::int32_t last_line = 0;
     std::uint32_t heap_free = 0;
     std::string variables; // name, flags and text of every entry, in order
+    std::string layout;    // the heap's header words and every block's bookkeeping
 };
+
+// The heap as a run leaves it: the header words (the free list's ends, the
+// rover) and, block by block, its offset, tag and size, and a free block's
+// links. Both runs must place every string alike.
+std::string HeapLayout(const char* heap) {
+    auto word = [heap](std::uint32_t off) {
+        std::uint32_t v;
+        std::memcpy(&v, heap + off, sizeof v);
+        return v;
+    };
+    const std::uint32_t size = word(32); // the formatted size, kept in the header
+    std::string out;
+    char item[48];
+    for (std::uint32_t off = 0; off < jol::kHeapFirstBlock; off += 4) {
+        std::snprintf(item, sizeof item, "%u ", word(off));
+        out += item;
+    }
+    for (std::uint32_t off = jol::kHeapFirstBlock; off + 12 < size;) {
+        const std::uint32_t tag = word(off), n = word(off + 4);
+        if (n < jol::kHeapMinBlock || n % 4 != 0 || n > size - off) break;
+        if (tag == jol::kFreeBlockTag)
+            std::snprintf(item, sizeof item, "|%u free %u %u/%u", off, n, word(off + 8),
+                          word(off + 12));
+        else
+            std::snprintf(item, sizeof item, "|%u used %u", off, n);
+        out += item;
+        off += n;
+    }
+    return out;
+}
 
 struct Environment : fuzz::Blocks {
     Outcome Run(const std::uint8_t* data, std::size_t size) {
@@ -106,6 +137,7 @@ struct Environment : fuzz::Blocks {
         out.last_result = ctx->last_run.result;
         out.last_line = ctx->last_run.line_start;
         out.heap_free = jol::HeapFreeTotal(ctx->heap.base);
+        out.layout = HeapLayout(ctx->heap.base);
         for (int i = 0; i < ctx->vars_count; ++i) {
             const jol::VarEntry& e = ctx->vars[i];
             char text[kHeapBytes];
@@ -169,5 +201,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Report("the last run", plain, fast);
     if (plain.variables != fast.variables) Report("the variables", plain, fast);
     if (plain.heap_free != fast.heap_free) Report("the heap", plain, fast);
+    if (plain.layout != fast.layout) {
+        std::fprintf(stderr, "plain heap: %s\nfast heap:  %s\n", plain.layout.c_str(),
+                     fast.layout.c_str());
+        Report("the heap's layout", plain, fast);
+    }
     return 0;
 }
