@@ -214,6 +214,8 @@ CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length
     e.plain = std::strchr(line, '%') == nullptr;
     e.stamp = ++c.next_stamp;
     e.checked_epoch = epoch;
+    // The line that followed the entry's old line does not follow this one.
+    e.after = nullptr;
     e.owner = nullptr;
     ResetCachedTokens(e);
     return &e;
@@ -273,6 +275,7 @@ void ClearLineCache() {
     for (CachedLine& e : t_cache->lines) {
         e.raw_length = 0;
         e.indexed = false;
+        e.after = nullptr;
         e.stamp = ++t_cache->next_stamp;
     }
     std::memset(t_cache->index, 0, sizeof t_cache->index);

@@ -163,8 +163,10 @@ inline CachedLine* FollowingCheckedLine(const TokenState& t, plat::MemHandle blo
     const CachedLine* p = t.fetched;
     if (!p || p->stamp != t.fetched_stamp || p->to != from || p->block != block) return nullptr;
     CachedLine* n = p->after;
-    if (!n || n->stamp != p->after_stamp || n->from != from || n->block != block ||
-        n->text_length != text_length || !n->indexed || n->raw_length == 0 ||
+    // The link was made when p ended at from and n was kept from there in
+    // the same block; an entry that gets another line drops its link, and n
+    // gets another stamp, so neither can have moved since.
+    if (!n || n->stamp != p->after_stamp || n->text_length != text_length ||
         n->checked_epoch != ChangeEpoch())
         return nullptr;
     return n;

@@ -196,6 +196,21 @@ TEST_F(LineCache, LoopsGiveThePlainResults) {
     EXPECT_NE(o.vars.find("n=0"), std::string::npos) << o;
 }
 
+// A loop body longer than the cache: entries are refilled with other lines
+// all the time, and a refilled entry never leads to the line that followed
+// the line it held before.
+TEST_F(LineCache, ALoopLongerThanTheCacheRunsEachLineAsItself) {
+    std::string script = "n = 0\r\nr = 0\r\nWhile r < 4\r\n";
+    long long sum = 0;
+    for (int k = 1; k <= 400; ++k) {
+        script += "   n = n + " + std::to_string(k % 2 ? k : -k / 2) + "\r\n";
+        sum += k % 2 ? k : -k / 2;
+    }
+    script += "   r = r + 1\r\nEndWhile\r\n";
+    const Outcome o = Both(script);
+    EXPECT_NE(o.vars.find("n=" + std::to_string(4 * sum) + "\n"), std::string::npos) << o;
+}
+
 TEST_F(LineCache, JumpRecordsWrittenIntoTheBlockAreSeen) {
     // The GOTO and GOSUB lines are rewritten with jump records at their
     // first run; the later fetches of those lines must see the records.
