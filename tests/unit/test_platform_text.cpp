@@ -135,6 +135,11 @@ TEST_F(PlatformText, Ordering) {
         {"", "a", -1, -1, -1, -1},
         {"", "", 0, 0, 0, 0},
         {"abc", "ab", 1, 1, 1, 1},
+        // the first letters or digits that differ decide, whatever follows
+        {"abd", "abc", 1, 1, 1, 1},
+        {"Zb", "a", 1, 1, 1, 1},
+        {"a9x", "aA", -1, -1, -1, -1},
+        {"b", "A-", 1, 1, 1, 1},
     };
     for (const Order& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " / " + c.b);
