@@ -39,6 +39,13 @@ ExtArg TextArg(const char* text) {
 // The pump between two lines finds the queue empty nearly every time: that
 // case takes one look at the queue and the cancel keys, and nothing more.
 inline void Pump(ScriptContext* ctx, bool sleep_between) {
+    // Nothing queued, no interrupt and no cancel keys down: the looks would
+    // take nothing and set no cancel flag, and only the poll notification
+    // is left to give.
+    if (plat::nothing_to_poll()) {
+        if (ctx->hook_flags & kHookPoll) NotifyHostText(ctx, notify::Poll, "1");
+        return;
+    }
     plat::Msg m;
     if (ctx->cancel || !plat::peek_message(&m, true)) {
         PollCancelKeys(ctx);

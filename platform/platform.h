@@ -273,6 +273,11 @@ struct Msg {
 };
 constexpr unsigned kWmQuit = 0x0012;
 bool peek_message(Msg* m, bool remove);
+// True when a look between script lines would find nothing: no message
+// queued for the thread, no interrupt request pending (cancel_requested
+// would answer false) and neither Ctrl nor Break down. False whenever the
+// backend cannot tell that without the looks themselves.
+bool nothing_to_poll();
 bool is_dialog_message(Hwnd dialog, Msg* m);
 void translate_message(const Msg* m);
 std::intptr_t dispatch_message(const Msg* m);

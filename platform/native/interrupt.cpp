@@ -4,14 +4,20 @@
 
 #include <atomic>
 
+#include "platform/native/poll_state.h"
 #include "platform/platform.h"
 
 namespace plat {
+
+namespace detail {
+// Lock-free, so that the signal handler may set it.
+constinit std::atomic<int> g_cancel_pending{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+} // namespace detail
+
 namespace {
 
-// Lock-free, so that the signal handler may set it.
-std::atomic<int> g_cancel_pending{0};
-static_assert(std::atomic<int>::is_always_lock_free);
+using detail::g_cancel_pending;
 
 extern "C" void on_interrupt(int) {
     g_cancel_pending.store(1);

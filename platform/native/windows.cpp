@@ -12,10 +12,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/native/poll_state.h"
 #include "platform/platform.h"
 
 namespace plat {
+
+namespace detail {
+// Readable without the desktop's lock or the desktop itself: the run loop
+// looks for messages before every line, and an empty queue needs nothing
+// more.
+constinit std::atomic<std::size_t> g_queued{0};
+} // namespace detail
+
 namespace {
+
+using detail::g_queued;
 
 struct ClassRec {
     WindowClass wc;
@@ -42,11 +53,6 @@ struct Desktop {
     Cursor cursor = 0;
     int cascade = 0;
 };
-
-// The length of the desktop's message queue, readable without its lock or
-// the desktop itself: the run loop looks for messages before every line,
-// and an empty queue needs nothing more.
-constinit std::atomic<std::size_t> g_queued{0};
 
 Desktop& desktop() {
     static Desktop d;
@@ -200,6 +206,13 @@ std::uint32_t get_window_style(Hwnd w) {
 
 Hwnd get_focus() {
     return 0; // no window of this process has the keyboard focus
+}
+
+bool nothing_to_poll() {
+    // No keyboard reaches the native desktop, so the cancel keys are never
+    // down.
+    return g_queued.load(std::memory_order_acquire) == 0 &&
+           detail::g_cancel_pending.load(std::memory_order_relaxed) == 0;
 }
 
 bool peek_message(Msg* m, bool remove) {

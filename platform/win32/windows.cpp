@@ -91,6 +91,12 @@ bool peek_message(Msg* m, bool remove) {
     return true;
 }
 
+bool nothing_to_poll() {
+    // The queue and the key states are known only by asking the system for
+    // each of them, which is what the look does.
+    return false;
+}
+
 bool is_dialog_message(Hwnd dialog, Msg* m) {
     MSG msg = from_msg(m);
     return IsDialogMessageA(hwnd_of(dialog), &msg) != 0;

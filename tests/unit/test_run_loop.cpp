@@ -204,6 +204,15 @@ TEST(RunLoop, LineNotificationsAndNestedRuns) {
     EXPECT_EQ(g_notes.nested, 0);
     EXPECT_EQ(rig.Var("n"), "<none>");
     EXPECT_EQ(rig.Var("b"), "2");
+
+    // Poll notifications: one for every look between lines (comments
+    // included) and one for each look before and after the run, also while
+    // the queue is empty.
+    rig.Lock()->hook_flags = 1;
+    rig.Unlock();
+    g_notes = Notes{};
+    EXPECT_EQ(rig.Run("a = 1\r\n; no note\r\n  b = 2\r\n", &LineNotes), 1);
+    EXPECT_EQ(g_notes.texts, (std::vector<std::string>(5, "1")));
 }
 
 TEST(RunLoop, CancelRequestsEndTheRun) {
