@@ -32,11 +32,14 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
 sleep 1
+# The server and Wine's own services start here, outside the tests: a
+# service started by a test's program would hold that test's output open.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== initialising the Wine prefix"
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
 fi
-/usr/lib/wine/wineserver -p 2>/dev/null || true
+/usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
+/usr/lib/wine/wine64 wineboot >/dev/null 2>&1 || true
 
 failed=""
 for preset in fuzz native native-asan win64; do
