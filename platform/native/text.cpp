@@ -382,18 +382,6 @@ constexpr SortChar kSort1252[255] = {
     {Primary, 1, {{0x0E, 0xA7, 0x13, 0x02}}},                           // FF U+00FF
 };
 
-// Every plain letter and digit is one first-level element of its own.
-constexpr bool AlnumAreSingleElements() {
-    for (int c = 1; c < 256; ++c) {
-        const bool alnum =
-            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        if (alnum && (kSort1252[c - 1].kind != Primary || kSort1252[c - 1].count != 1))
-            return false;
-    }
-    return true;
-}
-static_assert(AlnumAreSingleElements());
-
 struct Weight {
     std::uint16_t group; // wider than a byte for characters outside the table
     std::uint16_t weight;
@@ -645,14 +633,20 @@ int compare_text(const char* a, const char* b, bool ignore_case, bool string_sor
     if (!a[same] && !b[same]) return 0;
     a += same;
     b += same;
-    // Two plain letters or digits of different first-level weights right
-    // after it: they are the first elements that differ, and the first
-    // level decides.
-    if (is_ascii_alnum(*a) && is_ascii_alnum(*b)) {
-        const Element& x = kSort1252[static_cast<unsigned char>(*a) - 1].e[0];
-        const Element& y = kSort1252[static_cast<unsigned char>(*b) - 1].e[0];
-        if (x.group != y.group) return x.group < y.group ? -1 : 1;
-        if (x.weight != y.weight) return x.weight < y.weight ? -1 : 1;
+    // Two ASCII characters right after it that are each one first-level
+    // element (in either sort, in every code page) and whose elements
+    // differ: they are the first elements that differ, and the first level
+    // decides.
+    const auto ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
+    if (ca != 0 && cb != 0 && ca < 0x80 && cb < 0x80) {
+        const SortChar& x = kSort1252[ca - 1];
+        const SortChar& y = kSort1252[cb - 1];
+        if (x.kind == Primary && y.kind == Primary && x.count == 1 && y.count == 1) {
+            const Element& ex = x.e[0];
+            const Element& ey = y.e[0];
+            if (ex.group != ey.group) return ex.group < ey.group ? -1 : 1;
+            if (ex.weight != ey.weight) return ex.weight < ey.weight ? -1 : 1;
+        }
     }
     if (std::strcmp(a, b) == 0) return 0;
     unsigned cp = code_page();

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/text.h"
@@ -140,6 +141,7 @@ TEST_F(PlatformText, Ordering) {
         {"Zb", "a", 1, 1, 1, 1},
         {"a9x", "aA", -1, -1, -1, -1},
         {"b", "A-", 1, 1, 1, 1},
+        {"The end", "*EOF*", 1, 1, 1, 1},
     };
     for (const Order& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " / " + c.b);
@@ -159,6 +161,35 @@ TEST_F(PlatformText, Ordering) {
     }
     EXPECT_EQ(plat::compare_text(nullptr, "", false, false), 0);
 }
+
+#if !defined(_WIN32)
+// The comparison decides some orders from the first characters that differ
+// and walks the elements for the rest. A soft hyphen (ignored at every
+// level) at the start of both texts forces the walk: both ways must agree
+// on every pair of short ASCII texts, after a shared start or without one.
+TEST_F(PlatformText, FirstDifferenceAgreesWithTheWalk) {
+    std::vector<std::string> texts;
+    for (int c = 1; c < 128; ++c)
+        texts.emplace_back(1, static_cast<char>(c));
+    const char some[] = "\t -'!*09AZaz_.~\x7F";
+    for (const char x : std::string(some))
+        for (const char y : std::string(some))
+            texts.push_back(std::string{x, y});
+    for (const char* start : {"", "ab", "Q9"}) {
+        for (const std::string& a : texts)
+            for (const std::string& b : texts) {
+                const std::string sa = start + a, sb = start + b;
+                const std::string wa = "\xAD" + sa, wb = "\xAD" + sb;
+                for (int flags = 0; flags < 4; ++flags) {
+                    const bool nocase = flags & 1, string_sort = flags & 2;
+                    ASSERT_EQ(Sign(plat::compare_text(sa.c_str(), sb.c_str(), nocase, string_sort)),
+                              Sign(plat::compare_text(wa.c_str(), wb.c_str(), nocase, string_sort)))
+                        << "[" << sa << "] [" << sb << "] " << flags;
+                }
+            }
+    }
+}
+#endif
 
 TEST_F(PlatformText, WideConversion) {
     const char16_t wide[] = {u'A', 0x20AC, 0x0100, 0x00FF, 0x0178, 0xD83D, 0xDE00, 0x3042, 0};
