@@ -14,8 +14,8 @@ namespace plat {
 namespace {
 
 // The request word: 1 while a request waits to be taken. Null when the
-// shared memory cannot be had; the requests then go through an event of the
-// same name instead.
+// shared memory cannot be had; the requests then go through an event named
+// after the process instead.
 struct Request {
     volatile LONG* word = nullptr;
     HANDLE event = nullptr;
