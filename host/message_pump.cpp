@@ -12,6 +12,11 @@ ExtArg TextArg(const char* text) {
     return reinterpret_cast<ExtArg>(text);
 }
 
+// The poll notification, for a host that asked for it (hook flag 1).
+inline void NotifyPoll(ScriptContext* ctx) {
+    if (ctx->hook_flags & kHookPoll) NotifyHostText(ctx, notify::Poll, "1");
+}
+
 // The messages from m on, m taken already: each is handled, the cancel keys
 // are polled, and the next is taken while the script is not cancelled.
 [[gnu::noinline]] void PumpFrom(ScriptContext* ctx, plat::Msg& m, bool sleep_between) {
@@ -43,7 +48,7 @@ inline void Pump(ScriptContext* ctx, bool sleep_between) {
     // take nothing and set no cancel flag, and only the poll notification
     // is left to give.
     if (plat::nothing_to_poll()) {
-        if (ctx->hook_flags & kHookPoll) NotifyHostText(ctx, notify::Poll, "1");
+        NotifyPoll(ctx);
         return;
     }
     plat::Msg m;
@@ -72,7 +77,7 @@ void PollCancelKeys(ScriptContext* ctx) {
     const bool chord =
         interrupt || (plat::key_down(plat::vk::Control) && plat::key_down(plat::vk::Cancel));
     if (chord && !(ctx->options.termination_flags & termination::IgnoreBreak)) ctx->cancel = 1;
-    if (ctx->hook_flags & kHookPoll) NotifyHostText(ctx, notify::Poll, "1");
+    NotifyPoll(ctx);
 }
 
 std::int32_t NotifyHost(ScriptContext* ctx, ExtArg request, const ExtArg (&args)[5]) {
