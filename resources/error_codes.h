@@ -1,0 +1,281 @@
+// Every error code the library raises, named once. A code is also the id
+// of its text in the message table (resources/message_table.cpp), which
+// stays the catalogue of the texts; the stop codes have no text.
+//
+// The list is an X-macro, X(name, number, severity), so that code can walk
+// it (the message table test does). The severity is fixed by the range the
+// number lies in:
+//   Run       100 to 999    errors of loading and running a script, which
+//                           the loader and the run loop report themselves
+//   Minor     1000 to 2000  ignored in the error mode @off
+//   Moderate  2001 to 3000  the user may go on after the box
+//   Fatal     3001 to 8999  the script stops after the box
+//   Stop      9000 and up   end the run without a box
+// Every number has one name.
+#pragma once
+
+#include <cstdint>
+
+// clang-format off
+#define JOL_ERROR_CODES(X)                                                           \
+    /* loading and running a script */                                               \
+    X(ScriptNotFound, 102, Run)        /* "Specified menu/batch file not found" */   \
+    X(ExecutionError, 111, Run)        /* "Execution Error": the loader's title */   \
+    X(ScriptNoMemory, 203, Run)                                                      \
+    X(ScriptNoLock, 204, Run)                                                        \
+    X(ScriptTooLarge, 205, Run)                                                      \
+    X(ScriptReadError, 206, Run)                                                     \
+    X(LineTooLong, 214, Run)                                                         \
+    X(ScriptBadUnicode, 215, Run)                                                    \
+    /* minor */                                                                      \
+    X(FileListNoMatch, 1002, Minor)    /* a wildcard pattern matches nothing */      \
+    X(FileMoveFailed, 1003, Minor)                                                   \
+    X(FileMoveFrom, 1004, Minor)                                                     \
+    X(FileCopyFailed, 1008, Minor)                                                   \
+    X(FileCopyFrom, 1009, Minor)                                                     \
+    X(FileAppendFrom, 1012, Minor)                                                   \
+    X(FileAppendTo, 1013, Minor)                                                     \
+    X(FileAppendIo, 1014, Minor)                                                     \
+    X(FileRenameFailed, 1015, Minor)                                                 \
+    X(FileDeleteNotFound, 1016, Minor)                                               \
+    X(TimeDiffBad, 1017, Minor)                                                      \
+    X(TimeDiffRange, 1018, Minor)                                                    \
+    X(TimeAddFailed, 1019, Minor)                                                    \
+    X(TimeAddBad, 1020, Minor)                                                       \
+    X(TimeDelay, 1021, Minor)                                                        \
+    X(TimeWaitFormat, 1022, Minor)                                                   \
+    X(DirRenameFailed, 1025, Minor)                                                  \
+    X(DriveOffline, 1028, Minor)                                                     \
+    X(DirMakeFailed, 1029, Minor)                                                    \
+    X(DirRemoveFailed, 1030, Minor)                                                  \
+    X(DirChangeFailed, 1031, Minor)                                                  \
+    X(FileOpenFailed, 1077, Minor)                                                   \
+    X(FileAttrGetMissing, 1083, Minor)                                               \
+    X(FileAttrSetFailed, 1086, Minor)                                                \
+    X(FileTimeGetMissing, 1125, Minor)                                               \
+    X(BinaryAllocFailed, 1126, Minor)                                                \
+    X(FileTimeTouchMissing, 1128, Minor)                                             \
+    X(ExtenderMinor, 1213, Minor)      /* an extender's minor failure */             \
+    X(ExeInfoMissing, 1240, Minor)                                                   \
+    X(BinaryFileTooLarge, 1330, Minor)                                               \
+    X(IniGuarded, 1335, Minor)                                                       \
+    X(MathDomain, 1341, Minor)                                                       \
+    X(MathOverflow, 1342, Minor)                                                     \
+    X(MathPartialLoss, 1343, Minor)                                                  \
+    X(MathSingularity, 1344, Minor)                                                  \
+    X(MathTotalLoss, 1345, Minor)                                                    \
+    X(MathOther, 1347, Minor)                                                        \
+    X(MathNegativeRoot, 1349, Minor)                                                 \
+    X(MathLogDomain, 1350, Minor)                                                    \
+    X(MathFactorial, 1351, Minor)      /* also a negative integer power */           \
+    X(FileCompareFirst, 1389, Minor)                                                 \
+    X(FileCompareSecond, 1390, Minor)                                                \
+    X(ListTooLong, 1398, Minor)                                                      \
+    X(ExtenderRefused, 1399, Minor)                                                  \
+    X(CallNotFound, 1400, Minor)                                                     \
+    X(FileCopyRoom, 1404, Minor)                                                     \
+    X(FileMoveRoom, 1405, Minor)                                                     \
+    X(FileAppendRoom, 1406, Minor)                                                   \
+    X(ListDelimiterInvalid, 1407, Minor)                                             \
+    X(DirAttrGetMissing, 1421, Minor)                                                \
+    X(DirAttrSetFailed, 1422, Minor)                                                 \
+    X(FileNameLongMissing, 1423, Minor)                                              \
+    X(FileNameShortMissing, 1424, Minor)                                             \
+    X(RenameSourceMissing, 1426, Minor)                                              \
+    X(RenameBadTarget, 1427, Minor)                                                  \
+    X(RenameOtherDrive, 1428, Minor)                                                 \
+    X(InstallSource, 1434, Minor)                                                    \
+    X(InstallName, 1435, Minor)                                                      \
+    X(InstallDirectory, 1436, Minor)                                                 \
+    X(DataTypeInvalid, 1448, Minor)                                                  \
+    X(TimeJulToYmdBad, 1461, Minor)                                                  \
+    X(TimeSubtractFailed, 1462, Minor)                                               \
+    X(NoInputControl, 1465, Minor)                                                   \
+    X(DiskInfoBadDrive, 1468, Minor)                                                 \
+    X(DiskInfoBadRequest, 1469, Minor)                                               \
+    X(DiskInfoFailed, 1470, Minor)                                                   \
+    X(ShareModeInvalid, 1471, Minor)                                                 \
+    X(BinaryRecordSize, 1474, Minor)                                                 \
+    X(BinaryKeyOffset, 1475, Minor)                                                  \
+    X(BinaryKeySize, 1476, Minor)                                                    \
+    X(BinaryKeyBeyondRecord, 1477, Minor)                                            \
+    X(BinaryRecordTooLarge, 1478, Minor)                                             \
+    X(BinarySortMemory, 1479, Minor)                                                 \
+    X(BinaryNoKey, 1480, Minor)                                                      \
+    X(BinaryKeyTooLong, 1481, Minor)                                                 \
+    X(BinaryHashFull, 1482, Minor)                                                   \
+    X(FileVerMissing, 1496, Minor)                                                   \
+    X(FileVerMemory, 1498, Minor)                                                    \
+    X(PortFile, 1507, Minor)                                                         \
+    X(PortOpen, 1508, Minor)                                                         \
+    X(PortRead, 1509, Minor)                                                         \
+    X(PortWrite, 1510, Minor)                                                        \
+    X(InstallBuffer, 1512, Minor)                                                    \
+    X(OleTypeInvalid, 1514, Minor)                                                   \
+    X(OleTypeNoData, 1515, Minor)                                                    \
+    X(OleTypeNoDirection, 1516, Minor)                                               \
+    X(DiskVolBadRoot, 1519, Minor)                                                   \
+    X(DiskVolBadRequest, 1520, Minor)                                                \
+    X(DiskVolFailed, 1522, Minor)                                                    \
+    /* moderate */                                                                   \
+    X(StrCatSyntax, 2058, Moderate)                                                  \
+    X(AverageSyntax, 2060, Moderate)                                                 \
+    X(DirRenameBadFrom, 2203, Moderate)                                              \
+    X(DirRenameBadTo, 2204, Moderate)                                                \
+    X(ExtenderModerate, 2214, Moderate) /* an extender's moderate failure */         \
+    X(BinaryPeekStrRange, 2331, Moderate)                                            \
+    X(BinaryPokeStrRange, 2332, Moderate)                                            \
+    /* fatal */                                                                      \
+    X(BinaryBadHandle, 3023, Fatal)                                                  \
+    X(BinaryNoFreeSlot, 3024, Fatal)                                                 \
+    X(BadDrive, 3026, Fatal)                                                         \
+    X(GotoNoLock, 3032, Fatal)                                                       \
+    X(GotoLabelNotFound, 3033, Fatal)                                                \
+    X(FunctionNotDefined, 3046, Fatal)                                               \
+    X(SubstNameTooLong, 3047, Fatal)                                                 \
+    X(SubstNotClosed, 3048, Fatal)                                                   \
+    X(NoIfForThenElse, 3050, Fatal)                                                  \
+    X(VarUndefined, 3051, Fatal)                                                     \
+    X(VarUnset, 3052, Fatal)                                                         \
+    X(StringTooLong, 3053, Fatal)                                                    \
+    X(Unrecognizable, 3054, Fatal)     /* also a file list entry that is too long */ \
+    X(NameTooLong, 3055, Fatal)                                                      \
+    X(NoString, 3056, Fatal)                                                         \
+    X(NoNumber, 3057, Fatal)                                                         \
+    X(Syntax, 3061, Fatal)                                                           \
+    X(DivideByZero, 3062, Fatal)                                                     \
+    X(BinaryOperatorType, 3063, Fatal)                                               \
+    X(UnaryOperatorType, 3064, Fatal)                                                \
+    X(Parenthesis, 3065, Fatal)                                                      \
+    X(ArgumentCount, 3066, Fatal)                                                    \
+    X(OpenParenMissing, 3067, Fatal)                                                 \
+    X(ArgumentDelimiter, 3068, Fatal)                                                \
+    X(AssignmentNotLegal, 3069, Fatal)                                               \
+    X(RowArguments, 3070, Fatal)                                                     \
+    X(Incomplete, 3071, Fatal)                                                       \
+    X(ThenNotFound, 3072, Fatal)                                                     \
+    X(GotoNoLabel, 3073, Fatal)                                                      \
+    X(PastEnd, 3074, Fatal)                                                          \
+    X(FileOpenBadMode, 3076, Fatal)                                                  \
+    X(TooManyFiles, 3078, Fatal)                                                     \
+    X(FileCloseBadHandle, 3079, Fatal)                                               \
+    X(FileCloseNotOpen, 3080, Fatal)                                                 \
+    X(FileReadBadHandle, 3081, Fatal)                                                \
+    X(FileReadNotOpen, 3082, Fatal)                                                  \
+    X(FileWriteBadHandle, 3084, Fatal)                                               \
+    X(FileWriteNotOpen, 3085, Fatal)                                                 \
+    X(FileNotForReading, 3087, Fatal)                                                \
+    X(FileReadPastEnd, 3088, Fatal)                                                  \
+    X(FileNotForWriting, 3089, Fatal)                                                \
+    X(StringMemory, 3096, Fatal)                                                     \
+    X(VariableMemory, 3097, Fatal)                                                   \
+    X(NullPointer, 3098, Fatal)                                                      \
+    X(SubstLineTooLong, 3101, Fatal)                                                 \
+    X(DropNotVariable, 3102, Fatal)                                                  \
+    X(IsDefinedNotVariable, 3103, Fatal)                                             \
+    X(BinaryEodRange, 3127, Fatal)                                                   \
+    X(ObjectsNotInitialized, 3132, Fatal)                                            \
+    X(IntControlOpcode, 3171, Fatal)                                                 \
+    X(ExtenderMemory, 3210, Fatal)                                                   \
+    X(CallTooDeep, 3211, Fatal)                                                      \
+    X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \
+    X(NoWildcards, 3322, Fatal)                                                      \
+    X(BinaryOffsetRange, 3325, Fatal)                                                \
+    X(BinaryPokeValueRange, 3326, Fatal)                                             \
+    X(BinaryCopyOffsets, 3327, Fatal)                                                \
+    X(BinaryCopyNoRoom, 3328, Fatal)                                                 \
+    X(BinaryCopySourceRange, 3329, Fatal)                                            \
+    X(BinaryIndexOffset, 3333, Fatal)                                                \
+    X(TooManyDots, 3338, Fatal)                                                      \
+    X(TooManyEs, 3339, Fatal)                                                        \
+    X(NoFloat, 3340, Fatal)                                                          \
+    X(StructureUndefined, 3352, Fatal)                                               \
+    X(StructureTooDeep, 3353, Fatal)                                                 \
+    X(EndNotFound, 3354, Fatal)                                                      \
+    X(BreakOutside, 3355, Fatal)                                                     \
+    X(ContinueOutside, 3356, Fatal)                                                  \
+    X(EndNoMatch, 3357, Fatal)                                                       \
+    X(ElseNoIf, 3358, Fatal)                                                         \
+    X(BreakNotInLoop, 3359, Fatal)                                                   \
+    X(ForSyntax, 3360, Fatal)                                                        \
+    X(ForNotNumber, 3361, Fatal)                                                     \
+    X(ToWithoutFor, 3362, Fatal)                                                     \
+    X(EndUnidentified, 3363, Fatal)                                                  \
+    X(SwitchNotInteger, 3364, Fatal)                                                 \
+    X(CaseNoSwitch, 3365, Fatal)                                                     \
+    X(BadDiskArgument, 3385, Fatal)                                                  \
+    X(IniNullSection, 3386, Fatal)                                                   \
+    X(TooManyExtenders, 3393, Fatal)                                                 \
+    X(ExtenderNotFound, 3394, Fatal)                                                 \
+    X(ExtenderInvalid, 3395, Fatal)                                                  \
+    X(ExtenderTableFull, 3396, Fatal)                                                \
+    X(ExtenderLoadFailed, 3437, Fatal)                                               \
+    X(FileWriteFailed, 3467, Fatal)                                                  \
+    X(FunctionDisabled, 3472, Fatal)                                                 \
+    X(WarnInQuiet, 3473, Fatal)                                                      \
+    /* stop codes: no box, the run ends */                                           \
+    X(StopExit, 9000, Stop)            /* EXIT */                                    \
+    X(StopTerminate, 9012, Stop)       /* Terminate, or an extender's request */     \
+    X(StopReported, 9013, Stop)        /* an error that was reported already */      \
+    X(StopHostCall, 9015, Stop)        /* IntControl 8 */                            \
+    X(StopCancel, 9999, Stop)          /* "User requested Cancel" */
+// clang-format on
+
+namespace jol {
+
+enum class Err : std::int16_t {
+    None = 0,
+#define JOL_ERR_ENUMERATOR(name, number, severity) name = number,
+    JOL_ERROR_CODES(JOL_ERR_ENUMERATOR)
+#undef JOL_ERR_ENUMERATOR
+};
+
+// The number of a code, as the context and the message table hold it.
+constexpr int ErrNumber(Err code) {
+    return static_cast<int>(code);
+}
+
+// The ranges of the numbers.
+constexpr int kRunFirst = 100;
+constexpr int kMinorFirst = 1000;
+constexpr int kMinorLast = 2000;
+constexpr int kModerateLast = 3000;
+constexpr int kStopFirst = 9000;
+
+enum class Severity { Run, Minor, Moderate, Fatal, Stop };
+
+// The severity that the range of a number gives (Run below 1000).
+constexpr Severity SeverityOfNumber(int number) {
+    if (number < kMinorFirst) return Severity::Run;
+    if (number <= kMinorLast) return Severity::Minor;
+    if (number <= kModerateLast) return Severity::Moderate;
+    if (number < kStopFirst) return Severity::Fatal;
+    return Severity::Stop;
+}
+
+// True for the codes that end a run without a box.
+constexpr bool IsStopCode(int number) {
+    return number >= kStopFirst;
+}
+
+// One row of the list, for code that walks it.
+struct ErrInfo {
+    Err code;
+    const char* name;
+    Severity severity;
+};
+
+inline constexpr ErrInfo kErrList[] = {
+#define JOL_ERR_ROW(name, number, severity) {Err::name, #name, Severity::severity},
+    JOL_ERROR_CODES(JOL_ERR_ROW)
+#undef JOL_ERR_ROW
+};
+
+// The name of a code ("DivideByZero"); null for a number the list lacks.
+constexpr const char* ErrName(Err code) {
+    for (const ErrInfo& e : kErrList)
+        if (e.code == code) return e.name;
+    return nullptr;
+}
+
+} // namespace jol
