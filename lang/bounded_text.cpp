@@ -2,15 +2,14 @@
 #include "lang/bounded_text.h"
 
 #include "host/script_context.h"
+#include "lang/errors.h"
 
 namespace jol {
 
 namespace {
 
-constexpr std::int16_t kErrNullPointer = 3098;
-
 int NullPointer(ScriptContext* ctx) {
-    if (ctx) ctx->error_code = kErrNullPointer;
+    if (ctx) Raise(ctx, Err::NullPointer);
     return 0;
 }
 

@@ -38,7 +38,7 @@ struct ScriptContext;
 
 // Copies src into dst, at most size - 1 bytes, and terminates dst. A lead
 // byte whose trail byte would not fit is dropped. Returns 1; a null dst or
-// src stores error 3098 in ctx (when ctx is not null), copies nothing and
+// src raises Err::NullPointer in ctx (when ctx is not null), copies nothing and
 // returns 0. A size of 0 writes nothing.
 int CopyBounded(ScriptContext* ctx, char* dst, const char* src, std::size_t size);
 

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
@@ -221,12 +222,8 @@ bool IsStrictIntegerText(const char* p) {
 }
 
 // The code of a float that is no finite number.
-int NonFiniteCode(double f) {
-    return std::isnan(f) ? kMathDomain : kMathOverflow;
-}
-
-void RaiseError(ScriptContext* ctx, int code) {
-    if (ctx->error_code == 0) ctx->error_code = static_cast<std::int16_t>(code);
+Err NonFiniteCode(double f) {
+    return std::isnan(f) ? Err::MathDomain : Err::MathOverflow;
 }
 
 // Writes the nine digits of D into out.
@@ -401,9 +398,9 @@ int ParseFloatText(ScriptContext* ctx, const char* text, Value& v) {
         std::int32_t e = (negative_exponent ? -exponent : exponent) + shift - kept;
         r = DecimalToDouble(m, e);
         // An overflow is a math error; an underflow reads as zero.
-        if (!std::isfinite(r)) SetPendingMathError(kMathOverflow);
+        if (!std::isfinite(r)) SetPendingMathError(Err::MathOverflow);
     }
-    if (TakeMathError(ctx)) return 0;
+    if (TakeMathError(ctx) != Err::None) return 0;
     v.f = negative ? -r : r;
     return 1;
 }
@@ -411,10 +408,7 @@ int ParseFloatText(ScriptContext* ctx, const char* text, Value& v) {
 int FormatFloat(ScriptContext* ctx, double f, char* text) {
     ClearPendingMathError();
     text[0] = 0;
-    if (!std::isfinite(f)) {
-        RaiseError(ctx, NonFiniteCode(f));
-        return 0;
-    }
+    if (!std::isfinite(f)) return Raise(ctx, NonFiniteCode(f));
     if (f == 0.0) {
         std::memcpy(text, "0.0", 4);
         return 1;
@@ -493,7 +487,7 @@ int FormatFloat(ScriptContext* ctx, double f, char* text) {
             *p++ = '0';
         *end = 0;
     }
-    if (TakeMathError(ctx)) return 0;
+    if (TakeMathError(ctx) != Err::None) return 0;
     return 1;
 }
 
@@ -512,13 +506,12 @@ int ToInteger(ScriptContext* ctx, Value& v, bool allow_float) {
         double f = v.f;
         if (!std::isfinite(f)) {
             // Never a number; the math error names the cause.
-            RaiseError(ctx, NonFiniteCode(f));
-            return 0;
+            return Raise(ctx, NonFiniteCode(f));
         }
         // The rounded value must lie within +-2147483645.
         double r = std::trunc(f >= 0.0 ? f + 0.5 : f - 0.5);
         if (r < -2147483645.0 || r > 2147483645.0) return 0;
-        if (TakeMathError(ctx)) return 0;
+        if (TakeMathError(ctx) != Err::None) return 0;
         ReleaseValue(ctx, v);
         v.i = static_cast<std::int32_t>(r);
         v.flags = vf::Integer;
@@ -569,12 +562,12 @@ int ToFloat(ScriptContext* ctx, Value& v) {
 }
 
 int TextToFloat(ScriptContext* ctx, const char* text, Value& v) {
-    std::int16_t before = ctx->error_code;
+    // A text that does not read as a float is no error.
+    const SavedError saved = SetErrorAside(ctx);
     Value parsed;
-    if (!ParseFloatText(ctx, text, parsed)) {
-        ctx->error_code = before;
-        return 0;
-    }
+    const int ok = ParseFloatText(ctx, text, parsed);
+    RestoreError(ctx, saved);
+    if (!ok) return 0;
     v.f = parsed.f;
     v.flags |= vf::Float;
     return 1;
@@ -618,10 +611,7 @@ int ConstantValue(ScriptContext* ctx, const KeywordEntry& row, Value& out) {
         return 1;
     case ConstantForm::String: {
         std::uint16_t h = ctx->heap.base ? VMalloc(ctx->heap.base, 3) : 0;
-        if (!h) {
-            RaiseError(ctx, kErrStringMemory);
-            return 0;
-        }
+        if (!h) return Raise(ctx, Err::StringMemory);
         char* block = HeapText(ctx, h);
         const char* s = StringConstantText(RowConstantNumber(row));
         std::size_t n = std::strlen(s);

@@ -3,8 +3,8 @@
 //
 // Every function that can fail stores an error code in the context and
 // returns 0, except the conversions ToInteger, ToString and ToFloat, whose
-// failure leaves the choice of the code to the caller (ToString sets 3096
-// when the heap is full). A failed conversion leaves the Value as it was.
+// failure leaves the choice of the code to the caller (ToString raises
+// Err::StringMemory when the heap is full). A failed conversion leaves the Value as it was.
 #pragma once
 
 #include <cstddef>
@@ -16,14 +16,6 @@
 namespace jol {
 
 struct ScriptContext;
-
-// Error codes of this module.
-constexpr int kErrNoString = 3056;     // "Variable could not be converted to string"
-constexpr int kErrNoNumber = 3057;     // "Variable could not be converted to a valid number"
-constexpr int kErrStringMemory = 3096; // "Memory allocation failure.  Out of memory for strings"
-constexpr int kErrTooManyDots = 3338;  // second point in a number
-constexpr int kErrTooManyEs = 3339;    // second exponent letter in a number
-constexpr int kErrNoFloat = 3340; // "FP Math: Variable could not be converted to floating point"
 
 // Filler of the unused views of a string literal.
 constexpr std::int32_t kFillerInteger = -7777;
@@ -38,8 +30,8 @@ constexpr std::size_t kIntegerTextSize = 34;
 // allow_float is set, rounded half away from zero, and only when the
 // rounded value lies within -2147483645 to 2147483645; the value then holds
 // the integer alone (flags exactly 1, its string released). A float that is
-// no finite number fails with its math error (1341 or 1342) in the
-// context. A text converts when it is leading spaces, signs and at least
+// no finite number fails with its math error (MathDomain or MathOverflow)
+// in the context. A text converts when it is leading spaces, signs and at least
 // one digit and nothing else.
 int ToInteger(ScriptContext* ctx, Value& v, bool allow_float);
 // 1 when the string view is (now) valid: an integer gives flags 3, a float
@@ -75,8 +67,8 @@ int FormatFloat(ScriptContext* ctx, double f, char* text);
 void ReleaseValue(ScriptContext* ctx, Value& v);
 
 // The Value of a constant row (kind 3): float constants (0xF0F0F0nn), the
-// string constants and the integer constants. 0 with error 3096 when the
-// heap has no room for a string constant.
+// string constants and the integer constants. 0 with Err::StringMemory
+// when the heap has no room for a string constant.
 int ConstantValue(ScriptContext* ctx, const KeywordEntry& row, Value& out);
 // The float constant number n; 0.0 for a number outside the table.
 double FloatConstant(int n);

@@ -5,6 +5,7 @@
 
 #include "dispatch/dispatcher.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/expression_programs.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
@@ -17,27 +18,7 @@
 namespace jol {
 namespace {
 
-constexpr std::int16_t kErrTooLarge = 1342;
-constexpr std::int16_t kErrDomain = 1341;
-constexpr std::int16_t kErrNegativePower = 1351;
-constexpr std::int16_t kErrObjectBridge = 3132;
-constexpr std::int16_t kErrNotNumber = 3057;
-constexpr std::int16_t kErrSyntax = 3061;
-constexpr std::int16_t kErrDivideByZero = 3062;
-constexpr std::int16_t kErrBinaryFloat = 3063;
-constexpr std::int16_t kErrUnaryFloat = 3064;
-constexpr std::int16_t kErrParenthesis = 3065;
-constexpr std::int16_t kErrOpenParen = 3067;
-constexpr std::int16_t kErrAssignment = 3069;
-constexpr std::int16_t kErrPastEnd = 3074;
-constexpr std::int16_t kErrBadFloat = 3338;
-constexpr std::int16_t kErrDisabled = 3472;
-
 constexpr int kLevels = 7;
-
-void Fail(ScriptContext* ctx, std::int16_t code) {
-    if (ctx->error_code == 0) ctx->error_code = code;
-}
 
 bool IsKeyword(const ScriptContext* ctx, int id) {
     return ctx->token.cls == TokenClass::Keyword && ctx->token.id == id;
@@ -113,7 +94,7 @@ std::uint32_t PowerWrapped(std::uint32_t base, std::uint32_t exp) {
 
 } // namespace
 
-int IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
+Err IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
     auto ua = static_cast<std::uint32_t>(a);
     auto ub = static_cast<std::uint32_t>(b);
     std::uint32_t r = 0;
@@ -128,15 +109,15 @@ int IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
         r = ua * ub;
         break;
     case kw::Divide:
-        if (b == 0) return kErrDivideByZero;
+        if (b == 0) return Err::DivideByZero;
         r = b == -1 ? 0u - ua : static_cast<std::uint32_t>(a / b);
         break;
     case kw::Mod:
-        if (b == 0) return kErrDivideByZero;
+        if (b == 0) return Err::DivideByZero;
         r = b == -1 ? 0u : static_cast<std::uint32_t>(a % b);
         break;
     case kw::Power:
-        if (b < 0) return kErrNegativePower;
+        if (b < 0) return Err::MathFactorial;
         r = PowerWrapped(ua, ub);
         break;
     case kw::ShiftLeft:
@@ -161,18 +142,17 @@ int IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
         r = (a != 0 || b != 0) ? 1u : 0u;
         break;
     default:
-        return kErrSyntax;
+        return Err::Syntax;
     }
     *out = static_cast<std::int32_t>(r);
-    return 0;
+    return Err::None;
 }
 
 namespace {
 
 int IntegerOperation(ScriptContext* ctx, int op, Value& left, std::int32_t a, std::int32_t b) {
     std::int32_t r = 0;
-    if (const int code = IntegerOutcome(op, a, b, &r))
-        return Fail(ctx, static_cast<std::int16_t>(code)), 0;
+    if (const Err code = IntegerOutcome(op, a, b, &r); code != Err::None) return Raise(ctx, code);
     SetInteger(ctx, left, r);
     return 1;
 }
@@ -190,18 +170,18 @@ int FloatOperation(ScriptContext* ctx, int op, Value& left, double a, double b) 
         r = a * b;
         break;
     case kw::Divide:
-        if (b == 0.0) return Fail(ctx, kErrDivideByZero), 0;
+        if (b == 0.0) return Raise(ctx, Err::DivideByZero);
         r = a / b;
         break;
     case kw::Mod: {
-        if (b == 0.0) return Fail(ctx, kErrDivideByZero), 0;
+        if (b == 0.0) return Raise(ctx, Err::DivideByZero);
         double t = std::trunc(a / b);
         r = std::isfinite(t) ? a - b * t : std::fmod(a, b);
         break;
     }
     case kw::Power:
         r = GuardedPower(a, b);
-        if (TakeMathError(ctx)) return 0;
+        if (TakeMathError(ctx) != Err::None) return 0;
         break;
     case kw::And:
         SetInteger(ctx, left, (a != 0.0 && b != 0.0) ? 1 : 0);
@@ -214,13 +194,13 @@ int FloatOperation(ScriptContext* ctx, int op, Value& left, double a, double b) 
     case kw::BitAnd:
     case kw::BitOr:
     case kw::BitXor:
-        return Fail(ctx, kErrBinaryFloat), 0;
+        return Raise(ctx, Err::BinaryOperatorType);
     default:
-        return Fail(ctx, kErrSyntax), 0;
+        return Raise(ctx, Err::Syntax);
     }
     // A result that is no number or too large never leaves the operator.
-    if (std::isnan(r)) return Fail(ctx, kErrDomain), 0;
-    if (std::fabs(r) > 1e300) return Fail(ctx, kErrTooLarge), 0;
+    if (std::isnan(r)) return Raise(ctx, Err::MathDomain);
+    if (std::fabs(r) > 1e300) return Raise(ctx, Err::MathOverflow);
     if (std::fabs(r) < 1e-300) r = 0.0;
     SetFloat(ctx, left, r);
     return 1;
@@ -244,7 +224,7 @@ enum class Mode { Int, Float, Str };
 View StringAsNumber(ScriptContext* ctx, Value& s, bool integer_wanted) {
     if (integer_wanted && ToInteger(ctx, s, true)) return View::Int;
     if (ToFloat(ctx, s)) return View::Float;
-    ctx->error_code = 0;
+    ClearSpeculativeError(ctx);
     return View::Str;
 }
 
@@ -317,46 +297,32 @@ int Operand(ScriptContext* ctx, Value& out) {
     }
     case TokenClass::Float: {
         Value v;
-        if (!ParseFloatText(ctx, ctx->token.text, v)) {
-            Fail(ctx, kErrBadFloat);
-            return 0;
-        }
+        if (!ParseFloatText(ctx, ctx->token.text, v)) return Raise(ctx, Err::TooManyDots);
         out = Value{};
         out.f = v.f;
         out.flags = vf::Float;
         break;
     }
     default:
-        Fail(ctx, kErrSyntax);
-        return 0;
+        return Raise(ctx, Err::Syntax);
     }
-    get_token(ctx);
-    return ctx->error_code == 0;
+    return NextToken(ctx);
 }
 
 int ParenthesisOrConstant(ScriptContext* ctx, Value& out) {
     if (IsKeyword(ctx, kw::LParen)) {
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         if (!ProcessSubExpression(ctx, out, 0)) return 0;
-        if (!IsKeyword(ctx, kw::RParen)) {
-            Fail(ctx, kErrParenthesis);
-            return 0;
-        }
-        get_token(ctx);
-        return ctx->error_code == 0;
+        if (!IsKeyword(ctx, kw::RParen)) return Raise(ctx, Err::Parenthesis);
+        return NextToken(ctx);
     }
     if (ctx->token.cls == TokenClass::Keyword) {
         const KeywordEntry* row = KeywordRow(ctx, ctx->token.id);
         if (row && row->kind == kind::Constant) {
             out = Value{};
-            if (!ConstantValue(ctx, *row, out)) {
-                Fail(ctx, kErrSyntax);
-                return 0;
-            }
+            if (!ConstantValue(ctx, *row, out)) return Raise(ctx, Err::Syntax);
             out.var = -1;
-            get_token(ctx);
-            return ctx->error_code == 0;
+            return NextToken(ctx);
         }
     }
     return Operand(ctx, out);
@@ -367,26 +333,18 @@ int UnaryPrimary(ScriptContext* ctx, Value& out) {
     int id = ctx->token.id;
     const KeywordEntry* row = KeywordRow(ctx, id);
     if (!row) return ParenthesisOrConstant(ctx, out);
-    if (RowDisabled(*row)) {
-        Fail(ctx, kErrDisabled);
-        return 0;
-    }
+    if (RowDisabled(*row)) return Raise(ctx, Err::FunctionDisabled);
     switch (row->kind) {
     case kind::Unary:
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         if (!UnaryPrimary(ctx, out)) return 0;
         return ApplyUnary(ctx, id, out);
     case kind::Function:
         out = Value{};
         return CallFunction(ctx, id, out) && ctx->error_code == 0;
     case kind::VarNames:
-        get_token(ctx);
-        if (ctx->error_code) return 0;
-        if (!IsKeyword(ctx, kw::LParen)) {
-            Fail(ctx, kErrOpenParen);
-            return 0;
-        }
+        if (!NextToken(ctx)) return 0;
+        if (!IsKeyword(ctx, kw::LParen)) return Raise(ctx, Err::OpenParenMissing);
         return id == kw::Drop ? EvaluateDrop(ctx, out) : EvaluateIsDefined(ctx, out);
     default:
         return ParenthesisOrConstant(ctx, out);
@@ -399,13 +357,9 @@ int Level(ScriptContext* ctx, int level, Value& out) {
     for (;;) {
         if (ctx->token.cls != TokenClass::Keyword) return 1;
         int op = ctx->token.id;
-        if (level == 3 && op == kw::Assign) {
-            Fail(ctx, kErrAssignment);
-            return 0;
-        }
+        if (level == 3 && op == kw::Assign) return Raise(ctx, Err::AssignmentNotLegal);
         if (!IsLevelOperator(level, op)) return 1;
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         Value right;
         int ok = Level(ctx, level + 1, right);
         if (ok) ok = level == 3 ? Compare(ctx, op, out, right) : ApplyBinary(ctx, op, out, right);
@@ -463,14 +417,10 @@ int Climb(ScriptContext* ctx, int min_level, Value& out) {
     for (;;) {
         if (ctx->token.cls != TokenClass::Keyword) return 1;
         const int op = ctx->token.id;
-        if (op == kw::Assign && min_level <= 3) {
-            Fail(ctx, kErrAssignment);
-            return 0;
-        }
+        if (op == kw::Assign && min_level <= 3) return Raise(ctx, Err::AssignmentNotLegal);
         const int level = BinaryOperatorLevel(op);
         if (level < min_level) return 1; // also 0: no binary operator
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         Value right;
         int ok = Climb(ctx, level + 1, right);
         if (ok) ok = level == 3 ? Compare(ctx, op, out, right) : ApplyBinary(ctx, op, out, right);
@@ -515,29 +465,20 @@ int Evaluate(ScriptContext* ctx, Value& result, int assignment_allowed) {
     if (ctx->token.cls == TokenClass::Variable || IsKeyword(ctx, kw::ObjectRef)) {
         SavedToken saved;
         SaveToken(ctx, saved);
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         if (!IsKeyword(ctx, kw::Assign)) {
             RestoreToken(ctx, saved);
             return Expression(ctx, result);
         }
-        if (!assignment_allowed) {
-            Fail(ctx, kErrAssignment);
-            return 0;
-        }
-        get_token(ctx);
-        if (ctx->error_code == 0) Expression(ctx, result);
+        if (!assignment_allowed) return Raise(ctx, Err::AssignmentNotLegal);
+        if (NextToken(ctx)) Expression(ctx, result);
 
         if (saved.cls == TokenClass::Keyword) {
             // object.member = value: a property assignment through the
             // automation bridge, which is not loaded in this library.
             if (ctx->error_code) return 0;
-            if (ctx->token.cls != TokenClass::End) {
-                Fail(ctx, kErrPastEnd);
-                return 0;
-            }
-            Fail(ctx, kErrObjectBridge);
-            return 0;
+            if (ctx->token.cls != TokenClass::End) return Raise(ctx, Err::PastEnd);
+            return Raise(ctx, Err::ObjectsNotInitialized);
         }
 
         // The target holds the integer 0 before anything else is checked.
@@ -546,10 +487,7 @@ int Evaluate(ScriptContext* ctx, Value& result, int assignment_allowed) {
         if (index < 0 && ctx->error_code == 0) index = MentionVariable(ctx, saved.text);
         if (index >= 0) ClearVariable(ctx, index);
         if (ctx->error_code) return 0;
-        if (ctx->token.cls != TokenClass::End) {
-            Fail(ctx, kErrPastEnd);
-            return 0;
-        }
+        if (ctx->token.cls != TokenClass::End) return Raise(ctx, Err::PastEnd);
         return StoreVariable(ctx, index, result);
     }
     return Expression(ctx, result);
@@ -565,10 +503,7 @@ void FreeValueString(ScriptContext* ctx, Value& v) {
 
 int ApplyUnary(ScriptContext* ctx, int op, Value& v) {
     Num n = Classify(ctx, v);
-    if (n == Num::None) {
-        Fail(ctx, kErrNotNumber);
-        return 0;
-    }
+    if (n == Num::None) return Raise(ctx, Err::NoNumber);
     if (n == Num::Float) {
         double f = v.f;
         switch (op) {
@@ -582,11 +517,9 @@ int ApplyUnary(ScriptContext* ctx, int op, Value& v) {
             SetFloat(ctx, v, -f);
             break;
         case kw::BitNot:
-            Fail(ctx, kErrUnaryFloat);
-            return 0;
+            return Raise(ctx, Err::UnaryOperatorType);
         default:
-            Fail(ctx, kErrSyntax);
-            return 0;
+            return Raise(ctx, Err::Syntax);
         }
     } else {
         auto u = static_cast<std::uint32_t>(v.i);
@@ -603,8 +536,7 @@ int ApplyUnary(ScriptContext* ctx, int op, Value& v) {
             u = ~u;
             break;
         default:
-            Fail(ctx, kErrSyntax);
-            return 0;
+            return Raise(ctx, Err::Syntax);
         }
         SetInteger(ctx, v, static_cast<std::int32_t>(u));
     }
@@ -615,16 +547,10 @@ int ApplyUnary(ScriptContext* ctx, int op, Value& v) {
 int ApplyBinary(ScriptContext* ctx, int op, Value& left, Value& right) {
     Num a = Classify(ctx, left);
     Num b = a == Num::None ? Num::None : Classify(ctx, right);
-    if (a == Num::None || b == Num::None) {
-        Fail(ctx, kErrNotNumber);
-        return 0;
-    }
+    if (a == Num::None || b == Num::None) return Raise(ctx, Err::NoNumber);
     int ok;
     if (a == Num::Float || b == Num::Float) {
-        if (!ToFloat(ctx, left) || !ToFloat(ctx, right)) {
-            Fail(ctx, kErrNotNumber);
-            return 0;
-        }
+        if (!ToFloat(ctx, left) || !ToFloat(ctx, right)) return Raise(ctx, Err::NoNumber);
         ok = FloatOperation(ctx, op, left, left.f, right.f);
     } else {
         ok = IntegerOperation(ctx, op, left, left.i, right.i);
@@ -648,10 +574,7 @@ int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value&
                  const char* rt) {
     View l = ViewOf(left);
     View r = ViewOf(right);
-    if (l == View::None || r == View::None) {
-        Fail(ctx, kErrNotNumber);
-        return 0;
-    }
+    if (l == View::None || r == View::None) return Raise(ctx, Err::NoNumber);
     Mode mode;
     if (l != View::Str && r != View::Str) {
         mode = (l == View::Int && r == View::Int) ? Mode::Int : Mode::Float;
@@ -665,7 +588,7 @@ int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value&
         } else {
             mode = Mode::Str;
         }
-        ctx->error_code = 0;
+        ClearSpeculativeError(ctx);
     } else {
         // One string against one number.
         Value& s = l == View::Str ? left : right;
@@ -677,10 +600,7 @@ int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value&
             mode = Mode::Float;
         } else {
             mode = Mode::Str;
-            if (!ToString(ctx, num)) {
-                Fail(ctx, 3096);
-                return 0;
-            }
+            if (!ToString(ctx, num)) return Raise(ctx, Err::StringMemory);
             (l == View::Str ? rt : lt) = HeapText(ctx, num.str);
         }
     }
@@ -689,10 +609,7 @@ int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value&
     if (mode == Mode::Int) {
         sign = left.i < right.i ? -1 : (left.i > right.i ? 1 : 0);
     } else if (mode == Mode::Float) {
-        if (!ToFloat(ctx, left) || !ToFloat(ctx, right)) {
-            Fail(ctx, kErrNotNumber);
-            return 0;
-        }
+        if (!ToFloat(ctx, left) || !ToFloat(ctx, right)) return Raise(ctx, Err::NoNumber);
         if (IsEquality(op)) {
             // Equality of floats is decided on the text they are shown as.
             double lf = left.f, rf = right.f;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/script_context.h"
+#include "resources/error_codes.h"
 
 namespace jol {
 
@@ -25,9 +26,9 @@ int ApplyUnary(ScriptContext* ctx, int op, Value& operand);
 int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value& right,
                  const char* rt);
 
-// The integer arithmetic of a binary operator (not a comparison): 0 with
-// the outcome in out, or the error the operation raises.
-int IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out);
+// The integer arithmetic of a binary operator (not a comparison):
+// Err::None with the outcome in out, or the error the operation raises.
+Err IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out);
 
 // A comparison's outcome (1 or 0) from the sign of left against right.
 int CompareResult(int op, int sign);

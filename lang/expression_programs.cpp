@@ -5,6 +5,7 @@
 
 #include "dispatch/dispatcher.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
@@ -319,13 +320,13 @@ const ExpressionProgram* ProgramFor(ScriptContext* ctx, CachedLine& e, int first
 // evaluator's own functions then run.
 bool PlainIntegers(const ProgramStep& s, Value& left, const Value& right) {
     if ((left.flags & ~vf::FileHandle) != vf::Integer ||
-        (right.flags & ~vf::FileHandle) != vf::Integer || PendingMathError())
+        (right.flags & ~vf::FileHandle) != vf::Integer || PendingMathError() != Err::None)
         return false;
     const int op = s.op;
     std::int32_t r;
     if (s.value == 3)
         r = CompareResult(op, left.i < right.i ? -1 : (left.i > right.i ? 1 : 0));
-    else if (IntegerOutcome(op, left.i, right.i, &r) != 0)
+    else if (IntegerOutcome(op, left.i, right.i, &r) != Err::None)
         return false;
     left.i = r;
     left.flags = vf::Integer;
@@ -384,7 +385,7 @@ inline bool QuickOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* o
 // then run.
 bool RunIntegers(const ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p,
                  Value& result) {
-    if (PendingMathError()) return false;
+    if (PendingMathError() != Err::None) return false;
     std::int32_t numbers[kStackDepth];
     double floats[kStackDepth];
     int sp = 0;
@@ -406,7 +407,7 @@ bool RunIntegers(const ScriptContext* ctx, CachedLine& e, const ExpressionProgra
             std::int32_t r;
             if (s.value == 3)
                 r = CompareResult(s.op, a < b ? -1 : (a > b ? 1 : 0));
-            else if (!QuickOutcome(s.op, a, b, &r) && IntegerOutcome(s.op, a, b, &r) != 0)
+            else if (!QuickOutcome(s.op, a, b, &r) && IntegerOutcome(s.op, a, b, &r) != Err::None)
                 return false;
             numbers[sp - 1] = r;
         }
@@ -656,7 +657,7 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
                 // StrCat's handler: an argument that failed without a code is
                 // its syntax error; its result block goes, and the
                 // dispatcher's steps after a handler follow.
-                if (!ctx->error_code) ctx->error_code = static_cast<std::int16_t>(kErrStrCatSyntax);
+                Raise(ctx, Err::StrCatSyntax);
                 AbandonJoin(ctx, frames[f].text);
                 AfterHandler(ctx);
             }

@@ -12,6 +12,7 @@
 
 #include "host/script_context.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 
 namespace jol {
 namespace {
@@ -41,8 +42,6 @@ constexpr int Tan = 389;
 constexpr int Tanh = 390;
 } // namespace id
 
-constexpr int kErrFunctionNotDefined = 3046;
-
 // Beyond 2^63 radians a double holds no fraction of a turn: the sine,
 // cosine and tangent of such an argument have lost all significance.
 constexpr double kTrigLimit = 9223372036854775808.0;
@@ -51,27 +50,27 @@ constexpr double kTrigLimit = 9223372036854775808.0;
 // domain error, an infinite one an overflow, a result below the smallest
 // normal double an underflow (0.0, no error). On an error the code is made
 // pending and the result is 1.0.
-double Settle(double r, int code_if_not_a_number = kMathDomain) {
+double Settle(double r, Err code_if_not_a_number = Err::MathDomain) {
     if (std::isnan(r)) {
         SetPendingMathError(code_if_not_a_number);
         return 1.0;
     }
     if (std::isinf(r)) {
-        SetPendingMathError(kMathOverflow);
+        SetPendingMathError(Err::MathOverflow);
         return 1.0;
     }
     if (r != 0.0 && std::fabs(r) < std::numeric_limits<double>::min()) return 0.0;
     return r;
 }
 
-double Fail(int code) {
+double Fail(Err code) {
     SetPendingMathError(code);
     return 1.0;
 }
 
 // The float function of id applied to x; an error is left pending.
 double FloatFunction(int fn, double x) {
-    if (!std::isfinite(x)) return Fail(kMathDomain);
+    if (!std::isfinite(x)) return Fail(Err::MathDomain);
     switch (fn) {
     case id::Fabs:
         return std::fabs(x);
@@ -80,19 +79,19 @@ double FloatFunction(int fn, double x) {
     case id::Ceiling:
         return std::ceil(x);
     case id::Sin:
-        if (std::fabs(x) >= kTrigLimit) return Fail(kMathTotalLoss);
+        if (std::fabs(x) >= kTrigLimit) return Fail(Err::MathTotalLoss);
         return Settle(std::sin(x));
     case id::Cos:
-        if (std::fabs(x) >= kTrigLimit) return Fail(kMathTotalLoss);
+        if (std::fabs(x) >= kTrigLimit) return Fail(Err::MathTotalLoss);
         return Settle(std::cos(x));
     case id::Tan:
-        if (std::fabs(x) >= kTrigLimit) return Fail(kMathTotalLoss);
+        if (std::fabs(x) >= kTrigLimit) return Fail(Err::MathTotalLoss);
         return Settle(std::tan(x));
     case id::Asin:
-        if (x < -1.0 || x > 1.0) return Fail(kMathDomain);
+        if (x < -1.0 || x > 1.0) return Fail(Err::MathDomain);
         return Settle(std::asin(x));
     case id::Acos:
-        if (x < -1.0 || x > 1.0) return Fail(kMathDomain);
+        if (x < -1.0 || x > 1.0) return Fail(Err::MathDomain);
         return Settle(std::acos(x));
     case id::Atan:
         return Settle(std::atan(x));
@@ -105,15 +104,15 @@ double FloatFunction(int fn, double x) {
     case id::Exp:
         return Settle(std::exp(x));
     case id::LogE:
-        if (!(x > 0.0)) return Fail(kMathLogDomain);
+        if (!(x > 0.0)) return Fail(Err::MathLogDomain);
         return Settle(std::log(x));
     case id::Log10:
         return GuardedLog10(x);
     case id::Sqrt:
-        if (x < 0.0) return Fail(kMathNegativeRoot);
+        if (x < 0.0) return Fail(Err::MathNegativeRoot);
         return Settle(std::sqrt(x));
     default:
-        return Fail(kMathOther);
+        return Fail(Err::MathOther);
     }
 }
 
@@ -141,47 +140,43 @@ bool IsFloatFunction(int fn) {
     }
 }
 
-void SetError(ScriptContext* ctx, int code) {
-    if (ctx->error_code == 0) ctx->error_code = static_cast<std::int16_t>(code);
-}
-
 } // namespace
 
-int PendingMathError() {
-    return g_pending_math_error.load(std::memory_order_relaxed);
+Err PendingMathError() {
+    return static_cast<Err>(g_pending_math_error.load(std::memory_order_relaxed));
 }
 
-void SetPendingMathError(int code) {
-    g_pending_math_error.store(code, std::memory_order_relaxed);
+void SetPendingMathError(Err code) {
+    g_pending_math_error.store(ErrNumber(code), std::memory_order_relaxed);
 }
 
 void ClearPendingMathError() {
     g_pending_math_error.store(0, std::memory_order_relaxed);
 }
 
-int TakeMathError(ScriptContext* ctx) {
+Err TakeMathError(ScriptContext* ctx) {
     // Taken after every function call: a plain read while none is pending.
-    if (g_pending_math_error.load(std::memory_order_relaxed) == 0) return 0;
-    int code = g_pending_math_error.exchange(0, std::memory_order_relaxed);
-    if (code && ctx) SetError(ctx, code);
+    if (g_pending_math_error.load(std::memory_order_relaxed) == 0) return Err::None;
+    const auto code = static_cast<Err>(g_pending_math_error.exchange(0, std::memory_order_relaxed));
+    if (code != Err::None && ctx) Raise(ctx, code);
     return code;
 }
 
 double GuardedPower(double base, double exponent) {
-    if (!std::isfinite(base) || !std::isfinite(exponent)) return Fail(kMathDomain);
-    if (base == 0.0 && exponent < 0.0) return Fail(kMathSingularity);
-    if (base < 0.0 && std::trunc(exponent) != exponent) return Fail(kMathDomain);
+    if (!std::isfinite(base) || !std::isfinite(exponent)) return Fail(Err::MathDomain);
+    if (base == 0.0 && exponent < 0.0) return Fail(Err::MathSingularity);
+    if (base < 0.0 && std::trunc(exponent) != exponent) return Fail(Err::MathDomain);
     return Settle(std::pow(base, exponent));
 }
 
 double GuardedLog10(double x) {
-    if (!std::isfinite(x)) return Fail(kMathDomain);
-    if (!(x > 0.0)) return Fail(kMathLogDomain);
+    if (!std::isfinite(x)) return Fail(Err::MathDomain);
+    if (!(x > 0.0)) return Fail(Err::MathLogDomain);
     return Settle(std::log10(x));
 }
 
 double GuardedFloor(double x) {
-    if (!std::isfinite(x)) return Fail(kMathDomain);
+    if (!std::isfinite(x)) return Fail(Err::MathDomain);
     return std::floor(x);
 }
 
@@ -190,19 +185,13 @@ bool IsMathFunction(int fn) {
 }
 
 int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    if (!IsMathFunction(fn)) {
-        SetError(ctx, kErrFunctionNotDefined);
-        return 0;
-    }
+    if (!IsMathFunction(fn)) return Raise(ctx, Err::FunctionNotDefined);
     Value& arg = args[1];
     if (IsFloatFunction(fn)) {
-        if (!ToFloat(ctx, arg)) {
-            SetError(ctx, kErrNoFloat);
-            return 0;
-        }
+        if (!ToFloat(ctx, arg)) return Raise(ctx, Err::NoFloat);
         ClearPendingMathError();
         double r = FloatFunction(fn, arg.f);
-        if (TakeMathError(ctx)) return 0;
+        if (TakeMathError(ctx) != Err::None) return 0;
         ReleaseValue(ctx, result);
         result.f = r;
         result.flags = vf::Float;
@@ -212,8 +201,7 @@ int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
     // A text such as "2.5" becomes an integer by way of its float view.
     if (!ToInteger(ctx, arg, true) &&
         (ctx->error_code || !ToFloat(ctx, arg) || !ToInteger(ctx, arg, true))) {
-        SetError(ctx, kErrNoNumber);
-        return 0;
+        return Raise(ctx, Err::NoNumber);
     }
     std::int32_t n = arg.i;
     std::int32_t r = 0;

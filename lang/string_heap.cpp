@@ -5,6 +5,7 @@
 
 #include "host/script_context.h"
 #include "lang/change_epoch.h"
+#include "lang/errors.h"
 #include "platform/platform.h"
 
 namespace jol {
@@ -299,10 +300,7 @@ std::uint16_t HeapCopyText(ScriptContext* ctx, const char* text) {
     std::uint16_t h = 0;
     if (ctx->heap.base && n < kHeapMaxSize)
         h = VMalloc(ctx->heap.base, static_cast<std::uint32_t>(n + 1));
-    if (h == 0) {
-        ctx->error_code = 3096;
-        return 0;
-    }
+    if (h == 0) return Raise(ctx, Err::StringMemory);
     std::memcpy(ctx->heap.base + h, text, n + 1);
     return h;
 }

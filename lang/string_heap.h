@@ -61,8 +61,8 @@ bool HeapReturnsTwoCopies(const char* heap, std::size_t a, std::size_t b);
 // The data of a block of the context's heap; "" for handle 0.
 char* HeapText(ScriptContext* ctx, std::uint16_t handle);
 
-// A new block of the context's heap with a copy of the text; 0 with error
-// 3096 when no block fits.
+// A new block of the context's heap with a copy of the text; 0 with
+// Err::StringMemory when no block fits.
 std::uint16_t HeapCopyText(ScriptContext* ctx, const char* text);
 
 // Frees a block of the context's heap (handle 0 is ignored).

@@ -4,6 +4,7 @@
 
 #include "host/script_context.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/string_heap.h"
 
@@ -18,10 +19,7 @@ constexpr std::uint32_t kGrowth = 64;
 bool BeginJoin(ScriptContext* ctx, TextJoin& join) {
     join = TextJoin{};
     const std::uint16_t h = ctx->heap.base ? VMalloc(ctx->heap.base, kFirstCapacity + 1) : 0;
-    if (!h) {
-        ctx->error_code = kErrStringMemory;
-        return false;
-    }
+    if (!h) return Raise(ctx, Err::StringMemory);
     ctx->heap.base[h] = 0;
     join.block = h;
     join.capacity = kFirstCapacity;
@@ -30,7 +28,7 @@ bool BeginJoin(ScriptContext* ctx, TextJoin& join) {
 
 bool JoinValue(ScriptContext* ctx, TextJoin& join, Value& v) {
     if (!ToString(ctx, v)) {
-        if (!ctx->error_code) ctx->error_code = kErrNoString;
+        Raise(ctx, Err::NoString);
         FreeValueString(ctx, v);
         AbandonJoin(ctx, join);
         return false;
@@ -44,7 +42,7 @@ bool JoinValue(ScriptContext* ctx, TextJoin& join, Value& v) {
             want + 1 < kHeapMaxSize ? VMalloc(ctx->heap.base, static_cast<std::uint32_t>(want + 1))
                                     : 0;
         if (!bigger) {
-            ctx->error_code = kErrStringMemory;
+            Raise(ctx, Err::StringMemory);
             FreeValueString(ctx, v);
             AbandonJoin(ctx, join);
             return false;

@@ -14,20 +14,19 @@ namespace jol {
 
 struct ScriptContext;
 
-constexpr int kErrStrCatSyntax = 2058; // "StrCat: Function syntax error"
-
 struct TextJoin {
     std::uint16_t block = 0; // the result so far, 0 none
     std::uint32_t total = 0; // its length
     std::uint32_t capacity = 0;
 };
 
-// Takes the result's first block. False with error 3096 when the heap has
-// none.
+// Takes the result's first block. False with Err::StringMemory when the
+// heap has none.
 bool BeginJoin(ScriptContext* ctx, TextJoin& join);
 
 // Adds the value as text and frees its string. False with the error set
-// (3056 when it has no text view, 3096 when the result cannot grow): the
+// (NoString when it has no text view, StringMemory when the result cannot
+// grow): the
 // value is freed and so is the result.
 bool JoinValue(ScriptContext* ctx, TextJoin& join, Value& v);
 

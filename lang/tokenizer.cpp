@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "lang/bounded_text.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/speedups.h"
@@ -16,16 +17,6 @@
 namespace jol {
 
 namespace {
-
-constexpr std::int16_t kErrSubstNameTooLong = 3047;
-constexpr std::int16_t kErrSubstNotClosed = 3048;
-constexpr std::int16_t kErrStringTooLong = 3053;
-constexpr std::int16_t kErrUnrecognizable = 3054;
-constexpr std::int16_t kErrNameTooLong = 3055;
-constexpr std::int16_t kErrNullPointer = 3098;
-constexpr std::int16_t kErrSubstLineTooLong = 3101;
-constexpr std::int16_t kErrTooManyDots = 3338;
-constexpr std::int16_t kErrTooManyEs = 3339;
 
 constexpr std::size_t kTextMax = 256; // characters of a token text or a line
 constexpr std::size_t kNameMax = 30;  // characters of a variable name
@@ -59,10 +50,6 @@ inline bool StartsName(const char* p) {
     return plat::is_alpha(c);
 }
 
-void SetError(ScriptContext* ctx, std::int16_t code) {
-    ctx->error_code = code;
-}
-
 // Copies n bytes of the line into the token text and moves the cursor past
 // them.
 void TakeChars(TokenState& t, std::size_t n) {
@@ -84,14 +71,14 @@ void ReadNumber(ScriptContext* ctx) {
         if (IsDigit(static_cast<unsigned char>(c))) {
         } else if (c == '.') {
             if (point) {
-                SetError(ctx, kErrTooManyDots);
+                Raise(ctx, Err::TooManyDots);
                 break;
             }
             point = true;
             t.cls = TokenClass::Float;
         } else if (c == 'e' || c == 'E') {
             if (exponent) {
-                SetError(ctx, kErrTooManyEs);
+                Raise(ctx, Err::TooManyEs);
                 break;
             }
             exponent = true;
@@ -102,7 +89,7 @@ void ReadNumber(ScriptContext* ctx) {
             break;
         }
         if (n + take > kTextMax) {
-            SetError(ctx, kErrStringTooLong);
+            Raise(ctx, Err::StringTooLong);
             break;
         }
         std::memcpy(t.text + n, p, take);
@@ -157,7 +144,7 @@ void ReadObjectReference(ScriptContext* ctx) {
                      plat::is_alnum(static_cast<unsigned char>(plat::to_lower_char(*(p + n)))));
         if (!take) break;
         if (n >= kTextMax) {
-            SetError(ctx, kErrStringTooLong);
+            Raise(ctx, Err::StringTooLong);
             break;
         }
         ++n;
@@ -196,7 +183,7 @@ void ReadVariableName(ScriptContext* ctx) {
         if (n + step > kNameMax) {
             t.name[n] = 0;
             t.cursor = p;
-            SetError(ctx, kErrNameTooLong);
+            Raise(ctx, Err::NameTooLong);
             return;
         }
         std::memcpy(t.name + n, p, step);
@@ -253,7 +240,7 @@ void ReadToken(ScriptContext* ctx) {
             ReadString(ctx);
             return;
         }
-        SetError(ctx, kErrUnrecognizable);
+        Raise(ctx, Err::Unrecognizable);
         return;
     }
 
@@ -412,7 +399,7 @@ void GetNameToken(ScriptContext* ctx) {
         if (n + step > kTextMax) {
             t.text[n] = 0;
             t.cursor = p;
-            SetError(ctx, kErrStringTooLong);
+            Raise(ctx, Err::StringTooLong);
             return;
         }
         std::memcpy(t.text + n, p, step);
@@ -423,7 +410,7 @@ void GetNameToken(ScriptContext* ctx) {
     t.cursor = p;
     t.end = p;
     if (n == 0) {
-        SetError(ctx, kErrUnrecognizable);
+        Raise(ctx, Err::Unrecognizable);
         return;
     }
     t.cls = TokenClass::String;
@@ -449,13 +436,13 @@ std::size_t FullTextLength(ScriptContext* ctx, const char* name, const char* got
 // string constant (@crlf, @tab, @cr, @lf), else nothing.
 const char* Replacement(ScriptContext* ctx, std::size_t* length) {
     TokenState& t = ctx->token;
-    std::int16_t saved = ctx->error_code;
-    if (GetVariableText(ctx, t.name, t.subst_name, sizeof t.subst_name)) {
-        ctx->error_code = saved;
+    const SavedError saved = SetErrorAside(ctx);
+    const bool found = GetVariableText(ctx, t.name, t.subst_name, sizeof t.subst_name);
+    RestoreError(ctx, saved);
+    if (found) {
         *length = FullTextLength(ctx, t.name, t.subst_name);
         return t.subst_name;
     }
-    ctx->error_code = saved;
     const char* text = "";
     if (t.name[0] == '@') {
         const KeywordEntry* row = FindBuiltinKeyword(t.name);
@@ -471,7 +458,7 @@ const char* Replacement(ScriptContext* ctx, std::size_t* length) {
 int SubstituteVariables(ScriptContext* ctx, char* line) {
     if (!ctx) return 0;
     if (!line) {
-        SetError(ctx, kErrNullPointer);
+        Raise(ctx, Err::NullPointer);
         return 0;
     }
     // most lines hold no % at all and fit: nothing to do
@@ -487,7 +474,7 @@ int SubstituteVariables(ScriptContext* ctx, char* line) {
         if (*p != '%') {
             std::size_t step = static_cast<std::size_t>(CharBytes(p));
             if (n + step > kTextMax) {
-                SetError(ctx, kErrSubstLineTooLong);
+                Raise(ctx, Err::SubstLineTooLong);
                 return 0;
             }
             std::memcpy(out + n, p, step);
@@ -498,7 +485,7 @@ int SubstituteVariables(ScriptContext* ctx, char* line) {
         met = true;
         if (p[1] == '%') {
             if (n + 1 > kTextMax) {
-                SetError(ctx, kErrSubstLineTooLong);
+                Raise(ctx, Err::SubstLineTooLong);
                 return 0;
             }
             out[n++] = '%';
@@ -510,7 +497,7 @@ int SubstituteVariables(ScriptContext* ctx, char* line) {
         while (IsNameChar(q)) {
             std::size_t step = static_cast<std::size_t>(CharBytes(q));
             if (len + step > kNameMax) {
-                SetError(ctx, kErrSubstNameTooLong);
+                Raise(ctx, Err::SubstNameTooLong);
                 return 0;
             }
             std::memcpy(t.name + len, q, step);
@@ -518,7 +505,7 @@ int SubstituteVariables(ScriptContext* ctx, char* line) {
             q += step;
         }
         if (*q != '%') {
-            SetError(ctx, kErrSubstNotClosed);
+            Raise(ctx, Err::SubstNotClosed);
             return 0;
         }
         t.name[len] = 0;
@@ -526,7 +513,7 @@ int SubstituteVariables(ScriptContext* ctx, char* line) {
         std::size_t text_len = 0;
         const char* text = Replacement(ctx, &text_len);
         if (n + text_len > kTextMax) {
-            SetError(ctx, kErrSubstLineTooLong);
+            Raise(ctx, Err::SubstLineTooLong);
             return 0;
         }
         out[n] = 0;

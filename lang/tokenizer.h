@@ -10,8 +10,15 @@ namespace jol {
 struct CachedLine;
 
 // Reads the next token at the line cursor (ctx->token.cursor) into the
-// token state. A failure is stored in ctx->error_code.
+// token state. A failure raises its error code.
 void get_token(ScriptContext* ctx);
+
+// get_token, then the test every caller makes after it: true when no error
+// is pending.
+inline bool NextToken(ScriptContext* ctx) {
+    get_token(ctx);
+    return ctx->error_code == 0;
+}
 
 // get_token's serving of token k recorded for the bound line e, for a
 // caller that knows the cursor stands where that token was read from and

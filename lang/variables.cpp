@@ -6,6 +6,7 @@
 #include "lang/bounded_text.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/speedups.h"
 #include "lang/string_heap.h"
@@ -22,7 +23,7 @@ constexpr std::uint32_t kObjectFlags = vf::Object | vf::Integer;
 // part of this library build, so it is never loaded and releasing an
 // object is the "not initialized" error.
 void ReleaseObject(ScriptContext* ctx, std::int32_t /*handle*/) {
-    if (ctx->error_code == 0) ctx->error_code = 3132;
+    Raise(ctx, Err::ObjectsNotInitialized);
 }
 
 bool SameName(const VarEntry& e, const char* key) {
@@ -106,11 +107,11 @@ int Find(ScriptContext* ctx, const char* key, int* last_free) {
 
 // The entry for a new name: the last free entry, or a new one at the end
 // while the table has room (at most capacity - 1 entries are used). -1
-// with error 3097; the count never passes the capacity.
+// with Err::VariableMemory; the count never passes the capacity.
 int NewEntry(ScriptContext* ctx, int last_free) {
     if (last_free >= 0) return last_free;
     if (!ctx->vars || ctx->vars_count + 1 >= ctx->vars_capacity) {
-        ctx->error_code = 3097;
+        Raise(ctx, Err::VariableMemory);
         return -1;
     }
     return ctx->vars_count++;
@@ -173,11 +174,11 @@ int LookupVariable(ScriptContext* ctx, const char* name) {
 int find_var(ScriptContext* ctx, const char* name) {
     int n = LookupVariable(ctx, name);
     if (n < 0) {
-        ctx->error_code = 3051;
+        Raise(ctx, Err::VarUndefined);
         return -1;
     }
     if ((ctx->vars[n].flags & (vf::Integer | vf::String | vf::Float)) == 0) {
-        ctx->error_code = 3052;
+        Raise(ctx, Err::VarUnset);
         return -1;
     }
     return n;
@@ -228,7 +229,7 @@ int LookupVariableHinted(ScriptContext* ctx, const char* name, int hint) {
 int FindVarHinted(ScriptContext* ctx, const char* name, int hint) {
     if (!HintHolds(ctx, name, hint)) return find_var(ctx, name);
     if ((ctx->vars[hint].flags & (vf::Integer | vf::String | vf::Float)) == 0) {
-        ctx->error_code = 3052;
+        Raise(ctx, Err::VarUnset);
         return -1;
     }
     return hint;
@@ -242,9 +243,10 @@ int GetVariableText(ScriptContext* ctx, const char* name, char* buf, std::size_t
     if (!ctx || !name) return 0;
     char key[kKeySize];
     FoldName(name, key);
-    std::int16_t saved = ctx->error_code;
+    // An unknown name is no error here.
+    const SavedError saved = SetErrorAside(ctx);
     int n = find_var(ctx, key);
-    ctx->error_code = saved;
+    RestoreError(ctx, saved);
     if (n < 0) return 0;
     const VarEntry& e = ctx->vars[n];
     char text[32];
@@ -348,24 +350,17 @@ void DropVariable(ScriptContext* ctx, int index) {
 
 int EvaluateDrop(ScriptContext* ctx, Value& result) {
     for (;;) {
-        get_token(ctx);
-        if (ctx->error_code) return 0;
-        if (ctx->token.cls != TokenClass::Variable) {
-            ctx->error_code = 3102;
-            return 0;
-        }
+        if (!NextToken(ctx)) return 0;
+        if (ctx->token.cls != TokenClass::Variable) return Raise(ctx, Err::DropNotVariable);
         int n = LookupVariable(ctx, ctx->token.text);
         if (n >= 0) DropVariable(ctx, n);
         if (ctx->error_code) return 0;
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         if (ctx->token.cls == TokenClass::Keyword && ctx->token.id == kw::Comma) continue;
         if (ctx->token.cls == TokenClass::Keyword && ctx->token.id == kw::RParen) break;
-        ctx->error_code = 3066;
-        return 0;
+        return Raise(ctx, Err::ArgumentCount);
     }
-    get_token(ctx);
-    if (ctx->error_code) return 0;
+    if (!NextToken(ctx)) return 0;
     result = Value{};
     result.i = 1;
     result.flags = vf::Integer;
@@ -373,22 +368,14 @@ int EvaluateDrop(ScriptContext* ctx, Value& result) {
 }
 
 int EvaluateIsDefined(ScriptContext* ctx, Value& result) {
-    get_token(ctx);
-    if (ctx->error_code) return 0;
-    if (ctx->token.cls != TokenClass::Variable) {
-        ctx->error_code = 3103;
-        return 0;
-    }
+    if (!NextToken(ctx)) return 0;
+    if (ctx->token.cls != TokenClass::Variable) return Raise(ctx, Err::IsDefinedNotVariable);
     int n = find_var(ctx, ctx->token.text);
-    ctx->error_code = 0;
-    get_token(ctx);
-    if (ctx->error_code) return 0;
-    if (ctx->token.cls != TokenClass::Keyword || ctx->token.id != kw::RParen) {
-        ctx->error_code = 3066;
-        return 0;
-    }
-    get_token(ctx);
-    if (ctx->error_code) return 0;
+    ClearSpeculativeError(ctx);
+    if (!NextToken(ctx)) return 0;
+    if (ctx->token.cls != TokenClass::Keyword || ctx->token.id != kw::RParen)
+        return Raise(ctx, Err::ArgumentCount);
+    if (!NextToken(ctx)) return 0;
     result = Value{};
     result.i = n >= 0 ? 1 : 0;
     result.flags = vf::Integer;

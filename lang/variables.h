@@ -51,12 +51,12 @@ void FoldName(const char* name, char* key);
 // -1. Sets no error.
 int LookupVariable(ScriptContext* ctx, const char* name);
 
-// Index of the variable with a value; -1 with error 3051 (unknown name) or
-// 3052 (named but unset).
+// Index of the variable with a value; -1 with Err::VarUndefined (unknown
+// name) or Err::VarUnset (named but unset).
 int find_var(ScriptContext* ctx, const char* name);
 
 // The entry of a lower-case name mentioned in a script, created unset
-// (flags 8, integer -1) when it is new. -1 with error 3097 when the table
+// (flags 8, integer -1) when it is new. -1 with Err::VariableMemory when the table
 // is full.
 int MentionVariable(ScriptContext* ctx, const char* lower_name);
 
@@ -77,20 +77,20 @@ int MentionVariableHinted(ScriptContext* ctx, const char* lower_name, int hint);
 int GetVariableText(ScriptContext* ctx, const char* name, char* buf, std::size_t size);
 
 // Sets a variable by name: type 1 an integer, type 2 a copy of the text (a
-// null text gives the empty string); other types do nothing. Errors 3096
-// (no heap block) and 3097 (table full).
+// null text gives the empty string); other types do nothing. Errors
+// StringMemory (no heap block) and VariableMemory (table full).
 void SetVariable(ScriptContext* ctx, const char* name, const char* text, std::int32_t integer,
                  int type);
 
 // Stores a copy of v in the entry: the old value is released and the
 // entry holds the integer 0 before the copy is made. An object value
 // (flags 17) is handed over to the variable, v becoming a plain integer.
-// Returns 1, or 0 with error 3096.
+// Returns 1, or 0 with Err::StringMemory.
 int AssignVariable(ScriptContext* ctx, int index, Value& v);
 
 // The two steps of an assignment: ClearVariable releases the entry's
 // object and string and leaves it holding the integer 0; StoreVariable
-// copies v into it (a new heap block for the string: 0 with error 3096),
+// copies v into it (a new heap block for the string: 0 with Err::StringMemory),
 // hands an object value over to the variable and records the entry as the
 // last one assigned.
 void ClearVariable(ScriptContext* ctx, int index);
