@@ -9,16 +9,12 @@
 #include "exec/script_run.h"
 #include "host/message_pump.h"
 #include "lang/bounded_text.h"
+#include "lang/errors.h"
 #include "lang/variables.h"
 
 namespace jol {
 namespace {
 
-constexpr int kErrTooDeep = 3211;    // "Call:  More than 6 levels of Calls"
-constexpr int kErrNotFound = 1400;   // "Call:  File not found"
-constexpr int kErrStructures = 3353; // "Struct Error:  Nesting of structures is too complex"
-constexpr int kErrReported = 9013;   // stopped on an error already reported
-constexpr int kCancelCode = 9999;
 constexpr std::uint32_t kHookCalls = 4;
 constexpr std::size_t kParamMax = kTextSize - 1;
 
@@ -114,22 +110,21 @@ int StoreParameters(ScriptContext* ctx, const char* text) {
 int FnCall(ScriptContext* ctx, const char* file, const char* params) {
     if (++ctx->call_depth > kMaxCallDepth) {
         --ctx->call_depth;
-        ctx->error_code = kErrTooDeep;
-        return 0;
+        return Raise(ctx, Err::CallTooDeep);
     }
     char* const caller_line = ctx->current_line;
     const TokenState caller_token = ctx->token;
 
     if (StoreParameters(ctx, params) < 0 ||
         !plat::find_file(file, ctx->scratch_path, sizeof ctx->scratch_path)) {
-        if (!ctx->error_code) ctx->error_code = kErrNotFound;
+        Raise(ctx, Err::CallNotFound);
         --ctx->call_depth;
         return 0;
     }
     // The frame is refused, and nothing written, when the stack is full.
     StructureStack& stack = ctx->structures;
     if (stack.depth < 0 || stack.depth >= kStructureDepth) {
-        ctx->error_code = kErrStructures;
+        Raise(ctx, Err::StructureTooDeep);
         --ctx->call_depth;
         return 0;
     }
@@ -158,9 +153,11 @@ int FnCall(ScriptContext* ctx, const char* file, const char* params) {
     if (r != 0) {
         // An error the called script went on past (ignored with @off) has
         // been dealt with there.
-        ctx->error_code = 0;
-    } else if (ctx->error_code != 0 && ctx->error_code != kCancelCode) {
-        ctx->error_code = kErrReported;
+        ClearError(ctx);
+    } else if (HasError(ctx) && !ErrorIs(ctx, Err::StopCancel)) {
+        // The called script reported its error (or ended with EXIT): the
+        // callers stop without a second report.
+        ReplaceError(ctx, Err::StopReported);
         outcome = -1;
     }
     NotifyCall(ctx, outcome);

@@ -15,15 +15,16 @@ constexpr std::uint16_t kCallFrameCode = 158;
 // accent opens a quoted stretch up to the next same quote, in which that
 // quote written twice stands for itself. Parameters longer than 256 bytes
 // are cut. Returns the count, or -1 with the error of a variable that
-// could not be set (3096, 3097).
+// could not be set (StringMemory, VariableMemory).
 int StoreParameters(ScriptContext* ctx, const char* text);
 
 // Call(file, parameters): runs the script file with the parameters in
 // Param0..ParamN and returns when it ends. 1 when the calling script may
 // go on (also when the file could not be loaded, which has been reported),
-// 0 with the ErrorCode: 3211 (more than 6 nested calls), 1400 (file not
-// found), 3353 (structure stack full), 9013 (the called script stopped on
-// an error or EXIT, already reported) or 9999 (cancelled).
+// 0 with the ErrorCode: CallTooDeep (more than 6 nested calls),
+// CallNotFound, StructureTooDeep (structure stack full), StopReported (the
+// called script stopped on an error or EXIT, already reported) or
+// StopCancel.
 int FnCall(ScriptContext* ctx, const char* file, const char* params);
 
 } // namespace jol

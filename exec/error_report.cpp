@@ -6,6 +6,7 @@
 
 #include "lang/bounded_text.h"
 #include "lang/change_epoch.h"
+#include "lang/errors.h"
 #include "resources/message_table.h"
 
 namespace jol {
@@ -97,13 +98,20 @@ bool WriteLogEntry(ScriptContext* ctx, const char* log, const char* text, const 
 } // namespace
 
 int ErrorSeverity(int code) {
-    if (code <= 2000) return kSeverityMinor;
-    if (code <= 3000) return kSeverityModerate;
-    return kSeverityFatal;
+    switch (SeverityOfNumber(code)) {
+    case Severity::Run:
+    case Severity::Minor:
+        return kSeverityMinor;
+    case Severity::Moderate:
+        return kSeverityModerate;
+    default:
+        return kSeverityFatal;
+    }
 }
 
 bool IsExtendedErrorCode(int code) {
-    return code == 1213 || code == 2214 || code == 3215 || code == 9013;
+    return code == ErrNumber(Err::ExtenderMinor) || code == ErrNumber(Err::ExtenderModerate) ||
+           code == ErrNumber(Err::ExtenderSevere) || code == ErrNumber(Err::StopReported);
 }
 
 void FormatErrorTitle(ScriptContext* ctx, int code, char* out, std::size_t out_size) {
@@ -139,7 +147,7 @@ int ReportError(ScriptContext* ctx, plat::Hwnd owner, int body_id, int code, int
                            plat::mb::SetForeground;
     int answer = ShowMessageBox(ctx, owner, ctx->error_body, ctx->error_title, style);
     if (!may_go_on || answer == plat::id::Cancel) return 0;
-    ctx->error_code = 0;
+    ClearError(ctx);
     return 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "host/script_context.h"
 #include "platform/platform.h"
+#include "resources/error_codes.h"
 
 namespace jol {
 
@@ -20,12 +21,13 @@ constexpr int kSeverityModerate = 0;
 constexpr int kSeverityMinor = 1;
 constexpr int kSeverityFatal = 13;
 
-// The severity of an error code raised by a statement: minor up to 2000,
-// moderate from 2001 to 3000, fatal above.
+// The severity of an error code raised by a statement, by its range (see
+// resources/error_codes.h): minor, moderate, else fatal.
 int ErrorSeverity(int code);
 
 // True for the codes that stand for an extender or secondary failure,
-// whose explanation is the extended error number: 1213, 2214, 3215, 9013.
+// whose explanation is the extended error number: ExtenderMinor,
+// ExtenderModerate, ExtenderSevere and StopReported.
 bool IsExtendedErrorCode(int code);
 
 // Writes the title of an error box: the code in decimal, ":  " and the
@@ -37,6 +39,9 @@ void FormatErrorTitle(ScriptContext* ctx, int code, char* out, std::size_t out_s
 // context's error body already. Returns 1 to go on (the ErrorCode has been
 // cleared) or 0 to stop (the ErrorCode stays).
 int ReportError(ScriptContext* ctx, plat::Hwnd owner, int body_id, int code, int severity);
+inline int ReportError(ScriptContext* ctx, plat::Hwnd owner, int body_id, Err code, int severity) {
+    return ReportError(ctx, owner, body_id, ErrNumber(code), severity);
+}
 
 // A message box; in quiet mode a log entry instead, answered with Cancel.
 // Returns the button chosen.

@@ -4,6 +4,7 @@
 
 #include "exec/script_run.h"
 #include "lang/change_epoch.h"
+#include "lang/errors.h"
 #include "platform/text.h"
 
 namespace jol {
@@ -28,10 +29,7 @@ bool IsLabelLine(const char* line, const char* label, std::size_t length) {
 // the statement is really there.
 int WriteJumpRecord(ScriptContext* ctx, const RunCursor& cur, int offset, std::uint16_t target) {
     auto* text = static_cast<unsigned char*>(plat::mem_lock(cur.block));
-    if (!text) {
-        ctx->error_code = 3032;
-        return 0;
-    }
+    if (!text) return Raise(ctx, Err::GotoNoLock);
     if (offset >= 0 && offset + 5 <= cur.text_length &&
         (text[offset] == 'G' || text[offset] == 'g')) {
         const unsigned char third = text[offset + 2];
@@ -67,8 +65,7 @@ int JumpToLabel(ScriptContext* ctx, const char* label, RunCursor& cur, int state
             return WriteJumpRecord(ctx, cur, cur.line_start + statement_offset, target);
         return 1;
     }
-    if (!ctx->error_code) ctx->error_code = 3033;
-    return 0;
+    return Raise(ctx, Err::GotoLabelNotFound);
 }
 
 } // namespace jol

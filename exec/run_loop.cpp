@@ -10,6 +10,7 @@
 #include "lang/bounded_text.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/line_cache.h"
 #include "lang/tokenizer.h"
 
@@ -19,10 +20,6 @@ namespace {
 constexpr int kMsgCancelTitle = 192; // "Execution ended"
 constexpr int kMsgCancelBody = 193;  // "Execution terminated by user request or error"
 constexpr std::uint32_t kHookLines = 2;
-constexpr int kStopCodes = 9000;
-constexpr int kCancelCode = 9999;
-constexpr int kMsgNoLock = 204;
-constexpr int kMsgLineTooLong = 214;
 
 bool Skipping(const ScriptContext* ctx) {
     const StructureStack& s = ctx->structures;
@@ -66,7 +63,7 @@ void NotifyLine(ScriptContext* ctx, const RunCursor& cur) {
 // A fetch that ended the script because a line could not be fetched
 // (reported already): the run stops instead of ending.
 bool FetchFailed(const ScriptContext* ctx) {
-    return ctx->error_code == kMsgNoLock || ctx->error_code == kMsgLineTooLong;
+    return ErrorIs(ctx, Err::ScriptNoLock) || ErrorIs(ctx, Err::LineTooLong);
 }
 
 // The cancel test before a line. True when the run must end.
@@ -99,7 +96,7 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
     ReleaseLastResult(ctx);
     ctx->trace.kind = 0;
     ctx->trace.skip_at_start = 0;
-    ctx->error_code = 0;
+    ClearError(ctx);
     ctx->token.cursor = line + statement_offset;
 
     int r = ExecuteStatement(ctx, result, line, statement_offset, cur, substituted);
@@ -107,18 +104,19 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
     ctx->last_result = result;
     ctx->last_statement_error = ctx->error_code;
     const int code = ctx->error_code;
-    if (code >= kStopCodes) r = 0;
-    if (code == kCancelCode) {
+    if (IsStopCode(code)) r = 0;
+    if (code == ErrNumber(Err::StopCancel)) {
         // A cancelled dialog goes on at the label :CANCEL when the script
         // has one.
-        ctx->error_code = 0;
-        if (JumpToLabel(ctx, "CANCEL", cur, statement_offset, true) && !ctx->error_code) {
+        ClearError(ctx);
+        if (JumpToLabel(ctx, "CANCEL", cur, statement_offset, true) && !HasError(ctx)) {
             r = 1;
         } else {
-            ctx->error_code = kCancelCode;
+            // Whatever the search raised, the cancel ends the run.
+            ReplaceError(ctx, Err::StopCancel);
             r = 0;
         }
-    } else if (code >= 1 && code < kStopCodes) {
+    } else if (code >= 1 && !IsStopCode(code)) {
         CopyBounded(ctx, ctx->error_body, line, sizeof ctx->error_body);
         r = ReportError(ctx, ctx->host_window, 1, code, ErrorSeverity(code));
     }
@@ -164,7 +162,7 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
                         result = kRunStopped;
                         break;
                     }
-                    ctx->error_code = 0; // the unsubstituted line of a skipped block goes on
+                    ClearError(ctx); // the unsubstituted line of a skipped block goes on
                 }
                 const int offset = StatementOffset(line);
                 if (!line[offset] || line[offset] == ';') {

@@ -7,22 +7,12 @@
 #include "exec/script_run.h"
 #include "lang/bounded_text.h"
 #include "lang/change_epoch.h"
+#include "lang/errors.h"
 #include "lang/line_cache.h"
 #include "lang/speedups.h"
 
 namespace jol {
 namespace {
-
-// Messages of script loading; all but kMsgNotFound are the body of an
-// error whose title comes from kMsgExecutionError.
-constexpr int kMsgNotFound = 102;
-constexpr int kMsgExecutionError = 111;
-constexpr int kMsgNoMemory = 203;
-constexpr int kMsgNoLock = 204;
-constexpr int kMsgTooLarge = 205;
-constexpr int kMsgReadError = 206;
-constexpr int kMsgLineTooLong = 214;
-constexpr int kMsgBadUnicode = 215;
 
 // The largest UTF-16 file worth converting: even if every character took
 // only one byte per two units (surrogate pairs), a larger file could not
@@ -31,8 +21,10 @@ constexpr std::uint64_t kMaxWideFile = 4ull * kMaxScriptText + 2;
 
 constexpr unsigned char kCtrlZ = 26;
 
-void ReportLoadError(ScriptContext* ctx, int message) {
-    ReportError(ctx, ctx->host_window, message, kMsgExecutionError, kSeverityFatal);
+// The errors of script loading but ScriptNotFound are shown as the body of
+// a box whose title is ExecutionError's.
+void ReportLoadError(ScriptContext* ctx, Err message) {
+    ReportError(ctx, ctx->host_window, ErrNumber(message), Err::ExecutionError, kSeverityFatal);
 }
 
 bool IsByteOrderMark(const char* text) {
@@ -174,8 +166,8 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
     }
     const char* text = static_cast<const char*>(plat::mem_lock(cur.block));
     if (!text) {
-        ReportLoadError(ctx, kMsgNoLock);
-        ctx->error_code = kMsgNoLock;
+        ReportLoadError(ctx, Err::ScriptNoLock);
+        Raise(ctx, Err::ScriptNoLock);
         return 0;
     }
     // A next offset at or past the end (a jump that leads nowhere) ends the
@@ -204,8 +196,8 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
         LinkFollowingLine(ctx->token, kept, from);
         NoteFetchedLine(ctx, kept, line);
         if (got >= 0) return got;
-        ReportLoadError(ctx, kMsgLineTooLong);
-        ctx->error_code = kMsgLineTooLong;
+        ReportLoadError(ctx, Err::LineTooLong);
+        Raise(ctx, Err::LineTooLong);
         return 0;
     }
     std::size_t copied = 0;
@@ -229,8 +221,8 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
         if (c == '\r' || c == kCtrlZ) break;
         if (copied + 1 >= size) {
             plat::mem_unlock(cur.block);
-            ReportLoadError(ctx, kMsgLineTooLong);
-            ctx->error_code = kMsgLineTooLong;
+            ReportLoadError(ctx, Err::LineTooLong);
+            Raise(ctx, Err::LineTooLong);
             return 0;
         }
         line[copied++] = static_cast<char>(c);
@@ -270,43 +262,43 @@ int LoadScriptFile(ScriptContext* ctx, const char* path) {
     ScopedFile file(plat::open_file_read(path));
     if (!file.get()) {
         CopyBounded(ctx, ctx->error_body, path ? path : "", sizeof ctx->error_body);
-        ReportError(ctx, ctx->host_window, 1, kMsgNotFound, kSeverityFatal);
+        ReportError(ctx, ctx->host_window, 1, Err::ScriptNotFound, kSeverityFatal);
         return 0;
     }
     std::uint64_t size = 0;
     if (!plat::file_size(file.get(), &size)) {
-        ReportLoadError(ctx, kMsgReadError);
+        ReportLoadError(ctx, Err::ScriptReadError);
         return 0;
     }
     char head[2] = {};
     bool wide = false;
     if (size >= 2) {
         if (!ReadExactly(file.get(), head, 2)) {
-            ReportLoadError(ctx, kMsgReadError);
+            ReportLoadError(ctx, Err::ScriptReadError);
             return 0;
         }
         wide = IsByteOrderMark(head);
     }
     if (size > (wide ? kMaxWideFile : kMaxScriptText)) {
-        ReportLoadError(ctx, kMsgTooLarge);
+        ReportLoadError(ctx, Err::ScriptTooLarge);
         return 0;
     }
 
     const std::size_t bytes = static_cast<std::size_t>(size);
     ScopedBlock block;
     if (!block.Allocate(bytes + 2)) {
-        ReportLoadError(ctx, kMsgNoMemory);
+        ReportLoadError(ctx, Err::ScriptNoMemory);
         return 0;
     }
     char* text = block.Lock();
     if (!text) {
-        ReportLoadError(ctx, kMsgNoLock);
+        ReportLoadError(ctx, Err::ScriptNoLock);
         return 0;
     }
     const std::size_t done = size >= 2 ? 2 : 0;
     std::memcpy(text, head, done);
     if (!ReadExactly(file.get(), text + done, bytes - done)) {
-        ReportLoadError(ctx, kMsgReadError);
+        ReportLoadError(ctx, Err::ScriptReadError);
         return 0;
     }
     file.Close();
@@ -317,11 +309,11 @@ int LoadScriptFile(ScriptContext* ctx, const char* path) {
     if (wide) {
         length = ConvertUnicodeScript(ctx, text, bytes);
         if (length == 0) {
-            ReportLoadError(ctx, kMsgBadUnicode);
+            ReportLoadError(ctx, Err::ScriptBadUnicode);
             return 0;
         }
         if (length > kMaxScriptText) {
-            ReportLoadError(ctx, kMsgTooLarge);
+            ReportLoadError(ctx, Err::ScriptTooLarge);
             return 0;
         }
     }

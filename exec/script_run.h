@@ -40,7 +40,7 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
                 bool substituted);
 
 // Runs the statement that starts at line + statement_offset. 1 go on, 0 stop
-// (the ErrorCode says why; EXIT leaves 9000), -1 RETURN with no GOSUB. result
+// (the ErrorCode says why; EXIT leaves Err::StopExit), -1 RETURN with no GOSUB. result
 // receives the value of an expression statement. substituted: the line was
 // changed by %name% substitution or comes from EXECUTE, so it is never
 // rewritten with a jump record.
@@ -49,7 +49,7 @@ int ExecuteStatement(ScriptContext* ctx, Value& result, char* line, int statemen
 
 // Finds the label line and makes it the next line fetched; unless no_rewrite,
 // writes a jump record over the GOTO/GOSUB statement at cur.line_start +
-// statement_offset. 1, or 0 with 3032/3033.
+// statement_offset. 1, or 0 with GotoNoLock or GotoLabelNotFound.
 int JumpToLabel(ScriptContext* ctx, const char* label, RunCursor& cur, int statement_offset,
                 bool no_rewrite);
 

@@ -7,6 +7,7 @@
 #include "exec/script_run.h"
 #include "host/message_pump.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/expression_programs.h"
 #include "lang/keyword_table.h"
@@ -60,14 +61,6 @@ enum TraceKind {
     kTraceCase = 12,
 };
 
-constexpr int kStopCodes = 9000;
-constexpr int kAlreadyReported = 9013;
-
-int Fail(ScriptContext* ctx, int code) {
-    if (!ctx->error_code) ctx->error_code = static_cast<std::int16_t>(code);
-    return 0;
-}
-
 StructureRecord* Top(ScriptContext* ctx) {
     StructureStack& s = ctx->structures;
     if (s.depth <= 0 || s.depth > kStructureDepth) return nullptr;
@@ -82,7 +75,7 @@ bool IsGosubRecord(std::uint16_t code) {
 int Push(ScriptContext* ctx, std::uint16_t code, std::uint16_t offset, std::uint16_t state,
          std::uint16_t extra = 0) {
     StructureStack& s = ctx->structures;
-    if (s.depth < 0 || s.depth >= kStructureDepth) return Fail(ctx, 3353);
+    if (s.depth < 0 || s.depth >= kStructureDepth) return Raise(ctx, Err::StructureTooDeep);
     s.records[s.depth++] = StructureRecord{code, offset, state, extra};
     return 1;
 }
@@ -143,18 +136,19 @@ int Evaluate(ScriptContext* ctx, Value& v) {
     return ProcessSubExpression(ctx, v, 0);
 }
 
-// The integer view of a condition; 3057 when it has none.
+// The integer view of a condition; Err::NoNumber when it has none.
 int Condition(ScriptContext* ctx, Value& v, std::int32_t* out) {
     if (!ToInteger(ctx, v, true)) {
         ReleaseValue(ctx, v);
-        return Fail(ctx, 3057);
+        return Raise(ctx, Err::NoNumber);
     }
     *out = v.i;
     ReleaseValue(ctx, v);
     return 1;
 }
 
-// Makes v a number (integer or float view, no string); 3361 when it is none.
+// Makes v a number (integer or float view, no string); Err::ForNotNumber
+// when it is none.
 int ForNumber(ScriptContext* ctx, Value& v) {
     if (v.flags & (vf::Integer | vf::Float)) {
         ReleaseValue(ctx, v);
@@ -165,7 +159,7 @@ int ForNumber(ScriptContext* ctx, Value& v) {
         return 1;
     }
     ReleaseValue(ctx, v);
-    return Fail(ctx, 3361);
+    return Raise(ctx, Err::ForNotNumber);
 }
 
 bool Negative(const Value& v) {
@@ -182,9 +176,9 @@ int StoreNumber(ScriptContext* ctx, int index, Value v) {
 }
 
 // The numeric value of a variable; a string it held is released and its
-// string flag cleared. 3361 when it has no number.
+// string flag cleared. Err::ForNotNumber when it has no number.
 int VariableNumber(ScriptContext* ctx, int index, Value& out) {
-    if (index < 0 || index >= ctx->vars_count) return Fail(ctx, 3361);
+    if (index < 0 || index >= ctx->vars_count) return Raise(ctx, Err::ForNotNumber);
     VarEntry& e = ctx->vars[index];
     out = Value{};
     out.f = e.f;
@@ -222,7 +216,7 @@ int ThenElse(Statement& s, bool is_else) {
     ScriptContext* ctx = s.ctx;
     const char* rest = SkipBlanks(ctx->token.cursor);
     if (*rest && *rest != ';') {
-        if (ctx->last_if == -1 && !s.skip) return Fail(ctx, 3050);
+        if (ctx->last_if == -1 && !s.skip) return Raise(ctx, Err::NoIfForThenElse);
         int flag = is_else ? (ctx->last_if == 0 ? 1 : 0) : (ctx->last_if == 1 ? 1 : 0);
         Trace(ctx, kTraceSingleLine, flag);
         if (!flag || s.skip) return 1;
@@ -234,7 +228,7 @@ int ThenElse(Statement& s, bool is_else) {
             state = kSkipped;
             Trace(ctx, kTraceSkipped);
         } else {
-            if (ctx->last_if == -1) return Fail(ctx, 3050);
+            if (ctx->last_if == -1) return Raise(ctx, Err::NoIfForThenElse);
             state = ctx->last_if == 0 ? kFalse : 0;
             Trace(ctx, kTraceBlockIf, state == 0);
         }
@@ -243,8 +237,8 @@ int ThenElse(Statement& s, bool is_else) {
     }
     ctx->last_if = -1;
     StructureRecord* top = Top(ctx);
-    if (!top) return Fail(ctx, 3354);
-    if (top->code != kIfRecord) return Fail(ctx, 3358);
+    if (!top) return Raise(ctx, Err::EndNotFound);
+    if (top->code != kIfRecord) return Raise(ctx, Err::ElseNoIf);
     if (top->state == 0 || top->state == kFalse) {
         top->state = top->state == 0 ? kFalse : 0;
         Trace(ctx, kTraceBlockElse, top->state == 0);
@@ -258,13 +252,12 @@ int ThenElse(Statement& s, bool is_else) {
 int If(Statement& s) {
     ScriptContext* ctx = s.ctx;
     if (!s.skip) {
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         Value v;
         if (!Evaluate(ctx, v)) return 0;
         if (!TokenIs(ctx, kw::Then) && !AtEnd(ctx)) {
             ReleaseValue(ctx, v);
-            return Fail(ctx, 3072);
+            return Raise(ctx, Err::ThenNotFound);
         }
         std::int32_t c;
         if (!Condition(ctx, v, &c)) return 0;
@@ -273,9 +266,9 @@ int If(Statement& s) {
     } else {
         // Passed over: read up to THEN without evaluating anything.
         for (;;) {
-            get_token(ctx);
-            if (ctx->error_code) {
-                ctx->error_code = 0;
+            if (!NextToken(ctx)) {
+                // A token that does not read is stepped over.
+                ClearSpeculativeError(ctx);
                 ctx->token.cls = TokenClass::String;
                 if (*ctx->token.cursor) ++ctx->token.cursor;
             }
@@ -294,14 +287,13 @@ int While(Statement& s) {
     Trace(ctx, kTraceWhile);
     std::uint16_t state = kSkipped;
     if (!s.skip) {
-        get_token(ctx);
-        if (ctx->error_code) return 0;
-        if (AtEnd(ctx)) return Fail(ctx, 3071);
+        if (!NextToken(ctx)) return 0;
+        if (AtEnd(ctx)) return Raise(ctx, Err::Incomplete);
         Value v;
         if (!Evaluate(ctx, v)) return 0;
         if (!AtEnd(ctx)) {
             ReleaseValue(ctx, v);
-            return Fail(ctx, 3074);
+            return Raise(ctx, Err::PastEnd);
         }
         std::int32_t c;
         if (!Condition(ctx, v, &c)) return 0;
@@ -327,7 +319,7 @@ bool IntegerRound(ScriptContext* ctx, const Statement& s, StructureRecord* top, 
     if (end.flags != vf::Integer || step.flags != vf::Integer || index >= ctx->vars_count)
         return false;
     VarEntry& e = ctx->vars[index];
-    if (e.flags != vf::Integer || e.str || PendingMathError()) return false;
+    if (e.flags != vf::Integer || e.str || PendingMathError() != Err::None) return false;
     if (!first) {
         e.i = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.i) +
                                         static_cast<std::uint32_t>(step.i));
@@ -351,11 +343,10 @@ int To(Statement& s, bool first) {
     ctx->last_if = -1;
     Trace(ctx, kTraceFor);
     StructureRecord* top = Top(ctx);
-    if (!top || top->code != kForRecord) return Fail(ctx, 3362);
+    if (!top || top->code != kForRecord) return Raise(ctx, Err::ToWithoutFor);
     const int index = top->extra;
 
-    get_token(ctx);
-    if (ctx->error_code) return 0;
+    if (!NextToken(ctx)) return 0;
     Value end;
     if (!Evaluate(ctx, end) || !ForNumber(ctx, end)) return 0;
     if (AtEnd(ctx) && SpeedupsEnabled() && IntegerRound(ctx, s, top, index, end, Value{}, first))
@@ -367,13 +358,12 @@ int To(Statement& s, bool first) {
     step.flags = vf::Integer;
     step.i = 1;
     if (!AtEnd(ctx)) {
-        if (!TokenIs(ctx, kw::By)) return Fail(ctx, 3074);
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!TokenIs(ctx, kw::By)) return Raise(ctx, Err::PastEnd);
+        if (!NextToken(ctx)) return 0;
         if (!Evaluate(ctx, step)) return 0;
         if (!AtEnd(ctx)) {
             ReleaseValue(ctx, step);
-            return Fail(ctx, 3074);
+            return Raise(ctx, Err::PastEnd);
         }
         if (!ForNumber(ctx, step)) return 0;
     }
@@ -413,22 +403,22 @@ int ResumeOffset(ScriptContext* ctx, const char* line, const RunCursor& cur, std
             ++i;
     spaces();
     for (int n = 0; n < 3; ++n) {
-        if (!line[i]) return Fail(ctx, 3360);
+        if (!line[i]) return Raise(ctx, Err::ForSyntax);
         ++i;
     }
     spaces();
     while (line[i] && line[i] != ' ' && line[i] != '=')
         ++i;
     spaces();
-    if (line[i] != '=') return Fail(ctx, 3360);
+    if (line[i] != '=') return Raise(ctx, Err::ForSyntax);
     ++i;
     spaces();
     while (line[i] && line[i] != ' ')
         ++i;
     spaces();
-    if (!line[i]) return Fail(ctx, 3360);
+    if (!line[i]) return Raise(ctx, Err::ForSyntax);
     const int offset = cur.line_start + i;
-    if (offset >= cur.text_length) return Fail(ctx, 3360);
+    if (offset >= cur.text_length) return Raise(ctx, Err::ForSyntax);
     *out = static_cast<std::uint16_t>(offset);
     return 1;
 }
@@ -440,22 +430,19 @@ int For(Statement& s) {
         return Push(ctx, kForRecord, 0, kSkipped);
     }
     ctx->last_if = -1;
-    get_token(ctx);
-    if (ctx->error_code) return 0;
-    if (AtEnd(ctx)) return Fail(ctx, 3071);
-    if (ctx->token.cls != TokenClass::Variable) return Fail(ctx, 3360);
+    if (!NextToken(ctx)) return 0;
+    if (AtEnd(ctx)) return Raise(ctx, Err::Incomplete);
+    if (ctx->token.cls != TokenClass::Variable) return Raise(ctx, Err::ForSyntax);
     int index = LookupVariableHinted(ctx, ctx->token.text, ctx->token.var_slot);
     if (index < 0) index = MentionVariable(ctx, ctx->token.text);
     if (index < 0) return 0;
-    get_token(ctx);
-    if (ctx->error_code) return 0;
-    if (!TokenIs(ctx, kw::Assign)) return Fail(ctx, 3360);
-    get_token(ctx);
-    if (ctx->error_code) return 0;
+    if (!NextToken(ctx)) return 0;
+    if (!TokenIs(ctx, kw::Assign)) return Raise(ctx, Err::ForSyntax);
+    if (!NextToken(ctx)) return 0;
     Value start;
     if (!Evaluate(ctx, start) || !ForNumber(ctx, start)) return 0;
     if (!StoreNumber(ctx, index, start)) return 0;
-    if (!TokenIs(ctx, kw::To)) return Fail(ctx, 3360);
+    if (!TokenIs(ctx, kw::To)) return Raise(ctx, Err::ForSyntax);
     std::uint16_t resume;
     if (!ResumeOffset(ctx, s.line, s.cur, &resume)) return 0;
     if (!Push(ctx, kForRecord, resume, 0, static_cast<std::uint16_t>(index))) return 0;
@@ -469,15 +456,15 @@ int SwitchValue(ScriptContext* ctx, std::int32_t* out) {
     if (!Evaluate(ctx, v)) return 0;
     if (!AtEnd(ctx)) {
         ReleaseValue(ctx, v);
-        return Fail(ctx, 3074);
+        return Raise(ctx, Err::PastEnd);
     }
     if ((v.flags & vf::Float) && !(v.flags & vf::Integer)) {
         ReleaseValue(ctx, v);
-        return Fail(ctx, 3364);
+        return Raise(ctx, Err::SwitchNotInteger);
     }
     if (!ToInteger(ctx, v, false)) {
         ReleaseValue(ctx, v);
-        return Fail(ctx, 3364);
+        return Raise(ctx, Err::SwitchNotInteger);
     }
     *out = v.i;
     ReleaseValue(ctx, v);
@@ -489,8 +476,7 @@ int Switch(Statement& s) {
     ctx->last_if = -1;
     Trace(ctx, kTraceSwitch);
     if (s.skip) return Push(ctx, kSwitchRecord, 0, kSkipped);
-    get_token(ctx);
-    if (ctx->error_code) return 0;
+    if (!NextToken(ctx)) return 0;
     std::int32_t n;
     if (!SwitchValue(ctx, &n)) return 0;
     const auto u = static_cast<std::uint32_t>(n);
@@ -503,25 +489,25 @@ int Case(Statement& s) {
     ctx->last_if = -1;
     Trace(ctx, kTraceCase, 0);
     StructureRecord* top = Top(ctx);
-    if (!top || top->code != kSwitchRecord) return Fail(ctx, 3365);
+    if (!top || top->code != kSwitchRecord) return Raise(ctx, Err::CaseNoSwitch);
     if (top->state != kFalse && top->state != kContinued) return 1;
-    get_token(ctx);
-    if (ctx->error_code) {
-        ctx->error_code = 0;
+    // A CASE value that cannot be read matches nothing.
+    if (!NextToken(ctx)) {
+        ClearSpeculativeError(ctx);
         return 1;
     }
     Value v;
     if (!Evaluate(ctx, v)) {
-        ctx->error_code = 0;
+        ClearSpeculativeError(ctx);
         return 1;
     }
     if (!AtEnd(ctx)) {
         ReleaseValue(ctx, v);
-        return Fail(ctx, 3074);
+        return Raise(ctx, Err::PastEnd);
     }
     if (!ToInteger(ctx, v, false)) {
         ReleaseValue(ctx, v);
-        return Fail(ctx, 3364);
+        return Raise(ctx, Err::SwitchNotInteger);
     }
     const auto u = static_cast<std::uint32_t>(v.i);
     ReleaseValue(ctx, v);
@@ -539,11 +525,12 @@ int BreakContinue(Statement& s, bool is_break) {
     ctx->last_if = -1;
     Trace(ctx, is_break ? kTraceBreak : kTraceContinue);
     StructureRecord* top = Top(ctx);
-    if (!top) return Fail(ctx, is_break ? 3355 : 3356);
+    if (!top) return Raise(ctx, is_break ? Err::BreakOutside : Err::ContinueOutside);
     if (s.skip) return 1;
     // A subroutine or called script is no loop: leaving it this way would
     // skip the rest of the script without a word.
-    if (IsGosubRecord(top->code) || top->code == kCallRecord) return Fail(ctx, 3359);
+    if (IsGosubRecord(top->code) || top->code == kCallRecord)
+        return Raise(ctx, Err::BreakNotInLoop);
     top->state = is_break ? kBroken : kContinued;
     ctx->trace.truth = 1;
     return 1;
@@ -556,7 +543,7 @@ int EndWord(Statement& s, int word) {
     ctx->last_if = -1;
     Trace(ctx, kTraceEnd);
     StructureRecord* top = Top(ctx);
-    if (!top) return Fail(ctx, 3354);
+    if (!top) return Raise(ctx, Err::EndNotFound);
     bool match = false;
     switch (word) {
     case kw::EndIf:
@@ -572,7 +559,7 @@ int EndWord(Statement& s, int word) {
         match = top->code == kForRecord;
         break;
     }
-    if (!match) return Fail(ctx, 3357);
+    if (!match) return Raise(ctx, Err::EndNoMatch);
     const std::uint16_t state = top->state;
     if (word == kw::Next && !(state & kLoopEndMask)) {
         s.cur.next_offset = top->offset;
@@ -584,7 +571,7 @@ int EndWord(Statement& s, int word) {
     if (word == kw::EndIf && (state & (kContinued | kBroken))) {
         StructureRecord* outer = Top(ctx);
         if (!outer || IsGosubRecord(outer->code) || outer->code == kCallRecord)
-            return Fail(ctx, 3359);
+            return Raise(ctx, Err::BreakNotInLoop);
         outer->state |= state & (kContinued | kBroken);
     }
     return 1;
@@ -593,8 +580,7 @@ int EndWord(Statement& s, int word) {
 int EndFollowedByWord(Statement& s) {
     ScriptContext* ctx = s.ctx;
     ctx->last_if = -1;
-    get_token(ctx);
-    if (ctx->error_code) return 0;
+    if (!NextToken(ctx)) return 0;
     if (ctx->token.cls == TokenClass::Keyword) {
         switch (ctx->token.id) {
         case kw::For:
@@ -608,7 +594,7 @@ int EndFollowedByWord(Statement& s) {
             return EndWord(s, kw::EndWhile);
         }
     }
-    return Fail(ctx, 3363);
+    return Raise(ctx, Err::EndUnidentified);
 }
 
 // ---------------------------------------------------------- jumps
@@ -617,9 +603,9 @@ int EndFollowedByWord(Statement& s) {
 int LabelName(ScriptContext* ctx, char* label, std::size_t size) {
     GetNameToken(ctx);
     if (ctx->error_code) return 0;
-    if (ctx->token.cls == TokenClass::End) return Fail(ctx, 3073);
-    if (ctx->token.cls != TokenClass::String) return Fail(ctx, 3073);
-    if (!ctx->token.text[0]) return Fail(ctx, 3071);
+    if (ctx->token.cls == TokenClass::End) return Raise(ctx, Err::GotoNoLabel);
+    if (ctx->token.cls != TokenClass::String) return Raise(ctx, Err::GotoNoLabel);
+    if (!ctx->token.text[0]) return Raise(ctx, Err::Incomplete);
     std::size_t n = std::strlen(ctx->token.text);
     if (n >= size) n = size - 1;
     std::memcpy(label, ctx->token.text, n);
@@ -646,9 +632,8 @@ int Gosub(Statement& s) {
     Trace(ctx, kTraceJump, 1);
     char label[kTextSize];
     if (!LabelName(ctx, label, sizeof label)) return 0;
-    get_token(ctx);
-    if (ctx->error_code) return 0;
-    if (!AtEnd(ctx)) return Fail(ctx, 3074);
+    if (!NextToken(ctx)) return 0;
+    if (!AtEnd(ctx)) return Raise(ctx, Err::PastEnd);
     if (!Push(ctx, code, s.cur.next_offset, 0)) return 0;
     return JumpToLabel(ctx, label, s.cur, s.offset, s.substituted);
 }
@@ -685,7 +670,7 @@ int Execute(Statement& s) {
     int r = Run(ctx, s.result, s.line, static_cast<int>(rest - s.line), s.cur, true);
     if (r != 0) return r;
     const int code = ctx->error_code;
-    if (code == 0 || (code >= kStopCodes && code != kAlreadyReported)) return r;
+    if (code == 0 || (IsStopCode(code) && !ErrorIs(ctx, Err::StopReported))) return r;
     // The failure of the executed text is shown at once, whatever the error
     // mode.
     if (ctx->sounds) plat::play_system_sound("SystemHand");
@@ -697,12 +682,11 @@ int Execute(Statement& s) {
         ShowMessageBox(ctx, ctx->host_window, s.line, title,
                        plat::mb::OkCancel | plat::mb::IconExclamation | plat::mb::SetForeground);
     if (answer == plat::id::Ok) {
-        ctx->error_code = 0;
+        ClearError(ctx);
         return 1;
     }
     ctx->extended_error = 999;
-    ctx->error_code = kAlreadyReported;
-    return 0;
+    return ReplaceError(ctx, Err::StopReported);
 }
 
 int Command(Statement& s, int id) {
@@ -715,15 +699,14 @@ int Command(Statement& s, int id) {
         return Execute(s);
     case kw::Exit:
         ctx->last_if = -1;
-        ctx->error_code = kStopCodes;
-        return 0;
+        return Raise(ctx, Err::StopExit);
     case kw::Goto:
         return Goto(s);
     case kw::Yield:
         PumpMessages(ctx);
         return 1;
     }
-    return Fail(ctx, 3352);
+    return Raise(ctx, Err::StructureUndefined);
 }
 
 int StructureWord(Statement& s, int id) {
@@ -766,7 +749,7 @@ int StructureWord(Statement& s, int id) {
     case kw::Return:
         return Return(s);
     }
-    return Fail(s.ctx, 3352);
+    return Raise(s.ctx, Err::StructureUndefined);
 }
 
 int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cur,
@@ -795,21 +778,21 @@ int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cu
             Trace(ctx, kTraceExpression);
             if (r == 0) return 0;
             if (AtEnd(ctx)) return 1;
-            return Fail(ctx, 3074);
+            return Raise(ctx, Err::PastEnd);
         }
     }
 
     ctx->token.cursor = line + offset;
-    get_token(ctx);
-    if (ctx->error_code) {
+    if (!NextToken(ctx)) {
         if (!skip) return 0;
-        ctx->error_code = 0;
+        // A passed-over line need not read.
+        ClearSpeculativeError(ctx);
         Trace(ctx, kTraceSkipped);
         return 1;
     }
     if (AtEnd(ctx)) {
         if (skip) return 1;
-        return Fail(ctx, 3071);
+        return Raise(ctx, Err::Incomplete);
     }
     int kind = -1;
     if (ctx->token.cls == TokenClass::Keyword) {
@@ -823,7 +806,7 @@ int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cu
         Trace(ctx, kTraceExpression);
         if (!ProcessSubExpression(ctx, result, 1)) return 0;
         if (AtEnd(ctx)) return 1;
-        return Fail(ctx, 3074);
+        return Raise(ctx, Err::PastEnd);
     }
     if (kind == kind::Command) {
         if (skip) {
