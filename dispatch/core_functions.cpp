@@ -11,6 +11,7 @@
 #include "exec/error_report.h"
 #include "host/message_pump.h"
 #include "host/process_state.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "resources/message_table.h"
@@ -18,15 +19,8 @@
 namespace jol {
 namespace {
 
-constexpr int kErrNoInputControl = 1465;
-constexpr int kErrNoMemory = 3096;
-constexpr int kStopSilently = 9012;
 constexpr int kLibraryVersionMessage = 99;
 constexpr int kHostVersionFunction = kw::HostBase + 1;
-
-void SetError(ScriptContext* ctx, int code) {
-    if (ctx->error_code == 0) ctx->error_code = code;
-}
 
 int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
     return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
@@ -66,8 +60,7 @@ int FnExclusive(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 int FnIgnoreInput(ScriptContext* ctx, int, Value&, Value*) {
-    SetError(ctx, kErrNoInputControl);
-    return 0;
+    return Raise(ctx, Err::NoInputControl);
 }
 
 int FnTerminate(ScriptContext* ctx, int, Value& result, Value* args) {
@@ -84,8 +77,7 @@ int FnTerminate(ScriptContext* ctx, int, Value& result, Value* args) {
                        plat::mb::Ok | plat::mb::SetForeground);
     }
     result.i = 0;
-    SetError(ctx, kStopSilently);
-    return 0;
+    return Raise(ctx, Err::StopTerminate);
 }
 
 int FnVersion(ScriptContext* ctx, int, Value& result, Value* args) {
@@ -96,10 +88,7 @@ int FnVersionDll(ScriptContext* ctx, int, Value& result, Value*) {
     char text[64];
     LoadMessage(ctx, kLibraryVersionMessage, text, sizeof text);
     const std::uint16_t h = HeapCopyText(ctx, text);
-    if (!h) {
-        SetError(ctx, kErrNoMemory);
-        return 0;
-    }
+    if (!h) return Raise(ctx, Err::StringMemory);
     result.str = h;
     result.flags = vf::String;
     return 1;

@@ -9,6 +9,7 @@
 #include "dispatch/handler.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
@@ -20,21 +21,7 @@
 namespace jol {
 namespace {
 
-constexpr int kErrNotDefined = 3046;
-constexpr int kErrNoText = 3056;
-constexpr int kErrNoNumber = 3057;
-constexpr int kErrArgumentCount = 3066;
-constexpr int kErrOpenParen = 3067;
-constexpr int kErrDelimiter = 3068;
-constexpr int kErrRowArguments = 3070;
-constexpr int kErrNoObjects = 3132;
-constexpr int kErrNoFloat = 3340;
-
 constexpr int kVariadic = 100;
-
-void SetError(ScriptContext* ctx, int code) {
-    if (ctx->error_code == 0) ctx->error_code = code;
-}
 
 bool IsKeyword(const ScriptContext* ctx, int id) {
     return ctx->token.cls == TokenClass::Keyword && ctx->token.id == id;
@@ -53,22 +40,14 @@ int ConvertArguments(ScriptContext* ctx, Value* args, int count, unsigned string
         Value& a = args[i];
         const unsigned bit = 1u << (i - 1);
         if (string_bits & bit) {
-            if (!ToString(ctx, a)) {
-                SetError(ctx, kErrNoText);
-                return 0;
-            }
+            if (!ToString(ctx, a)) return Raise(ctx, Err::NoString);
         } else if (float_bits & bit) {
-            if (!ToFloat(ctx, a)) {
-                SetError(ctx, kErrNoFloat);
-                return 0;
-            }
+            if (!ToFloat(ctx, a)) return Raise(ctx, Err::NoFloat);
         } else if (!ToInteger(ctx, a, true)) {
             // A text such as "2.5" becomes an integer by way of its float
             // view; a failed first try leaves no error behind.
-            if (ctx->error_code || !ToFloat(ctx, a) || !ToInteger(ctx, a, true)) {
-                SetError(ctx, kErrNoNumber);
-                return 0;
-            }
+            if (ctx->error_code || !ToFloat(ctx, a) || !ToInteger(ctx, a, true))
+                return Raise(ctx, Err::NoNumber);
         }
     }
     return 1;
@@ -83,18 +62,18 @@ int Dispatch(ScriptContext* ctx, int id, Value& result, Value* args, bool variad
     if (id == kw::ObjectRef) {
         // Member access on an object reference needs the automation bridge,
         // which this library does not load.
-        SetError(ctx, kErrNoObjects);
+        Raise(ctx, Err::ObjectsNotInitialized);
     } else if (id <= kw::LastBuiltin) {
         FunctionHandler handler = FindHandler(id);
         if (handler)
             handler(ctx, id, result, args);
         else
-            SetError(ctx, kErrNotDefined);
+            Raise(ctx, Err::FunctionNotDefined);
     } else if ((id >= kw::HostBase && id <= kw::HostLast) ||
                (id >= kw::ExtenderBase && id <= kw::ExtenderLast)) {
         ExtenderCall(ctx, id, result, args);
     } else {
-        SetError(ctx, kErrNotDefined);
+        Raise(ctx, Err::FunctionNotDefined);
     }
     // A numeric result never carries text.
     if ((result.flags & (vf::Integer | vf::Float)) && (result.flags & vf::String)) {
@@ -120,7 +99,7 @@ void FinishCall(ScriptContext* ctx, int id, Value& result, Value* args, bool var
 int CallWithArguments(ScriptContext* ctx, int id, Value& result, Value* args, int count) {
     const KeywordEntry* row = KeywordRow(ctx, id);
     if (!row) {
-        SetError(ctx, kErrNotDefined);
+        Raise(ctx, Err::FunctionNotDefined);
         FreeSlots(ctx, args, count);
         return 0;
     }
@@ -131,36 +110,27 @@ int CallWithArguments(ScriptContext* ctx, int id, Value& result, Value* args, in
 int CallFunction(ScriptContext* ctx, int id, Value& result) {
     if (!ctx) return 0;
     const KeywordEntry* row = KeywordRow(ctx, id);
-    if (!row) {
-        SetError(ctx, kErrNotDefined);
-        return 0;
-    }
+    if (!row) return Raise(ctx, Err::FunctionNotDefined);
     int count = static_cast<int>(RowValue(*row) & 0xFFFF);
     const bool variadic = count == kVariadic;
     if (variadic)
         count = 0;
     else if (count > 5) {
-        SetError(ctx, kErrRowArguments);
-        return 0;
+        return Raise(ctx, Err::RowArguments);
     }
     const unsigned string_bits = RowStringArgs(*row);
     const unsigned float_bits = RowFloatArgs(*row);
 
-    get_token(ctx);
-    if (ctx->error_code) return 0;
-    if (!IsKeyword(ctx, kw::LParen)) {
-        SetError(ctx, id == kw::ObjectRef ? kErrNoObjects : kErrOpenParen);
-        return 0;
-    }
+    if (!NextToken(ctx)) return 0;
+    if (!IsKeyword(ctx, kw::LParen))
+        return Raise(ctx, id == kw::ObjectRef ? Err::ObjectsNotInitialized : Err::OpenParenMissing);
 
     Value args[6];
     if (!variadic) {
-        get_token(ctx);
-        if (ctx->error_code) return 0;
+        if (!NextToken(ctx)) return 0;
         for (int i = 1; i <= count; ++i) {
             if (i > 1) {
-                get_token(ctx); // steps over the comma
-                if (ctx->error_code) {
+                if (!NextToken(ctx)) { // steps over the comma
                     FreeSlots(ctx, args, i - 1);
                     return 0;
                 }
@@ -174,14 +144,12 @@ int CallFunction(ScriptContext* ctx, int id, Value& result) {
             args[i] = temp;
             if (i < count && !IsKeyword(ctx, kw::Comma)) {
                 FreeSlots(ctx, args, i);
-                SetError(ctx, kErrDelimiter);
-                return 0;
+                return Raise(ctx, Err::ArgumentDelimiter);
             }
         }
         if (!IsKeyword(ctx, kw::RParen)) {
             FreeSlots(ctx, args, count);
-            SetError(ctx, kErrArgumentCount);
-            return 0;
+            return Raise(ctx, Err::ArgumentCount);
         }
     }
 
@@ -191,8 +159,7 @@ int CallFunction(ScriptContext* ctx, int id, Value& result) {
     // DLL) that renamed variables or wrote a script block.
     NoteChange();
     if (ctx->error_code) return 0;
-    get_token(ctx);
-    return ctx->error_code == 0;
+    return NextToken(ctx);
 }
 
 } // namespace jol

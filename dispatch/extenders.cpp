@@ -8,6 +8,7 @@
 #include "host/process_state.h"
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/string_heap.h"
@@ -159,18 +160,20 @@ std::int32_t LeadingNumber(const char* text) {
 // script goes on (the user chose OK in @notify), else 0 with the ErrorCode.
 int HandleFailure(ScriptContext* ctx, std::int32_t status) {
     ctx->extended_error = 999;
+    // The answer decides the code, whatever the function raised through
+    // the service entry before it.
     switch (status) {
     case -1:
-        ctx->error_code = 1213;
+        ReplaceError(ctx, Err::ExtenderMinor);
         break;
     case -2:
-        ctx->error_code = 2214;
+        ReplaceError(ctx, Err::ExtenderModerate);
         break;
     case -3:
-        ctx->error_code = 3215;
+        ReplaceError(ctx, Err::ExtenderSevere);
         break;
     default:
-        ctx->error_code = 3210;
+        ReplaceError(ctx, Err::ExtenderMemory);
         break;
     }
     ctx->extenders.error_text[kTextSize - 1] = 0;
@@ -181,11 +184,9 @@ int HandleFailure(ScriptContext* ctx, std::int32_t status) {
     case -4:
         return 0;
     case -5:
-        ctx->error_code = 9999;
-        return 0;
+        return ReplaceError(ctx, Err::StopCancel);
     case -6:
-        ctx->error_code = 9012;
-        return 0;
+        return ReplaceError(ctx, Err::StopTerminate);
     default:
         break;
     }
@@ -217,9 +218,9 @@ int HandleFailure(ScriptContext* ctx, std::int32_t status) {
                                         : plat::mb::OkCancel | plat::mb::IconExclamation) |
                            plat::mb::SetForeground;
     const int answer = ShowMessageBox(ctx, ctx->host_window, text, caption, style);
-    ctx->error_code = 9013; // reported already
+    ReplaceError(ctx, Err::StopReported); // the box reported it
     if (cancel_mode || answer != plat::id::Ok) return 0;
-    ctx->error_code = 0;
+    ClearError(ctx);
     return 1;
 }
 
@@ -247,18 +248,9 @@ ExtenderEntry FindExtenderEntry(plat::Module module) {
 int AddExtender(ScriptContext* ctx, const char* file) {
     if (!ctx) return 0;
     ExtenderTable& table = ctx->extenders;
-    if (table.loaded >= kExtenderSlots) {
-        ctx->error_code = 3393;
-        return 0;
-    }
-    if (table.row_count >= kExtenderRows) {
-        ctx->error_code = 3396;
-        return 0;
-    }
-    if (!file || !*file) {
-        ctx->error_code = 3394;
-        return 0;
-    }
+    if (table.loaded >= kExtenderSlots) return Raise(ctx, Err::TooManyExtenders);
+    if (table.row_count >= kExtenderRows) return Raise(ctx, Err::ExtenderTableFull);
+    if (!file || !*file) return Raise(ctx, Err::ExtenderNotFound);
 
     const bool old_boxes = plat::suppress_error_boxes(true);
     plat::set_last_error(0);
@@ -266,20 +258,16 @@ int AddExtender(ScriptContext* ctx, const char* file) {
     const std::uint32_t system_code = module ? 0 : plat::get_last_error();
     plat::suppress_error_boxes(old_boxes);
     if (!module) {
-        if (IsNotFound(system_code) && !plat::search_path(file, nullptr, 0)) {
-            ctx->error_code = 3394;
-            return 0;
-        }
+        if (IsNotFound(system_code) && !plat::search_path(file, nullptr, 0))
+            return Raise(ctx, Err::ExtenderNotFound);
         ShowLoadError(ctx, system_code);
-        ctx->error_code = 3437;
-        return 0;
+        return Raise(ctx, Err::ExtenderLoadFailed);
     }
 
     const ExtenderEntry entry = FindExtenderEntry(module);
     if (!entry) {
         plat::free_library(module);
-        ctx->error_code = 3395;
-        return 0;
+        return Raise(ctx, Err::ExtenderInvalid);
     }
     int slot = -1;
     for (int s = 0; s < kExtenderSlots; ++s) {
@@ -291,8 +279,7 @@ int AddExtender(ScriptContext* ctx, const char* file) {
     }
     if (slot < 0) { // a count that lost track of the slots
         plat::free_library(module);
-        ctx->error_code = 3393;
-        return 0;
+        return Raise(ctx, Err::TooManyExtenders);
     }
     table.modules[slot] = module;
     table.data[slot] = 0;
@@ -313,10 +300,7 @@ int AddExtender(ScriptContext* ctx, const char* file) {
     }
     // The extender's code ran and may have written the variable table.
     InvalidateVariableIndex(ctx);
-    if (answer == -1) {
-        ctx->error_code = 1399;
-        return 0;
-    }
+    if (answer == -1) return Raise(ctx, Err::ExtenderRefused);
     return 1;
 }
 
@@ -334,10 +318,8 @@ int ExtenderCall(ScriptContext* ctx, int id, Value& result, Value* args) {
     } else if (id >= kw::ExtenderBase && id <= kw::ExtenderLast) {
         ExtenderTable& table = ctx->extenders;
         const int row = id - kw::ExtenderBase;
-        if (row >= table.row_count || row >= kExtenderRows) {
-            ctx->error_code = 3046;
-            return 0;
-        }
+        if (row >= table.row_count || row >= kExtenderRows)
+            return Raise(ctx, Err::FunctionNotDefined);
         const int code = table.rows[row].id;
         const int slot = (code - kExtenderCodeBase) / kExtenderFunctionsPerSlot;
         const plat::Module module =
@@ -345,14 +327,12 @@ int ExtenderCall(ScriptContext* ctx, int id, Value& result, Value* args) {
         entry = FindExtenderEntry(module);
         if (!entry) {
             ShowEntryLost(ctx, 864);
-            ctx->error_code = 9013; // reported by the box
-            return 0;
+            return Raise(ctx, Err::StopReported); // reported by the box
         }
         request = code % kExtenderFunctionsPerSlot;
         data_word = reinterpret_cast<ExtArg>(&table.data[slot]);
     } else {
-        ctx->error_code = 3046;
-        return 0;
+        return Raise(ctx, Err::FunctionNotDefined);
     }
     if (!entry) return 1;
 

@@ -44,10 +44,11 @@ ExtenderEntry FindExtenderEntry(plat::Module module);
 
 // AddExtender(file name): loads the extender module and adds its keywords
 // to the context's extender rows. 1 on success (also when the module is
-// loaded already), 0 with the ErrorCode: 3393 (ten extenders loaded), 3396
-// (201 rows in use), 3394 (file not found), 3437 (the system cannot load
-// it; a box says why), 3395 (no extender entry), 1399 (the extender refused
-// to load; it stays loaded with the rows it delivered).
+// loaded already), 0 with the ErrorCode: TooManyExtenders (ten loaded),
+// ExtenderTableFull (201 rows in use), ExtenderNotFound, ExtenderLoadFailed
+// (the system cannot load it; a box says why), ExtenderInvalid (no
+// extender entry), ExtenderRefused (the extender refused to load; it stays
+// loaded with the rows it delivered).
 int AddExtender(ScriptContext* ctx, const char* file);
 
 // Calls a host function (ids 900 to 1899, the host callback with request

@@ -12,7 +12,7 @@
 // integer writes result.i; a float writes result.f and sets the flags to
 // vf::Float; a string allocates it in the string heap (HeapCopyText or
 // VMalloc), stores the handle in result.str and sets the flags to exactly
-// vf::String. Failure is reported by setting ctx->error_code (the result is
+// vf::String. Failure is reported by raising an error code (the result is
 // normally left as it is). The dispatcher frees the argument strings after
 // the call: a handler never frees them itself.
 #pragma once
@@ -39,11 +39,10 @@ using HandlerList = const HandlerRow* (*)(std::size_t* count);
 
 // Helpers of the handlers. ArgText: the text of an argument, its string
 // view or "" when it has none. ResultCopy: a copy of text as the string
-// result; 1, or 0 with error 3096. FailWith: sets the error code and
-// answers 0, a handler's failure.
+// result; 1, or 0 with Err::StringMemory. A handler fails with
+// "return Raise(ctx, Err::...);" (lang/errors.h).
 const char* ArgText(ScriptContext* ctx, const Value& v);
 int ResultCopy(ScriptContext* ctx, Value& result, const char* text);
-int FailWith(ScriptContext* ctx, int code);
 
 // A function name (lower case, as in the keyword table) and its handler;
 // BuildHandlerRows turns such a list into handler rows by looking the ids up

@@ -37,11 +37,6 @@ int ResultCopy(ScriptContext* ctx, Value& result, const char* text) {
     return 1;
 }
 
-int FailWith(ScriptContext* ctx, int code) {
-    ctx->error_code = static_cast<std::int16_t>(code);
-    return 0;
-}
-
 std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, HandlerRow* out) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < count; ++i) {

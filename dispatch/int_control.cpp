@@ -14,6 +14,7 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
@@ -35,10 +36,6 @@ constexpr std::size_t kHostRowNameLength = sizeof kHostRowName - 1;
 constexpr std::uint32_t kSearchLow = 1;
 constexpr std::uint32_t kSearchHigh = 65535;
 constexpr std::uint32_t kSearchFirst = 32768;
-
-void SetError(ScriptContext* ctx, int code) {
-    if (ctx->error_code == 0) ctx->error_code = code;
-}
 
 // The text of argument slot n (1 to 5); "" for a slot without a string.
 const char* SlotText(ScriptContext* ctx, Value* args, int n) {
@@ -113,10 +110,7 @@ std::int32_t ReplaceIfNotNegative(std::int32_t& field, std::int32_t value) {
 // negative values leave the mode. False with the error set when refused.
 bool ReplaceShareMode(ScriptContext* ctx, std::int32_t& field, std::int32_t value,
                       std::int32_t* previous) {
-    if (value >= 4) {
-        SetError(ctx, icerr::BadShareMode);
-        return false;
-    }
+    if (value >= 4) return Raise(ctx, Err::ShareModeInvalid);
     *previous = field;
     if (value > 0) field = value;
     return true;
@@ -142,10 +136,7 @@ bool TerminationFlags(ScriptContext* ctx, const Params& p, char* out) {
 // Opcode 29: the delimiter of produced lists; an empty text only reads it.
 bool ListDelimiter(ScriptContext* ctx, const char* text, char* out) {
     const std::size_t length = std::strlen(text);
-    if (length > 1) {
-        SetError(ctx, icerr::BadDelimiter);
-        return false;
-    }
+    if (length > 1) return Raise(ctx, Err::ListDelimiterInvalid);
     out[0] = static_cast<char>(ctx->options.list_delimiter);
     out[1] = 0;
     if (length == 1) ctx->options.list_delimiter = static_cast<unsigned char>(text[0]);
@@ -154,7 +145,7 @@ bool ListDelimiter(ScriptContext* ctx, const char* text, char* out) {
 
 // Opcode 32: one byte, 16-bit word or 32-bit value at an address of the
 // process. An unknown width, or an address whose bytes the process may not
-// read, fails with 1448.
+// read, fails with Err::DataTypeInvalid.
 bool ReadMemory(ScriptContext* ctx, const Params& p, char* out, std::size_t size) {
     std::size_t width = 0;
     if (SameWord(p.text(2), "BYTE"))
@@ -164,10 +155,8 @@ bool ReadMemory(ScriptContext* ctx, const Params& p, char* out, std::size_t size
     else if (SameWord(p.text(2), "LONG"))
         width = 4;
     unsigned char bytes[4] = {};
-    if (width == 0 || !plat::read_process_memory(ParseAddress(p.text(1)), bytes, width)) {
-        SetError(ctx, icerr::BadDataType);
-        return false;
-    }
+    if (width == 0 || !plat::read_process_memory(ParseAddress(p.text(1)), bytes, width))
+        return Raise(ctx, Err::DataTypeInvalid);
     // The bytes are little-endian on every target of the library.
     std::uint32_t value = 0;
     for (std::size_t k = width; k > 0; --k)
@@ -207,8 +196,7 @@ int HostStop(ScriptContext* ctx, Value& result) {
     FreeValueString(ctx, result);
     result = Value{};
     result.flags = vf::Integer;
-    SetError(ctx, icerr::HostStop);
-    return 0;
+    return Raise(ctx, Err::StopHostCall);
 }
 
 // The index of the host's row named "intcontrol", or -1.
@@ -226,15 +214,12 @@ int HostIntControlRow(const ScriptContext* ctx) {
 // (the opcode in decimal first, then p1 to p4), or the call fails.
 int ForwardToHost(ScriptContext* ctx, std::int32_t opcode, Value& result, Value* args) {
     const int row = HostIntControlRow(ctx);
-    if (row < 0) {
-        SetError(ctx, icerr::BadOpcode);
-        return 0;
-    }
+    if (row < 0) return Raise(ctx, Err::IntControlOpcode);
     char text[kIntegerTextSize];
     WriteSigned(opcode, text, sizeof text);
     Value forwarded[6];
     forwarded[1].str = HeapCopyText(ctx, text);
-    if (!forwarded[1].str) return 0; // the copy set 3096
+    if (!forwarded[1].str) return 0; // the copy raised StringMemory
     forwarded[1].flags = vf::String;
     for (int n = 2; n <= 5; ++n)
         forwarded[n] = args[n];
@@ -364,8 +349,7 @@ int RunOpcode(ScriptContext* ctx, std::int32_t opcode, const Params& p, char* ou
     case 66:
     case 67:
     case 68:
-        SetError(ctx, icerr::NotBuilt);
-        return 0;
+        return Raise(ctx, Err::FunctionNotDefined);
     default:
         return -1;
     }
@@ -388,10 +372,7 @@ int FnIntControl(ScriptContext* ctx, int, Value& result, Value* args) {
     if (done < 0) return ForwardToHost(ctx, opcode, result, args);
     if (done == 0) return 0;
     const std::uint16_t h = HeapCopyText(ctx, out);
-    if (!h) {
-        SetError(ctx, icerr::NoMemory);
-        return 0;
-    }
+    if (!h) return Raise(ctx, Err::StringMemory);
     result.str = h;
     result.flags = vf::String;
     return 1;

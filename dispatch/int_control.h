@@ -13,17 +13,6 @@ namespace jol {
 
 struct ScriptContext;
 
-// Error codes of IntControl.
-namespace icerr {
-constexpr int BadDelimiter = 1407; // "IntControl 29: Invalid delimiter character"
-constexpr int BadDataType = 1448;  // "IntControl 32: Invalid data type"
-constexpr int BadShareMode = 1471; // "IntControl 39/40: Invalid share mode"
-constexpr int NotBuilt = 3046;     // "Internal Error 3046. Function not defined"
-constexpr int NoMemory = 3096;     // "Memory allocation failure.  Out of memory for strings"
-constexpr int BadOpcode = 3171;    // "IntControl: Invalid IntControl opcode"
-constexpr int HostStop = 9015;     // ends the script after the host call of opcode 8
-} // namespace icerr
-
 // The script variable that opcode 12 sets for the host.
 extern const char kExitWindowsVariable[]; // "exitwindowsmessage1873658"
 

@@ -6,6 +6,7 @@
 #include "exec/error_report.h"
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
 
@@ -145,7 +146,7 @@ std::int32_t Previous(std::int32_t& field, std::int32_t value) {
 }
 
 std::int32_t RunRequest(ScriptContext* ctx, std::int32_t request, char* text1, char* text2,
-                        std::intptr_t number, std::intptr_t number2, std::int16_t* saved_error) {
+                        std::intptr_t number, std::intptr_t number2, SavedError* saved_error) {
     switch (request) {
     case service::SetNames:
         CopyBounded(ctx, ctx->script_name, Text(text1), kTextSize);
@@ -176,7 +177,8 @@ std::int32_t RunRequest(ScriptContext* ctx, std::int32_t request, char* text1, c
     case service::Parameters:
         return StoreParameters(ctx, Text(text1));
     case service::SetErrorCode:
-        *saved_error = static_cast<std::int16_t>(number);
+        // The caller's code becomes the host's number once the request ends.
+        saved_error->code = static_cast<std::int16_t>(number);
         return 1;
     case service::TerminationFlags:
         return ctx->options.termination_flags;
@@ -235,11 +237,12 @@ JOL_EXPORT std::int32_t DLLServices(plat::MemHandle context, std::int32_t reques
     // The caller may have written the table directly before calling in.
     InvalidateVariableIndex(ctx);
 
-    std::int16_t saved_error = ctx->error_code;
-    ctx->error_code = 0;
+    // A request runs with no error pending and leaves the caller's code as
+    // it was (request 13 replaces it); a request that raised one fails.
+    SavedError saved_error = SetErrorAside(ctx);
     std::int32_t result = RunRequest(ctx, request, text1, text2, number, number2, &saved_error);
-    if (ctx->error_code) result = 0;
-    ctx->error_code = saved_error;
+    if (HasError(ctx)) result = 0;
+    RestoreError(ctx, saved_error);
 
     ctx->vars = outer_vars;
     ctx->heap.base = outer_heap;

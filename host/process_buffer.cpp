@@ -7,6 +7,7 @@
 #include "exec/script_run.h"
 #include "host/message_pump.h"
 #include "host/script_context.h"
+#include "lang/errors.h"
 
 namespace jol {
 namespace {
@@ -74,7 +75,7 @@ void ResetForRun(ScriptContext* ctx, plat::Hwnd window, ExtenderEntry callback,
     ctx->trace.kind = 0;
     ctx->last_if = -1;
     ctx->last_statement_error = 0;
-    ctx->error_code = 0;
+    ClearError(ctx);
     ctx->call_depth = 0;
     ctx->host_callback = callback;
     ctx->host_keywords = host_keywords;
