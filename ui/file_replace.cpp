@@ -6,6 +6,7 @@
 
 #include "exec/error_report.h"
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lib/data/file_names.h"
 #include "lib/data/time_functions.h"
 #include "platform/platform.h"
@@ -131,7 +132,7 @@ bool ShowDecision(ScriptContext* ctx, const char* full, void* data) {
     const char* mask = static_cast<const char*>(data);
     char target[kFullNameSize];
     if (!MapTargetName(full, mask, target, sizeof target)) {
-        ctx->error_code = fnerr::BadItem;
+        Raise(ctx, Err::Unrecognizable);
         return false;
     }
     ReplaceChoice choice;
@@ -156,7 +157,7 @@ bool ShowDecision(ScriptContext* ctx, const char* full, void* data) {
 int FnFileNameEval2(ScriptContext* ctx, int, Value&, Value* args) {
     char mask[kFullNameSize];
     if (!PrepareTargetMask(ArgText(ctx, args[2]), mask, sizeof mask))
-        return FailWith(ctx, fnerr::BadItem);
+        return Raise(ctx, Err::Unrecognizable);
     WalkFileList(ctx, ArgText(ctx, args[1]), Wildcards::Expand, ShowDecision, mask);
     return ctx->error_code ? 0 : 1;
 }

@@ -1,18 +1,18 @@
 // Message, Pause and AskYesNo: message boxes owned by the host window,
 // after the sound cue and with the host brought to the foreground. Cancel
-// is the user's request to end the script (9999), which the run loop turns
+// is the user's request to end the script (Err::StopCancel), which the run loop turns
 // into a jump to :CANCEL when the script has that label.
 #include "ui/message_boxes.h"
 
 #include "exec/error_report.h"
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
+#include "lang/errors.h"
 #include "lang/string_heap.h"
 
 namespace jol {
 namespace {
 
-constexpr int kCancelCode = 9999;
 constexpr std::size_t kTitleSize = 257; // 256 characters and the zero
 
 int Ask(ScriptContext* ctx, const Value* args, const char* cue, unsigned style) {
@@ -24,7 +24,7 @@ int Ask(ScriptContext* ctx, const Value* args, const char* cue, unsigned style) 
 }
 
 void Cancelled(ScriptContext* ctx) {
-    if (ctx->error_code == 0) ctx->error_code = kCancelCode;
+    Raise(ctx, Err::StopCancel);
 }
 
 int FnMessage(ScriptContext* ctx, int, Value& result, Value* args) {

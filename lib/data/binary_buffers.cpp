@@ -4,6 +4,7 @@
 
 #include "host/script_context.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "lib/data/string_functions.h"
 #include "platform/platform.h"
@@ -101,11 +102,6 @@ void FreeBinaryBuffers(ScriptContext* ctx) {
 
 namespace {
 
-int Fail(ScriptContext* ctx, int code) {
-    ctx->error_code = static_cast<std::int16_t>(code);
-    return 0;
-}
-
 int Integer(Value& result, i64 n) {
     result.i = static_cast<std::int32_t>(n);
     result.flags = vf::Integer;
@@ -118,10 +114,10 @@ int Float(Value& result, double f) {
     return 1;
 }
 
-// The buffer named by args[1] (error 3023 when there is none).
+// The buffer named by args[1] (Err::BinaryBadHandle when there is none).
 BufferSlot* Buffer(ScriptContext* ctx, const Value& handle, unsigned char** data) {
     BufferSlot* b = Lookup(ctx, handle.i, data);
-    if (!b) Fail(ctx, binerr::BadHandle);
+    if (!b) Raise(ctx, Err::BinaryBadHandle);
     return b;
 }
 
@@ -162,7 +158,7 @@ void WriteDouble(unsigned char* p, double d) {
 
 int BinaryAlloc(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 size = args[1].i;
-    if (size < 0) return Fail(ctx, binerr::AllocFailed);
+    if (size < 0) return Raise(ctx, Err::BinaryAllocFailed);
     int index = -1;
     for (int i = 0; i < kBufferSlots; ++i) {
         if (!ctx->buffers[i].block) {
@@ -170,14 +166,14 @@ int BinaryAlloc(ScriptContext* ctx, int, Value& result, Value* args) {
             break;
         }
     }
-    if (index < 0) return Fail(ctx, binerr::NoFreeSlot);
+    if (index < 0) return Raise(ctx, Err::BinaryNoFreeSlot);
     // An empty buffer still gets a byte of storage, so that it can be
     // locked like any other.
     plat::MemHandle block = plat::mem_alloc(size ? static_cast<std::size_t>(size) : 1);
-    if (!block) return Fail(ctx, binerr::AllocFailed);
+    if (!block) return Raise(ctx, Err::BinaryAllocFailed);
     if (!plat::mem_lock(block)) {
         plat::mem_free(block);
-        return Fail(ctx, binerr::AllocFailed);
+        return Raise(ctx, Err::BinaryAllocFailed);
     }
     BufferSlot& b = ctx->buffers[index];
     b = BufferSlot{};
@@ -206,7 +202,7 @@ int BinaryEODSet(ScriptContext* ctx, int, Value& result, Value* args) {
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
     i64 eod = args[2].i;
-    if (eod < 0 || eod > static_cast<i64>(b->size)) return Fail(ctx, binerr::EodRange);
+    if (eod < 0 || eod > static_cast<i64>(b->size)) return Raise(ctx, Err::BinaryEodRange);
     std::uint32_t old = b->eod;
     b->eod = static_cast<std::uint32_t>(eod);
     return Integer(result, old);
@@ -221,11 +217,11 @@ int Integral(ScriptContext* ctx, Value& result, Value* args, int width, Access o
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
     i64 offset = args[2].i;
-    if (!Inside(offset, width, b->size)) return Fail(ctx, binerr::OffsetRange);
+    if (!Inside(offset, width, b->size)) return Raise(ctx, Err::BinaryOffsetRange);
     if (op == Access::Poke) {
         i64 v = args[3].i;
         if ((width == 1 && (v < -256 || v > 255)) || (width == 2 && (v < -65536 || v > 65535)))
-            return Fail(ctx, binerr::PokeValueRange);
+            return Raise(ctx, Err::BinaryPokeValueRange);
     }
     RaiseEod(b, offset + width);
     unsigned char* p = data + offset;
@@ -251,7 +247,7 @@ int FloatAccess(ScriptContext* ctx, Value& result, Value* args, Access op) {
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
     i64 offset = args[2].i;
-    if (!Inside(offset, 8, b->size)) return Fail(ctx, binerr::OffsetRange);
+    if (!Inside(offset, 8, b->size)) return Raise(ctx, Err::BinaryOffsetRange);
     RaiseEod(b, offset + 8);
     unsigned char* p = data + offset;
     double old = ReadDouble(p);
@@ -317,7 +313,7 @@ int BinaryPeekStr(ScriptContext* ctx, int, Value& result, Value* args) {
     // the size); what is copied is cut to the end of data, which never lies
     // beyond the buffer, so no byte outside it is read.
     if (offset < 0 || most < 0 || offset + most - 1 > static_cast<i64>(b->size))
-        return Fail(ctx, binerr::PeekStrRange);
+        return Raise(ctx, Err::BinaryPeekStrRange);
     i64 present = static_cast<i64>(b->eod) - offset;
     i64 n = most < present ? most : present;
     if (n <= 0) return SetResultText(ctx, result, "", 0);
@@ -335,7 +331,7 @@ int BinaryPokeStr(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 offset = args[2].i;
     const char* s = ArgText(ctx, args[3]);
     auto len = static_cast<i64>(std::strlen(s));
-    if (!Inside(offset, len, b->size)) return Fail(ctx, binerr::PokeStrRange);
+    if (!Inside(offset, len, b->size)) return Raise(ctx, Err::BinaryPokeStrRange);
     std::memcpy(data + offset, s, static_cast<std::size_t>(len));
     RaiseEod(b, offset + len);
     return Integer(result, len);
@@ -353,11 +349,11 @@ int BinaryCopy(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 count = args[5].i;
     if (to_off < 0 || from_off < 0 || to_off >= static_cast<i64>(d->size) ||
         from_off >= static_cast<i64>(s->size))
-        return Fail(ctx, binerr::CopyOffsets);
+        return Raise(ctx, Err::BinaryCopyOffsets);
     if (count < 0 || count > static_cast<i64>(d->size) - to_off)
-        return Fail(ctx, binerr::CopyNoRoom);
+        return Raise(ctx, Err::BinaryCopyNoRoom);
     RaiseEod(d, to_off + count);
-    if (count > static_cast<i64>(s->size) - from_off) return Fail(ctx, binerr::CopySourceRange);
+    if (count > static_cast<i64>(s->size) - from_off) return Raise(ctx, Err::BinaryCopySourceRange);
     // Source and destination may be the same buffer, overlapping.
     std::memmove(to + to_off, from + from_off, static_cast<std::size_t>(count));
     return Integer(result, count);
@@ -391,7 +387,7 @@ int Index(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
     i64 size = b->size;
     i64 eod = b->eod;
     i64 offset = args[2].i;
-    if (offset < 0 || offset >= size) return Fail(ctx, binerr::IndexOffset);
+    if (offset < 0 || offset >= size) return Raise(ctx, Err::BinaryIndexOffset);
     const auto* s = reinterpret_cast<const unsigned char*>(ArgText(ctx, args[3]));
     auto len = static_cast<i64>(std::strlen(reinterpret_cast<const char*>(s)));
     bool forward = args[4].i == 0;
@@ -448,14 +444,14 @@ int BinaryStrCnt(ScriptContext* ctx, int, Value& result, Value* args) {
     if (!b) return 0;
     i64 start = args[2].i;
     i64 end = args[3].i;
-    if (start < 0 || end < 0) return Fail(ctx, binerr::IndexOffset);
+    if (start < 0 || end < 0) return Raise(ctx, Err::BinaryIndexOffset);
     if (start > end) {
         i64 t = start;
         start = end;
         end = t;
     }
     i64 size = b->size;
-    if (end >= size) return Fail(ctx, binerr::IndexOffset);
+    if (end >= size) return Raise(ctx, Err::BinaryIndexOffset);
     const char* s = ArgText(ctx, args[4]);
     auto len = static_cast<i64>(std::strlen(s));
     if (len == 0 || start == end) return Integer(result, 0);
@@ -481,22 +477,22 @@ int BinaryRead(ScriptContext* ctx, int, Value& result, Value* args) {
     plat::FileHandle f =
         plat::open_data_file(ArgText(ctx, args[2]), false, ctx->options.read_share_mode);
     plat::suppress_error_boxes(before);
-    if (!f) return Fail(ctx, binerr::OpenFailed);
+    if (!f) return Raise(ctx, Err::FileOpenFailed);
     std::uint64_t size = 0;
     if (!plat::file_size(f, &size)) {
         plat::close_file(f);
-        return Fail(ctx, binerr::ReadFailed);
+        return Raise(ctx, Err::FileReadPastEnd);
     }
     if (size > b->size) {
         plat::close_file(f);
-        return Fail(ctx, binerr::FileTooLarge);
+        return Raise(ctx, Err::BinaryFileTooLarge);
     }
     std::size_t got = 0;
     bool ok = plat::read_file(f, data, static_cast<std::size_t>(size), &got);
     plat::close_file(f);
     // The end of data counts only the bytes that arrived.
     b->eod = static_cast<std::uint32_t>(got);
-    if (!ok || got != size) return Fail(ctx, binerr::ReadFailed);
+    if (!ok || got != size) return Raise(ctx, Err::FileReadPastEnd);
     return Integer(result, static_cast<i64>(got));
 }
 
@@ -508,13 +504,13 @@ int BinaryWrite(ScriptContext* ctx, int, Value& result, Value* args) {
     plat::FileHandle f =
         plat::open_data_file(ArgText(ctx, args[2]), true, ctx->options.write_share_mode);
     plat::suppress_error_boxes(before);
-    if (!f) return Fail(ctx, binerr::OpenFailed);
+    if (!f) return Raise(ctx, Err::FileOpenFailed);
     std::size_t put = 0;
     // The file is cut to the new length only once all bytes are written.
     bool ok = plat::write_data_file(f, data, b->eod, &put) && put == b->eod &&
               plat::truncate_data_file(f);
     ok = plat::close_file(f) && ok;
-    if (!ok) return Fail(ctx, binerr::WriteFailed);
+    if (!ok) return Raise(ctx, Err::FileWriteFailed);
     return Integer(result, b->eod);
 }
 
@@ -529,21 +525,21 @@ int BinaryHashRec(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 key_size = args[4].i;
     const char* key = ArgText(ctx, args[5]);
     i64 size = b->size;
-    if (record < 1) return Fail(ctx, binerr::RecordSize);
-    if (key_offset < 0) return Fail(ctx, binerr::KeyOffset);
-    if (key_size < 1) return Fail(ctx, binerr::KeySize);
-    if (key_offset + key_size > record) return Fail(ctx, binerr::KeyBeyondRecord);
-    if (record > size) return Fail(ctx, binerr::RecordTooLarge);
+    if (record < 1) return Raise(ctx, Err::BinaryRecordSize);
+    if (key_offset < 0) return Raise(ctx, Err::BinaryKeyOffset);
+    if (key_size < 1) return Raise(ctx, Err::BinaryKeySize);
+    if (key_offset + key_size > record) return Raise(ctx, Err::BinaryKeyBeyondRecord);
+    if (record > size) return Raise(ctx, Err::BinaryRecordTooLarge);
     auto key_len = static_cast<i64>(std::strlen(key));
-    if (key_len == 0) return Fail(ctx, binerr::NoKey);
-    if (key_len > key_size) return Fail(ctx, binerr::KeyTooLong);
+    if (key_len == 0) return Raise(ctx, Err::BinaryNoKey);
+    if (key_len > key_size) return Raise(ctx, Err::BinaryKeyTooLong);
     // A field holds its key zero-terminated when shorter than the field:
     // the comparison takes a terminated copy.
     plat::MemHandle scratch_block = plat::mem_alloc(static_cast<std::size_t>(key_size) + 1);
     char* scratch = scratch_block ? static_cast<char*>(plat::mem_lock(scratch_block)) : nullptr;
     if (!scratch) {
         if (scratch_block) plat::mem_free(scratch_block);
-        return Fail(ctx, binerr::NoMemory);
+        return Raise(ctx, Err::BinarySortMemory);
     }
     i64 n = size / record;
     std::uint32_t hash = 0;
@@ -570,7 +566,7 @@ int BinaryHashRec(ScriptContext* ctx, int, Value& result, Value* args) {
     }
     plat::mem_unlock(scratch_block);
     plat::mem_free(scratch_block);
-    if (found < 0) return Fail(ctx, binerr::HashFull);
+    if (found < 0) return Raise(ctx, Err::BinaryHashFull);
     b->eod = b->size;
     return Integer(result, found * record);
 }
@@ -668,8 +664,8 @@ int BinarySort(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 key_size = args[4].i;
     std::uint32_t flags = static_cast<std::uint32_t>(args[5].i);
     i64 size = b->size;
-    if (record < 1) return Fail(ctx, binerr::RecordSize);
-    if (key_offset < 0) return Fail(ctx, binerr::KeyOffset);
+    if (record < 1) return Raise(ctx, Err::BinaryRecordSize);
+    if (key_offset < 0) return Raise(ctx, Err::BinaryKeyOffset);
     KeyType type = KeyType::String;
     i64 width = key_size;
     if (flags & 1) {
@@ -685,9 +681,9 @@ int BinarySort(ScriptContext* ctx, int, Value& result, Value* args) {
         type = KeyType::Double;
         width = 8;
     }
-    if (width < 1) return Fail(ctx, binerr::KeySize);
-    if (key_offset + width > record) return Fail(ctx, binerr::KeyBeyondRecord);
-    if (record > size) return Fail(ctx, binerr::RecordTooLarge);
+    if (width < 1) return Raise(ctx, Err::BinaryKeySize);
+    if (key_offset + width > record) return Raise(ctx, Err::BinaryKeyBeyondRecord);
+    if (record > size) return Raise(ctx, Err::BinaryRecordTooLarge);
 
     auto n = static_cast<std::size_t>(size / record);
     std::size_t stride = 8;
@@ -696,7 +692,7 @@ int BinarySort(ScriptContext* ctx, int, Value& result, Value* args) {
     Scratch copy(static_cast<std::uint64_t>(size));
     Scratch table(static_cast<std::uint64_t>(n) * stride);
     Scratch order(static_cast<std::uint64_t>(n) * 2 * sizeof(std::uint32_t));
-    if (!copy.get() || !table.get() || !order.get()) return Fail(ctx, binerr::NoMemory);
+    if (!copy.get() || !table.get() || !order.get()) return Raise(ctx, Err::BinarySortMemory);
 
     for (std::size_t r = 0; r < n; ++r) {
         const unsigned char* key = data + r * static_cast<std::size_t>(record) + key_offset;
@@ -737,11 +733,11 @@ int BinaryOleType(ScriptContext* ctx, int, Value& result, Value* args) {
         b->object_direction = 0;
         return Integer(result, 1);
     }
-    if (type >= 1 && type <= 99) return Fail(ctx, binerr::OleTypeNoDirection);
-    if (type < 100 || type > 399) return Fail(ctx, binerr::OleTypeInvalid);
+    if (type >= 1 && type <= 99) return Raise(ctx, Err::OleTypeNoDirection);
+    if (type < 100 || type > 399) return Raise(ctx, Err::OleTypeInvalid);
     i64 data_type = type % 100;
-    if (data_type == 0) return Fail(ctx, binerr::OleTypeNoData);
-    if (data_type > 2) return Fail(ctx, binerr::OleTypeInvalid);
+    if (data_type == 0) return Raise(ctx, Err::OleTypeNoData);
+    if (data_type > 2) return Raise(ctx, Err::OleTypeInvalid);
     b->object_type = static_cast<std::int32_t>(data_type);
     b->object_direction = static_cast<std::int32_t>(type / 100);
     return Integer(result, 1);

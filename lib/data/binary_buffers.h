@@ -19,38 +19,6 @@ struct ScriptContext;
 
 constexpr std::int32_t kBinaryHandleBase = 987659;
 
-// Error codes of this module.
-namespace binerr {
-constexpr int OpenFailed = 1077;   // "FileOpen: Open failed"
-constexpr int AllocFailed = 1126;  // "BinaryAlloc: Could not allocate binary buffer"
-constexpr int FileTooLarge = 1330; // "BinaryRead: File size larger than binary buffer size"
-constexpr int RecordSize = 1474;   // "BinaryHash/Sort: Invalid record size"
-constexpr int KeyOffset = 1475;    // "BinaryHash/Sort: Invalid key offset"
-constexpr int KeySize = 1476;      // "BinaryHash/Sort: Invalid key size"
-constexpr int KeyBeyondRecord = 1477;
-constexpr int RecordTooLarge = 1478;
-constexpr int NoMemory = 1479; // "BinaryHash/Sort: Unable to allocate (or lock) memory"
-constexpr int NoKey = 1480;    // "BinaryHash: Key value must be specified"
-constexpr int KeyTooLong = 1481;
-constexpr int HashFull = 1482; // "BinaryHash: No available space in binary buffer"
-constexpr int OleTypeInvalid = 1514;
-constexpr int OleTypeNoData = 1515;
-constexpr int OleTypeNoDirection = 1516;
-constexpr int PeekStrRange = 2331;
-constexpr int PokeStrRange = 2332;
-constexpr int BadHandle = 3023;   // "BinaryData: Invalid Binary Data handle passed"
-constexpr int NoFreeSlot = 3024;  // "BinaryData: Too many open Binary Data Handles"
-constexpr int ReadFailed = 3088;  // "FileRead: Attempt to read past end of file"
-constexpr int EodRange = 3127;    // "BinaryEODSet: Set value beyond end of buffer"
-constexpr int OffsetRange = 3325; // "BinaryPeek/Poke/Incr: Offset is beyond end of binary buffer"
-constexpr int PokeValueRange = 3326;
-constexpr int CopyOffsets = 3327;
-constexpr int CopyNoRoom = 3328;
-constexpr int CopySourceRange = 3329;
-constexpr int IndexOffset = 3333; // "BinaryIndex: Offset is beyond end of binary buffer"
-constexpr int WriteFailed = 3467; // "FileWrite: Write failed"
-} // namespace binerr
-
 // A buffer of the context seen from outside the Binary* functions (the DLL
 // calls, IntControl, the service entry, the automation bridge).
 struct BinaryBufferView {

@@ -8,6 +8,7 @@
 #include "dispatch/extenders.h"
 #include "host/process_state.h"
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_names.h"
@@ -92,7 +93,7 @@ bool MakeOne(ScriptContext* ctx, const char* full, void*) {
         while (share < path.size() && !IsSep(path[share]))
             ++share;
         if (server == 2 || server >= path.size() || share == server + 1) {
-            ctx->error_code = dirherr::NotCreated;
+            Raise(ctx, Err::DirMakeFailed);
             return false;
         }
         start = share + 1;
@@ -107,7 +108,7 @@ bool MakeOne(ScriptContext* ctx, const char* full, void*) {
         const std::string prefix = path.substr(0, i);
         if (DirectoryExists(prefix.c_str())) continue;
         if (!plat::create_directory(prefix.c_str())) {
-            ctx->error_code = dirherr::NotCreated;
+            Raise(ctx, Err::DirMakeFailed);
             return false;
         }
     }
@@ -128,7 +129,7 @@ bool RemoveOne(ScriptContext* ctx, const char* full, void*) {
     if (HasDrive(full) && !SwitchDrive(ctx, full[0])) return false;
     const std::string path = WithoutTrailingSeparator(full);
     if (!plat::remove_directory(path.c_str())) {
-        ctx->error_code = dirherr::NotRemoved;
+        Raise(ctx, Err::DirRemoveFailed);
         return false;
     }
     return true;
@@ -161,7 +162,7 @@ int FnDirChange(ScriptContext* ctx, int, Value& result, Value* args) {
         target = name;
     }
     if (!target.empty() && !plat::set_current_directory(target.c_str()))
-        return FailWith(ctx, dirherr::NotChanged);
+        return Raise(ctx, Err::DirChangeFailed);
     char now[kPathSize];
     if (CurrentDirectoryName(now, sizeof now) && HasDrive(now)) {
         const char var[4] = {'=', Upper(now[0]), ':', 0};
@@ -177,21 +178,21 @@ int FnDirRename(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* to_arg = ArgText(ctx, args[2]);
     // Names over the limit are refused, never cut: a cut name could name
     // another directory.
-    if (std::strlen(from_arg) > kNameLimit) return FailWith(ctx, dirherr::RenameBadFrom);
-    if (std::strlen(to_arg) > kNameLimit) return FailWith(ctx, dirherr::RenameBadTo);
+    if (std::strlen(from_arg) > kNameLimit) return Raise(ctx, Err::DirRenameBadFrom);
+    if (std::strlen(to_arg) > kNameLimit) return Raise(ctx, Err::DirRenameBadTo);
     std::string from = from_arg, to = to_arg;
     const bool from_drive = HasDrive(from.c_str()), to_drive = HasDrive(to.c_str());
-    if (from_drive && to_drive && from[0] != to[0]) return FailWith(ctx, dirherr::RenameFailed);
-    if (to_drive && !from_drive) return FailWith(ctx, dirherr::RenameBadTo);
-    if (from.find('\t') != std::string::npos) return FailWith(ctx, dirherr::RenameBadFrom);
-    if (to.find('\t') != std::string::npos) return FailWith(ctx, dirherr::RenameBadTo);
+    if (from_drive && to_drive && from[0] != to[0]) return Raise(ctx, Err::DirRenameFailed);
+    if (to_drive && !from_drive) return Raise(ctx, Err::DirRenameBadTo);
+    if (from.find('\t') != std::string::npos) return Raise(ctx, Err::DirRenameBadFrom);
+    if (to.find('\t') != std::string::npos) return Raise(ctx, Err::DirRenameBadTo);
     SavedDirectory saved;
     if (from_drive) {
         if (!SwitchDrive(ctx, from[0])) return 0;
         from = from.substr(2);
         if (to_drive) to = to.substr(2);
     }
-    if (!plat::move_file(from.c_str(), to.c_str())) return FailWith(ctx, dirherr::RenameFailed);
+    if (!plat::move_file(from.c_str(), to.c_str())) return Raise(ctx, Err::DirRenameFailed);
     return Integer(result, 1);
 }
 
@@ -230,11 +231,11 @@ int FnDirWindows(ScriptContext* ctx, int, Value& result, Value* args) {
 
 // ------------------------------------------------------------- drives
 
-// The drive argument's letter: 0 with 3385 set when the argument is empty
+// The drive argument's letter: 0 with Err::BadDiskArgument set when the argument is empty
 // or its second character is not a colon.
 char DiskLetter(ScriptContext* ctx, const char* arg) {
     if (!arg[0] || (arg[1] && arg[1] != ':')) {
-        ctx->error_code = dirherr::BadDiskArgument;
+        Raise(ctx, Err::BadDiskArgument);
         return 0;
     }
     return Upper(arg[0]);
@@ -264,7 +265,7 @@ int DiskSpaceSum(ScriptContext* ctx, int id, Value& result, Value* args) {
             ++end;
         std::string entry(p, end);
         p = end;
-        if (entry.size() >= kFullNameSize) return FailWith(ctx, dirherr::BadDiskArgument);
+        if (entry.size() >= kFullNameSize) return Raise(ctx, Err::BadDiskArgument);
         std::string root;
         if (entry[0] == '\\') {
             root = entry;
@@ -292,10 +293,10 @@ int DiskSpaceSum(ScriptContext* ctx, int id, Value& result, Value* args) {
 int FnDiskInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* arg = ArgText(ctx, args[1]);
     if (!arg[0] || (arg[1] && arg[1] != ':') || !DriveExists(arg[0]))
-        return FailWith(ctx, dirherr::InfoBadDrive);
+        return Raise(ctx, Err::DiskInfoBadDrive);
     const char root[4] = {Upper(arg[0]), ':', '\\', 0};
     plat::DiskSpace space;
-    if (!plat::disk_space(root, &space)) return FailWith(ctx, dirherr::InfoFailed);
+    if (!plat::disk_space(root, &space)) return Raise(ctx, Err::DiskInfoFailed);
     switch (args[2].i) {
     case 1:
         return Integer(result, static_cast<std::int32_t>(space.sectors_per_cluster));
@@ -306,13 +307,13 @@ int FnDiskInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     case 4:
         return Integer(result, static_cast<std::int32_t>(space.total_clusters));
     default:
-        return FailWith(ctx, dirherr::InfoBadRequest);
+        return Raise(ctx, Err::DiskInfoBadRequest);
     }
 }
 
 int FnDiskVolInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* arg = ArgText(ctx, args[1]);
-    if (std::strlen(arg) > kNameLimit) return FailWith(ctx, dirherr::VolBadRoot);
+    if (std::strlen(arg) > kNameLimit) return Raise(ctx, Err::DiskVolBadRoot);
     std::string root = arg;
     if (root.size() >= 3 && root[0] == '\\' && root[1] == '\\' && root.back() != '\\') root += '\\';
     plat::VolumeInfo info;
@@ -321,8 +322,8 @@ int FnDiskVolInfo(ScriptContext* ctx, int, Value& result, Value* args) {
         const std::uint32_t e = plat::get_last_error();
         if (e == plat::err::InvalidData || e == plat::err::BadNetPath ||
             e == plat::err::BadPathName)
-            return FailWith(ctx, dirherr::VolBadRoot);
-        return FailWith(ctx, dirherr::VolFailed);
+            return Raise(ctx, Err::DiskVolBadRoot);
+        return Raise(ctx, Err::DiskVolFailed);
     }
     auto flag = [&](std::uint32_t bit) { return Integer(result, (info.flags & bit) ? 1 : 0); };
     switch (args[2].i) {
@@ -354,7 +355,7 @@ int FnDiskVolInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     case 11:
         return flag(plat::fsflag::VolumeCompressed);
     default:
-        return FailWith(ctx, dirherr::VolBadRequest);
+        return Raise(ctx, Err::DiskVolBadRequest);
     }
 }
 
@@ -409,7 +410,7 @@ int FnAttrGet(ScriptContext* ctx, int id, Value& result, Value* args) {
         path.empty() ? plat::fattr::Invalid : plat::get_file_attributes(path.c_str());
     const bool is_dir = a != plat::fattr::Invalid && (a & plat::fattr::Directory);
     if (a == plat::fattr::Invalid || is_dir != dirs)
-        return FailWith(ctx, dirs ? dirherr::AttrGetMissing : dirherr::FileAttrGetMissing);
+        return Raise(ctx, dirs ? Err::DirAttrGetMissing : Err::FileAttrGetMissing);
     char text[5] = {(a & plat::fattr::ReadOnly) ? 'R' : '-', (a & plat::fattr::Archive) ? 'A' : '-',
                     (a & plat::fattr::System) ? 'S' : '-', (a & plat::fattr::Hidden) ? 'H' : '-',
                     0};
@@ -423,14 +424,12 @@ struct AttrSetJob {
 
 bool SetAttributesOne(ScriptContext* ctx, const char* full, void* data) {
     const AttrSetJob& job = *static_cast<AttrSetJob*>(data);
-    const int fail = job.dirs ? dirherr::AttrSetFailed : dirherr::FileAttrSetFailed;
+    const Err fail = job.dirs ? Err::DirAttrSetFailed : Err::FileAttrSetFailed;
     std::string path = full;
     if (job.dirs && path.size() > 3 && IsSep(path.back())) path.pop_back();
     std::uint32_t a = plat::get_file_attributes(path.c_str());
-    if (a == plat::fattr::Invalid || ((a & plat::fattr::Directory) != 0) != job.dirs) {
-        ctx->error_code = static_cast<std::int16_t>(fail);
-        return false;
-    }
+    if (a == plat::fattr::Invalid || ((a & plat::fattr::Directory) != 0) != job.dirs)
+        return Raise(ctx, fail);
     a &= ~plat::fattr::Directory;
     for (const char* p = job.letters; *p; ++p) {
         switch (*p) {
@@ -462,10 +461,7 @@ bool SetAttributesOne(ScriptContext* ctx, const char* full, void* data) {
             break;
         }
     }
-    if (!plat::set_file_attributes(path.c_str(), a)) {
-        ctx->error_code = static_cast<std::int16_t>(fail);
-        return false;
-    }
+    if (!plat::set_file_attributes(path.c_str(), a)) return Raise(ctx, fail);
     return true;
 }
 
@@ -486,7 +482,7 @@ bool ItemizeNull(ScriptContext* ctx, bool dirs, Value& result, int* status) {
         Value slots[6];
         slots[1].str = HeapCopyText(ctx, dirs ? "1" : "0");
         if (!slots[1].str) {
-            *status = FailWith(ctx, dirherr::NoMemory);
+            *status = Raise(ctx, Err::StringMemory);
             return true;
         }
         slots[1].flags = vf::String;
@@ -537,7 +533,7 @@ int FnItemize(ScriptContext* ctx, int id, Value& result, Value* args) {
         plat::find_close(h);
     }
     if (!ResultCopy(ctx, result, list.c_str())) return 0;
-    if (over) ctx->error_code = dirherr::ListTooLong;
+    if (over) Raise(ctx, Err::ListTooLong);
     return over ? 0 : 1;
 }
 
@@ -556,12 +552,12 @@ constexpr NamedHandler kNamed[] = {
 bool SwitchDrive(ScriptContext* ctx, char letter) {
     letter = Upper(letter);
     if (letter < 'A' || letter > 'Z') {
-        ctx->error_code = dirherr::BadDrive;
+        Raise(ctx, Err::BadDrive);
         return false;
     }
     const char drive[3] = {letter, ':', 0};
     if (!plat::set_current_directory(drive)) {
-        ctx->error_code = dirherr::DriveOffline;
+        Raise(ctx, Err::DriveOffline);
         return false;
     }
     return true;

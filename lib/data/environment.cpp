@@ -5,6 +5,7 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "platform/platform.h"
 #include "platform/text.h"
@@ -67,12 +68,12 @@ int FnEnvItemize(ScriptContext* ctx, int, Value& result, Value*) {
     size.limit = kHeapMaxSize;
     ForEachEnvironmentEntry(ctx, Measure, &size);
     if (size.length >= kHeapMaxSize || !ctx->heap.base) {
-        ctx->error_code = kErrStringMemory;
+        Raise(ctx, Err::StringMemory);
         return 0;
     }
     std::uint16_t h = VMalloc(ctx->heap.base, static_cast<std::uint32_t>(size.length + 1));
     if (!h) {
-        ctx->error_code = kErrStringMemory;
+        Raise(ctx, Err::StringMemory);
         return 0;
     }
     Listing fill;

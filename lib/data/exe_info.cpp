@@ -6,6 +6,7 @@
 
 #include "exec/error_report.h"
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lib/data/file_functions.h"
 #include "lib/data/file_names.h"
 #include "lib/data/pe_image.h"
@@ -15,14 +16,7 @@
 namespace jol {
 namespace {
 
-constexpr int kErrExeMissing = 1240;
-constexpr int kErrVerMissing = 1496;
-constexpr int kErrVerMemory = 1498;
 constexpr int kMsgUnknownExe = 848;
-constexpr int kErrInstallSource = 1434;
-constexpr int kErrInstallName = 1435;
-constexpr int kErrInstallDirectory = 1436;
-constexpr int kErrInstallBuffer = 1512;
 constexpr std::int32_t kInstallShared = 1;
 constexpr std::int32_t kInstallForce = 2;
 
@@ -36,9 +30,9 @@ bool ReadFromFile(void* source, std::uint64_t offset, void* out, std::size_t byt
 int FnExeTypeInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     char full[kFullNameSize];
     if (!FullFileName(ArgText(ctx, args[1]), full, sizeof full) || !*full)
-        return FailWith(ctx, kErrExeMissing);
+        return Raise(ctx, Err::ExeInfoMissing);
     plat::FileHandle f = plat::open_text_file(full, plat::TextOpen::Read, 1);
-    if (!f) return FailWith(ctx, kErrExeMissing);
+    if (!f) return Raise(ctx, Err::ExeInfoMissing);
     std::uint16_t signature = 0;
     const int type = ExecutableType(ImageSource{ReadFromFile, &f}, &signature);
     plat::close_file(f);
@@ -63,13 +57,14 @@ std::string Ansi(const std::u16string& w) {
 
 int FnFileVerInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     char full[kFullNameSize];
-    if (!LocateFile(ArgText(ctx, args[1]), full, sizeof full)) return FailWith(ctx, kErrVerMissing);
+    if (!LocateFile(ArgText(ctx, args[1]), full, sizeof full))
+        return Raise(ctx, Err::FileVerMissing);
     plat::FileHandle f = plat::open_text_file(full, plat::TextOpen::Read, 1);
     if (!f) return ResultCopy(ctx, result, "NONE");
     std::vector<unsigned char> resource;
     const VersionResource found = ReadVersionResource(ImageSource{ReadFromFile, &f}, &resource);
     plat::close_file(f);
-    if (found == VersionResource::TooLarge) return FailWith(ctx, kErrVerMemory);
+    if (found == VersionResource::TooLarge) return Raise(ctx, Err::FileVerMemory);
     if (found != VersionResource::Found) return ResultCopy(ctx, result, "NONE");
     const std::string language = ArgText(ctx, args[2]);
     const std::string item = ArgText(ctx, args[3]);
@@ -134,26 +129,25 @@ bool ExistingIsNewer(const std::string& existing, const char* source) {
 int FnInstallFile(ScriptContext* ctx, int, Value& result, Value* args) {
     char source[kFullNameSize];
     if (!LocateFile(ArgText(ctx, args[1]), source, sizeof source))
-        return FailWith(ctx, kErrInstallSource);
+        return Raise(ctx, Err::InstallSource);
     // The located name is a full name: its directory and its file name.
     const std::string located = source;
     const std::size_t cut = located.find_last_of("\\/");
-    if (cut == std::string::npos) return FailWith(ctx, kErrInstallSource);
+    if (cut == std::string::npos) return Raise(ctx, Err::InstallSource);
     const std::string source_dir = WithoutClosingSeparator(located.substr(0, cut + 1));
     const std::string source_name = located.substr(cut + 1);
 
     std::string target_name = ArgText(ctx, args[2]);
-    if (target_name.find_first_of("\\/:") != std::string::npos)
-        return FailWith(ctx, kErrInstallName);
+    if (target_name.find_first_of("\\/:") != std::string::npos) return Raise(ctx, Err::InstallName);
     if (target_name.empty()) target_name = source_name;
 
     char full_dir[kFullNameSize];
     const char* dir_arg = ArgText(ctx, args[3]);
     if (!*dir_arg || !FullFileName(dir_arg, full_dir, sizeof full_dir) || !*full_dir)
-        return FailWith(ctx, kErrInstallDirectory);
+        return Raise(ctx, Err::InstallDirectory);
     const std::uint32_t attributes = plat::get_file_attributes(full_dir);
     if (attributes == plat::fattr::Invalid || !(attributes & plat::fattr::Directory))
-        return FailWith(ctx, kErrInstallDirectory);
+        return Raise(ctx, Err::InstallDirectory);
     const std::string target_dir = WithoutClosingSeparator(full_dir);
 
     const std::int32_t flags = args[5].i;
@@ -166,7 +160,7 @@ int FnInstallFile(ScriptContext* ctx, int, Value& result, Value* args) {
     const std::uint32_t found = plat::find_install_file(
         shared ? plat::vff::IsSharedFile : 0, target_name.c_str(), windows_dir, target_dir.c_str(),
         current, &current_size, suggested, &suggested_size);
-    if (found & plat::vff::BuffTooSmall) return FailWith(ctx, kErrInstallBuffer);
+    if (found & plat::vff::BuffTooSmall) return Raise(ctx, Err::InstallBuffer);
     const std::string dest_dir = !shared ? target_dir : *current ? current : suggested;
 
     // A source without version information is compared by its time, which

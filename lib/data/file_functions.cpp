@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lib/data/file_names.h"
 #include "platform/platform.h"
@@ -44,11 +45,6 @@ std::string SystemName(const char* name) {
     return out;
 }
 
-bool Fail(ScriptContext* ctx, int code) {
-    ctx->error_code = static_cast<std::int16_t>(code);
-    return false;
-}
-
 // A target name whose last component is COM1..COM9 or LPT1..LPT9.
 bool IsPortName(const char* target, char* port) {
     const char* last = target;
@@ -77,28 +73,28 @@ bool TargetOf(const char* source, const char* mask, char* out) {
 }
 
 bool SendToPort(ScriptContext* ctx, const char* source, const char* port) {
-    if (!*source) return Fail(ctx, filerr::PortFile);
+    if (!*source) return Raise(ctx, Err::PortFile);
     const plat::FileHandle in =
         plat::open_text_file(source, plat::TextOpen::Read, ctx->options.read_share_mode);
-    if (!in) return Fail(ctx, filerr::PortFile);
+    if (!in) return Raise(ctx, Err::PortFile);
     std::uint64_t size = 0;
     plat::file_size(in, &size);
     const plat::FileHandle out =
         plat::open_text_file(port, plat::TextOpen::Write, ctx->options.write_share_mode);
     if (!out) {
         plat::close_file(in);
-        return Fail(ctx, filerr::PortOpen);
+        return Raise(ctx, Err::PortOpen);
     }
-    bool ok = size > 0 || Fail(ctx, filerr::CopyFailed);
+    bool ok = size > 0 || Raise(ctx, Err::FileCopyFailed);
     std::vector<char> buffer(kTransferSize);
     while (ok && size > 0) {
         const std::size_t want =
             size < kTransferSize ? static_cast<std::size_t>(size) : kTransferSize;
         std::size_t got = 0, put = 0;
         if (!plat::read_file(in, buffer.data(), want, &got) || got == 0) {
-            ok = Fail(ctx, filerr::PortRead);
+            ok = Raise(ctx, Err::PortRead);
         } else if (!plat::write_data_file(out, buffer.data(), got, &put)) {
-            ok = Fail(ctx, filerr::PortWrite);
+            ok = Raise(ctx, Err::PortWrite);
         } else {
             size -= got;
         }
@@ -110,18 +106,18 @@ bool SendToPort(ScriptContext* ctx, const char* source, const char* port) {
 
 bool CopyOne(ScriptContext* ctx, const char* source, void* data) {
     CopyJob& job = *static_cast<CopyJob*>(data);
-    const int failed = job.move ? filerr::MoveFailed : filerr::CopyFailed;
-    const int missing = job.move ? filerr::MoveFrom : filerr::CopyFrom;
+    const Err failed = job.move ? Err::FileMoveFailed : Err::FileCopyFailed;
+    const Err missing = job.move ? Err::FileMoveFrom : Err::FileCopyFrom;
     char target[kFullNameSize];
-    if (!TargetOf(source, job.mask, target)) return Fail(ctx, failed);
-    if (!IsPlainFile(source)) return Fail(ctx, missing);
+    if (!TargetOf(source, job.mask, target)) return Raise(ctx, failed);
+    if (!IsPlainFile(source)) return Raise(ctx, missing);
     // A file copied or moved onto itself is already where it should be.
     if (SameText(source, target) || plat::same_file(source, target)) return true;
     switch (ConfirmReplace(ctx, &job.choice, source, target)) {
     case ReplaceAnswer::Cancelled:
-        return Fail(ctx, filerr::Cancel);
+        return Raise(ctx, Err::StopCancel);
     case ReplaceAnswer::SourceMissing:
-        return Fail(ctx, missing);
+        return Raise(ctx, missing);
     case ReplaceAnswer::Leave:
         return true;
     case ReplaceAnswer::Copy:
@@ -131,21 +127,21 @@ bool CopyOne(ScriptContext* ctx, const char* source, void* data) {
     FileSizeOf(source, &needed);
     if (FileSizeOf(target, &existing)) needed = needed > existing ? needed - existing : 0;
     if (!TargetHasRoom(target, needed))
-        return Fail(ctx, job.move ? filerr::MoveRoom : filerr::CopyRoom);
+        return Raise(ctx, job.move ? Err::FileMoveRoom : Err::FileCopyRoom);
     char port[5];
     if (!job.move && IsPortName(target, port)) return SendToPort(ctx, source, port);
     const bool done =
         job.move ? plat::move_file_replace(source, target) : plat::copy_file(source, target);
-    return done || Fail(ctx, failed);
+    return done || Raise(ctx, failed);
 }
 
 int CopyOrMove(ScriptContext* ctx, bool move, Value& result, Value* args) {
     const bool warn = args[3].i != 0;
-    if (warn && ctx->options.quiet) return FailWith(ctx, filerr::WarnInQuiet);
+    if (warn && ctx->options.quiet) return Raise(ctx, Err::WarnInQuiet);
     CopyJob job;
     job.move = move;
     if (!PrepareTargetMask(ArgText(ctx, args[2]), job.mask, sizeof job.mask))
-        return FailWith(ctx, move ? filerr::MoveFailed : filerr::CopyFailed);
+        return Raise(ctx, move ? Err::FileMoveFailed : Err::FileCopyFailed);
     job.choice.remembered = warn ? 0 : kReplaceAll;
     if (!WalkFileList(ctx, ArgText(ctx, args[1]), Wildcards::Expand, CopyOne, &job)) return 0;
     return Integer(result, 1);
@@ -167,28 +163,28 @@ int FnFileMove(ScriptContext* ctx, int, Value& result, Value* args) {
 bool AppendOne(ScriptContext* ctx, const char* source, void* data) {
     const char* mask = static_cast<const char*>(data);
     char target[kFullNameSize];
-    if (!TargetOf(source, mask, target)) return Fail(ctx, filerr::AppendTo);
+    if (!TargetOf(source, mask, target)) return Raise(ctx, Err::FileAppendTo);
     std::uint64_t size = 0;
-    if (!IsPlainFile(source) || !FileSizeOf(source, &size)) return Fail(ctx, filerr::AppendFrom);
-    if (!TargetHasRoom(target, size)) return Fail(ctx, filerr::AppendRoom);
+    if (!IsPlainFile(source) || !FileSizeOf(source, &size)) return Raise(ctx, Err::FileAppendFrom);
+    if (!TargetHasRoom(target, size)) return Raise(ctx, Err::FileAppendRoom);
     // The target is opened without sharing: while the source is open for
     // reading, the same file cannot be the target.
     if (SameText(source, target) || plat::same_file(source, target))
-        return Fail(ctx, filerr::AppendTo);
+        return Raise(ctx, Err::FileAppendTo);
     const plat::FileHandle in = plat::open_text_file(source, plat::TextOpen::Read, 1);
-    if (!in) return Fail(ctx, filerr::AppendFrom);
+    if (!in) return Raise(ctx, Err::FileAppendFrom);
     const std::uint32_t attributes = plat::get_file_attributes(target);
     const bool existed = attributes != plat::fattr::Invalid;
     // A read-only target is refused before it is opened, also where the
     // system would let a privileged user write it.
     if (existed && (attributes & plat::fattr::ReadOnly)) {
         plat::close_file(in);
-        return Fail(ctx, filerr::AppendTo);
+        return Raise(ctx, Err::FileAppendTo);
     }
     const plat::FileHandle out = plat::open_text_file(target, plat::TextOpen::Append, 0);
     if (!out) {
         plat::close_file(in);
-        return Fail(ctx, filerr::AppendTo);
+        return Raise(ctx, Err::FileAppendTo);
     }
     std::uint64_t old_length = 0;
     plat::file_size(out, &old_length);
@@ -213,7 +209,7 @@ bool AppendOne(ScriptContext* ctx, const char* source, void* data) {
     if (!plat::close_file(out)) ok = false;
     if (!ok) {
         if (!existed) plat::delete_file(target);
-        return Fail(ctx, filerr::AppendIo);
+        return Raise(ctx, Err::FileAppendIo);
     }
     return true;
 }
@@ -221,7 +217,7 @@ bool AppendOne(ScriptContext* ctx, const char* source, void* data) {
 int FnFileAppend(ScriptContext* ctx, int, Value& result, Value* args) {
     char mask[kFullNameSize];
     if (!PrepareTargetMask(ArgText(ctx, args[2]), mask, sizeof mask))
-        return FailWith(ctx, filerr::AppendTo);
+        return Raise(ctx, Err::FileAppendTo);
     if (!WalkFileList(ctx, ArgText(ctx, args[1]), Wildcards::Expand, AppendOne, mask)) return 0;
     return Integer(result, 1);
 }
@@ -231,21 +227,21 @@ int FnFileAppend(ScriptContext* ctx, int, Value& result, Value* args) {
 bool RenameOne(ScriptContext* ctx, const char* source, void* data) {
     char target[kFullNameSize];
     if (!TargetOf(source, static_cast<const char*>(data), target))
-        return Fail(ctx, filerr::RenameFailed);
+        return Raise(ctx, Err::FileRenameFailed);
     if (std::strcmp(source, target) == 0) return true;
-    return plat::move_file(source, target) || Fail(ctx, filerr::RenameFailed);
+    return plat::move_file(source, target) || Raise(ctx, Err::FileRenameFailed);
 }
 
 int FnFileRename(ScriptContext* ctx, int, Value& result, Value* args) {
     char mask[kFullNameSize];
     if (!PrepareTargetMask(ArgText(ctx, args[2]), mask, sizeof mask))
-        return FailWith(ctx, filerr::RenameFailed);
+        return Raise(ctx, Err::FileRenameFailed);
     if (!WalkFileList(ctx, ArgText(ctx, args[1]), Wildcards::Expand, RenameOne, mask)) return 0;
     return Integer(result, 1);
 }
 
 bool DeleteOne(ScriptContext* ctx, const char* name, void*) {
-    return plat::delete_file(name) || Fail(ctx, filerr::DeleteFailed);
+    return plat::delete_file(name) || Raise(ctx, Err::FileDeleteNotFound);
 }
 
 int FnFileDelete(ScriptContext* ctx, int, Value& result, Value* args) {
@@ -277,8 +273,9 @@ bool AddSize(ScriptContext*, const char* name, void* data) {
 int FnFileSize(ScriptContext* ctx, int, Value& result, Value* args) {
     double total = 0;
     if (!WalkFileList(ctx, ArgText(ctx, args[1]), Wildcards::Expand, AddSize, &total)) {
-        if (ctx->error_code != fnerr::NoMatch) return 0;
-        ctx->error_code = 0;
+        // A pattern that matches nothing adds nothing.
+        if (!ErrorIs(ctx, Err::FileListNoMatch)) return 0;
+        ClearSpeculativeError(ctx);
     }
     if (total >= -2147483645.0 && total <= 2147483644.0)
         return Integer(result, static_cast<std::int32_t>(total));
@@ -316,12 +313,12 @@ int FnFileCompare(ScriptContext* ctx, int, Value& result, Value* args) {
     if (s1 != s2) return Integer(result, 2 * n);
     const plat::FileHandle a =
         plat::open_text_file(first, plat::TextOpen::Read, ctx->options.read_share_mode);
-    if (!a) return FailWith(ctx, filerr::CompareFirst);
+    if (!a) return Raise(ctx, Err::FileCompareFirst);
     const plat::FileHandle b =
         plat::open_text_file(second, plat::TextOpen::Read, ctx->options.read_share_mode);
     if (!b) {
         plat::close_file(a);
-        return FailWith(ctx, filerr::CompareSecond);
+        return Raise(ctx, Err::FileCompareSecond);
     }
     const bool same = SameContents(a, b);
     plat::close_file(a);
@@ -334,7 +331,7 @@ int FnFileCompare(ScriptContext* ctx, int, Value& result, Value* args) {
 int FnFileFullName(ScriptContext* ctx, int, Value& result, Value* args) {
     char full[kFullNameSize];
     if (!FullFileName(ArgText(ctx, args[1]), full, sizeof full))
-        return FailWith(ctx, fnerr::BadItem);
+        return Raise(ctx, Err::Unrecognizable);
     return ResultCopy(ctx, result, full);
 }
 
@@ -342,7 +339,7 @@ int FnFileMapName(ScriptContext* ctx, int, Value& result, Value* args) {
     char mask[kFullNameSize], mapped[kFullNameSize];
     if (!PrepareTargetMask(ArgText(ctx, args[2]), mask, sizeof mask) ||
         !MapTargetName(ArgText(ctx, args[1]), mask, mapped, sizeof mapped))
-        return FailWith(ctx, fnerr::BadItem);
+        return Raise(ctx, Err::Unrecognizable);
     return ResultCopy(ctx, result, mapped);
 }
 
@@ -362,7 +359,7 @@ int FnFileNamePart(ScriptContext* ctx, int id, Value& result, Value* args) {
 int FnFileNameLong(ScriptContext* ctx, int, Value& result, Value* args) {
     char full[kFullNameSize];
     if (!LocateFile(ArgText(ctx, args[1]), full, sizeof full))
-        return FailWith(ctx, filerr::LongMissing);
+        return Raise(ctx, Err::FileNameLongMissing);
     std::string name = full;
     std::size_t start;
     if (IsPathSeparator(name[0]) && IsPathSeparator(name[1])) {
@@ -381,20 +378,20 @@ int FnFileNameLong(ScriptContext* ctx, int, Value& result, Value* args) {
         const std::string prefix = built + name.substr(start, end - start);
         plat::FindData found;
         plat::FindHandle h = plat::find_first(prefix.c_str(), &found);
-        if (!h) return FailWith(ctx, filerr::LongMissing);
+        if (!h) return Raise(ctx, Err::FileNameLongMissing);
         plat::find_close(h);
         built += found.name;
         if (end < name.size()) built += '\\';
         start = end + 1;
     }
-    if (built.size() >= kFullNameSize) return FailWith(ctx, fnerr::BadItem);
+    if (built.size() >= kFullNameSize) return Raise(ctx, Err::Unrecognizable);
     return ResultCopy(ctx, result, built.empty() ? full : built.c_str());
 }
 
 int FnFileNameShort(ScriptContext* ctx, int, Value& result, Value* args) {
     char full[kFullNameSize], brief[kFullNameSize];
     if (!LocateFile(ArgText(ctx, args[1]), full, sizeof full))
-        return FailWith(ctx, filerr::ShortMissing);
+        return Raise(ctx, Err::FileNameShortMissing);
     if (!plat::short_path_name(full, brief, sizeof brief)) return ResultCopy(ctx, result, full);
     return ResultCopy(ctx, result, brief);
 }
@@ -542,18 +539,17 @@ bool RecordDelayedMove(const char* source, const char* target) {
 }
 
 const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target) {
-    constexpr int kNoSource = 1426, kBadTarget = 1427, kOtherDrive = 1428;
     char from[kTextSize];
-    if (!LocateFile(source, from, sizeof from)) return Fail(ctx, kNoSource), "0";
+    if (!LocateFile(source, from, sizeof from)) return Raise(ctx, Err::RenameSourceMissing), "0";
     char to[kFullNameSize] = {};
     if (target && *target) {
         char mask[kFullNameSize];
         if (!PrepareTargetMask(target, mask, sizeof mask) || !TargetOf(from, mask, to))
-            return Fail(ctx, kBadTarget), "0";
-        if (Upper(to[0]) != Upper(from[0])) return Fail(ctx, kOtherDrive), "0";
+            return Raise(ctx, Err::RenameBadTarget), "0";
+        if (Upper(to[0]) != Upper(from[0])) return Raise(ctx, Err::RenameOtherDrive), "0";
         std::uint64_t size = 0;
         FileSizeOf(from, &size);
-        if (!TargetHasRoom(to, size)) return Fail(ctx, filerr::MoveRoom), "0";
+        if (!TargetHasRoom(to, size)) return Raise(ctx, Err::FileMoveRoom), "0";
     }
     const char* target_name = *to ? to : nullptr;
     if (plat::move_file_at_restart(from, target_name)) return "1";

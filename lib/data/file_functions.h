@@ -14,31 +14,6 @@ namespace jol {
 
 struct ScriptContext;
 
-namespace filerr {
-constexpr int MoveFailed = 1003;
-constexpr int MoveFrom = 1004;
-constexpr int CopyFailed = 1008;
-constexpr int CopyFrom = 1009;
-constexpr int AppendFrom = 1012;
-constexpr int AppendTo = 1013;
-constexpr int AppendIo = 1014;
-constexpr int RenameFailed = 1015;
-constexpr int DeleteFailed = 1016;
-constexpr int CompareFirst = 1389;
-constexpr int CompareSecond = 1390;
-constexpr int CopyRoom = 1404;
-constexpr int MoveRoom = 1405;
-constexpr int AppendRoom = 1406;
-constexpr int LongMissing = 1423;
-constexpr int ShortMissing = 1424;
-constexpr int PortFile = 1507;
-constexpr int PortOpen = 1508;
-constexpr int PortRead = 1509;
-constexpr int PortWrite = 1510;
-constexpr int WarnInQuiet = 3473;
-constexpr int Cancel = 9999;
-} // namespace filerr
-
 // The library's file search: a name with a drive or a directory must exist
 // as its full name; a bare name is looked for in the current directory and
 // then in each directory of PATH. Leading blanks are skipped. True, with
@@ -68,8 +43,8 @@ bool RecordDelayedMove(const char* source, const char* target);
 
 // IntControl 30: arranges the move of p1 to p2 (deletion when p2 is empty)
 // at the next start. "1" when the system arranged it, "2" when the
-// fallback did, "0" otherwise; errors 1426 (no source), 1427 (the target
-// cannot be formed), 1428 (another drive), 1405 (no room).
+// fallback did, "0" otherwise; errors RenameSourceMissing, RenameBadTarget
+// (the target cannot be formed), RenameOtherDrive, FileMoveRoom.
 const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target);
 
 const HandlerRow* FileHandlers(std::size_t* count);

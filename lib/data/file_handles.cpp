@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "platform/platform.h"
 
 namespace jol {
@@ -28,13 +29,13 @@ FileSlot* SlotOf(ScriptContext* ctx, const Value& v) {
 
 // The slot of a handle argument; null with bad_handle when the value is no
 // handle value, with not_open when no slot holds it.
-FileSlot* Lookup(ScriptContext* ctx, const Value& v, int bad_handle, int not_open) {
+FileSlot* Lookup(ScriptContext* ctx, const Value& v, Err bad_handle, Err not_open) {
     if (v.flags != kHandleFlags) {
-        FailWith(ctx, bad_handle);
+        Raise(ctx, bad_handle);
         return nullptr;
     }
     FileSlot* s = SlotOf(ctx, v);
-    if (!s) FailWith(ctx, not_open);
+    if (!s) Raise(ctx, not_open);
     return s;
 }
 
@@ -49,7 +50,7 @@ int FnFileOpen(ScriptContext* ctx, int, Value& result, Value* args) {
             slot = &s;
             break;
         }
-    if (!slot) return FailWith(ctx, fherr::TooManyFiles);
+    if (!slot) return Raise(ctx, Err::TooManyFiles);
     std::string mode = ArgText(ctx, args[2]);
     for (char& c : mode)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -71,19 +72,19 @@ int FnFileOpen(ScriptContext* ctx, int, Value& result, Value* args) {
         how = plat::TextOpen::Pipe;
         flags = fslot::Pipe;
     } else {
-        return FailWith(ctx, fherr::BadMode);
+        return Raise(ctx, Err::FileOpenBadMode);
     }
     const char* name = ArgText(ctx, args[1]);
     // A name longer than the limit is refused whole: a cut name could open
     // (or create) some other file.
-    if (std::strlen(name) > kFileNameLimit) return FailWith(ctx, fherr::OpenFailed);
+    if (std::strlen(name) > kFileNameLimit) return Raise(ctx, Err::FileOpenFailed);
     // The system's critical-error boxes stay away during the open; the
     // mode the process had before comes back afterwards, whatever it was.
     const std::uint32_t before = plat::set_error_mode(plat::errmode::FailCriticalErrors);
     plat::set_error_mode(before | plat::errmode::FailCriticalErrors);
     const plat::FileHandle f = plat::open_text_file(name, how, share);
     plat::set_error_mode(before);
-    if (!f) return FailWith(ctx, fherr::OpenFailed);
+    if (!f) return Raise(ctx, Err::FileOpenFailed);
     slot->handle = f;
     slot->mode = flags;
     slot->pipe = flags == fslot::Pipe ? 1 : 0;
@@ -170,10 +171,10 @@ private:
 };
 
 int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
-    FileSlot* s = Lookup(ctx, args[1], fherr::ReadBadHandle, fherr::ReadNotOpen);
+    FileSlot* s = Lookup(ctx, args[1], Err::FileReadBadHandle, Err::FileReadNotOpen);
     if (!s) return 0;
-    if (!(s->mode & fslot::Read)) return FailWith(ctx, fherr::NotForReading);
-    if (s->mode & fslot::MarkerReturned) return FailWith(ctx, fherr::PastEnd);
+    if (!(s->mode & fslot::Read)) return Raise(ctx, Err::FileNotForReading);
+    if (s->mode & fslot::MarkerReturned) return Raise(ctx, Err::FileReadPastEnd);
     if (s->mode & fslot::EndMet) {
         s->mode |= fslot::MarkerReturned;
         return ResultCopy(ctx, result, kEndMarker);
@@ -187,7 +188,7 @@ int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
         if (n == kLineLimit) break;
         unsigned char byte = 0;
         const int got = bytes.Next(&byte);
-        if (got < 0) return FailWith(ctx, fherr::PastEnd);
+        if (got < 0) return Raise(ctx, Err::FileReadPastEnd);
         if (got == 0 || (!pipe && byte == 26)) {
             if (pipe) break; // the data available so far; a later call reads on
             s->mode |= fslot::EndMet;
@@ -208,20 +209,20 @@ int FnFileRead(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 int FnFileWrite(ScriptContext* ctx, int, Value&, Value* args) {
-    FileSlot* s = Lookup(ctx, args[1], fherr::WriteBadHandle, fherr::WriteNotOpen);
+    FileSlot* s = Lookup(ctx, args[1], Err::FileWriteBadHandle, Err::FileWriteNotOpen);
     if (!s) return 0;
-    if (!(s->mode & fslot::Write)) return FailWith(ctx, fherr::NotForWriting);
+    if (!(s->mode & fslot::Write)) return Raise(ctx, Err::FileNotForWriting);
     std::string data = ArgText(ctx, args[2]);
     if (!IsPipe(*s)) data += "\r\n";
     // One write for the line and its end; a short write is a failure.
     std::size_t put = 0;
     if (!plat::write_data_file(s->handle, data.data(), data.size(), &put) || put != data.size())
-        return FailWith(ctx, fherr::WriteFailed);
+        return Raise(ctx, Err::FileWriteFailed);
     return 1;
 }
 
 int FnFileClose(ScriptContext* ctx, int, Value&, Value* args) {
-    FileSlot* s = Lookup(ctx, args[1], fherr::CloseBadHandle, fherr::CloseNotOpen);
+    FileSlot* s = Lookup(ctx, args[1], Err::FileCloseBadHandle, Err::FileCloseNotOpen);
     if (!s) return 0;
     // What was written must reach the file: a failed flush (or close) is
     // reported as a failed write. The slot is free in either case.
@@ -229,7 +230,7 @@ int FnFileClose(ScriptContext* ctx, int, Value&, Value* args) {
     if (s->mode & fslot::Write) ok = plat::flush_file(s->handle);
     ok = plat::close_file(s->handle) && ok;
     ReleaseFileSlot(*s);
-    if (!ok) return FailWith(ctx, fherr::WriteFailed);
+    if (!ok) return Raise(ctx, Err::FileWriteFailed);
     return 1;
 }
 

@@ -9,22 +9,6 @@
 
 namespace jol {
 
-namespace fherr {
-constexpr int OpenFailed = 1077;
-constexpr int BadMode = 3076;
-constexpr int TooManyFiles = 3078;
-constexpr int CloseBadHandle = 3079;
-constexpr int CloseNotOpen = 3080;
-constexpr int ReadBadHandle = 3081;
-constexpr int ReadNotOpen = 3082;
-constexpr int WriteBadHandle = 3084;
-constexpr int WriteNotOpen = 3085;
-constexpr int NotForReading = 3087;
-constexpr int PastEnd = 3088;
-constexpr int NotForWriting = 3089;
-constexpr int WriteFailed = 3467;
-} // namespace fherr
-
 // Slot flags of an open file.
 namespace fslot {
 constexpr int Read = 1;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "platform/platform.h"
 
 namespace jol {
@@ -250,7 +251,7 @@ bool WalkFileList(ScriptContext* ctx, const char* list, Wildcards wildcards, Fil
             ++end;
         const std::size_t n = static_cast<std::size_t>(end - p);
         if (n >= kFullNameSize) {
-            ctx->error_code = fnerr::BadItem;
+            Raise(ctx, Err::Unrecognizable);
             return false;
         }
         char entry[kFullNameSize];
@@ -260,14 +261,14 @@ bool WalkFileList(ScriptContext* ctx, const char* list, Wildcards wildcards, Fil
         if (!HasWildcard(entry)) {
             char full[kFullNameSize];
             if (!FullFileName(entry, full, sizeof full)) {
-                ctx->error_code = fnerr::BadItem;
+                Raise(ctx, Err::Unrecognizable);
                 return false;
             }
             if (!visit(ctx, full, data)) return false;
             continue;
         }
         if (wildcards == Wildcards::Refuse) {
-            ctx->error_code = fnerr::NoWildcards;
+            Raise(ctx, Err::NoWildcards);
             return false;
         }
         SplitName split;
@@ -275,7 +276,7 @@ bool WalkFileList(ScriptContext* ctx, const char* list, Wildcards wildcards, Fil
         plat::FindData found;
         plat::FindHandle h = plat::find_first(entry, &found);
         if (!h) {
-            ctx->error_code = fnerr::NoMatch;
+            Raise(ctx, Err::FileListNoMatch);
             return false;
         }
         bool ok = true;
@@ -284,7 +285,7 @@ bool WalkFileList(ScriptContext* ctx, const char* list, Wildcards wildcards, Fil
             std::string name = std::string(split.drive) + split.directory + found.name;
             char full[kFullNameSize];
             if (name.size() >= kFullNameSize || !FullFileName(name.c_str(), full, sizeof full)) {
-                ctx->error_code = fnerr::BadItem;
+                Raise(ctx, Err::Unrecognizable);
                 ok = false;
                 break;
             }

@@ -13,12 +13,6 @@ struct ScriptContext;
 constexpr std::size_t kFullNameSize = 280; // a full name: 279 bytes and a terminator
 constexpr std::size_t kNamePartSize = 256; // one part of a split name
 
-namespace fnerr {
-constexpr int NoMatch = 1002;     // a wildcard pattern matches nothing
-constexpr int BadItem = 3054;     // an entry of 280 bytes or more
-constexpr int NoWildcards = 3322; // the function does not allow wildcards
-} // namespace fnerr
-
 bool IsPathSeparator(char c);
 bool HasWildcard(const char* name);
 // True when the name begins with a letter and a colon.
@@ -63,11 +57,12 @@ bool MapTargetName(const char* source, const char* mask, char* out, std::size_t 
 // stop the walk (the callee has set the error code).
 using FileVisit = bool (*)(ScriptContext* ctx, const char* full_name, void* data);
 enum class Wildcards { Expand, Refuse };
-// Walks a file list: entries of 280 bytes or more stop it with 3054; an
-// entry with "*" or "?" is refused with 3322 (Refuse) or searched (Expand):
+// Walks a file list: entries of 280 bytes or more stop it with
+// Err::Unrecognizable; an entry with "*" or "?" is refused with
+// Err::NoWildcards (Refuse) or searched (Expand):
 // each file found (directories are skipped) is visited as the pattern's
 // drive and directory followed by the found name; a pattern that finds
-// nothing stops with 1002. True when every entry was visited.
+// nothing stops with Err::FileListNoMatch. True when every entry was visited.
 bool WalkFileList(ScriptContext* ctx, const char* list, Wildcards wildcards, FileVisit visit,
                   void* data);
 

@@ -5,6 +5,7 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "platform/platform.h"
 #include "resources/message_table.h"
@@ -63,7 +64,7 @@ int ItemizeKeys(ScriptContext* ctx, Value& result, const char* file, const char*
     char* list = block ? static_cast<char*>(plat::mem_lock(block)) : nullptr;
     if (!list) {
         if (block) plat::mem_free(block);
-        return FailWith(ctx, kErrStringMemory);
+        return Raise(ctx, Err::StringMemory);
     }
     std::size_t length = 0;
     const bool complete =
@@ -75,15 +76,14 @@ int ItemizeKeys(ScriptContext* ctx, Value& result, const char* file, const char*
     int ok = ResultCopy(ctx, result, list);
     plat::mem_unlock(block);
     plat::mem_free(block);
-    if (ok && !complete) FailWith(ctx, kErrListTooLong);
+    if (ok && !complete) Raise(ctx, Err::ListTooLong);
     return ok;
 }
 
 // The section names of a private file, read by the library itself.
 int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
     char full[kFileNameSize];
-    if (!*file || !plat::find_file(file, full, sizeof full))
-        return FailWith(ctx, kErrIniNullSection);
+    if (!*file || !plat::find_file(file, full, sizeof full)) return Raise(ctx, Err::IniNullSection);
     plat::FileHandle f = plat::open_file_read(full);
     if (!f) {
         char text[kTextSize + kFileNameSize + 1];
@@ -97,7 +97,7 @@ int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
     if (!list) {
         if (block) plat::mem_free(block);
         plat::close_file(f);
-        return FailWith(ctx, kErrStringMemory);
+        return Raise(ctx, Err::StringMemory);
     }
     SectionLister lister(list, kIniListSize);
     char chunk[kReadChunk];
@@ -108,7 +108,7 @@ int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
     int ok = ResultCopy(ctx, result, list);
     plat::mem_unlock(block);
     plat::mem_free(block);
-    if (ok && lister.full()) FailWith(ctx, kErrListTooLong);
+    if (ok && lister.full()) Raise(ctx, Err::ListTooLong);
     return ok;
 }
 
@@ -131,7 +131,7 @@ int FnIniRead(ScriptContext* ctx, int fn, Value& result, Value* args) {
     const char* def = ArgText(ctx, args[3]);
     char value[kTextSize];
     if (fn == id::IniReadPvt) {
-        if (IsGuardedIniEntry(section, key)) return FailWith(ctx, kErrIniGuarded);
+        if (IsGuardedIniEntry(section, key)) return Raise(ctx, Err::IniGuarded);
         plat::read_profile_string(ArgText(ctx, args[4]), section, key, def, value, sizeof value);
     } else {
         plat::read_win_profile_string(section, key, def, value, sizeof value);
@@ -149,7 +149,7 @@ int FnIniWrite(ScriptContext* ctx, int fn, Value& result, Value* args) {
         result.i = 1;
         return 1;
     }
-    if (file && IsGuardedIniEntry(section, key)) return FailWith(ctx, kErrIniGuarded);
+    if (file && IsGuardedIniEntry(section, key)) return Raise(ctx, Err::IniGuarded);
     // A write the system cannot make, or one that would write more than
     // its entry, gives 0 (the system's profile errors raise no error).
     if (WouldChangeStructure(section, key, value) ||
@@ -178,7 +178,7 @@ int FnIniDelete(ScriptContext* ctx, int fn, Value&, Value* args) {
 int FnIniItemize(ScriptContext* ctx, int fn, Value& result, Value* args) {
     const char* section = ArgText(ctx, args[1]);
     if (fn == id::IniItemize) {
-        if (!*section) return FailWith(ctx, kErrIniNullSection);
+        if (!*section) return Raise(ctx, Err::IniNullSection);
         return ItemizeKeys(ctx, result, nullptr, section);
     }
     const char* file = ArgText(ctx, args[2]);

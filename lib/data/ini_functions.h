@@ -16,11 +16,6 @@ namespace jol {
 
 struct ScriptContext;
 
-constexpr int kErrIniGuarded =
-    1335; // "IniPrivate functions:  Illegal to access [386Enh] Device= keywords"
-constexpr int kErrIniNullSection =
-    3386; // "IniItemize: Null section name not valid for mapped INI files"
-constexpr int kErrListTooLong = 1398;        // "List Allocation: Could not itemize all items"
 constexpr int kMsgIniFileNotFound = 839;     // "(File not found)"
 constexpr std::size_t kIniListSize = 32000;  // the list buffer of IniItemize and IniItemizePvt
 constexpr std::size_t kSectionNameMax = 253; // section names are cut to this many bytes

@@ -7,6 +7,7 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "lib/data/string_functions.h"
 #include "platform/platform.h"
@@ -105,7 +106,7 @@ int ItemExtract(ScriptContext* ctx, int, Value& result, Value* args) {
     FormatInteger(static_cast<std::int32_t>(length + 1), bytes, 10);
     plat::message_box(plat::get_focus(), bytes, "Mem Error",
                       plat::mb::Ok | plat::mb::SetForeground);
-    ctx->error_code = kErrStringMemory;
+    Raise(ctx, Err::StringMemory);
     return 0;
 }
 
@@ -210,7 +211,7 @@ int ItemSort(ScriptContext* ctx, int, Value& result, Value* args) {
         spans = block ? static_cast<ItemSpan*>(plat::mem_lock(block)) : nullptr;
         if (!spans) {
             if (block) plat::mem_free(block);
-            ctx->error_code = kErrStringMemory;
+            Raise(ctx, Err::StringMemory);
             return 0;
         }
     }

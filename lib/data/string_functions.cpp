@@ -6,6 +6,7 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
@@ -21,7 +22,7 @@ char* NewResultText(ScriptContext* ctx, Value& result, std::size_t length) {
     if (ctx->heap.base && length < kHeapMaxSize)
         h = VMalloc(ctx->heap.base, static_cast<std::uint32_t>(length + 1));
     if (h == 0) {
-        ctx->error_code = kErrStringMemory;
+        Raise(ctx, Err::StringMemory);
         return nullptr;
     }
     char* p = ctx->heap.base + h;
@@ -131,22 +132,19 @@ bool MatchAt(const char* s, const char* sub, const unsigned char* fold) {
 // Reads the next argument of a variadic list into v: 1 when a comma
 // follows, 2 at the closing parenthesis, 0 on an error (v then holds no
 // string).
-int NextArgument(ScriptContext* ctx, Value& v, int syntax_error) {
+int NextArgument(ScriptContext* ctx, Value& v, Err syntax_error) {
     v = Value{};
-    get_token(ctx);
-    if (ctx->error_code) return 0;
+    if (!NextToken(ctx)) return 0;
     if (!ProcessSubExpression(ctx, v, 0) || ctx->error_code) {
         FreeValueString(ctx, v);
-        if (!ctx->error_code) ctx->error_code = static_cast<std::int16_t>(syntax_error);
-        return 0;
+        return Raise(ctx, syntax_error);
     }
     if (ctx->token.cls == TokenClass::Keyword) {
         if (ctx->token.id == kw::Comma) return 1;
         if (ctx->token.id == kw::RParen) return 2;
     }
     FreeValueString(ctx, v);
-    ctx->error_code = static_cast<std::int16_t>(syntax_error);
-    return 0;
+    return Raise(ctx, syntax_error);
 }
 
 int StrCat(ScriptContext* ctx, int, Value& result, Value*) {
@@ -154,7 +152,7 @@ int StrCat(ScriptContext* ctx, int, Value& result, Value*) {
     if (!BeginJoin(ctx, join)) return 0;
     for (;;) {
         Value v;
-        const int state = NextArgument(ctx, v, kErrStrCatSyntax);
+        const int state = NextArgument(ctx, v, Err::StrCatSyntax);
         if (state == 0) {
             AbandonJoin(ctx, join);
             return 0;
@@ -175,14 +173,14 @@ int NumericList(ScriptContext* ctx, Value& result, Numeric mode) {
     bool all_integers = true;
     for (;;) {
         Value v;
-        int state = NextArgument(ctx, v, kErrAverageSyntax);
+        int state = NextArgument(ctx, v, Err::AverageSyntax);
         if (state == 0) return 0;
         bool integer =
             (v.flags & vf::Integer) != 0 || ((v.flags & vf::String) && !(v.flags & vf::Float) &&
                                              IsStrictInteger(HeapText(ctx, v.str)));
         if (!ToFloat(ctx, v)) {
             FreeValueString(ctx, v);
-            if (!ctx->error_code) ctx->error_code = kErrNoNumber;
+            Raise(ctx, Err::NoNumber);
             return 0;
         }
         double f = v.f;
@@ -407,7 +405,7 @@ int Compose(ScriptContext* ctx, Value& result, const char* head, std::size_t hea
             const PadRun& run, const char* tail, std::size_t tail_bytes) {
     std::uint64_t total = head_bytes + run.bytes() + tail_bytes;
     if (total >= kHeapMaxSize) {
-        ctx->error_code = kErrStringMemory;
+        Raise(ctx, Err::StringMemory);
         return 0;
     }
     char* out = NewResultText(ctx, result, static_cast<std::size_t>(total));
@@ -517,7 +515,7 @@ int StrReplace(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 total = static_cast<i64>(sb) +
                 (static_cast<i64>(rb) - static_cast<i64>(ob)) * static_cast<i64>(found);
     if (total < 0 || total >= static_cast<i64>(kHeapMaxSize)) {
-        ctx->error_code = kErrStringMemory;
+        Raise(ctx, Err::StringMemory);
         return 0;
     }
     char* out = NewResultText(ctx, result, static_cast<std::size_t>(total));
@@ -583,9 +581,9 @@ int IsNumber(ScriptContext* ctx, int, Value& result, Value* args) {
     if (v.flags & (vf::Integer | vf::Float)) return Integer(result, 1);
     if (!(v.flags & vf::String)) return Integer(result, 0);
     Value scratch;
-    std::int16_t before = ctx->error_code;
+    const SavedError saved = SetErrorAside(ctx);
     int ok = ParseFloatText(ctx, HeapText(ctx, v.str), scratch);
-    ctx->error_code = before; // a failed reading is no error
+    RestoreError(ctx, saved); // a failed reading is no error
     return Integer(result, ok ? 1 : 0);
 }
 

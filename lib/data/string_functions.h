@@ -18,19 +18,15 @@ namespace jol {
 
 struct ScriptContext;
 
-// Error codes of this module.
-// (StrCat's own, 2058, is in lang/text_join.h.)
-constexpr int kErrAverageSyntax = 2060; // "AVERAGE function syntax error"
-
 // A new result string of length bytes (and a terminator) in the context's
 // heap: the result holds it with flags exactly vf::String and the text
-// pointer is returned, its first and last byte zero. Null with error 3096
-// when the heap has no block of that size (also for a length the heap could
+// pointer is returned, its first and last byte zero. Null with
+// Err::StringMemory when the heap has no block of that size (also for a length the heap could
 // never hold).
 char* NewResultText(ScriptContext* ctx, Value& result, std::size_t length);
 
 // A result string holding a copy of length bytes at text. 1, or 0 with
-// error 3096.
+// Err::StringMemory.
 int SetResultText(ScriptContext* ctx, Value& result, const char* text, std::size_t length);
 
 // The language's integer text test: any number of leading spaces, then any

@@ -9,6 +9,7 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
+#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_names.h"
 #include "resources/message_table.h"
@@ -402,7 +403,7 @@ int SetFileWriteTime(ScriptContext* ctx, const char* path, const DateTime& dt) {
     std::uint32_t code = 0;
     const plat::FileTimeResult r = plat::set_file_write_time(path, local, &code);
     if (r == plat::FileTimeResult::Done) return 1;
-    if (r == plat::FileTimeResult::NoFile) return FailWith(ctx, kErrFileTimeTouch);
+    if (r == plat::FileTimeResult::NoFile) return Raise(ctx, Err::FileTimeTouchMissing);
     // The conversion was refused: the box reports the system's code and
     // the file keeps its time, as there is no file time to set it to.
     char text[kIntegerTextSize];
@@ -415,7 +416,7 @@ int SetFileWriteTime(ScriptContext* ctx, const char* path, const DateTime& dt) {
 
 int SetFileWriteTimeText(ScriptContext* ctx, const char* path, const char* text) {
     DateTime dt;
-    if (!ReadDateTime(text, &dt)) return FailWith(ctx, kErrTimeDiffBad);
+    if (!ReadDateTime(text, &dt)) return Raise(ctx, Err::TimeDiffBad);
     return SetFileWriteTime(ctx, path, dt);
 }
 
@@ -442,14 +443,14 @@ namespace {
 namespace id = time_id;
 
 int FnTimeAddSubtract(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    const int code = fn == id::TimeAdd ? kErrTimeAdd : kErrTimeSubtract;
+    const Err code = fn == id::TimeAdd ? Err::TimeAddFailed : Err::TimeSubtractFailed;
     DateTime a, span, r;
     int colons = 0;
     if (!ReadDateTime(ArgText(ctx, args[1]), &a) ||
         !ParseDateTime(ArgText(ctx, args[2]), &span, &colons))
-        return FailWith(ctx, code);
+        return Raise(ctx, code);
     const bool ok = fn == id::TimeAdd ? AddDateTime(a, span, &r) : SubtractDateTime(a, span, &r);
-    if (!ok) return FailWith(ctx, code);
+    if (!ok) return Raise(ctx, code);
     char text[kDateTimeTextSize];
     return ResultCopy(ctx, result, FormatDateTime(r, FourDigitYears(ctx), text));
 }
@@ -457,13 +458,13 @@ int FnTimeAddSubtract(ScriptContext* ctx, int fn, Value& result, Value* args) {
 int FnTimeDiff(ScriptContext* ctx, int fn, Value& result, Value* args) {
     DateTime a, b;
     if (!ReadDateTime(ArgText(ctx, args[1]), &a) || !ReadDateTime(ArgText(ctx, args[2]), &b))
-        return FailWith(ctx, kErrTimeDiffBad);
+        return Raise(ctx, Err::TimeDiffBad);
     const std::int64_t days = DayNumber(a.year, a.month, a.day) - DayNumber(b.year, b.month, b.day);
     if (fn == id::TimeDiffDays) {
         result.i = static_cast<std::int32_t>(days);
         return 1;
     }
-    if (days > kMaxDiffDays || days < -kMaxDiffDays) return FailWith(ctx, kErrTimeDiffRange);
+    if (days > kMaxDiffDays || days < -kMaxDiffDays) return Raise(ctx, Err::TimeDiffRange);
     result.i = static_cast<std::int32_t>(
         ((days * 24 + a.hour - b.hour) * 60 + a.minute - b.minute) * 60 + a.second - b.second);
     return 1;
@@ -473,13 +474,13 @@ int FnTimeJulianDay(ScriptContext* ctx, int, Value& result, Value* args) {
     DateTime dt;
     int colons = 0;
     if (!ParseDateTime(ArgText(ctx, args[1]), &dt, &colons) || !CheckDateTime(&dt, false))
-        return FailWith(ctx, kErrTimeJulianBad);
+        return Raise(ctx, Err::TimeAddBad);
     result.i = static_cast<std::int32_t>(DayNumber(dt.year, dt.month, dt.day));
     return 1;
 }
 
 int FnTimeJulToYmd(ScriptContext* ctx, int, Value& result, Value* args) {
-    if (args[1].i < 1) return FailWith(ctx, kErrTimeJulToYmd);
+    if (args[1].i < 1) return Raise(ctx, Err::TimeJulToYmdBad);
     DateTime dt;
     DayNumberToDate(args[1].i, &dt.year, &dt.month, &dt.day);
     char text[kDateTimeTextSize];
@@ -514,7 +515,7 @@ int FnGetTickCount(ScriptContext*, int, Value& result, Value*) {
 int FnTimeWait(ScriptContext* ctx, int, Value& result, Value* args) {
     DateTime target;
     if (!WaitTarget(ArgText(ctx, args[1]), plat::local_time(), &target))
-        return FailWith(ctx, kErrTimeWait);
+        return Raise(ctx, Err::TimeWaitFormat);
     WaitUntil(ctx, target);
     result.i = 1;
     return 1;
@@ -523,13 +524,13 @@ int FnTimeWait(ScriptContext* ctx, int, Value& result, Value* args) {
 int FnTimeDelay(ScriptContext* ctx, int, Value& result, Value* args) {
     const double seconds = (args[1].flags & vf::Float) ? args[1].f : args[1].i;
     // A negative, huge or undefined count has no target time.
-    if (!(seconds >= 0.0) || seconds > 2147483647.0) return FailWith(ctx, kErrTimeDelay);
+    if (!(seconds >= 0.0) || seconds > 2147483647.0) return Raise(ctx, Err::TimeDelay);
     const double whole = std::floor(seconds);
     const int ms = static_cast<int>((seconds - whole) * 1000.0);
     DateTime span, target;
     span.second = static_cast<std::int32_t>(whole);
     if (!AddDateTime(DateTimeOf(plat::local_time()), span, &target))
-        return FailWith(ctx, kErrTimeDelay);
+        return Raise(ctx, Err::TimeDelay);
     WaitUntil(ctx, target);
     if (ms >= 100 && !ctx->cancel) plat::sleep_ms(static_cast<unsigned>(ms));
     result.i = 1;
@@ -545,7 +546,7 @@ int FnRandom(ScriptContext* ctx, int, Value& result, Value* args) {
 int FnFileTime(ScriptContext* ctx, int fn, Value& result, Value* args) {
     std::uint16_t date = 0, time = 0;
     if (!plat::file_write_time_packed(ArgText(ctx, args[1]), &date, &time))
-        return FailWith(ctx, kErrFileTimeGet);
+        return Raise(ctx, Err::FileTimeGetMissing);
     if (fn == id::FileTimeCode) {
         result.i = static_cast<std::int32_t>((std::uint32_t{date} << 16) | time);
         return 1;

@@ -51,18 +51,7 @@ constexpr int TimeYmdHms = 405;
 
 struct ScriptContext;
 
-// Error codes of the time functions.
-constexpr int kErrTimeDiffBad = 1017;   // "TimeDiff: Time parameter error - bad value"
-constexpr int kErrTimeDiffRange = 1018; // "TimeDiff: Out of Range (over 60 years)"
-constexpr int kErrTimeAdd = 1019;       // "TimeAdd: Cannot add supplied times"
-constexpr int kErrTimeJulianBad = 1020; // "TimeAdd: Time parameter error - bad value"
-constexpr int kErrTimeDelay = 1021;     // "WaitLong: Could not properly compute time for delay"
-constexpr int kErrTimeWait = 1022;      // "WaitUntil: Passed time not in proper format"
-constexpr int kErrFileTimeGet = 1125;   // "FileTimeGet: File not found"
-constexpr int kErrFileTimeTouch = 1128; // "FileTimeTouch: File not found"
-constexpr int kErrTimeJulToYmd = 1461;  // "TimeJulToYmd: Invalid Julian date"
-constexpr int kErrTimeSubtract = 1462;  // "TimeSubtract: Cannot subtract supplied times"
-constexpr int kMsgDayNames = 207;       // "SunMonTueWedThuFriSat"
+constexpr int kMsgDayNames = 207;            // "SunMonTueWedThuFriSat"
 constexpr std::int32_t kMaxDiffDays = 22000; // TimeDiffSecs range
 
 struct DateTime {
@@ -148,10 +137,10 @@ bool FileTimeText(const char* path, char* out, std::size_t out_size);
 // Sets the last-write time of one file to a checked date-time; 1 when it
 // was set. Otherwise the file keeps its time and the result is 0: a file
 // that cannot be opened for writing, or whose time the system does not
-// set, raises 1128; a date the system cannot convert shows a box with the
+// set, raises FileTimeTouchMissing; a date the system cannot convert shows a box with the
 // system's error code (raising no error).
 int SetFileWriteTime(ScriptContext* ctx, const char* path, const DateTime& dt);
-// SetFileWriteTime from a date-time text (its full check failing raises 1017).
+// SetFileWriteTime from a date-time text (its full check failing raises TimeDiffBad).
 int SetFileWriteTimeText(ScriptContext* ctx, const char* path, const char* text);
 // SetFileWriteTime with the present local time.
 int TouchFileTime(ScriptContext* ctx, const char* path);
