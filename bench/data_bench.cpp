@@ -13,6 +13,7 @@
 
 #include "dispatch/handler.h"
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
@@ -60,7 +61,7 @@ struct Rig {
         if (!h) return -1;
         jol::Value result;
         result.flags = jol::vf::Integer;
-        ctx->error_code = 0;
+        jol::ClearError(ctx);
         if (!h(ctx, row->id, result, args) || ctx->error_code) return -1;
         if (result.flags & jol::vf::String) {
             jol::HeapFree(ctx, result.str);
@@ -71,7 +72,7 @@ struct Rig {
     // Runs one statement as the run loop does.
     void Run(const char* text) {
         std::snprintf(line, sizeof line, "%s", text);
-        ctx->error_code = 0;
+        jol::ClearError(ctx);
         ctx->current_line = line;
         ctx->token.cursor = line;
         jol::get_token(ctx);

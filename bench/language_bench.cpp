@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
@@ -30,7 +31,7 @@ struct Rig {
 
     void Start(const char* text) {
         std::strcpy(line, text);
-        ctx->error_code = 0;
+        jol::ClearError(ctx);
         ctx->current_line = line;
         ctx->token.cursor = line;
         jol::get_token(ctx);

@@ -10,6 +10,7 @@
 
 #include "dispatch/handler.h"
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
@@ -44,7 +45,7 @@ struct Rig {
     bool Call(jol::Value* args, std::int32_t* out) {
         jol::Value result;
         result.flags = jol::vf::Integer;
-        ctx->error_code = 0;
+        jol::ClearError(ctx);
         if (!handler || !handler(ctx, row->id, result, args) || ctx->error_code) return false;
         if (result.flags & jol::vf::String) jol::HeapFree(ctx, result.str);
         *out = result.i;
