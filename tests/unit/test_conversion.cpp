@@ -14,6 +14,7 @@
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
+#include "tests/unit/test_errors.h"
 
 namespace jol {
 namespace {
@@ -223,18 +224,18 @@ TEST_F(Conversion, FloatToInteger) {
         n.flags = vf::Float;
         ctx->error_code = 0;
         EXPECT_EQ(ToInteger(ctx.get(), n, true), 0);
-        EXPECT_EQ(ctx->error_code, std::isnan(bad) ? kMathDomain : kMathOverflow);
+        EXPECT_EQ(ctx->error_code, std::isnan(bad) ? Err::MathDomain : Err::MathOverflow);
         EXPECT_EQ(n.flags, vf::Float);
     }
 
     // A pending math error fails the conversion with its code.
     ctx->error_code = 0;
-    SetPendingMathError(kMathOverflow);
+    SetPendingMathError(Err::MathOverflow);
     Value p;
     p.f = 4.0;
     p.flags = vf::Float;
     EXPECT_EQ(ToInteger(ctx.get(), p, true), 0);
-    EXPECT_EQ(ctx->error_code, kMathOverflow);
+    EXPECT_EQ(ctx->error_code, Err::MathOverflow);
     EXPECT_EQ(PendingMathError(), 0);
     ctx->error_code = 0;
 }
@@ -294,7 +295,7 @@ TEST_F(Conversion, ToFloatAndToString) {
     nan.f = std::numeric_limits<double>::quiet_NaN();
     nan.flags = vf::Float;
     EXPECT_EQ(ToString(ctx.get(), nan), 0);
-    EXPECT_EQ(ctx->error_code, kMathDomain);
+    EXPECT_EQ(ctx->error_code, Err::MathDomain);
     EXPECT_EQ(nan.flags, vf::Float);
     EXPECT_EQ(nan.str, 0);
     ctx->error_code = 0;
@@ -312,7 +313,7 @@ TEST_F(Conversion, ToFloatAndToString) {
     full.i = 7;
     full.flags = vf::Integer;
     EXPECT_EQ(ToString(ctx.get(), full), 0);
-    EXPECT_EQ(ctx->error_code, kErrStringMemory);
+    EXPECT_EQ(ctx->error_code, Err::StringMemory);
     EXPECT_EQ(full.flags, vf::Integer);
     EXPECT_EQ(full.str, 0);
     ctx->error_code = 0;
@@ -413,7 +414,7 @@ TEST_F(Conversion, ReadingFloats) {
         SCOPED_TRACE(big);
         double f = 0;
         EXPECT_EQ(Parse(big, f), 0);
-        EXPECT_EQ(ctx->error_code, kMathOverflow);
+        EXPECT_EQ(ctx->error_code, Err::MathOverflow);
         EXPECT_EQ(PendingMathError(), 0);
     }
     ctx->error_code = 0;
@@ -590,7 +591,7 @@ TEST_F(Conversion, Constants) {
         blocks.push_back(b);
     Value crlf;
     EXPECT_EQ(ConstantValue(ctx.get(), *FindBuiltinKeyword("@crlf"), crlf), 0);
-    EXPECT_EQ(ctx->error_code, kErrStringMemory);
+    EXPECT_EQ(ctx->error_code, Err::StringMemory);
     EXPECT_EQ(crlf.str, 0);
     ctx->error_code = 0;
     for (std::uint16_t b : blocks)

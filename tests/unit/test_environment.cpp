@@ -9,6 +9,7 @@
 #include "lib/data/environment.h"
 #include "platform/platform.h"
 #include "tests/unit/data_handler_rig.h"
+#include "tests/unit/test_errors.h"
 
 namespace {
 
@@ -106,8 +107,8 @@ TEST(Environment, ItemizeTheHostsBlock) {
     HandlerRig small(4096);
     small.ctx()->private_env = {big.data(), 0};
     const std::uint32_t free_before = small.HeapFree();
-    EXPECT_EQ(small.Call(EnvironmentHandlers, id::EnvItemize, {}).error, jol::kErrStringMemory);
-    EXPECT_EQ(rig.Call(EnvironmentHandlers, id::EnvItemize, {}).error, jol::kErrStringMemory);
+    EXPECT_EQ(small.Call(EnvironmentHandlers, id::EnvItemize, {}).error, jol::Err::StringMemory);
+    EXPECT_EQ(rig.Call(EnvironmentHandlers, id::EnvItemize, {}).error, jol::Err::StringMemory);
     EXPECT_EQ(small.HeapFree(), free_before);
     ctx->private_env = {};
 }

@@ -16,6 +16,7 @@
 #include "platform/answer_queue.h"
 #include "platform/platform.h"
 #include "resources/message_table.h"
+#include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -56,9 +57,9 @@ protected:
 
     // Reports code with a prepared body line; answer 0 pushes no answer.
     // Returns the result and tells whether a box took an answer.
-    int Report(int code, int severity, int answer, bool* shown) {
+    int Report(jol::Err code, int severity, int answer, bool* shown) {
         std::strcpy(ctx_->error_body, "x = Statement()");
-        ctx_->error_code = static_cast<std::int16_t>(code);
+        jol::ReplaceError(ctx_.get(), code);
         plat::detail::answer_queue_push(answer ? answer : plat::id::Ok);
         int r = jol::ReportError(ctx_.get(), window_, 1, code, severity);
         *shown = plat::detail::answer_queue_pending() == 0;
@@ -76,26 +77,27 @@ TEST_F(ErrorReport, ModesAndSeveritiesDecideBoxAndOutcome) {
     const int ok = plat::id::Ok, cancel = plat::id::Cancel;
     struct Case {
         std::int32_t mode;
-        int code, severity, answer;
+        Err code;
+        int severity, answer;
         bool shown;
         int result;
     } cases[] = {
-        {kErrorModeOff, 1016, kSeverityMinor, ok, false, 1},
-        {kErrorModeOff, 2058, kSeverityModerate, ok, true, 1},
-        {kErrorModeOff, 2058, kSeverityModerate, cancel, true, 0},
-        {kErrorModeOff, 3071, kSeverityFatal, ok, true, 0},
-        {kErrorModeNotify, 1016, kSeverityMinor, ok, true, 1},
-        {kErrorModeNotify, 1016, kSeverityMinor, cancel, true, 0},
-        {kErrorModeNotify, 2058, kSeverityModerate, ok, true, 1},
-        {kErrorModeNotify, 2058, kSeverityModerate, cancel, true, 0},
-        {kErrorModeNotify, 3071, kSeverityFatal, ok, true, 0},
-        {kErrorModeCancel, 1016, kSeverityMinor, ok, true, 0},
-        {kErrorModeCancel, 2058, kSeverityModerate, ok, true, 0},
-        {kErrorModeCancel, 3071, kSeverityFatal, ok, true, 0},
+        {kErrorModeOff, Err::FileDeleteNotFound, kSeverityMinor, ok, false, 1},
+        {kErrorModeOff, Err::StrCatSyntax, kSeverityModerate, ok, true, 1},
+        {kErrorModeOff, Err::StrCatSyntax, kSeverityModerate, cancel, true, 0},
+        {kErrorModeOff, Err::Incomplete, kSeverityFatal, ok, true, 0},
+        {kErrorModeNotify, Err::FileDeleteNotFound, kSeverityMinor, ok, true, 1},
+        {kErrorModeNotify, Err::FileDeleteNotFound, kSeverityMinor, cancel, true, 0},
+        {kErrorModeNotify, Err::StrCatSyntax, kSeverityModerate, ok, true, 1},
+        {kErrorModeNotify, Err::StrCatSyntax, kSeverityModerate, cancel, true, 0},
+        {kErrorModeNotify, Err::Incomplete, kSeverityFatal, ok, true, 0},
+        {kErrorModeCancel, Err::FileDeleteNotFound, kSeverityMinor, ok, true, 0},
+        {kErrorModeCancel, Err::StrCatSyntax, kSeverityModerate, ok, true, 0},
+        {kErrorModeCancel, Err::Incomplete, kSeverityFatal, ok, true, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("mode " + std::to_string(c.mode) + " code " + std::to_string(c.code) +
-                     " answer " + std::to_string(c.answer));
+        SCOPED_TRACE("mode " + std::to_string(c.mode) + " code " + ErrName(c.code) + " answer " +
+                     std::to_string(c.answer));
         ctx_->error_mode = c.mode;
         ctx_->last_error = 0;
         bool shown = false;
@@ -105,13 +107,13 @@ TEST_F(ErrorReport, ModesAndSeveritiesDecideBoxAndOutcome) {
         // Going on after a box clears the error; an ignored minor error
         // stays pending; stopping keeps it.
         const bool cleared = c.shown && c.result == 1;
-        EXPECT_EQ(ctx_->error_code, cleared ? 0 : c.code);
+        EXPECT_EQ(ctx_->error_code, cleared ? 0 : ErrNumber(c.code));
     }
 }
 
 TEST_F(ErrorReport, TitleAndBodyOfTheBox) {
     bool shown = false;
-    Report(3071, jol::kSeverityFatal, plat::id::Ok, &shown);
+    Report(jol::Err::Incomplete, jol::kSeverityFatal, plat::id::Ok, &shown);
     EXPECT_TRUE(shown);
     EXPECT_STREQ(ctx_->error_title, "3071:  Missing or incomplete statement");
     EXPECT_STREQ(ctx_->error_body, "x = Statement()\n\ntest.jol\nJOL Version: 2.3nbp");
@@ -134,13 +136,13 @@ TEST_F(ErrorReport, TitleAndBodyOfTheBox) {
     std::string line(300, 'a');
     std::strcpy(ctx_->error_body, line.substr(0, 256).c_str());
     plat::detail::answer_queue_push(plat::id::Ok);
-    jol::ReportError(ctx_.get(), window_, 1, 3071, jol::kSeverityFatal);
+    jol::ReportError(ctx_.get(), window_, 1, jol::Err::Incomplete, jol::kSeverityFatal);
     EXPECT_EQ(std::string(ctx_->error_body),
               std::string(157, 'a') + "\n\ntest.jol\nJOL Version: 2.3nbp");
     std::strcpy(ctx_->script_name, std::string(256, 's').c_str());
     std::strcpy(ctx_->error_body, "line");
     plat::detail::answer_queue_push(plat::id::Ok);
-    jol::ReportError(ctx_.get(), window_, 1, 3071, jol::kSeverityFatal);
+    jol::ReportError(ctx_.get(), window_, 1, jol::Err::Incomplete, jol::kSeverityFatal);
     EXPECT_EQ(std::strlen(ctx_->error_body), 256u);
     EXPECT_EQ(std::string(ctx_->error_body), "line\n\n" + std::string(250, 's'));
 
@@ -164,9 +166,9 @@ TEST_F(ErrorReport, QuietModeWritesTheLogAndStops) {
     // answers Cancel, and no box is shown.
     ctx_->error_mode = jol::kErrorModeNotify;
     bool shown = true;
-    EXPECT_EQ(Report(2058, jol::kSeverityModerate, plat::id::Ok, &shown), 0);
+    EXPECT_EQ(Report(jol::Err::StrCatSyntax, jol::kSeverityModerate, plat::id::Ok, &shown), 0);
     EXPECT_FALSE(shown);
-    EXPECT_EQ(ctx_->error_code, 2058);
+    EXPECT_EQ(ctx_->error_code, jol::Err::StrCatSyntax);
     EXPECT_STREQ(ctx_->last_logged_title, "2058:  StrCat: Function syntax error");
     EXPECT_STREQ(ctx_->last_logged_body, "x = Statement()\n\ntest.jol\nJOL Version: 2.3nbp");
 
@@ -194,7 +196,7 @@ TEST_F(ErrorReport, QuietModeWithoutUsableLog) {
     jol::SetQuietMode(ctx_.get(), 1, nullptr);
     ctx_->error_mode = jol::kErrorModeOff;
     bool shown = true;
-    EXPECT_EQ(Report(3071, jol::kSeverityFatal, plat::id::Ok, &shown), 0);
+    EXPECT_EQ(Report(jol::Err::Incomplete, jol::kSeverityFatal, plat::id::Ok, &shown), 0);
     EXPECT_FALSE(shown);
     EXPECT_STREQ(ctx_->last_logged_title, "3071:  Missing or incomplete statement");
     EXPECT_TRUE(fs::is_empty(dir_));
@@ -228,22 +230,23 @@ TEST_F(ErrorReport, ErrorModeAndLastError) {
     // An ignored minor error is readable once.
     ctx_->error_mode = jol::kErrorModeOff;
     bool shown = true;
-    EXPECT_EQ(Report(1016, jol::kSeverityMinor, plat::id::Ok, &shown), 1);
+    EXPECT_EQ(Report(jol::Err::FileDeleteNotFound, jol::kSeverityMinor, plat::id::Ok, &shown), 1);
     EXPECT_FALSE(shown);
-    EXPECT_EQ(jol::FnLastError(ctx_.get()), 1016);
+    EXPECT_EQ(jol::FnLastError(ctx_.get()), jol::Err::FileDeleteNotFound);
     EXPECT_EQ(jol::FnLastError(ctx_.get()), 0);
 
     // Extender and secondary failures answer their extended number.
-    for (int code : {1213, 2214, 3215, 9013}) {
-        ctx_->last_error = code;
+    for (jol::Err code : {jol::Err::ExtenderMinor, jol::Err::ExtenderModerate,
+                          jol::Err::ExtenderSevere, jol::Err::StopReported}) {
+        ctx_->last_error = jol::ErrNumber(code);
         ctx_->extended_error = 999;
-        EXPECT_EQ(jol::FnLastError(ctx_.get()), 999) << code;
+        EXPECT_EQ(jol::FnLastError(ctx_.get()), 999) << jol::ErrName(code);
         EXPECT_EQ(ctx_->last_error, 0);
         EXPECT_EQ(ctx_->extended_error, 0);
     }
-    ctx_->last_error = 3210;
+    ctx_->last_error = jol::ErrNumber(jol::Err::ExtenderMemory);
     ctx_->extended_error = 999;
-    EXPECT_EQ(jol::FnLastError(ctx_.get()), 3210);
+    EXPECT_EQ(jol::FnLastError(ctx_.get()), jol::Err::ExtenderMemory);
     EXPECT_EQ(ctx_->extended_error, 0);
 
     EXPECT_EQ(jol::ErrorSeverity(2000), jol::kSeverityMinor);

@@ -11,6 +11,7 @@
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
+#include "tests/unit/test_errors.h"
 
 namespace jol {
 namespace {
@@ -143,9 +144,9 @@ TEST_F(Evaluator, IntegerArithmeticWrapsAndReportsItsErrors) {
     EXPECT_EQ(Int("0 || 3"), 1);
     EXPECT_EQ(Int("12 ^ 10"), 6);
     EXPECT_EQ(Int("~5"), -6);
-    EXPECT_EQ(Error("5 / 0"), 3062);
-    EXPECT_EQ(Error("5 mod 0"), 3062);
-    EXPECT_EQ(Error("2 ** -1"), 1351);
+    EXPECT_EQ(Error("5 / 0"), Err::DivideByZero);
+    EXPECT_EQ(Error("5 mod 0"), Err::DivideByZero);
+    EXPECT_EQ(Error("2 ** -1"), Err::MathFactorial);
 }
 
 TEST_F(Evaluator, FloatOperationsAndTheirErrors) {
@@ -161,15 +162,15 @@ TEST_F(Evaluator, FloatOperationsAndTheirErrors) {
     EXPECT_EQ(Int("!0.0"), 1);
     EXPECT_EQ(Int("2.5 && 0"), 0);
     EXPECT_EQ(Int("0.0 || 0.5"), 1);
-    EXPECT_EQ(Error("1.5 & 1"), 3063);
-    EXPECT_EQ(Error("1 << 1.5"), 3063);
-    EXPECT_EQ(Error("~1.5"), 3064);
-    EXPECT_EQ(Error("1e300 * 10"), 1342);
-    EXPECT_EQ(Error("1.0 / 0"), 3062);
-    EXPECT_EQ(Error("1.5 mod 0"), 3062);
-    EXPECT_EQ(Error("-8.0 ** 0.5"), 1341);
-    EXPECT_EQ(Error("0.0 ** -1"), 1344);
-    EXPECT_EQ(Error("1e5.5"), 3338);
+    EXPECT_EQ(Error("1.5 & 1"), Err::BinaryOperatorType);
+    EXPECT_EQ(Error("1 << 1.5"), Err::BinaryOperatorType);
+    EXPECT_EQ(Error("~1.5"), Err::UnaryOperatorType);
+    EXPECT_EQ(Error("1e300 * 10"), Err::MathOverflow);
+    EXPECT_EQ(Error("1.0 / 0"), Err::DivideByZero);
+    EXPECT_EQ(Error("1.5 mod 0"), Err::DivideByZero);
+    EXPECT_EQ(Error("-8.0 ** 0.5"), Err::MathDomain);
+    EXPECT_EQ(Error("0.0 ** -1"), Err::MathSingularity);
+    EXPECT_EQ(Error("1e5.5"), Err::TooManyDots);
 }
 
 TEST_F(Evaluator, StringOperandsConvertOrFail) {
@@ -177,11 +178,11 @@ TEST_F(Evaluator, StringOperandsConvertOrFail) {
     EXPECT_EQ(Int("\" 7\" * 2"), 14);
     EXPECT_EQ(Int("-\"4\""), -4);
     EXPECT_DOUBLE_EQ(Float("-\"1.5\""), -1.5);
-    EXPECT_EQ(Error("\"abc\" + 1"), 3057);
-    EXPECT_EQ(Error("1 + \"abc\""), 3057);
-    EXPECT_EQ(Error("\"a\" + \"b\""), 3057); // strings are never joined by +
-    EXPECT_EQ(Error("-\"x\""), 3057);
-    EXPECT_EQ(Error("\"4 \" + 1"), 3057);
+    EXPECT_EQ(Error("\"abc\" + 1"), Err::NoNumber);
+    EXPECT_EQ(Error("1 + \"abc\""), Err::NoNumber);
+    EXPECT_EQ(Error("\"a\" + \"b\""), Err::NoNumber); // strings are never joined by +
+    EXPECT_EQ(Error("-\"x\""), Err::NoNumber);
+    EXPECT_EQ(Error("\"4 \" + 1"), Err::NoNumber);
 }
 
 TEST_F(Evaluator, ComparisonsChooseTheirModeByTheOperands) {
@@ -222,16 +223,16 @@ TEST_F(Evaluator, AssignmentRules) {
     EXPECT_EQ(Var("x").i, 6);
     EXPECT_EQ(ctx->last_assigned_var, LookupVariable(ctx.get(), "x"));
     EXPECT_EQ(Int("x"), 6);
-    EXPECT_EQ(Error("y = (x = 5)"), 3069);
-    EXPECT_EQ(Error("x = 5", 0), 3069);
-    EXPECT_EQ(Error("x == 1 = 2"), 3069);
-    EXPECT_EQ(Error("1 = 2"), 3069);
+    EXPECT_EQ(Error("y = (x = 5)"), Err::AssignmentNotLegal);
+    EXPECT_EQ(Error("x = 5", 0), Err::AssignmentNotLegal);
+    EXPECT_EQ(Error("x == 1 = 2"), Err::AssignmentNotLegal);
+    EXPECT_EQ(Error("1 = 2"), Err::AssignmentNotLegal);
     EXPECT_EQ(Var("x").i, 6);
-    EXPECT_EQ(Error("x = 1 2"), 3074);
+    EXPECT_EQ(Error("x = 1 2"), Err::PastEnd);
     EXPECT_EQ(Var("x").flags, vf::Integer);
     EXPECT_EQ(Var("x").i, 0);
     ASSERT_EQ(Int("x = 9"), 9);
-    EXPECT_EQ(Error("x = 1 +"), 3061); // a failed right side leaves 0
+    EXPECT_EQ(Error("x = 1 +"), Err::Syntax); // a failed right side leaves 0
     EXPECT_EQ(Var("x").i, 0);
 
     EXPECT_EQ(Text("s = \"abc\""), "abc");
@@ -245,7 +246,7 @@ TEST_F(Evaluator, AssignmentRules) {
     EXPECT_EQ(Var("f").flags, vf::Float);
 
     // A variable without a value.
-    EXPECT_EQ(Error("unsetname + 1"), 3052);
+    EXPECT_EQ(Error("unsetname + 1"), Err::VarUnset);
     // The right side may drop its own target.
     EXPECT_EQ(Int("d = 1"), 1);
     EXPECT_EQ(Int("d = Drop(d)"), 1);
@@ -253,19 +254,19 @@ TEST_F(Evaluator, AssignmentRules) {
 }
 
 TEST_F(Evaluator, SyntaxErrorsAndUnavailableOperations) {
-    EXPECT_EQ(Error("5 +"), 3061);
+    EXPECT_EQ(Error("5 +"), Err::Syntax);
     EXPECT_EQ(Error(")"), 3061);
-    EXPECT_EQ(Error("* 2"), 3061);
+    EXPECT_EQ(Error("* 2"), Err::Syntax);
     EXPECT_EQ(Error("(1 + 2"), 3065);
-    EXPECT_EQ(Error("(1 + 2 3)"), 3065);
-    EXPECT_EQ(Error("()"), 3061);
+    EXPECT_EQ(Error("(1 + 2 3)"), Err::Parenthesis);
+    EXPECT_EQ(Error("()"), Err::Syntax);
     // WinExist belongs to the window functions, which this build lacks.
-    EXPECT_EQ(Error("winexist(\"abc\")"), 3046);
-    EXPECT_EQ(Error("1 + obj.prop"), 3132);
-    EXPECT_EQ(Error("obj.prop = 1"), 3132);
-    EXPECT_EQ(Error("obj.prop = 1 2"), 3074);
-    EXPECT_EQ(Error("obj.prop = 1", 0), 3069);
-    EXPECT_EQ(Error("drop x"), 3067);
+    EXPECT_EQ(Error("winexist(\"abc\")"), Err::FunctionNotDefined);
+    EXPECT_EQ(Error("1 + obj.prop"), Err::ObjectsNotInitialized);
+    EXPECT_EQ(Error("obj.prop = 1"), Err::ObjectsNotInitialized);
+    EXPECT_EQ(Error("obj.prop = 1 2"), Err::PastEnd);
+    EXPECT_EQ(Error("obj.prop = 1", 0), Err::AssignmentNotLegal);
+    EXPECT_EQ(Error("drop x"), Err::OpenParenMissing);
 
     // A disabled keyword fails before anything is read after it.
     KeywordEntry* rows = WritableBuiltinKeywords();
@@ -277,21 +278,21 @@ TEST_F(Evaluator, SyntaxErrorsAndUnavailableOperations) {
     strlen_row->kind |= kind::Disabled;
     int code = Error("strlen(\"abc\")");
     strlen_row->kind &= static_cast<std::uint16_t>(~kind::Disabled);
-    EXPECT_EQ(code, 3472);
+    EXPECT_EQ(code, Err::FunctionDisabled);
 }
 
 TEST_F(Evaluator, FunctionArgumentsAreReadAndConverted) {
-    EXPECT_EQ(Error("strlen()"), 3061);
-    EXPECT_EQ(Error("gettickcount(5)"), 3066);
-    EXPECT_EQ(Error("strsub(\"abc\", 1)"), 3068);
-    EXPECT_EQ(Error("strsub(\"abc\" 1, 2)"), 3068);
-    EXPECT_EQ(Error("strlen \"abc\""), 3067);
+    EXPECT_EQ(Error("strlen()"), Err::Syntax);
+    EXPECT_EQ(Error("gettickcount(5)"), Err::ArgumentCount);
+    EXPECT_EQ(Error("strsub(\"abc\", 1)"), Err::ArgumentDelimiter);
+    EXPECT_EQ(Error("strsub(\"abc\" 1, 2)"), Err::ArgumentDelimiter);
+    EXPECT_EQ(Error("strlen \"abc\""), Err::OpenParenMissing);
     EXPECT_EQ(Int("strlen(12345)"), 5);
     EXPECT_DOUBLE_EQ(Float("sqrt(\"16\")"), 4.0);
     EXPECT_EQ(Int("int(\"2.5\")"), 3);
-    EXPECT_EQ(Error("int(\"abc\")"), 3057);
+    EXPECT_EQ(Error("int(\"abc\")"), Err::NoNumber);
     EXPECT_EQ(Int("abs(-3.7)"), 4);
-    EXPECT_EQ(Error("strcat(\"a\", \"b\") + 1"), 3057);
+    EXPECT_EQ(Error("strcat(\"a\", \"b\") + 1"), Err::NoNumber);
     EXPECT_EQ(Text("strsub(strcat(\"ab\", \"cd\"), 2, 2)"), "bc");
     EXPECT_EQ(Text("versiondll()"), "2.3nbp");
     // Calls nest and take expressions as arguments.
@@ -302,9 +303,9 @@ TEST_F(Evaluator, FunctionArgumentsAreReadAndConverted) {
     EXPECT_EQ(Int("errormode(@off)"), 2);
     EXPECT_EQ(Int("exclusive(7)"), 0);
     EXPECT_EQ(Int("exclusive(0)"), 1);
-    EXPECT_EQ(Error("ignoreinput(1)"), 1465);
+    EXPECT_EQ(Error("ignoreinput(1)"), Err::NoInputControl);
     EXPECT_EQ(Int("terminate(0, \"t\", \"m\")"), 1);
-    EXPECT_EQ(Error("terminate(1, \"\", \"\")"), 9012);
+    EXPECT_EQ(Error("terminate(1, \"\", \"\")"), Err::StopTerminate);
 #if !defined(_WIN32)
     // There is no session to end here: the request is refused and the run
     // goes on. (On Windows the call would log the user off.)
@@ -383,10 +384,10 @@ TEST_F(Evaluator, OperatorsForOtherCallers) {
     EXPECT_EQ(a.i, -1);
     Value none;
     EXPECT_EQ(ApplyBinary(ctx.get(), kw::Plus, a, none), 0);
-    EXPECT_EQ(ctx->error_code, 3057);
+    EXPECT_EQ(ctx->error_code, Err::NoNumber);
     ctx->error_code = 0;
     EXPECT_EQ(Compare(ctx.get(), kw::Equal, none, a), 0);
-    EXPECT_EQ(ctx->error_code, 3057);
+    EXPECT_EQ(ctx->error_code, Err::NoNumber);
 }
 
 } // namespace

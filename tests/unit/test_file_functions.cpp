@@ -19,6 +19,7 @@
 #include "lib/data/file_names.h"
 #include "lib/data/pe_image.h"
 #include "platform/platform.h"
+#include "tests/unit/test_errors.h"
 
 namespace {
 
@@ -288,7 +289,7 @@ TEST_F(ItemizeFolder, ListNeverPassesItsLimit) {
     for (const std::string& arg : {std::string("p*"), patterns}) {
         test::HandlerRig rig;
         const test::HandlerResult r = rig.Call(jol::DirectoryHandlers, id, {arg});
-        EXPECT_EQ(r.error, jol::dirherr::ListTooLong);
+        EXPECT_EQ(r.error, jol::Err::ListTooLong);
         ASSERT_TRUE(r.text);
         EXPECT_LE(r.s.size(), 32400u);
         EXPECT_GT(r.s.size(), 32400u - 196);

@@ -12,6 +12,7 @@
 #include "lib/data/file_handles.h"
 #include "lib/data/file_names.h"
 #include "platform/platform.h"
+#include "tests/unit/test_errors.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ TEST(FileOpen, GivesBackTheErrorModeItFound) {
     const std::uint32_t old = plat::set_error_mode(mine);
     const int id = jol::FindBuiltinKeyword("fileopen")->id;
     test::HandlerResult r = rig.Call(jol::FileHandleHandlers, id, {"no\\such\\file.txt", "READ"});
-    EXPECT_EQ(r.error, jol::fherr::OpenFailed);
+    EXPECT_EQ(r.error, jol::Err::FileOpenFailed);
     EXPECT_EQ(plat::set_error_mode(old), mine);
 }
 

@@ -16,6 +16,7 @@
 
 #include "lib/data/ini_functions.h"
 #include "tests/unit/data_handler_rig.h"
+#include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -184,9 +185,9 @@ TEST(IniPrivate, GuardedEntryAndStructureChangingWrites) {
     IniFiles files;
     Ini ini;
     std::string f = files.Fresh("[386Enh]\r\ndevice=*vpicd\r\nOther=5\r\n");
-    EXPECT_EQ(ini.Read("386enh", "device", "", f).error, jol::kErrIniGuarded);
-    EXPECT_EQ(ini.Read(" 386ENH ", "Device\t", "", f).error, jol::kErrIniGuarded);
-    EXPECT_EQ(ini.Write("386Enh", "DEVICE", "x", f).error, jol::kErrIniGuarded);
+    EXPECT_EQ(ini.Read("386enh", "device", "", f).error, jol::Err::IniGuarded);
+    EXPECT_EQ(ini.Read(" 386ENH ", "Device\t", "", f).error, jol::Err::IniGuarded);
+    EXPECT_EQ(ini.Write("386Enh", "DEVICE", "x", f).error, jol::Err::IniGuarded);
     EXPECT_EQ(ini.Value("386Enh", "Other", f), "5");
     EXPECT_EQ(ini.Write("386Enh", "Other", "6", f).i, 1);
     EXPECT_EQ(ini.Value("386Enh", "Other", f), "6");
@@ -414,13 +415,13 @@ TEST(IniItemize, SectionNamesOfAPrivateFile) {
                     "\r\n[Straddling]\n[Last]");
     EXPECT_EQ(ini.Items("", f).s, std::string(253, 'n') + "\tStraddling\tLast");
     // The file is located as FileLocate does.
-    EXPECT_EQ(ini.Items("", files.Fresh(std::string(), false)).error, jol::kErrIniNullSection);
-    EXPECT_EQ(ini.rig.Call(IniHandlers, id::IniItemize, {""}).error, jol::kErrIniNullSection);
+    EXPECT_EQ(ini.Items("", files.Fresh(std::string(), false)).error, jol::Err::IniNullSection);
+    EXPECT_EQ(ini.rig.Call(IniHandlers, id::IniItemize, {""}).error, jol::Err::IniNullSection);
 
     // A list that outgrows its buffer stops with complete names and 1398.
     f = files.Fresh(Names("section_", 10000, 3000, '[', ']', "\r\n"));
     HandlerResult r = ini.Items("", f);
-    EXPECT_EQ(r.error, jol::kErrListTooLong);
+    EXPECT_EQ(r.error, jol::Err::ListTooLong);
     ASSERT_TRUE(r.text);
     EXPECT_LT(r.s.size(), jol::kIniListSize);
     EXPECT_GT(r.s.size(), jol::kIniListSize - 20);
@@ -429,7 +430,7 @@ TEST(IniItemize, SectionNamesOfAPrivateFile) {
     // The same for the keys of a section.
     f = files.Fresh("[Many]\r\n" + Names("key_", 10000, 4000, 'k', '=', "1\r\n"));
     r = ini.Items("Many", f);
-    EXPECT_EQ(r.error, jol::kErrListTooLong);
+    EXPECT_EQ(r.error, jol::Err::ListTooLong);
     EXPECT_LT(r.s.size(), jol::kIniListSize);
     EXPECT_GT(r.s.size(), jol::kIniListSize - 20);
     EXPECT_EQ(r.s.substr(0, 10), "kkey_10000");
@@ -458,7 +459,7 @@ TEST(IniProfile, TheUsersProfile) {
     EXPECT_EQ(rig.Call(IniHandlers, id::IniRead, {section, "Beta", "gone"}).s, "gone");
     EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {"NoSuchSectionOfJol"}).s, "(NONE)");
     EXPECT_EQ(rig.Call(IniHandlers, id::IniWrite, {"", "", ""}).i, 1);
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {""}).error, jol::kErrIniNullSection);
+    EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {""}).error, jol::Err::IniNullSection);
 }
 
 TEST(IniItemize, SectionListerPieces) {

@@ -14,6 +14,7 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "tests/unit/data_handler_rig.h"
+#include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
 
 namespace jol {
@@ -171,11 +172,11 @@ TEST_F(IntControl, ReadsMemoryOnlyWhereItIsReadable) {
     EXPECT_EQ(Text(32, at, "long"), std::to_string(static_cast<std::int32_t>(value)));
     EXPECT_EQ(Text(32, at, "WORD"), std::to_string(0xCDEF));
     EXPECT_EQ(Text(32, at, "bYtE"), std::to_string(0xEF));
-    EXPECT_EQ(Error(32, at, "DWORD"), icerr::BadDataType);
-    EXPECT_EQ(Error(32, at, ""), icerr::BadDataType);
+    EXPECT_EQ(Error(32, at, "DWORD"), Err::DataTypeInvalid);
+    EXPECT_EQ(Error(32, at, ""), Err::DataTypeInvalid);
     for (const char* bad : {"0", "1", "4095", "-1", "-4"}) {
         SCOPED_TRACE(bad);
-        EXPECT_EQ(Error(32, bad, "LONG"), icerr::BadDataType);
+        EXPECT_EQ(Error(32, bad, "LONG"), Err::DataTypeInvalid);
     }
     // A block that is freed is no longer readable.
     EXPECT_EQ(Text(42, "987659"), "0");
@@ -221,7 +222,7 @@ TEST_F(IntControl, FullHeapFailsTheResult) {
     for (std::uint32_t size = 4096; size >= 1; size /= 2)
         while (std::uint16_t h = VMalloc(ctx()->heap.base, size))
             held.push_back(h);
-    EXPECT_EQ(Error(41, "0"), icerr::NoMemory);
+    EXPECT_EQ(Error(41, "0"), Err::StringMemory);
     for (std::uint16_t h : held)
         HeapFree(ctx(), h);
 }
@@ -229,7 +230,7 @@ TEST_F(IntControl, FullHeapFailsTheResult) {
 TEST_F(IntControl, OpcodesNotBuiltFail) {
     for (int opcode : {21, 22, 23, 25, 31, 36, 37, 44, 47, 48, 66, 67, 68}) {
         SCOPED_TRACE(opcode);
-        EXPECT_EQ(Error(opcode), icerr::NotBuilt);
+        EXPECT_EQ(Error(opcode), Err::FunctionNotDefined);
     }
 }
 
@@ -239,11 +240,11 @@ TEST_F(IntControl, UnknownOpcodesWithoutAHostIntControlFail) {
     ctx()->host_keywords = rows;
     for (int opcode : {0, 2, 3, 6, 14, 27, 52, 65, 69, 89, 91, 101, 102, -1}) {
         SCOPED_TRACE(opcode);
-        EXPECT_EQ(Error(opcode), icerr::BadOpcode);
+        EXPECT_EQ(Error(opcode), Err::IntControlOpcode);
     }
     EXPECT_TRUE(g_host.requests.empty());
     ctx()->host_keywords = nullptr;
-    EXPECT_EQ(Error(102), icerr::BadOpcode);
+    EXPECT_EQ(Error(102), Err::IntControlOpcode);
 }
 
 TEST_F(IntControl, UnknownOpcodesGoToTheHostIntControl) {
@@ -266,14 +267,14 @@ TEST_F(IntControl, OpcodeEightCallsTheHostAndEndsTheScript) {
     ctx()->host_callback = &RecordingHost;
     g_host.answer = "ignored";
     HandlerResult r = Call(8, "a", "b", "c", "d");
-    EXPECT_EQ(r.error, icerr::HostStop);
+    EXPECT_EQ(r.error, Err::StopHostCall);
     EXPECT_FALSE(r.text);
     ASSERT_EQ(g_host.requests.size(), 1u);
     EXPECT_EQ(g_host.requests[0], 0);
     EXPECT_EQ(g_host.texts, (std::vector<std::string>(5, "")));
     // Without a host callback the script ends all the same.
     ctx()->host_callback = nullptr;
-    EXPECT_EQ(Call(8).error, icerr::HostStop);
+    EXPECT_EQ(Call(8).error, Err::StopHostCall);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "tests/unit/script_rig.h"
+#include "tests/unit/test_errors.h"
 
 namespace {
 
@@ -230,13 +231,13 @@ TEST_F(LineCache, ErrorsAndMentionsHappenWhereThePlainTokenizerHasThem) {
                      "   t = IsDefined(p) + IsDefined(r) + IsDefined(s)\r\n   Drop(p, r)\r\n"
                      "   a%i% = i\r\nEndWhile\r\n",
                      9);
-    EXPECT_EQ(o.error, 3097) << o;
+    EXPECT_EQ(o.error, jol::Err::VariableMemory) << o;
     o = Both("ErrorMode(@off)\r\ni = 0\r\nWhile i < 4\r\n   i = i + 1\r\n   If i > 100\r\n"
              "      1.2.3 = 4\r\n      1e5e $ = 2\r\n      x = 1 + y1.2.3\r\n   EndIf\r\n"
              "   Switch i\r\n   Case 1.2.3\r\n      a = 1\r\n   Case 2\r\n      b = 1\r\n"
              "   EndSwitch\r\n   w = 2 ** -1 + undefinedname\r\nEndWhile\r\n"
              "abcdefghijabcdefghijabcdefghijk = i\r\n");
-    EXPECT_EQ(o.error, 3055) << o;
+    EXPECT_EQ(o.error, jol::Err::NameTooLong) << o;
     EXPECT_EQ(o.vars.find("undefinedname"), std::string::npos) << o;
     o = Both("i = 0\r\nv = 0\r\nWhile i < 3\r\n   i = i + 1\r\n   Execute v = v + i\r\n"
              "   Execute w%i% = %i%\r\nEndWhile\r\n");
@@ -318,16 +319,16 @@ TEST_F(LineCache, ExpressionProgramsLeaveWhatTheEvaluatorLeaves) {
     o = Both("a = 1\r\nb = 2\r\nn = 0\r\nWhile n < 5\r\n   x = \"k\"\r\n"
              "   x = (a + b) * 2 + b\r\n   n = n + 1\r\n   If n == 3 Then b = \"oops\"\r\n"
              "EndWhile\r\n");
-    EXPECT_EQ(o.error, 3057) << o;
+    EXPECT_EQ(o.error, jol::Err::NoNumber) << o;
     // Operand copies that no longer fit the string heap, and a division by
     // zero met after the line ran well.
     o = Both("s = \"x\"\r\nWhile StrLen(s) < 3000\r\n   s = StrCat(s, s)\r\nEndWhile\r\n"
              "t = s\r\nn = 0\r\nWhile n < 4\r\n   If s == t Then n = n + 1\r\n"
              "   u = s\r\nEndWhile\r\n");
-    EXPECT_EQ(o.error, 3096) << o;
+    EXPECT_EQ(o.error, jol::Err::StringMemory) << o;
     o = Both("d = 3\r\nk = 0\r\nWhile k < 5\r\n   s = 60 / d + k\r\n   d = d - 1\r\n"
              "   k = k + 1\r\nEndWhile\r\n");
-    EXPECT_EQ(o.error, 3062) << o;
+    EXPECT_EQ(o.error, jol::Err::DivideByZero) << o;
     // Integer-only programs at the edges of the arithmetic: wrap-around,
     // the smallest integer divided by -1, and a zero divisor met in the
     // third round.
@@ -335,7 +336,7 @@ TEST_F(LineCache, ExpressionProgramsLeaveWhatTheEvaluatorLeaves) {
              "   b = m mod -1 - k\r\n   c = m * 3 + 2147483647 * k\r\n"
              "   d = (m - 1) / 7 mod 5 << k\r\n   f = 9 / (2 - k)\r\n   k = k + 1\r\n"
              "EndWhile\r\n");
-    EXPECT_EQ(o.error, 3062) << o;
+    EXPECT_EQ(o.error, jol::Err::DivideByZero) << o;
     EXPECT_NE(o.vars.find("a=-2147483646"), std::string::npos) << o;
 }
 
@@ -356,11 +357,11 @@ TEST_F(LineCache, ExpressionProgramsCallFunctionsAsTheDispatcherDoes) {
     o = Both("n = 10\r\nk = 0\r\nWhile k < 4\r\n   x = \"a\"\r\n"
              "   x = StrLen(StrFill(\"ab\", n)) + 1\r\n   If k == 1 Then n = 70000\r\n"
              "   k = k + 1\r\nEndWhile\r\n");
-    EXPECT_EQ(o.error, 3096) << o;
+    EXPECT_EQ(o.error, jol::Err::StringMemory) << o;
     o = Both("s = \"abc\"\r\nn = 10\r\nk = 0\r\nWhile k < 4\r\n"
              "   q = s == StrFill(\"ab\", n)\r\n   If k == 1 Then n = 70000\r\n"
              "   k = k + 1\r\nEndWhile\r\n");
-    EXPECT_EQ(o.error, 3096) << o;
+    EXPECT_EQ(o.error, jol::Err::StringMemory) << o;
 }
 
 TEST_F(LineCache, ExpressionProgramsJoinAsStrCatDoes) {
@@ -380,15 +381,15 @@ TEST_F(LineCache, ExpressionProgramsJoinAsStrCatDoes) {
     o = Both("d = 3\r\nk = 0\r\nWhile k < 5\r\n   x = \"q\"\r\n"
              "   x = StrCat(\"a\", k, 60 / d, StrUpper(\"b\")) == \"z\"\r\n"
              "   y = StrLen(StrCat(x, 60 / d))\r\n   d = d - 1\r\n   k = k + 1\r\nEndWhile\r\n");
-    EXPECT_EQ(o.error, 3062) << o;
+    EXPECT_EQ(o.error, jol::Err::DivideByZero) << o;
     // Joins that no longer fit the heap as they grow, alone and beside a
     // string that takes half of it.
     o = Both("s = \"x\"\r\nWhile 1\r\n   s = StrCat(s, s, \"y\")\r\nEndWhile\r\n");
-    EXPECT_EQ(o.error, 3096) << o;
+    EXPECT_EQ(o.error, jol::Err::StringMemory) << o;
     o = Both("a = StrFill(\"x\", 8000)\r\nb = \"\"\r\nn = 0\r\nWhile n < 40\r\n"
              "   c = StrCat(n, \"k\")\r\n   b = StrCat(b, StrFill(\"w\", 200))\r\n"
              "   n = n + 1\r\nEndWhile\r\n");
-    EXPECT_EQ(o.error, 3096) << o;
+    EXPECT_EQ(o.error, jol::Err::StringMemory) << o;
 }
 
 TEST_F(LineCache, ExpressionProgramsFailAsStrCatDoesWhenItsFirstBlockIsMissing) {
@@ -399,7 +400,7 @@ TEST_F(LineCache, ExpressionProgramsFailAsStrCatDoesWhenItsFirstBlockIsMissing) 
                                "   n = n + 1\r\nEndWhile\r\n";
     const Outcome fast = BothWithHost(script, &FillingHost, [] { g_fill_at = 8; });
     g_fill_at = 0;
-    EXPECT_EQ(fast.error, 3096) << fast;
+    EXPECT_EQ(fast.error, jol::Err::StringMemory) << fast;
     EXPECT_NE(fast.vars.find("n=2"), std::string::npos) << fast;
 }
 

@@ -10,6 +10,7 @@
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
+#include "tests/unit/test_errors.h"
 
 namespace jol {
 namespace {
@@ -123,12 +124,12 @@ TEST_F(Math, IntegerFunctions) {
     bad.flags = vf::String;
     bad.str = HeapCopyText(ctx.get(), "two");
     EXPECT_EQ(Call("int", bad, r), 0);
-    EXPECT_EQ(ctx->error_code, kErrNoNumber);
+    EXPECT_EQ(ctx->error_code, Err::NoNumber);
     Value huge;
     huge.f = 3e9;
     huge.flags = vf::Float;
     EXPECT_EQ(Call("abs", huge, r), 0);
-    EXPECT_EQ(ctx->error_code, kErrNoNumber);
+    EXPECT_EQ(ctx->error_code, Err::NoNumber);
     ctx->error_code = 0;
 }
 
@@ -168,50 +169,50 @@ TEST_F(Math, FloatFunctions) {
     t.flags = vf::String;
     t.str = HeapCopyText(ctx.get(), "x");
     EXPECT_EQ(Call("sqrt", t, r), 0);
-    EXPECT_EQ(ctx->error_code, kErrNoFloat);
+    EXPECT_EQ(ctx->error_code, Err::NoFloat);
     ctx->error_code = 0;
 }
 
 TEST_F(Math, MathErrors) {
-    EXPECT_EQ(FError("sqrt", -1.0), kMathNegativeRoot);
-    EXPECT_EQ(FError("loge", 0.0), kMathLogDomain);
-    EXPECT_EQ(FError("loge", -1.0), kMathLogDomain);
-    EXPECT_EQ(FError("log10", 0.0), kMathLogDomain);
-    EXPECT_EQ(FError("log10", -0.0), kMathLogDomain);
-    EXPECT_EQ(FError("log10", -100.0), kMathLogDomain);
-    EXPECT_EQ(FError("asin", 1.5), kMathDomain);
-    EXPECT_EQ(FError("acos", -1.0000001), kMathDomain);
-    EXPECT_EQ(FError("exp", 1000.0), kMathOverflow);
-    EXPECT_EQ(FError("sinh", -1000.0), kMathOverflow);
-    EXPECT_EQ(FError("cosh", 1000.0), kMathOverflow);
-    EXPECT_EQ(FError("sin", 1e19), kMathTotalLoss);
-    EXPECT_EQ(FError("tan", -1e300), kMathTotalLoss);
-    EXPECT_EQ(FError("sqrt", std::nan("")), kMathDomain);
-    EXPECT_EQ(FError("floor", HUGE_VAL), kMathDomain);
+    EXPECT_EQ(FError("sqrt", -1.0), Err::MathNegativeRoot);
+    EXPECT_EQ(FError("loge", 0.0), Err::MathLogDomain);
+    EXPECT_EQ(FError("loge", -1.0), Err::MathLogDomain);
+    EXPECT_EQ(FError("log10", 0.0), Err::MathLogDomain);
+    EXPECT_EQ(FError("log10", -0.0), Err::MathLogDomain);
+    EXPECT_EQ(FError("log10", -100.0), Err::MathLogDomain);
+    EXPECT_EQ(FError("asin", 1.5), Err::MathDomain);
+    EXPECT_EQ(FError("acos", -1.0000001), Err::MathDomain);
+    EXPECT_EQ(FError("exp", 1000.0), Err::MathOverflow);
+    EXPECT_EQ(FError("sinh", -1000.0), Err::MathOverflow);
+    EXPECT_EQ(FError("cosh", 1000.0), Err::MathOverflow);
+    EXPECT_EQ(FError("sin", 1e19), Err::MathTotalLoss);
+    EXPECT_EQ(FError("tan", -1e300), Err::MathTotalLoss);
+    EXPECT_EQ(FError("sqrt", std::nan("")), Err::MathDomain);
+    EXPECT_EQ(FError("floor", HUGE_VAL), Err::MathDomain);
 
     // An error already in the context is kept.
-    ctx->error_code = 3057;
-    SetPendingMathError(kMathOverflow);
-    EXPECT_EQ(TakeMathError(ctx.get()), kMathOverflow);
-    EXPECT_EQ(ctx->error_code, 3057);
+    Raise(ctx.get(), Err::NoNumber);
+    SetPendingMathError(Err::MathOverflow);
+    EXPECT_EQ(TakeMathError(ctx.get()), Err::MathOverflow);
+    EXPECT_EQ(ctx->error_code, Err::NoNumber);
     EXPECT_EQ(TakeMathError(ctx.get()), 0);
     ctx->error_code = 0;
 
     // The guarded library calls: 1.0 and a pending code on an error.
     struct Power {
         double base, exponent, result;
-        int code;
+        Err code;
     };
     const Power powers[] = {
-        {2.0, 10.0, 1024.0, 0},
-        {-2.0, 3.0, -8.0, 0},
-        {0.0, 0.0, 1.0, 0},
-        {4.0, 0.5, 2.0, 0},
-        {0.0, -1.0, 1.0, kMathSingularity},
-        {-8.0, 1.0 / 3.0, 1.0, kMathDomain},
-        {10.0, 400.0, 1.0, kMathOverflow},
-        {-10.0, 401.0, 1.0, kMathOverflow},
-        {10.0, -400.0, 0.0, 0},
+        {2.0, 10.0, 1024.0, Err::None},
+        {-2.0, 3.0, -8.0, Err::None},
+        {0.0, 0.0, 1.0, Err::None},
+        {4.0, 0.5, 2.0, Err::None},
+        {0.0, -1.0, 1.0, Err::MathSingularity},
+        {-8.0, 1.0 / 3.0, 1.0, Err::MathDomain},
+        {10.0, 400.0, 1.0, Err::MathOverflow},
+        {-10.0, 401.0, 1.0, Err::MathOverflow},
+        {10.0, -400.0, 0.0, Err::None},
     };
     for (const Power& p : powers) {
         SCOPED_TRACE(testing::Message() << p.base << " ** " << p.exponent);
@@ -222,10 +223,10 @@ TEST_F(Math, MathErrors) {
     EXPECT_EQ(GuardedLog10(100.0), 2.0);
     EXPECT_EQ(PendingMathError(), 0);
     EXPECT_EQ(GuardedLog10(0.0), 1.0);
-    EXPECT_EQ(TakeMathError(ctx.get()), kMathLogDomain);
+    EXPECT_EQ(TakeMathError(ctx.get()), Err::MathLogDomain);
     EXPECT_EQ(GuardedFloor(-0.5), -1.0);
     EXPECT_EQ(GuardedFloor(std::nan("")), 1.0);
-    EXPECT_EQ(TakeMathError(ctx.get()), kMathDomain);
+    EXPECT_EQ(TakeMathError(ctx.get()), Err::MathDomain);
     ctx->error_code = 0;
 }
 
@@ -240,7 +241,7 @@ TEST_F(Math, Routing) {
     Value r;
     r.flags = vf::Integer;
     EXPECT_EQ(MathFunction(ctx.get(), Id("strcat"), r, args), 0);
-    EXPECT_EQ(ctx->error_code, 3046);
+    EXPECT_EQ(ctx->error_code, Err::FunctionNotDefined);
     ctx->error_code = 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include "host/message_pump.h"
 #include "tests/unit/script_rig.h"
+#include "tests/unit/test_errors.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ TEST(RunLoop, StatementErrorsAreReportedWithTheirLine) {
     EXPECT_EQ(rig.Run("d = \"%a\"\r\ne = 1\r\n"), 1);
     box = testing::internal::GetCapturedStderr();
     EXPECT_EQ(rig.LastRun().result, 0);
-    EXPECT_EQ(rig.LastRun().error, 3048);
+    EXPECT_EQ(rig.LastRun().error, jol::Err::SubstNotClosed);
     EXPECT_NE(box.find("d = \"%a\""), std::string::npos) << box;
     EXPECT_EQ(rig.Var("e"), "<none>");
 
@@ -144,7 +145,7 @@ TEST(RunLoop, StatementErrorsAreReportedWithTheirLine) {
     box = testing::internal::GetCapturedStderr();
     EXPECT_NE(box.find("Line too long (>256 characters)"), std::string::npos) << box;
     EXPECT_EQ(rig.LastRun().result, 0);
-    EXPECT_EQ(rig.LastRun().error, 214);
+    EXPECT_EQ(rig.LastRun().error, jol::Err::LineTooLong);
     EXPECT_EQ(rig.Var("h"), "1");
     EXPECT_EQ(rig.Var("i"), "<none>");
 

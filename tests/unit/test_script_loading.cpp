@@ -7,6 +7,7 @@
 
 #include "exec/call.h"
 #include "tests/unit/script_rig.h"
+#include "tests/unit/test_errors.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ TEST(ScriptLoad, GetNextLineRefusesLongLines) {
     std::string box = testing::internal::GetCapturedStderr();
     ASSERT_EQ(f.lines.size(), 1u);
     EXPECT_EQ(f.lines[0].size(), 256u);
-    EXPECT_EQ(ctx->error_code, 214);
+    EXPECT_EQ(ctx->error_code, jol::Err::LineTooLong);
     EXPECT_NE(box.find("Line too long (>256 characters)"), std::string::npos) << box;
     EXPECT_EQ(plat::mem_lock_count(block), 0u);
     plat::mem_free(block);
@@ -92,7 +93,7 @@ TEST(ScriptLoad, GetNextLineRefusesLongLines) {
     f = FetchAll(ctx, block, joined.size());
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(f.lines.empty());
-    EXPECT_EQ(ctx->error_code, 214);
+    EXPECT_EQ(ctx->error_code, jol::Err::LineTooLong);
     plat::mem_free(block);
 }
 
@@ -271,7 +272,7 @@ TEST(ScriptLoad, CallDepthAndStructureLimits) {
     // The seventh nested Call is refused before anything happens.
     ctx->call_depth = 6;
     EXPECT_EQ(jol::FnCall(ctx, script.c_str(), "a"), 0);
-    EXPECT_EQ(ctx->error_code, 3211);
+    EXPECT_EQ(ctx->error_code, jol::Err::CallTooDeep);
     EXPECT_EQ(ctx->call_depth, 6);
     EXPECT_EQ(rig.Var("param0"), "<none>");
 
@@ -279,7 +280,7 @@ TEST(ScriptLoad, CallDepthAndStructureLimits) {
     ctx->call_depth = 0;
     ctx->error_code = 0;
     EXPECT_EQ(jol::FnCall(ctx, (rig.folder() + "/missing.jol").c_str(), "a b"), 0);
-    EXPECT_EQ(ctx->error_code, 1400);
+    EXPECT_EQ(ctx->error_code, jol::Err::CallNotFound);
     EXPECT_EQ(ctx->call_depth, 0);
     EXPECT_EQ(rig.Var("param0"), "2");
 
@@ -289,7 +290,7 @@ TEST(ScriptLoad, CallDepthAndStructureLimits) {
     ctx->structures.records[jol::kStructureDepth - 1] = jol::StructureRecord{411, 7, 0, 0};
     const jol::LoadedDlls dlls_before = ctx->dlls;
     EXPECT_EQ(jol::FnCall(ctx, script.c_str(), "a"), 0);
-    EXPECT_EQ(ctx->error_code, 3353);
+    EXPECT_EQ(ctx->error_code, jol::Err::StructureTooDeep);
     EXPECT_EQ(ctx->structures.depth, jol::kStructureDepth);
     EXPECT_EQ(ctx->structures.records[jol::kStructureDepth - 1].code, 411);
     EXPECT_EQ(std::memcmp(&ctx->dlls, &dlls_before, sizeof dlls_before), 0);
@@ -333,7 +334,7 @@ TEST(ScriptLoad, CalledScriptsThatStop) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(jol::FnCall(ctx, rig.File("exit.jol", "a = 1\r\nEXIT\r\nb = 2\r\n").c_str(), ""), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(ctx->error_code, 9013);
+    EXPECT_EQ(ctx->error_code, jol::Err::StopReported);
     EXPECT_EQ(rig.Var("a"), "1");
     EXPECT_EQ(rig.Var("b"), "<none>");
     EXPECT_EQ(g_call_notes, (std::vector<jol::ExtArg>{1, -1}));
@@ -343,7 +344,7 @@ TEST(ScriptLoad, CalledScriptsThatStop) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(jol::FnCall(ctx, rig.File("bad.jol", "c = (1\r\nd = 2\r\n").c_str(), ""), 0);
     std::string boxes = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(ctx->error_code, 9013);
+    EXPECT_EQ(ctx->error_code, jol::Err::StopReported);
     EXPECT_EQ(rig.Var("d"), "<none>");
     EXPECT_NE(boxes.find("c = (1"), std::string::npos) << boxes;
 

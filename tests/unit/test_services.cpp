@@ -15,6 +15,7 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -123,7 +124,7 @@ TEST_F(Services, TheScriptsErrorCodeSurvivesACallExceptForRequestThirteen) {
     EXPECT_EQ(Call(jol::service::SetErrorCode, nullptr, nullptr, 0), 1);
     EXPECT_EQ(ErrorCode(), 0);
     EXPECT_EQ(Call(jol::service::SetErrorCode, nullptr, nullptr, 3215), 1);
-    EXPECT_EQ(ErrorCode(), 3215);
+    EXPECT_EQ(ErrorCode(), jol::Err::ExtenderSevere);
     SetErrorCode(0);
 }
 
@@ -325,7 +326,7 @@ TEST_F(SampleExtender, TenModulesAtMostAndTheRowTableLimit) {
     EXPECT_EQ(ctx->extenders.loaded, 10);
     EXPECT_EQ(ctx->extenders.row_count, 130);
     EXPECT_EQ(jol::AddExtender(ctx, copies[10].c_str()), 0);
-    EXPECT_EQ(ctx->error_code, 3393);
+    EXPECT_EQ(ctx->error_code, jol::Err::TooManyExtenders);
     EXPECT_EQ(ctx->extenders.loaded, 10);
     ctx->error_code = 0;
     Unbind(ctx);
@@ -338,7 +339,7 @@ TEST_F(SampleExtender, TenModulesAtMostAndTheRowTableLimit) {
     ASSERT_EQ(jol::AddExtender(ctx, copies[0].c_str()), 1);
     EXPECT_EQ(ctx->extenders.row_count, 201);
     EXPECT_EQ(jol::AddExtender(ctx, copies[1].c_str()), 0);
-    EXPECT_EQ(ctx->error_code, 3396);
+    EXPECT_EQ(ctx->error_code, jol::Err::ExtenderTableFull);
     EXPECT_EQ(ctx->extenders.loaded, 1);
     ctx->error_code = 0;
     Unbind(ctx);

@@ -5,6 +5,7 @@
 #include "host/process_state.h"
 #include "platform/text.h"
 #include "tests/unit/data_function_rig.h"
+#include "tests/unit/test_errors.h"
 
 namespace jol {
 namespace {
@@ -98,11 +99,11 @@ TEST_F(StringFunctions, FillingAndFixing) {
     EXPECT_EQ(Str("strfill", {S("abc"), I(1000)}).size(), 1000u);
 
     // Results the heap can never hold fail whole, never short.
-    EXPECT_EQ(Err("strfill", {S("ab"), I(INT_MAX)}), kErrStringMemory);
-    EXPECT_EQ(Err("strfix", {S("a"), S("b"), I(INT_MAX)}), kErrStringMemory);
-    EXPECT_EQ(Err("strfixleft", {S("a"), S("b"), I(70000)}), kErrStringMemory);
-    EXPECT_EQ(Err("strfixchars", {S("a"), S("bc"), I(INT_MAX)}), kErrStringMemory);
-    EXPECT_EQ(Err("strfixcharsl", {S("a"), S("bc"), I(70000)}), kErrStringMemory);
+    EXPECT_EQ(Err("strfill", {S("ab"), I(INT_MAX)}), Err::StringMemory);
+    EXPECT_EQ(Err("strfix", {S("a"), S("b"), I(INT_MAX)}), Err::StringMemory);
+    EXPECT_EQ(Err("strfixleft", {S("a"), S("b"), I(70000)}), Err::StringMemory);
+    EXPECT_EQ(Err("strfixchars", {S("a"), S("bc"), I(INT_MAX)}), Err::StringMemory);
+    EXPECT_EQ(Err("strfixcharsl", {S("a"), S("bc"), I(70000)}), Err::StringMemory);
     EXPECT_EQ(FreeTotal(), initial_free);
 }
 
@@ -116,7 +117,7 @@ TEST_F(StringFunctions, Replacing) {
     EXPECT_EQ(Str("strreplace", {S("Abc"), S("a"), S("x")}), "Abc");
     // 30 KB of text grows past the heap when every byte becomes three
     std::string big(30000, 'x');
-    EXPECT_EQ(Err("strreplace", {S(big), S("x"), S("yyy")}), kErrStringMemory);
+    EXPECT_EQ(Err("strreplace", {S(big), S("x"), S("yyy")}), Err::StringMemory);
     std::string shrunk = Str("strreplace", {S(big), S("xx"), S("z")});
     EXPECT_EQ(shrunk, std::string(15000, 'z'));
     EXPECT_EQ(FreeTotal(), initial_free);
@@ -141,13 +142,13 @@ TEST_F(StringFunctions, CatGrowsBeforeItCopies) {
     // a bad delimiter and an argument error leave nothing behind
     r = CallList("strcat", "(\"a\" \"b\")");
     EXPECT_EQ(ok, 0);
-    EXPECT_EQ(ctx->error_code, kErrStrCatSyntax);
+    EXPECT_EQ(ctx->error_code, Err::StrCatSyntax);
     r = CallList("strcat", "(big, )");
     EXPECT_EQ(ok, 0);
     EXPECT_NE(ctx->error_code, 0);
     r = CallList("strcat", "(big, \"x\"");
     EXPECT_EQ(ok, 0);
-    EXPECT_EQ(ctx->error_code, kErrStrCatSyntax);
+    EXPECT_EQ(ctx->error_code, Err::StrCatSyntax);
     EXPECT_EQ(FreeTotal(), before);
 }
 
@@ -187,13 +188,13 @@ TEST_F(StringFunctions, AverageMaxMin) {
     std::uint32_t before = FreeTotal();
     r = CallList("max", "(1, \"abc\")");
     EXPECT_EQ(ok, 0);
-    EXPECT_EQ(ctx->error_code, kErrNoNumber);
+    EXPECT_EQ(ctx->error_code, Err::NoNumber);
     r = CallList("average", "(1 2)");
     EXPECT_EQ(ok, 0);
-    EXPECT_EQ(ctx->error_code, kErrAverageSyntax);
+    EXPECT_EQ(ctx->error_code, Err::AverageSyntax);
     r = CallList("min", "(\"x\" 2)");
     EXPECT_EQ(ok, 0);
-    EXPECT_EQ(ctx->error_code, kErrAverageSyntax);
+    EXPECT_EQ(ctx->error_code, Err::AverageSyntax);
     EXPECT_EQ(FreeTotal(), before);
 }
 

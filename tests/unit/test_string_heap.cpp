@@ -8,6 +8,7 @@
 #include "host/script_context.h"
 #include "lang/string_heap.h"
 #include "platform/answer_queue.h"
+#include "tests/unit/test_errors.h"
 
 namespace jol {
 namespace {
@@ -317,7 +318,7 @@ TEST(StringHeap, ContextHelpersCopyTextAndReportExhaustion) {
     EXPECT_STREQ(HeapText(ctx, 0), "");
     std::string big(200, 'z');
     EXPECT_EQ(HeapCopyText(ctx, big.c_str()), 0);
-    EXPECT_EQ(ctx->error_code, 3096);
+    EXPECT_EQ(ctx->error_code, Err::StringMemory);
     ctx->error_code = 0;
     HeapFree(ctx, s);
     HeapFree(ctx, 0);

@@ -18,6 +18,7 @@
 #include "lib/data/time_functions.h"
 #include "platform/platform.h"
 #include "tests/unit/data_handler_rig.h"
+#include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -197,13 +198,13 @@ TEST(TimeStrings, ParsingAndTheFullCheck) {
     for (const char* bad : {"", "97", "97:01", "97::01:01", "97:01:01:", " 97:01:01", "97:01:01 ",
                             "+97:01:01", "97:01:01:1:2:3:4", "97:1:1:12:00", "97:1:1:12:00:00:",
                             "97:0a:01", "-1:01:01", "99999999999:01:01", "97:01:4294967297"}) {
-        EXPECT_EQ(diff(bad).error, jol::kErrTimeDiffBad) << bad;
+        EXPECT_EQ(diff(bad).error, jol::Err::TimeDiffBad) << bad;
     }
     // Value checks.
     for (const char* bad :
          {"97:00:01", "97:13:01", "97:01:00", "97:04:31", "1997:02:29", "1900:02:29", "2100:02:29",
           "97:01:01:25:00:00", "97:01:01:00:60:00", "97:01:01:00:00:60", "19970:01:01"}) {
-        EXPECT_EQ(diff(bad).error, jol::kErrTimeDiffBad) << bad;
+        EXPECT_EQ(diff(bad).error, jol::Err::TimeDiffBad) << bad;
     }
     for (const char* good : {"2000:02:29", "1600:02:29", "2004:02:29", "97:12:31:23:59:59",
                              "97:1:1", "0097:001:0001", "97:01:01:24:00:00"})
@@ -220,8 +221,8 @@ TEST(TimeStrings, ParsingAndTheFullCheck) {
     }
     // TimeJulianDay does not check the time, but the date.
     EXPECT_EQ(julian("97:01:01:99:99:99").i, 729391);
-    EXPECT_EQ(julian("1997:02:29").error, jol::kErrTimeJulianBad);
-    EXPECT_EQ(julian("97:01:01:00").error, jol::kErrTimeJulianBad);
+    EXPECT_EQ(julian("1997:02:29").error, jol::Err::TimeAddBad);
+    EXPECT_EQ(julian("97:01:01:00").error, jol::Err::TimeAddBad);
 }
 
 TEST(TimeStrings, OutputFormFollowsFourDigitYears) {
@@ -262,8 +263,8 @@ TEST(TimeDayNumbers, MatchTheCalendar) {
                 ASSERT_TRUE(yy == y && mm == m && dd == d) << y << "-" << m << "-" << d;
             }
     EXPECT_EQ(jol::DayNumber(1970, 1, 1), 719529);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {0}).error, jol::kErrTimeJulToYmd);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {-5}).error, jol::kErrTimeJulToYmd);
+    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {0}).error, jol::Err::TimeJulToYmdBad);
+    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {-5}).error, jol::Err::TimeJulToYmdBad);
     // The largest numbers still give a date (the year taken modulo 10000).
     HandlerResult r = rig.Call(TimeHandlers, id::TimeJulToYmd, {2147483647});
     EXPECT_EQ(r.error, 0);
@@ -292,13 +293,13 @@ TEST(TimeDifferences, DaysAndSeconds) {
     EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2060:03:26", "2000:01:01"}).i,
               22000 * 86400);
     EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2060:03:27", "2000:01:01"}).error,
-              jol::kErrTimeDiffRange);
+              jol::Err::TimeDiffRange);
     EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2000:01:01", "2060:03:27"}).error,
-              jol::kErrTimeDiffRange);
+              jol::Err::TimeDiffRange);
     EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2000:01:01", "1997:1:1:12:00"}).error,
-              jol::kErrTimeDiffBad);
+              jol::Err::TimeDiffBad);
     EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffDays, {"1997:1:1:12:00", "1997:1:1"}).error,
-              jol::kErrTimeDiffBad);
+              jol::Err::TimeDiffBad);
 }
 
 TEST(TimeArithmetic, AddAndSubtract) {
@@ -334,18 +335,20 @@ TEST(TimeArithmetic, AddAndSubtract) {
     EXPECT_EQ(sub("2000:03:01:00:00:00", "0:0:0:0:0:2147483647").s, "1932:02:11:20:45:53");
     // A result that has no four-digit year cannot be added; a negative year
     // cannot be subtracted (year 0 can).
-    EXPECT_EQ(add("2000:01:01:00:00:00", "0:0:2147483647:0:0:0").error, jol::kErrTimeAdd);
-    EXPECT_EQ(add("9999:12:31:23:59:59", "0:0:0:0:0:1").error, jol::kErrTimeAdd);
-    EXPECT_EQ(add("2000:01:01:00:00:00", "2147483647:2147483647:0:0:0:0").error, jol::kErrTimeAdd);
-    EXPECT_EQ(sub("1997:01:01:00:00:00", "1998:0:0:0:0:0").error, jol::kErrTimeSubtract);
+    EXPECT_EQ(add("2000:01:01:00:00:00", "0:0:2147483647:0:0:0").error, jol::Err::TimeAddFailed);
+    EXPECT_EQ(add("9999:12:31:23:59:59", "0:0:0:0:0:1").error, jol::Err::TimeAddFailed);
+    EXPECT_EQ(add("2000:01:01:00:00:00", "2147483647:2147483647:0:0:0:0").error,
+              jol::Err::TimeAddFailed);
+    EXPECT_EQ(sub("1997:01:01:00:00:00", "1998:0:0:0:0:0").error, jol::Err::TimeSubtractFailed);
     EXPECT_EQ(sub("1997:01:01:00:00:00", "1997:0:0:0:0:0").s, "0000:01:01:00:00:00");
-    EXPECT_EQ(sub("2000:01:01:00:00:00", "0:0:2147483647:0:0:0").error, jol::kErrTimeSubtract);
+    EXPECT_EQ(sub("2000:01:01:00:00:00", "0:0:2147483647:0:0:0").error,
+              jol::Err::TimeSubtractFailed);
     // Malformed arguments.
-    EXPECT_EQ(add("1997:02:29:00:00:00", "0:0:0:0:0:1").error, jol::kErrTimeAdd);
-    EXPECT_EQ(add("1997:01:01:00:00:00", "0:0:0:0:1").error, jol::kErrTimeAdd);
-    EXPECT_EQ(add("1997:01:01:00:00:00", "0:0:0:0:0:-1").error, jol::kErrTimeAdd);
-    EXPECT_EQ(sub("1997:01:01", "0::1").error, jol::kErrTimeSubtract);
-    EXPECT_EQ(sub("x", "0:0:1").error, jol::kErrTimeSubtract);
+    EXPECT_EQ(add("1997:02:29:00:00:00", "0:0:0:0:0:1").error, jol::Err::TimeAddFailed);
+    EXPECT_EQ(add("1997:01:01:00:00:00", "0:0:0:0:1").error, jol::Err::TimeAddFailed);
+    EXPECT_EQ(add("1997:01:01:00:00:00", "0:0:0:0:0:-1").error, jol::Err::TimeAddFailed);
+    EXPECT_EQ(sub("1997:01:01", "0::1").error, jol::Err::TimeSubtractFailed);
+    EXPECT_EQ(sub("x", "0:0:1").error, jol::Err::TimeSubtractFailed);
     // The span check accepts any field values, also the short form.
     EXPECT_EQ(add("1997:01:01", "0:0:99").s, "1997:04:10:00:00:00");
     EXPECT_EQ(rig.HeapFree(), free_before);
@@ -406,9 +409,11 @@ TEST(TimeWaiting, WaitAndDelay) {
     EXPECT_EQ(rig.Call(TimeHandlers, id::Delay, {100.0}).i, 1);
     EXPECT_LT(Seconds(start), 0.5);
     rig.ctx()->cancel = 0;
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:1:1:12:00"}).error, jol::kErrTimeWait);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:1:1"}).error, jol::kErrTimeWait);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:2:29:0:0:0"}).error, jol::kErrTimeWait);
+    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:1:1:12:00"}).error,
+              jol::Err::TimeWaitFormat);
+    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:1:1"}).error, jol::Err::TimeWaitFormat);
+    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:2:29:0:0:0"}).error,
+              jol::Err::TimeWaitFormat);
 
     // Delay: whole seconds by the clock, then the fraction when it is at
     // least a tenth.
@@ -424,7 +429,7 @@ TEST(TimeWaiting, WaitAndDelay) {
     EXPECT_LT(Seconds(start), 1.6);
     for (double bad : {-1.0, -0.5, 1e12, std::numeric_limits<double>::quiet_NaN(),
                        std::numeric_limits<double>::infinity()})
-        EXPECT_EQ(rig.Call(TimeHandlers, id::Delay, {bad}).error, jol::kErrTimeDelay) << bad;
+        EXPECT_EQ(rig.Call(TimeHandlers, id::Delay, {bad}).error, jol::Err::TimeDelay) << bad;
 }
 
 TEST(TimeDisplay, FormsOfThePresentTime) {
@@ -545,20 +550,22 @@ TEST(TimeFiles, FileTimesSetAndRead) {
     EXPECT_EQ(rig.Call(TimeHandlers, id::FileYmdHms, {file}).s, "2001:02:03:04:05:06");
     // A time before 1980 has no packed form.
     EXPECT_EQ(jol::SetFileWriteTimeText(ctx, file.c_str(), "1979:12:31:00:00:00"), 1);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::FileTimeGet, {file}).error, jol::kErrFileTimeGet);
+    EXPECT_EQ(rig.Call(TimeHandlers, id::FileTimeGet, {file}).error, jol::Err::FileTimeGetMissing);
+    jol::ClearError(ctx); // as before the next statement
 
     EXPECT_EQ(jol::SetFileWriteTimeText(ctx, file.c_str(), "2001:02:30:00:00:00"), 0);
-    EXPECT_EQ(ctx->error_code, jol::kErrTimeDiffBad);
+    EXPECT_EQ(ctx->error_code, jol::Err::TimeDiffBad);
     ctx->error_code = 0;
     const std::string missing = (std::filesystem::path(home.path()) / "none.txt").string();
     EXPECT_EQ(jol::SetFileWriteTimeText(ctx, missing.c_str(), "2001:02:03:00:00:00"), 0);
-    EXPECT_EQ(ctx->error_code, jol::kErrFileTimeTouch);
+    EXPECT_EQ(ctx->error_code, jol::Err::FileTimeTouchMissing);
     ctx->error_code = 0;
     EXPECT_EQ(jol::TouchFileTime(ctx, home.path().c_str()), 0); // a folder is no file
-    EXPECT_EQ(ctx->error_code, jol::kErrFileTimeTouch);
+    EXPECT_EQ(ctx->error_code, jol::Err::FileTimeTouchMissing);
     ctx->error_code = 0;
     for (int fn : {id::FileTimeGet, id::FileYmdHms, id::FileTimeCode})
-        EXPECT_EQ(rig.Call(TimeHandlers, fn, {missing}).error, jol::kErrFileTimeGet);
+        EXPECT_EQ(rig.Call(TimeHandlers, fn, {missing}).error, jol::Err::FileTimeGetMissing);
+    jol::ClearError(ctx);
 
     // A read-only file keeps its time: 1128 (where the system keeps
     // read-only files).
@@ -572,10 +579,10 @@ TEST(TimeFiles, FileTimesSetAndRead) {
                                  std::filesystem::perm_options::replace);
     if (ReadOnlyHolds(ro)) {
         EXPECT_EQ(jol::SetFileWriteTimeText(ctx, ro.c_str(), "2010:01:01:00:00:00"), 0);
-        EXPECT_EQ(ctx->error_code, jol::kErrFileTimeTouch);
+        EXPECT_EQ(ctx->error_code, jol::Err::FileTimeTouchMissing);
         ctx->error_code = 0;
         EXPECT_EQ(jol::TouchFileTime(ctx, ro.c_str()), 0);
-        EXPECT_EQ(ctx->error_code, jol::kErrFileTimeTouch);
+        EXPECT_EQ(ctx->error_code, jol::Err::FileTimeTouchMissing);
         ctx->error_code = 0;
         EXPECT_EQ(rig.Call(TimeHandlers, id::FileYmdHms, {ro}).s, "2002:03:04:05:06:08");
     }

@@ -14,6 +14,7 @@
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
+#include "tests/unit/test_errors.h"
 
 using namespace jol;
 
@@ -139,9 +140,9 @@ TEST_F(TokenizerTest, TokenClassesAndLongestMatch) {
     EXPECT_EQ(Next().cls, TokenClass::End);
     EXPECT_EQ(ctx->error_code, 0);
     // characters that start no token
-    EXPECT_EQ(ErrorOf("a $ b"), 3054);
-    EXPECT_EQ(ErrorOf("#"), 3054);
-    EXPECT_EQ(ErrorOf("\x80"), 3054);
+    EXPECT_EQ(ErrorOf("a $ b"), Err::Unrecognizable);
+    EXPECT_EQ(ErrorOf("#"), Err::Unrecognizable);
+    EXPECT_EQ(ErrorOf("\x80"), Err::Unrecognizable);
 }
 
 TEST_F(TokenizerTest, NumbersAndTheirErrors) {
@@ -153,14 +154,14 @@ TEST_F(TokenizerTest, NumbersAndTheirErrors) {
     EXPECT_EQ(Shape("3E-x"), "F:3E K10:- V:x");
     EXPECT_EQ(Shape("1-2"), "I:1 K10:- I:2");
     EXPECT_EQ(Shape("0.5.x"), "");
-    EXPECT_EQ(ctx->error_code, 3338);
+    EXPECT_EQ(ctx->error_code, Err::TooManyDots);
     EXPECT_EQ(Shape("4."), "F:4.");
-    EXPECT_EQ(ErrorOf("1.2.3"), 3338);
-    EXPECT_EQ(ErrorOf("1e5e"), 3339);
-    EXPECT_EQ(ErrorOf("1E5e2"), 3339);
+    EXPECT_EQ(ErrorOf("1.2.3"), Err::TooManyDots);
+    EXPECT_EQ(ErrorOf("1e5e"), Err::TooManyEs);
+    EXPECT_EQ(ErrorOf("1E5e2"), Err::TooManyEs);
     EXPECT_EQ(ErrorOf(std::string(256, '7')), 0);
     EXPECT_EQ(All(std::string(256, '7'))[0].text.size(), 256u);
-    EXPECT_EQ(ErrorOf(std::string(257, '7')), 3053);
+    EXPECT_EQ(ErrorOf(std::string(257, '7')), Err::StringTooLong);
 }
 
 TEST_F(TokenizerTest, StringsAndQuotes) {
@@ -188,7 +189,7 @@ TEST_F(TokenizerTest, StringsAndQuotes) {
 TEST_F(TokenizerTest, VariableNamesCreateEntries) {
     std::string n30(30, 'n');
     EXPECT_EQ(Shape(n30 + "=1"), "V:" + n30 + " K17:= I:1");
-    EXPECT_EQ(ErrorOf(std::string(31, 'n')), 3055);
+    EXPECT_EQ(ErrorOf(std::string(31, 'n')), Err::NameTooLong);
     EXPECT_EQ(Shape("MixedCase"), "V:mixedcase");
 
     // a mentioned name gets an unset entry; a mentioned again name reuses it
@@ -314,14 +315,14 @@ TEST_F(TokenizerTest, NameTokensForLabelsAndTypeWords) {
     EXPECT_EQ(Next().id, kw::Colon);
     Start(" +x");
     GetNameToken(ctx.get());
-    EXPECT_EQ(ctx->error_code, 3054);
+    EXPECT_EQ(ctx->error_code, Err::Unrecognizable);
     Start(std::string(256, 'w'));
     GetNameToken(ctx.get());
     EXPECT_EQ(ctx->error_code, 0);
     EXPECT_EQ(std::strlen(ctx->token.text), 256u);
     Start(std::string(257, 'w'));
     GetNameToken(ctx.get());
-    EXPECT_EQ(ctx->error_code, 3053);
+    EXPECT_EQ(ctx->error_code, Err::StringTooLong);
 }
 
 TEST_F(TokenizerTest, Substitution) {
@@ -348,13 +349,13 @@ TEST_F(TokenizerTest, Substitution) {
     // errors leave the line as it was
     EXPECT_EQ(Substitute("<%" + n30 + "q%>", &r), "<%" + n30 + "q%>");
     EXPECT_EQ(r, 0);
-    EXPECT_EQ(ctx->error_code, 3047);
+    EXPECT_EQ(ctx->error_code, Err::SubstNameTooLong);
     EXPECT_EQ(Substitute("50% off", &r), "50% off");
-    EXPECT_EQ(ctx->error_code, 3048);
+    EXPECT_EQ(ctx->error_code, Err::SubstNotClosed);
     EXPECT_EQ(Substitute("x = %who", &r), "x = %who");
-    EXPECT_EQ(ctx->error_code, 3048);
+    EXPECT_EQ(ctx->error_code, Err::SubstNotClosed);
     EXPECT_EQ(Substitute("%obj.x%", &r), "%obj.x%");
-    EXPECT_EQ(ctx->error_code, 3048);
+    EXPECT_EQ(ctx->error_code, Err::SubstNotClosed);
 }
 
 TEST_F(TokenizerTest, SubstitutionLimits) {
@@ -370,18 +371,18 @@ TEST_F(TokenizerTest, SubstitutionLimits) {
     // a text that would have to be cut raises 3101 and changes nothing
     EXPECT_EQ(Substitute(s250 + "%seven%", &r), s250 + "%seven%");
     EXPECT_EQ(r, 0);
-    EXPECT_EQ(ctx->error_code, 3101);
+    EXPECT_EQ(ctx->error_code, Err::SubstLineTooLong);
     EXPECT_EQ(Substitute("%long%", &r), "%long%");
-    EXPECT_EQ(ctx->error_code, 3101);
+    EXPECT_EQ(ctx->error_code, Err::SubstLineTooLong);
     EXPECT_EQ(Substitute(std::string(255, 'p') + "%%%%", &r), std::string(255, 'p') + "%%%%");
-    EXPECT_EQ(ctx->error_code, 3101);
+    EXPECT_EQ(ctx->error_code, Err::SubstLineTooLong);
     // a line over 256 bytes without any % is refused as well
     EXPECT_EQ(Substitute(std::string(257, 'p'), &r), std::string(257, 'p'));
-    EXPECT_EQ(ctx->error_code, 3101);
+    EXPECT_EQ(ctx->error_code, Err::SubstLineTooLong);
     // null arguments
     ctx->error_code = 0;
     EXPECT_EQ(SubstituteVariables(ctx.get(), nullptr), 0);
-    EXPECT_EQ(ctx->error_code, 3098);
+    EXPECT_EQ(ctx->error_code, Err::NullPointer);
     EXPECT_EQ(SubstituteVariables(nullptr, line), 0);
 }
 
@@ -409,10 +410,10 @@ TEST(BoundedText, CopyAndAppendWithinSize) {
     EXPECT_EQ(ctx->error_code, 0);
 
     EXPECT_EQ(CopyBounded(ctx.get(), nullptr, "a", 4), 0);
-    EXPECT_EQ(ctx->error_code, 3098);
+    EXPECT_EQ(ctx->error_code, Err::NullPointer);
     ctx->error_code = 0;
     EXPECT_EQ(AppendBounded(ctx.get(), buf, nullptr, 4), 0);
-    EXPECT_EQ(ctx->error_code, 3098);
+    EXPECT_EQ(ctx->error_code, Err::NullPointer);
     EXPECT_EQ(CopyBounded(nullptr, nullptr, "a", 4), 0); // no context: no error stored
     EXPECT_EQ(AppendBounded(nullptr, buf, nullptr, 4), 0);
 }
@@ -448,7 +449,7 @@ TEST_F(TokenizerTest, DoubleByteCharactersStayWhole) {
               "S:" + std::string(255, 'a') + " V:" + kana + " S:");
     // names hold double-byte characters; 30 bytes at most
     EXPECT_EQ(Shape(kana + "x=1"), "V:" + kana + "x K17:= I:1");
-    EXPECT_EQ(ErrorOf(std::string(29, 'n') + kana), 3055);
+    EXPECT_EQ(ErrorOf(std::string(29, 'n') + kana), Err::NameTooLong);
     Start(kana + "AB");
     GetNameToken(ctx.get());
     EXPECT_EQ(std::string(ctx->token.text), kana + "AB");
@@ -473,18 +474,18 @@ TEST_F(TokenizerTest, DoubleByteCharactersStayWhole) {
     int r = 0;
     EXPECT_EQ(Substitute("%v%" + quote_trail + "%%", &r), kana + quote_trail + "%");
     EXPECT_EQ(Substitute(std::string(29, 'q') + "%", &r), std::string(29, 'q') + "%");
-    EXPECT_EQ(ctx->error_code, 3048);
+    EXPECT_EQ(ctx->error_code, Err::SubstNotClosed);
     EXPECT_EQ(Substitute("%" + std::string(29, 'q') + kana + "%", &r),
               "%" + std::string(29, 'q') + kana + "%");
-    EXPECT_EQ(ctx->error_code, 3047);
+    EXPECT_EQ(ctx->error_code, Err::SubstNameTooLong);
     EXPECT_EQ(Substitute("%" + std::string(28, 'q') + kana + "%.", &r), ".");
     EXPECT_EQ(ctx->error_code, 0);
     EXPECT_EQ(Substitute(std::string(255, 'p') + kana, &r), std::string(255, 'p') + kana);
-    EXPECT_EQ(ctx->error_code, 3101);
+    EXPECT_EQ(ctx->error_code, Err::SubstLineTooLong);
     EXPECT_EQ(Substitute("ab\x82", &r), "ab\x82");
     EXPECT_EQ(r, 1);
     EXPECT_EQ(Substitute("%ab\x82", &r), "%ab\x82");
-    EXPECT_EQ(ctx->error_code, 3048);
+    EXPECT_EQ(ctx->error_code, Err::SubstNotClosed);
 
     // bounded copies drop a character that does not fit whole
     char buf[4];

@@ -10,6 +10,7 @@
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
+#include "tests/unit/test_errors.h"
 
 namespace jol {
 namespace {
@@ -96,7 +97,7 @@ TEST(Variables, FindVarDistinguishesUnknownAndUnset) {
     Env e(10);
     ScriptContext* ctx = e.ctx.get();
     EXPECT_EQ(find_var(ctx, "nothing"), -1);
-    EXPECT_EQ(ctx->error_code, 3051);
+    EXPECT_EQ(ctx->error_code, Err::VarUndefined);
     ctx->error_code = 0;
     int n = MentionVariable(ctx, "seen");
     ASSERT_EQ(n, 0);
@@ -104,7 +105,7 @@ TEST(Variables, FindVarDistinguishesUnknownAndUnset) {
     EXPECT_EQ(ctx->vars[0].i, -1);
     EXPECT_EQ(MentionVariable(ctx, "seen"), 0); // no second entry
     EXPECT_EQ(find_var(ctx, "seen"), -1);
-    EXPECT_EQ(ctx->error_code, 3052);
+    EXPECT_EQ(ctx->error_code, Err::VarUnset);
     ctx->error_code = 0;
     char buf[40] = "old";
     EXPECT_EQ(GetVariableText(ctx, "seen", buf, sizeof buf), 0);
@@ -121,7 +122,7 @@ TEST(Variables, TableFullFailsWithoutPassingTheCapacity) {
     }
     EXPECT_EQ(ctx->error_code, 0);
     EXPECT_EQ(MentionVariable(ctx, "tenth"), -1);
-    EXPECT_EQ(ctx->error_code, 3097);
+    EXPECT_EQ(ctx->error_code, Err::VariableMemory);
     EXPECT_EQ(ctx->vars_count, 9);
     ctx->error_code = 0;
     EXPECT_EQ(MentionVariable(ctx, "another"), -1);
@@ -130,21 +131,21 @@ TEST(Variables, TableFullFailsWithoutPassingTheCapacity) {
     EXPECT_EQ(MentionVariable(ctx, "v3"), 3); // known names still work
     Value v;
     EXPECT_EQ(e.Run("1 + newname", v), 0); // a mention in a script line
-    EXPECT_EQ(ctx->error_code, 3097);
+    EXPECT_EQ(ctx->error_code, Err::VariableMemory);
     EXPECT_EQ(ctx->vars_count, 9);
     ctx->error_code = 0;
 
     // SetVariable of a new name: nothing is kept, not even the string.
     std::uint32_t before = e.FreeTotal();
     SetVariable(ctx, "newname", "text", 0, 2);
-    EXPECT_EQ(ctx->error_code, 3097);
+    EXPECT_EQ(ctx->error_code, Err::VariableMemory);
     EXPECT_EQ(e.FreeTotal(), before);
     EXPECT_EQ(ctx->vars_count, 9);
 
     // A table without entries.
     Env none(0);
     EXPECT_EQ(MentionVariable(none.ctx.get(), "a"), -1);
-    EXPECT_EQ(none.ctx->error_code, 3097);
+    EXPECT_EQ(none.ctx->error_code, Err::VariableMemory);
     EXPECT_EQ(none.ctx->vars_count, 0);
 }
 
@@ -221,7 +222,7 @@ TEST(Variables, AssignmentCopiesFreesAndHandsOverObjects) {
     ASSERT_NE(t.str, 0);
     t.flags = vf::String;
     EXPECT_EQ(AssignVariable(ctx, x, t), 0);
-    EXPECT_EQ(ctx->error_code, 3096);
+    EXPECT_EQ(ctx->error_code, Err::StringMemory);
     EXPECT_EQ(ctx->vars[x].flags, vf::Integer);
     EXPECT_EQ(ctx->vars[x].i, 0);
     EXPECT_EQ(ctx->vars[x].str, 0);
@@ -241,7 +242,7 @@ TEST(Variables, AssignmentCopiesFreesAndHandsOverObjects) {
     one.i = 1;
     one.flags = vf::Integer;
     AssignVariable(ctx, x, one);
-    EXPECT_EQ(ctx->error_code, 3132);
+    EXPECT_EQ(ctx->error_code, Err::ObjectsNotInitialized);
     EXPECT_EQ(ctx->vars[x].i, 1);
 }
 
@@ -266,17 +267,17 @@ TEST(Variables, DropAndIsDefinedInExpressions) {
 
     Value v;
     EXPECT_EQ(e.Run("Drop(1)", v), 0);
-    EXPECT_EQ(ctx->error_code, 3102);
+    EXPECT_EQ(ctx->error_code, Err::DropNotVariable);
     EXPECT_EQ(e.Run("IsDefined(\"a\")", v), 0);
-    EXPECT_EQ(ctx->error_code, 3103);
+    EXPECT_EQ(ctx->error_code, Err::IsDefinedNotVariable);
     EXPECT_EQ(e.Run("Drop(a b)", v), 0);
-    EXPECT_EQ(ctx->error_code, 3066);
+    EXPECT_EQ(ctx->error_code, Err::ArgumentCount);
     EXPECT_EQ(e.Run("IsDefined(a, b)", v), 0);
-    EXPECT_EQ(ctx->error_code, 3066);
+    EXPECT_EQ(ctx->error_code, Err::ArgumentCount);
     EXPECT_EQ(e.Run("Drop a", v), 0);
-    EXPECT_EQ(ctx->error_code, 3067);
+    EXPECT_EQ(ctx->error_code, Err::OpenParenMissing);
     EXPECT_EQ(e.Run("IsDefined(a", v), 0);
-    EXPECT_EQ(ctx->error_code, 3066);
+    EXPECT_EQ(ctx->error_code, Err::ArgumentCount);
     EXPECT_EQ(e.FreeTotal(), empty);
 }
 
