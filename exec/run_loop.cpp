@@ -66,6 +66,24 @@ bool FetchFailed(const ScriptContext* ctx) {
     return ErrorIs(ctx, Err::ScriptNoLock) || ErrorIs(ctx, Err::LineTooLong);
 }
 
+// Between two statements the code of an error the previous one ignored
+// (@off) is still pending; the next statement clears it, and the run
+// leaves it when none follows. A fetch or a substitution that fails before
+// that raises its own code in its place.
+int FetchLine(ScriptContext* ctx, char* line, RunCursor& cur) {
+    const SavedError previous = SetErrorAside(ctx);
+    const int got = GetNextLine(ctx, line, kTextSize, cur);
+    RestoreUnlessRaised(ctx, previous);
+    return got;
+}
+
+int SubstituteLine(ScriptContext* ctx, char* line) {
+    const SavedError previous = SetErrorAside(ctx);
+    const int r = SubstituteVariables(ctx, line);
+    RestoreUnlessRaised(ctx, previous);
+    return r;
+}
+
 // The cancel test before a line. True when the run must end.
 bool Cancelled(ScriptContext* ctx) {
     if (!ctx->cancel) return false;
@@ -139,7 +157,8 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     ctx->token.cached_line = nullptr;
 
     int result = kRunEnded;
-    if (GetNextLine(ctx, line, sizeof line, cur)) {
+    static_assert(sizeof line == kTextSize);
+    if (FetchLine(ctx, line, cur)) {
         for (;;) {
             result = kRunReturned;
             if (ctx->exclusive)
@@ -153,8 +172,7 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
             if (!line[0] || line[0] == ';') {
                 result = kRunEnded;
             } else {
-                const int subst =
-                    FetchedLineIsPlain(ctx, line) ? 1 : SubstituteVariables(ctx, line);
+                const int subst = FetchedLineIsPlain(ctx, line) ? 1 : SubstituteLine(ctx, line);
                 if (!subst) {
                     if (!Skipping(ctx)) {
                         CopyBounded(ctx, ctx->error_body, line, sizeof ctx->error_body);
@@ -179,7 +197,7 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
                     if (result != kRunEnded) break;
                 }
             }
-            if (!GetNextLine(ctx, line, sizeof line, cur)) {
+            if (!FetchLine(ctx, line, cur)) {
                 if (FetchFailed(ctx)) result = kRunStopped;
                 break;
             }

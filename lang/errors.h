@@ -65,5 +65,12 @@ inline SavedError SetErrorAside(ScriptContext* ctx) {
 inline void RestoreError(ScriptContext* ctx, SavedError saved) {
     ctx->error_code = saved.code;
 }
+// Puts the code back unless the work raised one of its own, which then
+// takes its place: for work that may begin while an earlier code is still
+// pending but not in force (an error ignored with @off before the next
+// statement, the code a finished run left for the host).
+inline void RestoreUnlessRaised(ScriptContext* ctx, SavedError saved) {
+    if (ctx->error_code == 0) ctx->error_code = saved.code;
+}
 
 } // namespace jol

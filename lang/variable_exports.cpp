@@ -1,6 +1,7 @@
 // Exported entry points of the variable table and the string heap, for
 // hosts and extenders that work inside a running script.
 #include "host/script_context.h"
+#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "platform/platform.h"
@@ -9,7 +10,12 @@ JOL_EXPORT int find_var(jol::ScriptContext* ctx, const char* name) {
     if (!ctx) return -1;
     // The caller may have written the table directly before calling in.
     jol::InvalidateVariableIndex(ctx);
-    return jol::find_var(ctx, name);
+    // A host may call in with the code of its last run still pending; a
+    // name not found is reported in its place.
+    const jol::SavedError earlier = jol::SetErrorAside(ctx);
+    const int n = jol::find_var(ctx, name);
+    jol::RestoreUnlessRaised(ctx, earlier);
+    return n;
 }
 
 JOL_EXPORT std::uint16_t VMalloc(char* heap, std::uint32_t bytes) {

@@ -149,6 +149,27 @@ TEST(RunLoop, StatementErrorsAreReportedWithTheirLine) {
     EXPECT_EQ(rig.Var("h"), "1");
     EXPECT_EQ(rig.Var("i"), "<none>");
 
+    // A minor error ignored with @off stays pending until the next
+    // statement; a substitution or a line fetch that fails before it is
+    // reported as itself.
+    const std::string ignored = "ErrorMode(@OFF)\r\nFileDelete(\"no such file.txt\")\r\n";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(rig.Run(ignored + "l = \"%a\"\r\n"), 1);
+    box = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(rig.LastRun().result, 0);
+    EXPECT_EQ(rig.LastRun().error, jol::Err::SubstNotClosed);
+    EXPECT_NE(box.find("3048:  "), std::string::npos) << box;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(rig.Run(ignored + std::string(257, 'x') + "\r\nm = 2"), 1);
+    box = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(rig.LastRun().result, 0);
+    EXPECT_EQ(rig.LastRun().error, jol::Err::LineTooLong);
+    EXPECT_EQ(rig.Var("m"), "<none>");
+    // At the end of the script the ignored error is what the run leaves.
+    EXPECT_EQ(rig.Run(ignored), 1);
+    EXPECT_EQ(rig.LastRun().result, 1);
+    EXPECT_EQ(rig.LastRun().error, jol::Err::FileDeleteNotFound);
+
     // RETURN with no GOSUB ends the run with -1.
     EXPECT_EQ(rig.Run("j = 1\r\nRETURN\r\nk = 2\r\n"), 1);
     EXPECT_EQ(rig.LastRun().result, -1);

@@ -12,6 +12,10 @@
 #include "lang/variables.h"
 #include "tests/unit/test_errors.h"
 
+// The entries the library exports to hosts.
+extern "C" int find_var(jol::ScriptContext* ctx, const char* name);
+extern "C" void get_token(jol::ScriptContext* ctx);
+
 namespace jol {
 namespace {
 
@@ -110,6 +114,27 @@ TEST(Variables, FindVarDistinguishesUnknownAndUnset) {
     char buf[40] = "old";
     EXPECT_EQ(GetVariableText(ctx, "seen", buf, sizeof buf), 0);
     EXPECT_EQ(ctx->error_code, 0);
+
+    // The exported entries, called by a host with the code its last run
+    // left pending: a failure is reported in its place, a success keeps it.
+    ReplaceError(ctx, Err::StopExit);
+    EXPECT_EQ(::find_var(ctx, "nothing"), -1);
+    EXPECT_EQ(ctx->error_code, Err::VarUndefined);
+    ReplaceError(ctx, Err::StopExit);
+    EXPECT_EQ(::find_var(ctx, "seen"), -1);
+    EXPECT_EQ(ctx->error_code, Err::VarUnset);
+    SetVariable(ctx, "known", nullptr, 7, 1);
+    ReplaceError(ctx, Err::StopExit);
+    EXPECT_GE(::find_var(ctx, "known"), 0);
+    EXPECT_EQ(ctx->error_code, Err::StopExit);
+    char line[] = "known $";
+    ctx->token.cursor = line;
+    ::get_token(ctx);
+    EXPECT_EQ(ctx->token.cls, TokenClass::Variable);
+    EXPECT_EQ(ctx->error_code, Err::StopExit);
+    ::get_token(ctx);
+    EXPECT_EQ(ctx->error_code, Err::Unrecognizable);
+    ClearError(ctx);
 }
 
 TEST(Variables, TableFullFailsWithoutPassingTheCapacity) {
