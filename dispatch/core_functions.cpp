@@ -19,7 +19,6 @@
 namespace jol {
 namespace {
 
-constexpr int kLibraryVersionMessage = 99;
 constexpr int kHostVersionFunction = kw::HostBase + 1;
 
 int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
@@ -86,7 +85,7 @@ int FnVersion(ScriptContext* ctx, int, Value& result, Value* args) {
 
 int FnVersionDll(ScriptContext* ctx, int, Value& result, Value*) {
     char text[64];
-    LoadMessage(ctx, kLibraryVersionMessage, text, sizeof text);
+    LoadMessage(ctx, msg::Version, text, sizeof text);
     const std::uint16_t h = HeapCopyText(ctx, text);
     if (!h) return Raise(ctx, Err::StringMemory);
     result.str = h;

@@ -48,32 +48,32 @@ bool IsNotFound(std::uint32_t code) {
 void ShowLoadError(ScriptContext* ctx, std::uint32_t system_code) {
     char caption[kTextSize];
     char text[kBoxTextSize];
-    LoadMessage(ctx, 850, caption, sizeof caption);
+    LoadMessage(ctx, msg::ExtenderLoadCaption, caption, sizeof caption);
     int id = 0;
     switch (system_code) {
     case 31:
-        id = 852;
+        id = msg::ExtenderWrongFormat;
         break;
     case 127:
-        id = 853;
+        id = msg::ExtenderWrongSystem;
         break;
     case 193:
-        id = 854;
+        id = msg::ExtenderSixteenBit;
         break;
     case 1114:
-        id = 855;
+        id = msg::ExtenderInitFailed;
         break;
     default:
         // The file exists but the system says "not found": a module it
         // needs is missing.
-        if (IsNotFound(system_code)) id = 851;
+        if (IsNotFound(system_code)) id = msg::ExtenderModuleMissing;
         break;
     }
     if (id) {
         LoadMessage(ctx, id, text, sizeof text);
     } else {
         char label[kTextSize];
-        LoadMessage(ctx, 862, label, sizeof label);
+        LoadMessage(ctx, msg::ErrorCodeLabel, label, sizeof label);
         std::snprintf(text, sizeof text, "%s %ld", label,
                       static_cast<long>(static_cast<std::int32_t>(system_code)));
     }
@@ -85,7 +85,7 @@ void ShowLoadError(ScriptContext* ctx, std::uint32_t system_code) {
 void ShowEntryLost(ScriptContext* ctx, int text_id) {
     char text[kTextSize], caption[kTextSize];
     LoadMessage(ctx, text_id, text, sizeof text);
-    LoadMessage(ctx, 837, caption, sizeof caption);
+    LoadMessage(ctx, msg::InternalError, caption, sizeof caption);
     ShowMessageBox(ctx, plat::get_focus(), text, caption, plat::mb::Ok | plat::mb::SetForeground);
 }
 
@@ -196,15 +196,15 @@ int HandleFailure(ScriptContext* ctx, std::int32_t status) {
     if (ctx->host_parent) plat::set_foreground_window(ctx->host_parent);
 
     char caption[kTextSize];
-    LoadMessage(ctx, 865, caption, sizeof caption);
+    LoadMessage(ctx, msg::ExtenderErrorCaption, caption, sizeof caption);
     AppendBounded(ctx, caption, "  ", sizeof caption);
     AppendBounded(ctx, caption, ctx->extenders.error_text, sizeof caption);
 
     char text[kBoxTextSize];
     char label[kTextSize], version[kTextSize];
     CopyBounded(ctx, text, ctx->current_line ? ctx->current_line : "", kLineKeep + 1);
-    LoadMessage(ctx, 849, label, sizeof label);
-    LoadMessage(ctx, 99, version, sizeof version);
+    LoadMessage(ctx, msg::VersionLabel, label, sizeof label);
+    LoadMessage(ctx, msg::Version, version, sizeof version);
     ctx->script_name[kTextSize - 1] = 0;
     AppendBounded(ctx, text, "\n\n", sizeof text);
     AppendBounded(ctx, text, ctx->script_name, sizeof text);
@@ -326,7 +326,7 @@ int ExtenderCall(ScriptContext* ctx, int id, Value& result, Value* args) {
             code >= kExtenderCodeBase && slot < kExtenderSlots ? table.modules[slot] : 0;
         entry = FindExtenderEntry(module);
         if (!entry) {
-            ShowEntryLost(ctx, 864);
+            ShowEntryLost(ctx, msg::ExtenderEntryLost3);
             return Raise(ctx, Err::StopReported); // reported by the box
         }
         request = code % kExtenderFunctionsPerSlot;
@@ -360,7 +360,7 @@ void ReleaseExtenders(ScriptContext* ctx) {
         if (!module) continue;
         const ExtenderEntry entry = FindExtenderEntry(module);
         if (!entry) {
-            ShowEntryLost(ctx, 863);
+            ShowEntryLost(ctx, msg::ExtenderEntryLost2);
             return;
         }
         plat::Hwnd owner = ctx->host_parent;
@@ -399,7 +399,7 @@ JOL_EXPORT std::int32_t JOL_STDCALL ZezuzAnswer(jol::ExtArg status, jol::ExtArg 
         if (is_text)
             CopyBounded(ctx, ctx->extenders.error_text, t, kTextSize);
         else
-            LoadMessage(ctx, 866, ctx->extenders.error_text, kTextSize);
+            LoadMessage(ctx, msg::ExtenderErrorUnnamed, ctx->extenders.error_text, kTextSize);
         return st;
     }
     if (!answer->result) return st;

@@ -35,8 +35,8 @@ void AddBodyFooter(ScriptContext* ctx) {
     CutText(body, kBodyKeep);
     char* version_label = ctx->message_scratch[0];
     char* version = ctx->message_scratch[1];
-    LoadMessage(ctx, 849, version_label, kTextSize);
-    LoadMessage(ctx, 99, version, kTextSize);
+    LoadMessage(ctx, msg::VersionLabel, version_label, kTextSize);
+    LoadMessage(ctx, msg::Version, version, kTextSize);
     ctx->script_name[kTextChars] = 0;
     AppendBounded(ctx, body, "\n\n", kTextSize);
     AppendBounded(ctx, body, ctx->script_name, kTextSize);

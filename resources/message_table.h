@@ -18,6 +18,25 @@ namespace jol {
 
 struct ScriptContext;
 
+// Message ids that code loads as texts of its own boxes (error codes are
+// named in resources/error_codes.h).
+namespace msg {
+constexpr int Version = 99;                // the library's version text
+constexpr int InternalError = 837;         // "Internal Error"
+constexpr int VersionLabel = 849;          // "JOL Version:"
+constexpr int ExtenderLoadCaption = 850;   // "JOL Extender load error"
+constexpr int ExtenderModuleMissing = 851; // a module the extender needs is missing
+constexpr int ExtenderWrongFormat = 852;   // not a valid module for this system
+constexpr int ExtenderWrongSystem = 853;   // built for another system
+constexpr int ExtenderSixteenBit = 854;    // a 16-bit module
+constexpr int ExtenderInitFailed = 855;    // the module's start-up failed
+constexpr int ErrorCodeLabel = 862;        // "Error code"
+constexpr int ExtenderEntryLost2 = 863;    // "Could not access Extender Entry 0x02"
+constexpr int ExtenderEntryLost3 = 864;    // "Could not access Extender Entry 0x03"
+constexpr int ExtenderErrorCaption = 865;  // "JOL Extender Error:"
+constexpr int ExtenderErrorUnnamed = 866;  // an extender failure without a text
+} // namespace msg
+
 struct MessageRow {
     std::uint16_t id;
     const char* text;
