@@ -258,6 +258,12 @@ constexpr bool IsStopCode(int number) {
     return number >= kStopFirst;
 }
 
+#define JOL_ERR_RANGE_CHECK(name, number, severity)                                                \
+    static_assert(SeverityOfNumber(number) == Severity::severity,                                  \
+                  #name " lies outside the range of its severity");
+JOL_ERROR_CODES(JOL_ERR_RANGE_CHECK)
+#undef JOL_ERR_RANGE_CHECK
+
 // One row of the list, for code that walks it.
 struct ErrInfo {
     Err code;
