@@ -6,6 +6,7 @@
 #include "exec/error_report.h"
 #include "exec/script_run.h"
 #include "host/message_pump.h"
+#include "lang/assert.h"
 #include "lang/conversion.h"
 #include "lang/errors.h"
 #include "lang/evaluator.h"
@@ -63,6 +64,7 @@ enum TraceKind {
 
 StructureRecord* Top(ScriptContext* ctx) {
     StructureStack& s = ctx->structures;
+    JOL_ASSERT(s.depth >= 0 && s.depth <= kStructureDepth);
     if (s.depth <= 0 || s.depth > kStructureDepth) return nullptr;
     return &s.records[s.depth - 1];
 }
@@ -75,6 +77,7 @@ bool IsGosubRecord(std::uint16_t code) {
 int Push(ScriptContext* ctx, std::uint16_t code, std::uint16_t offset, std::uint16_t state,
          std::uint16_t extra = 0) {
     StructureStack& s = ctx->structures;
+    JOL_ASSERT(s.depth >= 0 && s.depth <= kStructureDepth);
     if (s.depth < 0 || s.depth >= kStructureDepth) return Raise(ctx, Err::StructureTooDeep);
     s.records[s.depth++] = StructureRecord{code, offset, state, extra};
     return 1;
@@ -82,6 +85,7 @@ int Push(ScriptContext* ctx, std::uint16_t code, std::uint16_t offset, std::uint
 
 void Pop(ScriptContext* ctx) {
     StructureStack& s = ctx->structures;
+    JOL_ASSERT(s.depth >= 0 && s.depth <= kStructureDepth);
     if (s.depth <= 0) return;
     s.records[--s.depth] = StructureRecord{};
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "host/script_context.h"
+#include "lang/assert.h"
 #include "resources/error_codes.h"
 
 namespace jol {
@@ -17,6 +18,7 @@ namespace jol {
 // Raises code unless an error is pending already. Returns 0, so that a
 // failing operation reads "return Raise(ctx, Err::X);".
 inline int Raise(ScriptContext* ctx, Err code) {
+    JOL_ASSERT(code != Err::None);
     if (ctx->error_code == 0) ctx->error_code = static_cast<std::int16_t>(code);
     return 0;
 }
@@ -25,6 +27,7 @@ inline int Raise(ScriptContext* ctx, Err code) {
 // extender's negative answer, a box the user answered, the stop code that
 // ends the callers of a nested run). Returns 0.
 inline int ReplaceError(ScriptContext* ctx, Err code) {
+    JOL_ASSERT(code != Err::None);
     ctx->error_code = static_cast<std::int16_t>(code);
     return 0;
 }

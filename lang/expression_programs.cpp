@@ -4,6 +4,7 @@
 #include <new>
 
 #include "dispatch/dispatcher.h"
+#include "lang/assert.h"
 #include "lang/conversion.h"
 #include "lang/errors.h"
 #include "lang/evaluator.h"
@@ -396,12 +397,16 @@ bool RunIntegers(const ScriptContext* ctx, CachedLine& e, const ExpressionProgra
             if (!TokenNamesEntry(ctx, e, c)) return false;
             const VarEntry& v = ctx->vars[c.var_hint];
             if ((v.flags & ~vf::FileHandle) != vf::Integer) return false;
+            // A program's operands never pile up deeper than the stack.
+            JOL_ASSERT(sp < kStackDepth);
             floats[sp] = v.f;
             numbers[sp++] = v.i;
         } else if (s.kind == StepNumber) {
+            JOL_ASSERT(sp < kStackDepth);
             floats[sp] = 0.0;
             numbers[sp++] = s.value;
         } else {
+            JOL_ASSERT(sp >= 2);
             const std::int32_t a = numbers[sp - 2];
             const std::int32_t b = numbers[--sp];
             std::int32_t r;
@@ -550,6 +555,10 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
         case StepVariable: {
             CachedToken& c = e->tokens[s.token];
             if (!checked && !NameReadable(ctx, *e, c)) return -1;
+            // The translation kept the operands within the stack and the
+            // arguments within their lists; names read are entries in use.
+            JOL_ASSERT(sp < kStackDepth);
+            JOL_ASSERT(c.var_hint >= 0 && c.var_hint < ctx->vars_count);
             const VarEntry& v = ctx->vars[c.var_hint];
             Value* out = new (&stack[sp]) Value;
             out->f = v.f;
@@ -565,6 +574,7 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
             break;
         }
         case StepNumber: {
+            JOL_ASSERT(sp < kStackDepth);
             Value* out = new (&stack[sp++]) Value;
             out->i = s.value;
             out->flags = vf::Integer;
@@ -575,6 +585,7 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
             const std::uint16_t h = HeapCopyText(ctx, e->pool + e->tokens[s.token].text);
             ok = h != 0;
             if (ok) {
+                JOL_ASSERT(sp < kStackDepth);
                 Value* out = new (&stack[sp++]) Value;
                 out->f = 77.77;
                 out->i = -7777;
@@ -584,20 +595,24 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
             break;
         }
         case StepCallOpen:
+            JOL_ASSERT(fp < kCallDepth);
             new (&frames[fp++]) Frame{sp, 0, false, TextJoin{}};
             break;
         case StepJoinOpen: {
             if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
             // A failure here is the handler's before its first argument:
             // the frame unwinds with nothing pending.
+            JOL_ASSERT(fp < kCallDepth);
             Frame* f = new (&frames[fp++]) Frame{sp, 0, true, TextJoin{}};
             ok = BeginJoin(ctx, f->text);
             break;
         }
         case StepJoinAdd:
+            JOL_ASSERT(fp > 0 && sp > frames[fp - 1].base);
             ok = JoinValue(ctx, frames[fp - 1].text, stack[--sp]);
             break;
         case StepJoinEnd: {
+            JOL_ASSERT(fp > 0 && frames[fp - 1].base < kStackDepth);
             Frame& f = frames[--fp];
             sp = f.base;
             Value* out = new (&stack[sp++]) Value;
@@ -608,10 +623,12 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
             break;
         }
         case StepArgEnd:
+            JOL_ASSERT(fp > 0);
             ++frames[fp - 1].done;
             break;
         case StepCall: {
             if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
+            JOL_ASSERT(fp > 0 && s.value <= kFixedArgsMax && frames[fp - 1].base + s.value <= sp);
             const Frame f = frames[--fp];
             Value args[6];
             for (int i = 1; i <= s.value; ++i)
@@ -624,6 +641,7 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
             break;
         }
         default: {
+            JOL_ASSERT(sp >= 2);
             Value& left = stack[sp - 2];
             Value& right = stack[sp - 1];
             if (PlainIntegers(s, left, right)) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/script_context.h"
+#include "lang/assert.h"
 #include "lang/change_epoch.h"
 #include "lang/errors.h"
 #include "platform/platform.h"
@@ -185,11 +186,13 @@ std::uint16_t VMalloc(char* heap, std::uint32_t bytes) {
             Wr(heap, cur + rest - 4, kFreeBlockTag);
             used = cur + rest;
             WriteUsedBlock(heap, used, need);
+            JOL_ASSERT(IsFreeBlock(heap, size, cur));
         } else {
             Unlink(heap, cur);
             used = cur;
             WriteUsedBlock(heap, used, s);
         }
+        JOL_ASSERT(IsUsedBlock(heap, size, used));
         return static_cast<std::uint16_t>(used + 8);
     }
 }
@@ -264,6 +267,7 @@ void VFree(ScriptContext* ctx, char* heap, std::uint16_t handle) {
     }
     WriteFreeBlock(heap, start, total);
     InsertFront(heap, start);
+    JOL_ASSERT(IsFreeBlock(heap, size, start));
 }
 
 bool HeapReturnsTwoCopies(const char* heap, std::size_t a, std::size_t b) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "lang/assert.h"
 #include "lang/bounded_text.h"
 #include "lang/errors.h"
 #include "lang/keyword_table.h"
@@ -197,6 +198,7 @@ void ReadVariableName(ScriptContext* ctx) {
     t.cls = TokenClass::Variable;
     // merely mentioning a name creates its entry (flags 8, unset)
     const int entry = MentionVariable(ctx, t.name);
+    JOL_ASSERT(entry < ctx->vars_count);
     t.var_slot = static_cast<std::int16_t>(own_key ? entry : -1);
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "host/script_context.h"
+#include "lang/assert.h"
 #include "lang/change_epoch.h"
 #include "lang/line_cache.h"
 
@@ -32,8 +33,12 @@ inline bool HintNamesEntry(const ScriptContext* ctx, const char* name, std::size
 // matches, the epoch is noted.
 inline bool TokenNamesEntry(const ScriptContext* ctx, CachedLine& e, CachedToken& c) {
     const std::uint64_t epoch = ChangeEpoch();
-    if (c.names_epoch == epoch && e.names_vars == ctx->vars && c.var_hint >= 0)
+    if (c.names_epoch == epoch && e.names_vars == ctx->vars && c.var_hint >= 0) {
+        // The count only shrinks with a change noted: the hint that was
+        // below it at this epoch still is.
+        JOL_ASSERT(c.var_hint < ctx->vars_count && c.var_hint < ctx->vars_capacity);
         return ctx->vars[c.var_hint].flags != 0;
+    }
     if (!HintNamesEntry(ctx, e.pool + c.text, c.length, c.var_hint)) return false;
     if (e.names_vars != ctx->vars) {
         // Epochs noted for another table say nothing about this one.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/script_context.h"
+#include "lang/assert.h"
 #include "lang/bounded_text.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
@@ -78,6 +79,7 @@ VariableIndex& BoundIndex(ScriptContext* ctx) {
 // Remembers that the key is held by entry n.
 void Remember(ScriptContext* ctx, const char* key, int n) {
     if (!SpeedupsEnabled() || !ctx->vars || n < 0) return;
+    JOL_ASSERT(n < ctx->vars_count);
     BoundIndex(ctx).slot[KeyHash(key)] = static_cast<std::uint16_t>(n + 1);
 }
 
@@ -114,6 +116,7 @@ int NewEntry(ScriptContext* ctx, int last_free) {
         Raise(ctx, Err::VariableMemory);
         return -1;
     }
+    JOL_ASSERT(ctx->vars_count + 1 < ctx->vars_capacity);
     return ctx->vars_count++;
 }
 
