@@ -139,7 +139,7 @@ Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200
     jol::ScriptContext* ctx = rig.Bind();
     // (read first: reading the variables below uses the token state)
     const jol::TokenState& t = ctx->token;
-    if (o.error == 0 || o.error >= 9000)
+    if (o.error == 0 || jol::IsStopCode(o.error))
         o.token = std::to_string(static_cast<int>(t.cls)) + " " + std::to_string(t.id) + " [" +
                   t.text + "] name [" + t.name + "]";
     for (int i = 0; i < ctx->vars_count; ++i) {

@@ -158,7 +158,9 @@ TEST(RunLoop, StatementErrorsAreReportedWithTheirLine) {
     box = testing::internal::GetCapturedStderr();
     EXPECT_EQ(rig.LastRun().result, 0);
     EXPECT_EQ(rig.LastRun().error, jol::Err::SubstNotClosed);
-    EXPECT_NE(box.find("3048:  "), std::string::npos) << box;
+    EXPECT_NE(box.find(std::to_string(jol::ErrNumber(jol::Err::SubstNotClosed)) + ":  "),
+              std::string::npos)
+        << box;
     testing::internal::CaptureStderr();
     EXPECT_EQ(rig.Run(ignored + std::string(257, 'x') + "\r\nm = 2"), 1);
     box = testing::internal::GetCapturedStderr();

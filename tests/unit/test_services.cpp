@@ -123,7 +123,9 @@ TEST_F(Services, TheScriptsErrorCodeSurvivesACallExceptForRequestThirteen) {
     EXPECT_EQ(ErrorCode(), 1234);
     EXPECT_EQ(Call(jol::service::SetErrorCode, nullptr, nullptr, 0), 1);
     EXPECT_EQ(ErrorCode(), 0);
-    EXPECT_EQ(Call(jol::service::SetErrorCode, nullptr, nullptr, 3215), 1);
+    EXPECT_EQ(Call(jol::service::SetErrorCode, nullptr, nullptr,
+                   jol::ErrNumber(jol::Err::ExtenderSevere)),
+              1);
     EXPECT_EQ(ErrorCode(), jol::Err::ExtenderSevere);
     SetErrorCode(0);
 }
@@ -400,12 +402,16 @@ TEST_F(SampleExtender, NegativeResultsSetTheirCodes) {
     struct Case {
         const char* code;
         const char* text;
-        int error;
+        jol::Err error;
         int extended;
     };
     const Case cases[] = {
-        {"-1", "", 1213, 999},        {"-2", "42: why", 2214, 42}, {"-3", "x", 3215, 999},
-        {"-4", "7:no room", 3210, 7}, {"-5", "", 9999, 999},       {"-6", "", 9012, 999},
+        {"-1", "", jol::Err::ExtenderMinor, 999},
+        {"-2", "42: why", jol::Err::ExtenderModerate, 42},
+        {"-3", "x", jol::Err::ExtenderSevere, 999},
+        {"-4", "7:no room", jol::Err::ExtenderMemory, 7},
+        {"-5", "", jol::Err::StopCancel, 999},
+        {"-6", "", jol::Err::StopTerminate, 999},
     };
     for (const Case& c : cases) {
         jol::Value args[6];

@@ -567,7 +567,7 @@ TEST(TimeFiles, FileTimesSetAndRead) {
         EXPECT_EQ(rig.Call(TimeHandlers, fn, {missing}).error, jol::Err::FileTimeGetMissing);
     jol::ClearError(ctx);
 
-    // A read-only file keeps its time: 1128 (where the system keeps
+    // A read-only file keeps its time: FileTimeTouchMissing (where the system keeps
     // read-only files).
     const std::string ro = (std::filesystem::path(home.path()) / "ro.txt").string();
     std::ofstream(ro) << "x";

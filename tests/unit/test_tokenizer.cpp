@@ -215,7 +215,7 @@ TEST_F(TokenizerTest, VariableNamesCreateEntries) {
         ctx->error_code = 0;
         Tok t = Next();
         EXPECT_EQ(t.cls, TokenClass::Variable);
-        if (ctx->error_code == 3097) ++refused;
+        if (ctx->error_code == Err::VariableMemory) ++refused;
         EXPECT_LE(ctx->vars_count, kSmallTable);
     }
     EXPECT_GE(refused, 3);
@@ -368,7 +368,8 @@ TEST_F(TokenizerTest, SubstitutionLimits) {
     // exactly 256 bytes fit
     EXPECT_EQ(Substitute(s250 + "%six%", &r), s250 + "123456");
     EXPECT_EQ(ctx->error_code, 0);
-    // a text that would have to be cut raises 3101 and changes nothing
+    // a text that would have to be cut raises SubstLineTooLong and changes
+    // nothing
     EXPECT_EQ(Substitute(s250 + "%seven%", &r), s250 + "%seven%");
     EXPECT_EQ(r, 0);
     EXPECT_EQ(ctx->error_code, Err::SubstLineTooLong);

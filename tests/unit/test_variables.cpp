@@ -240,7 +240,7 @@ TEST(Variables, AssignmentCopiesFreesAndHandsOverObjects) {
     EXPECT_EQ(ctx->last_assigned_var, x);
     FreeValueString(ctx, s);
 
-    // No heap for the copy: 3096, and the variable holds the integer 0.
+    // No heap for the copy: StringMemory, and the variable holds the integer 0.
     std::string big(70, 'b');
     Value t;
     t.str = HeapCopyText(ctx, big.c_str());
