@@ -23,9 +23,10 @@ inline int Raise(ScriptContext* ctx, Err code) {
     return 0;
 }
 
-// Replaces whatever is pending by code: the documented overwrites only (an
-// extender's negative answer, a box the user answered, the stop code that
-// ends the callers of a nested run). Returns 0.
+// Replaces whatever is pending by code: the documented overwrites only (the
+// code an extender's negative answer decides, the stop code after a box
+// that reported the error, a cancel that finds no :CANCEL label, the stop
+// code that ends the callers of a nested run). Returns 0.
 inline int ReplaceError(ScriptContext* ctx, Err code) {
     JOL_ASSERT(code != Err::None);
     ctx->error_code = static_cast<std::int16_t>(code);

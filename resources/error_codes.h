@@ -236,7 +236,6 @@ constexpr int ErrNumber(Err code) {
 }
 
 // The ranges of the numbers.
-constexpr int kRunFirst = 100;
 constexpr int kMinorFirst = 1000;
 constexpr int kMinorLast = 2000;
 constexpr int kModerateLast = 3000;
