@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dispatch/handler.h"
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"

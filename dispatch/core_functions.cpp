@@ -7,10 +7,10 @@
 #include <cstring>
 
 #include "dispatch/extenders.h"
-#include "exec/call.h"
 #include "exec/error_report.h"
-#include "host/message_pump.h"
-#include "host/process_state.h"
+#include "host/call.h"
+#include "host/context/message_pump.h"
+#include "host/context/process_state.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "resources/message_table.h"

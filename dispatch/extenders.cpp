@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dispatch/services.h"
 #include "exec/error_report.h"
-#include "host/process_state.h"
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/process_state.h"
+#include "host/context/script_context.h"
+#include "host/services.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/string_heap.h"

@@ -6,7 +6,7 @@
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
 #include "dispatch/int_control.h"
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
 #include "lang/change_epoch.h"
 #include "resources/message_table.h"
 

@@ -5,7 +5,7 @@
 
 #include "exec/error_report.h"
 #include "exec/script_run.h"
-#include "host/message_pump.h"
+#include "host/context/message_pump.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
 #include "lang/expression_programs.h"

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "exec/script_run.h"
-#include "host/message_pump.h"
-#include "host/script_context.h"
+#include "host/context/message_pump.h"
+#include "host/context/script_context.h"
+#include "host/script_run.h"
 
 namespace jol {
 namespace {

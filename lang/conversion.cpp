@@ -10,7 +10,7 @@
 #include <cstring>
 #include <limits>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
 
 namespace jol {

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/change_epoch.h"
 #include "platform/platform.h"
 

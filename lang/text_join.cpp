@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
 #include "lang/string_heap.h"

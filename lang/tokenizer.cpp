@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/speedups.h"

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/change_epoch.h"
 #include "lang/line_cache.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/script_context.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
 #include "lang/keyword_table.h"

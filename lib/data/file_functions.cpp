@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lib/data/file_names.h"
 #include "platform/platform.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "platform/platform.h"
 
 namespace jol {

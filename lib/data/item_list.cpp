@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
 #include "lib/data/string_functions.h"

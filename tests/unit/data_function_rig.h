@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"

@@ -12,7 +12,7 @@
 
 #include "dispatch/handler.h"
 #include "dispatch/run_options.h"
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/string_heap.h"
 
 namespace test {

@@ -2,7 +2,7 @@
 // context, and the parameter split it shares with ParseData.
 #pragma once
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 
 namespace jol {
 

@@ -1,11 +1,11 @@
-#include "dispatch/services.h"
+#include "host/services.h"
 
 #include <cstring>
 
-#include "exec/call.h"
 #include "exec/error_report.h"
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/call.h"
+#include "host/context/bounded_text.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
 

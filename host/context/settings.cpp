@@ -1,4 +1,4 @@
-#include "host/settings.h"
+#include "host/context/settings.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,14 +1,14 @@
 // Call: another script file run inside the same context, sharing its
 // variables, string heap, open files and error mode; and the parameter
 // split that Call and ParseData share.
-#include "exec/call.h"
+#include "host/call.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "exec/script_run.h"
-#include "host/message_pump.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/message_pump.h"
+#include "host/script_run.h"
 #include "lang/variables.h"
 
 namespace jol {
