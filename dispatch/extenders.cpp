@@ -11,6 +11,7 @@
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/string_heap.h"
+#include "lang/variables.h"
 #include "platform/text.h"
 #include "resources/message_table.h"
 

@@ -11,6 +11,7 @@
 
 namespace jol {
 
+struct RunOptions;
 struct ScriptContext;
 
 // Error codes of IntControl.
@@ -29,6 +30,10 @@ extern const char kExitWindowsVariable[]; // "exitwindowsmessage1873658"
 
 // The number of diagnostic slots opcode 13 fills.
 constexpr int kDiagnosticSlots = 11;
+
+// Gives every run option its initial value; nt_platform selects the
+// console keystroke default.
+void InitRunOptions(RunOptions& options, bool nt_platform);
 
 // The handler of IntControl (args[1] the opcode as an integer, args[2] to
 // args[5] the texts p1 to p4).

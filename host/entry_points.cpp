@@ -5,6 +5,7 @@
 #include "host/entry_points.h"
 
 #include "dispatch/extenders.h"
+#include "dispatch/int_control.h"
 #include "host/context/entry_guard.h"
 #include "host/context/message_pump.h"
 #include "host/context/process_state.h"

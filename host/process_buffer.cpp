@@ -7,6 +7,7 @@
 #include "host/context/message_pump.h"
 #include "host/context/script_context.h"
 #include "host/script_run.h"
+#include "lang/variables.h"
 
 namespace jol {
 namespace {

@@ -10,128 +10,35 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "dispatch/extender_abi.h"
+#include "dispatch/extender_table.h"
+#include "dispatch/loaded_dlls.h"
+#include "dispatch/object_library.h"
 #include "dispatch/run_options.h"
+#include "exec/statement_trace.h"
+#include "exec/structure_stack.h"
+#include "host/context/text_sizes.h"
+#include "host/last_run.h"
+#include "lang/heap_binding.h"
 #include "lang/keyword_entry.h"
 #include "lang/token_state.h"
 #include "lang/value.h"
-#include "lang/variables.h"
+#include "lang/variable_entry.h"
+#include "lib/data/buffer_slots.h"
+#include "lib/data/file_slots.h"
+#include "lib/data/private_environment.h"
+#include "lib/desktop/dde_state.h"
+#include "lib/desktop/process_list.h"
 #include "platform/platform.h"
+#include "ui/dialog_state.h"
 
 namespace jol {
 
-constexpr std::size_t kTextSize = 257;  // 256 characters and a terminator
-constexpr std::size_t kPathSize = 1281; // large work buffer for paths
-constexpr int kFileSlots = 5;
-constexpr int kBufferSlots = 10;
-constexpr int kDllSlots = 10;
-constexpr int kExtenderSlots = 10;
-constexpr int kExtenderRows = 201;
-constexpr int kStructureDepth = 100;
-constexpr int kDialogControls = 101;
-
-struct StatementTrace {
-    std::int32_t skip_at_start = 0;
-    std::int32_t kind = 0;
-    std::int32_t truth = 0;
-};
-
-struct FileSlot {
-    std::uintptr_t handle = 0; // system file handle, 0 = free
-    std::int32_t mode = 0;
-    std::int32_t pipe = 0;
-    // Read-ahead of a file opened for reading (0 when it has none): bytes
-    // [taken, buffered) of the block are read from the file but not yet
-    // handed out.
-    plat::MemHandle buffer = 0;
-    std::uint32_t buffered = 0;
-    std::uint32_t taken = 0;
-};
-
-struct BufferSlot {
-    plat::MemHandle block = 0; // 0 = free
-    std::uint32_t size = 0;
-    std::uint32_t eod = 0; // end of data
-    // BinaryOleType: data type (0 none, 1 or 2) and direction (1 to 3)
-    std::int32_t object_type = 0;
-    std::int32_t object_direction = 0;
-};
-
-struct LastRun {
-    std::int16_t error = 0;
-    std::int32_t result = 0;
-    std::uint16_t line_start = 0;
-};
-
-struct ObjectLibrary {
-    plat::Module module = 0;
-    void* entries[4] = {};
-};
-
-struct ProcessListEntries {
-    plat::Module kernel = 0;
-    void* entries[5] = {};
-};
-
-struct DdeState {
-    std::uint32_t timeout = 0;
-    std::uint32_t instance = 0;
-    std::uintptr_t conversations[10] = {};
-};
-
-struct DialogControl {
-    std::int32_t type = 0;
-    std::int32_t x = 0, y = 0, w = 0, h = 0;
-    std::uint16_t var = 0;
-    std::uint16_t text = 0;
-    std::uintptr_t window = 0;
-};
-
-struct DialogState {
-    std::int32_t count = 0;
-    DialogControl controls[kDialogControls];
-    plat::Hwnd window = 0;
-};
-
-struct StructureRecord {
-    std::uint16_t code = 0;
-    std::uint16_t offset = 0;
-    std::uint16_t state = 0;
-    std::uint16_t extra = 0;
-};
-
-struct StructureStack {
-    std::int32_t depth = 0;
-    StructureRecord records[kStructureDepth];
-};
-
-struct LoadedDlls {
-    std::int32_t count = 0;
-    plat::Module modules[kDllSlots] = {};
-};
-
-struct ExtenderTable {
-    std::int32_t loaded = 0;
-    plat::Module modules[kExtenderSlots] = {};
-    std::uint32_t data[kExtenderSlots] = {};
-    std::int32_t row_count = 0;
-    KeywordEntry rows[kExtenderRows];
-    // the error text an extender or host function reported with its answer
-    char error_text[kTextSize];
-};
-
-struct HeapBinding {
-    char* base = nullptr; // the locked heap block, valid during a run
-    plat::MemHandle handle = 0;
-    std::uint32_t size = 0; // formatted size in bytes
-};
-
-struct PrivateEnvironment {
-    char* block = nullptr;
-    plat::MemHandle handle = 0;
-};
-
+// The record composes the field groups that their owners declare, in this
+// order. Hosts allocate the block by its size, so the layout stays as it is:
+// the checks below hold the size and the place of a few groups.
 struct ScriptContext {
     // variable table binding (1)
     VarEntry* vars = nullptr;
@@ -229,5 +136,42 @@ struct ScriptContext {
     // the lookup index of the variable table (lang/variables.h)
     VariableIndex var_index;
 };
+
+static_assert(std::is_standard_layout_v<ScriptContext>);
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(ScriptContext) == 16576);
+static_assert(offsetof(ScriptContext, token) == 2400);
+static_assert(offsetof(ScriptContext, files) == 3280);
+static_assert(offsetof(ScriptContext, buffers) == 3400);
+static_assert(offsetof(ScriptContext, last_run) == 4928);
+static_assert(offsetof(ScriptContext, options) == 5088);
+static_assert(offsetof(ScriptContext, object_library) == 5480);
+static_assert(offsetof(ScriptContext, process_list) == 5500);
+static_assert(offsetof(ScriptContext, dde) == 5532);
+static_assert(offsetof(ScriptContext, dialog) == 5580);
+static_assert(offsetof(ScriptContext, heap) == 8456);
+static_assert(offsetof(ScriptContext, private_env) == 8468);
+static_assert(offsetof(ScriptContext, structures) == 8476);
+static_assert(offsetof(ScriptContext, dlls) == 9280);
+static_assert(offsetof(ScriptContext, extenders) == 9324);
+static_assert(offsetof(ScriptContext, var_index) == 15544);
+#else
+static_assert(sizeof(ScriptContext) == 17368);
+static_assert(offsetof(ScriptContext, token) == 2424);
+static_assert(offsetof(ScriptContext, files) == 3360);
+static_assert(offsetof(ScriptContext, buffers) == 3520);
+static_assert(offsetof(ScriptContext, last_run) == 5088);
+static_assert(offsetof(ScriptContext, options) == 5264);
+static_assert(offsetof(ScriptContext, object_library) == 5656);
+static_assert(offsetof(ScriptContext, process_list) == 5696);
+static_assert(offsetof(ScriptContext, dde) == 5752);
+static_assert(offsetof(ScriptContext, dialog) == 5840);
+static_assert(offsetof(ScriptContext, heap) == 9128);
+static_assert(offsetof(ScriptContext, private_env) == 9152);
+static_assert(offsetof(ScriptContext, structures) == 9168);
+static_assert(offsetof(ScriptContext, dlls) == 9976);
+static_assert(offsetof(ScriptContext, extenders) == 10064);
+static_assert(offsetof(ScriptContext, var_index) == 16328);
+#endif
 
 } // namespace jol

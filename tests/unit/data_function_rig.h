@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dispatch/int_control.h"
 #include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"

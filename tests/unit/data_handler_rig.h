@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dispatch/handler.h"
+#include "dispatch/int_control.h"
 #include "dispatch/run_options.h"
 #include "host/context/script_context.h"
 #include "lang/string_heap.h"
