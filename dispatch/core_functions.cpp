@@ -1,14 +1,13 @@
-// The built-in functions that belong to no library module: Call, the error
+// The built-in functions that belong to no library module: the error
 // functions, and the functions about the run and the system (DosVersion,
 // EndSession, Exclusive, IgnoreInput, Terminate, Version, VersionDll,
-// Yields).
+// Yields). Call is script loading's (host/call.cpp).
 #include "dispatch/core_functions.h"
 
 #include <cstring>
 
 #include "dispatch/extenders.h"
 #include "exec/error_report.h"
-#include "host/call.h"
 #include "host/context/message_pump.h"
 #include "host/context/process_state.h"
 #include "lang/keyword_table.h"
@@ -26,10 +25,6 @@ constexpr int kHostVersionFunction = kw::HostBase + 1;
 
 void SetError(ScriptContext* ctx, int code) {
     if (ctx->error_code == 0) ctx->error_code = code;
-}
-
-int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
-    return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
 }
 
 int FnErrorModeHandler(ScriptContext* ctx, int, Value& result, Value* args) {
@@ -113,17 +108,11 @@ int FnYields(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 constexpr NamedHandler kNamed[] = {
-    {"call", FnCallHandler},
-    {"errormode", FnErrorModeHandler},
-    {"lasterror", FnLastErrorHandler},
-    {"dosversion", FnDosVersion},
-    {"endsession", FnEndSession},
-    {"exclusive", FnExclusive},
-    {"ignoreinput", FnIgnoreInput},
-    {"terminate", FnTerminate},
-    {"version", FnVersion},
-    {"versiondll", FnVersionDll},
-    {"yields", FnYields},
+    {"errormode", FnErrorModeHandler}, {"lasterror", FnLastErrorHandler},
+    {"dosversion", FnDosVersion},      {"endsession", FnEndSession},
+    {"exclusive", FnExclusive},        {"ignoreinput", FnIgnoreInput},
+    {"terminate", FnTerminate},        {"version", FnVersion},
+    {"versiondll", FnVersionDll},      {"yields", FnYields},
 };
 
 } // namespace

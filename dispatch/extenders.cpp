@@ -7,7 +7,6 @@
 #include "host/context/bounded_text.h"
 #include "host/context/process_state.h"
 #include "host/context/script_context.h"
-#include "host/services.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/string_heap.h"
@@ -308,7 +307,7 @@ int AddExtender(ScriptContext* ctx, const char* file) {
             entry(static_cast<ExtArg>(ctx->host_parent), Instance(), kExtenderInterfaceVersion,
                   kExtenderEnumerate, 0, 0, reinterpret_cast<ExtArg>(&table.data[slot]),
                   reinterpret_cast<ExtArg>(&record), index, static_cast<ExtArg>(ctx->own_handle),
-                  reinterpret_cast<ExtArg>(&DLLServices), TextArg(kEmptyText));
+                  ServiceEntryAddress(), TextArg(kEmptyText));
         if (answer != 1) break;
         AppendRow(table, slot, record);
     }

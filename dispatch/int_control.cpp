@@ -18,8 +18,6 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
-#include "lib/data/binary_buffers.h"
-#include "lib/data/file_functions.h"
 #include "resources/message_table.h"
 
 namespace jol {

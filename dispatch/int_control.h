@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "dispatch/handler.h"
 
@@ -30,6 +31,19 @@ extern const char kExitWindowsVariable[]; // "exitwindowsmessage1873658"
 
 // The number of diagnostic slots opcode 13 fills.
 constexpr int kDiagnosticSlots = 11;
+
+// Two requests are answered by the data functions above this layer, which
+// define these (upward hooks; lib/data/file_functions.cpp and
+// lib/data/binary_buffers.cpp):
+//
+// IntControl 30: arranges the move of p1 to p2 (deletion when p2 is empty)
+// at the next start. "1" when the system arranged it, "2" when the
+// fallback did, "0" otherwise; errors 1426 (no source), 1427 (the target
+// cannot be formed), 1428 (another drive), 1405 (no room).
+const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target);
+// IntControl 42: the memory address of the buffer of a script handle, 0
+// for any other number.
+std::uintptr_t BinaryBufferAddress(ScriptContext* ctx, std::int64_t handle);
 
 // Gives every run option its initial value; nt_platform selects the
 // console keystroke default.

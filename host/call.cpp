@@ -167,4 +167,21 @@ int FnCall(ScriptContext* ctx, const char* file, const char* params) {
     return ctx->error_code == 0;
 }
 
+namespace {
+
+int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
+    return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
+}
+
+constexpr NamedHandler kNamed[] = {
+    {"call", FnCallHandler},
+};
+
+} // namespace
+
+const HandlerRow* CallHandlers(std::size_t* count) {
+    static const HandlerRows rows(kNamed);
+    return rows.Get(count);
+}
+
 } // namespace jol

@@ -2,6 +2,7 @@
 // context, and the parameter split it shares with ParseData.
 #pragma once
 
+#include "dispatch/handler.h"
 #include "host/context/script_context.h"
 
 namespace jol {
@@ -25,5 +26,8 @@ int StoreParameters(ScriptContext* ctx, const char* text);
 // found), 3353 (structure stack full), 9013 (the called script stopped on
 // an error or EXIT, already reported) or 9999 (cancelled).
 int FnCall(ScriptContext* ctx, const char* file, const char* params);
+
+// The handler row of Call.
+const HandlerRow* CallHandlers(std::size_t* count);
 
 } // namespace jol

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dispatch/extenders.h"
 #include "exec/error_report.h"
 #include "host/call.h"
 #include "host/context/bounded_text.h"
@@ -244,4 +245,8 @@ JOL_EXPORT std::int32_t DLLServices(plat::MemHandle context, std::int32_t reques
     ctx->vars = outer_vars;
     ctx->heap.base = outer_heap;
     return result;
+}
+
+jol::ExtArg jol::ServiceEntryAddress() {
+    return reinterpret_cast<ExtArg>(&DLLServices);
 }

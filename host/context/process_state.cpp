@@ -1,7 +1,5 @@
 #include "host/context/process_state.h"
 
-#include "resources/message_table.h"
-
 namespace jol {
 
 const char kNotifyClass[] = "jo8wcmmn";

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "lang/conversion.h"
+#include "host/context/integer_text.h"
 #include "platform/platform.h"
 
 namespace jol {

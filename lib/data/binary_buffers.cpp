@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dispatch/int_control.h"
 #include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/string_heap.h"

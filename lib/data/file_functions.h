@@ -66,12 +66,6 @@ bool FileSizeOf(const char* name, std::uint64_t* size);
 // under a temporary name and then moved into place. True when recorded.
 bool RecordDelayedMove(const char* source, const char* target);
 
-// IntControl 30: arranges the move of p1 to p2 (deletion when p2 is empty)
-// at the next start. "1" when the system arranged it, "2" when the
-// fallback did, "0" otherwise; errors 1426 (no source), 1427 (the target
-// cannot be formed), 1428 (another drive), 1405 (no room).
-const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target);
-
 const HandlerRow* FileHandlers(std::size_t* count);
 
 } // namespace jol
