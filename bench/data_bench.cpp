@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "dispatch/handler.h"
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"

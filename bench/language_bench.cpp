@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/evaluator.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"

@@ -1,17 +1,16 @@
-// The built-in functions that belong to no library module: Call, the error
+// The built-in functions that belong to no library module: the error
 // functions, and the functions about the run and the system (DosVersion,
 // EndSession, Exclusive, IgnoreInput, Terminate, Version, VersionDll,
-// Yields).
+// Yields). Call is script loading's (host/call.cpp).
 #include "dispatch/core_functions.h"
 
 #include <cstring>
 
 #include "dispatch/extenders.h"
-#include "exec/call.h"
 #include "exec/error_report.h"
-#include "host/message_pump.h"
-#include "host/process_state.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/message_pump.h"
+#include "host/context/process_state.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "resources/message_table.h"
@@ -20,10 +19,6 @@ namespace jol {
 namespace {
 
 constexpr int kHostVersionFunction = kw::HostBase + 1;
-
-int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
-    return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
-}
 
 int FnErrorModeHandler(ScriptContext* ctx, int, Value& result, Value* args) {
     result.i = FnErrorMode(ctx, args[1].i);
@@ -101,17 +96,11 @@ int FnYields(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 constexpr NamedHandler kNamed[] = {
-    {"call", FnCallHandler},
-    {"errormode", FnErrorModeHandler},
-    {"lasterror", FnLastErrorHandler},
-    {"dosversion", FnDosVersion},
-    {"endsession", FnEndSession},
-    {"exclusive", FnExclusive},
-    {"ignoreinput", FnIgnoreInput},
-    {"terminate", FnTerminate},
-    {"version", FnVersion},
-    {"versiondll", FnVersionDll},
-    {"yields", FnYields},
+    {"errormode", FnErrorModeHandler}, {"lasterror", FnLastErrorHandler},
+    {"dosversion", FnDosVersion},      {"endsession", FnEndSession},
+    {"exclusive", FnExclusive},        {"ignoreinput", FnIgnoreInput},
+    {"terminate", FnTerminate},        {"version", FnVersion},
+    {"versiondll", FnVersionDll},      {"yields", FnYields},
 };
 
 } // namespace

@@ -5,7 +5,7 @@
 
 namespace jol {
 
-// The rows of Call, ErrorMode, LastError, DosVersion, EndSession, Exclusive,
+// The rows of ErrorMode, LastError, DosVersion, EndSession, Exclusive,
 // IgnoreInput, Terminate, Version, VersionDll and Yields.
 const HandlerRow* CoreHandlers(std::size_t* count);
 

@@ -7,9 +7,9 @@
 
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
+#include "host/context/errors.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"

@@ -1,7 +1,7 @@
 // The function dispatcher: calls of built-in, host and extender functions.
 #pragma once
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 
 namespace jol {
 

@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dispatch/services.h"
 #include "exec/error_report.h"
-#include "host/process_state.h"
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
-#include "lang/errors.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/process_state.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/string_heap.h"
+#include "lang/variables.h"
 #include "platform/text.h"
 #include "resources/message_table.h"
 
@@ -294,7 +294,7 @@ int AddExtender(ScriptContext* ctx, const char* file) {
             entry(static_cast<ExtArg>(ctx->host_parent), Instance(), kExtenderInterfaceVersion,
                   kExtenderEnumerate, 0, 0, reinterpret_cast<ExtArg>(&table.data[slot]),
                   reinterpret_cast<ExtArg>(&record), index, static_cast<ExtArg>(ctx->own_handle),
-                  reinterpret_cast<ExtArg>(&DLLServices), TextArg(kEmptyText));
+                  ServiceEntryAddress(), TextArg(kEmptyText));
         if (answer != 1) break;
         AppendRow(table, slot, record);
     }

@@ -39,6 +39,14 @@ struct AnswerRecord {
     Value* result;
 };
 
+// The address of the service entry (DLLServices) handed to an extender
+// when it is enumerated.
+//
+// Upward hook: DLLServices reaches every subsystem (variables, binary
+// buffers, menus, launching, window placement), so it lives at the top of
+// the library, where host/services.cpp defines this as well.
+ExtArg ServiceEntryAddress();
+
 // The extender entry of a module, or null.
 ExtenderEntry FindExtenderEntry(plat::Module module);
 

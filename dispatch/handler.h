@@ -34,13 +34,21 @@ struct HandlerRow {
 };
 
 // Each library module publishes its rows through a function of this shape,
-// listed once in dispatch/handler_table.cpp.
+// listed once in host/library_modules.cpp.
 using HandlerList = const HandlerRow* (*)(std::size_t* count);
+
+// The handler lists of all the library's modules, in the order their rows
+// are entered (a later row for an id replaces an earlier one).
+//
+// Upward hook: the list names modules of every layer above the dispatcher,
+// so the top of the library defines it (host/library_modules.cpp), as a
+// program that embeds an interpreter chooses the libraries it opens.
+const HandlerList* LibraryModules(std::size_t* count);
 
 // Helpers of the handlers. ArgText: the text of an argument, its string
 // view or "" when it has none. ResultCopy: a copy of text as the string
 // result; 1, or 0 with Err::StringMemory. A handler fails with
-// "return Raise(ctx, Err::...);" (lang/errors.h).
+// "return Raise(ctx, Err::...);" (host/context/errors.h).
 const char* ArgText(ScriptContext* ctx, const Value& v);
 int ResultCopy(ScriptContext* ctx, Value& result, const char* text);
 

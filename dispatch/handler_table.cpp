@@ -1,27 +1,12 @@
 // The one table from built-in function id to handler, filled once from the
-// handler lists of the modules.
+// handler lists of the modules (LibraryModules).
 #include <array>
 
-#include "dispatch/core_functions.h"
-#include "dispatch/extenders.h"
 #include "dispatch/handler.h"
-#include "dispatch/int_control.h"
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
-#include "lib/data/binary_buffers.h"
-#include "lib/data/directories.h"
-#include "lib/data/environment.h"
-#include "lib/data/exe_info.h"
-#include "lib/data/file_functions.h"
-#include "lib/data/file_handles.h"
-#include "lib/data/ini_functions.h"
-#include "lib/data/item_list.h"
-#include "lib/data/string_functions.h"
-#include "lib/data/time_functions.h"
-#include "ui/file_replace.h"
-#include "ui/message_boxes.h"
 
 namespace jol {
 
@@ -51,19 +36,15 @@ std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, Handl
 
 namespace {
 
-constexpr HandlerList kModules[] = {
-    CoreHandlers,       ExtenderHandlers,   StringHandlers,      ItemHandlers,
-    BinaryHandlers,     TimeHandlers,       IniHandlers,         EnvironmentHandlers,
-    MessageBoxHandlers, IntControlHandlers, FileHandleHandlers,  DirectoryHandlers,
-    FileHandlers,       ExeInfoHandlers,    FileReplaceHandlers,
-};
-
 struct Table {
     std::array<FunctionHandler, kw::LastBuiltin + 1> handlers{};
     Table() {
         for (int id = 0; id <= kw::LastBuiltin; ++id)
             if (IsMathFunction(id)) handlers[id] = MathFunction;
-        for (HandlerList list : kModules) {
+        std::size_t modules = 0;
+        const HandlerList* lists = LibraryModules(&modules);
+        for (std::size_t m = 0; m < modules; ++m) {
+            const HandlerList list = lists[m];
             std::size_t count = 0;
             const HandlerRow* rows = list(&count);
             for (std::size_t i = 0; i < count; ++i)

@@ -10,17 +10,15 @@
 
 #include "dispatch/extenders.h"
 #include "exec/error_report.h"
-#include "host/process_state.h"
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/process_state.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
-#include "lib/data/binary_buffers.h"
-#include "lib/data/file_functions.h"
 #include "resources/message_table.h"
 
 namespace jol {

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "dispatch/handler.h"
 
 namespace jol {
 
+struct RunOptions;
 struct ScriptContext;
 
 // The script variable that opcode 12 sets for the host.
@@ -18,6 +20,23 @@ extern const char kExitWindowsVariable[]; // "exitwindowsmessage1873658"
 
 // The number of diagnostic slots opcode 13 fills.
 constexpr int kDiagnosticSlots = 11;
+
+// Two requests are answered by the data functions above this layer, which
+// define these (upward hooks; lib/data/file_functions.cpp and
+// lib/data/binary_buffers.cpp):
+//
+// IntControl 30: arranges the move of p1 to p2 (deletion when p2 is empty)
+// at the next start. "1" when the system arranged it, "2" when the
+// fallback did, "0" otherwise; errors RenameSourceMissing, RenameBadTarget
+// (the target cannot be formed), RenameOtherDrive, FileMoveRoom.
+const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target);
+// IntControl 42: the memory address of the buffer of a script handle, 0
+// for any other number.
+std::uintptr_t BinaryBufferAddress(ScriptContext* ctx, std::int64_t handle);
+
+// Gives every run option its initial value; nt_platform selects the
+// console keystroke default.
+void InitRunOptions(RunOptions& options, bool nt_platform);
 
 // The handler of IntControl (args[1] the opcode as an integer, args[2] to
 // args[5] the texts p1 to p4).

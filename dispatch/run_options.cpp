@@ -1,5 +1,7 @@
 #include "dispatch/run_options.h"
 
+#include "dispatch/int_control.h"
+
 namespace jol {
 
 void InitRunOptions(RunOptions& options, bool nt_platform) {

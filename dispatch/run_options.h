@@ -1,6 +1,6 @@
 // The interpreter's run options, read and changed by IntControl and
 // consulted by the library functions. Each context starts with the values
-// set by InitRunOptions.
+// set by InitRunOptions (dispatch/int_control.h).
 #pragma once
 
 #include <cstdint>
@@ -35,9 +35,5 @@ namespace termination {
 constexpr std::int32_t NoCancelBox = 4;
 constexpr std::int32_t IgnoreBreak = 8;
 } // namespace termination
-
-// Gives every run option its initial value; nt_platform selects the
-// console keystroke default.
-void InitRunOptions(RunOptions& options, bool nt_platform);
 
 } // namespace jol

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
 #include "lang/change_epoch.h"
-#include "lang/errors.h"
 #include "resources/message_table.h"
 
 namespace jol {

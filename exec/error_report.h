@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "platform/platform.h"
 #include "resources/error_codes.h"
 

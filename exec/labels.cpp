@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "exec/script_run.h"
+#include "host/context/errors.h"
 #include "lang/change_epoch.h"
-#include "lang/errors.h"
 #include "platform/text.h"
 
 namespace jol {

@@ -1,12 +1,12 @@
-// The state of one run over a script block and the steps that share it: the
-// line fetch, the run loop, the execution of one line and of one statement,
-// and the label search.
+// The state of one run over a script block as the statement executor sees
+// it: the line cursor, the execution of one statement and the label search.
+// The run loop and script loading that drive it live in host/script_run.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 
 namespace jol {
 
@@ -19,8 +19,6 @@ struct RunCursor {
     std::uint16_t next_offset = 0; // where the next fetch starts; jumps change it
 };
 
-constexpr std::uint16_t kMaxScriptText = 65520;
-
 // Run results.
 constexpr int kRunEnded = 1;     // the script reached its end
 constexpr int kRunStopped = 0;   // EXIT, an error that stops, a cancel
@@ -29,15 +27,11 @@ constexpr int kRunReturned = -1; // RETURN found no GOSUB
 // Copies the next line into line (at most size - 1 characters). 1: a line
 // was fetched (it may be empty); 0: the script has ended, or a failure was
 // reported.
+//
+// Upward hook: the line fetch belongs to script loading, above this layer
+// (host/script_loader.cpp defines it); the label search declares it here
+// because it reads the lines the same way the run loop does.
 int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur);
-
-// The run loop over the block from cur.next_offset; a run result.
-int RunScript(ScriptContext* ctx, RunCursor& cur);
-
-// Runs the statement of one line (statement_offset into line) and reports its
-// error. 1 go on, 0 stop, -1 RETURN without GOSUB.
-int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor& cur,
-                bool substituted);
 
 // Runs the statement that starts at line + statement_offset. 1 go on, 0 stop
 // (the ErrorCode says why; EXIT leaves Err::StopExit), -1 RETURN with no GOSUB. result
@@ -52,14 +46,5 @@ int ExecuteStatement(ScriptContext* ctx, Value& result, char* line, int statemen
 // statement_offset. 1, or 0 with GotoNoLock or GotoLabelNotFound.
 int JumpToLabel(ScriptContext* ctx, const char* label, RunCursor& cur, int statement_offset,
                 bool no_rewrite);
-
-// Loads a script file into a block of its own and runs it; the run result, or
-// 0 when the file cannot be loaded (reported).
-int LoadScriptFile(ScriptContext* ctx, const char* path);
-
-// Converts UTF-16 text (little-endian, an optional byte-order mark) in place
-// to the system code page; the new length in bytes, or 0 on failure. The
-// result is zero-terminated.
-std::size_t ConvertUnicodeScript(ScriptContext* ctx, char* text, std::size_t capacity);
 
 } // namespace jol

@@ -5,10 +5,10 @@
 
 #include "exec/error_report.h"
 #include "exec/script_run.h"
-#include "host/message_pump.h"
-#include "lang/assert.h"
+#include "host/context/assert.h"
+#include "host/context/errors.h"
+#include "host/context/message_pump.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/expression_programs.h"
 #include "lang/keyword_table.h"

@@ -4,10 +4,11 @@
 
 #include <cstring>
 
-#include "exec/script_run.h"
-#include "host/message_pump.h"
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/message_pump.h"
+#include "host/context/script_context.h"
+#include "host/script_run.h"
+#include "lang/variables.h"
 
 namespace jol {
 namespace {

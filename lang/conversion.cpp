@@ -10,8 +10,8 @@
 #include <cstring>
 #include <limits>
 
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
@@ -257,23 +257,6 @@ constexpr std::int32_t kExponentLimit = 100000;
 } // namespace
 
 // ------------------------------------------------------------ integers
-
-std::int32_t ParseIntegerText(const char* text) {
-    while (*text == ' ')
-        ++text;
-    bool negative = false;
-    if (*text == '+' || *text == '-') {
-        negative = *text == '-';
-        ++text;
-    }
-    std::uint32_t n = 0;
-    while (IsDigit(*text)) {
-        n = n * 10u + static_cast<std::uint32_t>(*text - '0');
-        ++text;
-    }
-    if (negative) n = 0u - n;
-    return static_cast<std::int32_t>(n);
-}
 
 char* FormatInteger(std::int32_t n, char* text, int radix) {
     if (radix < 2 || radix > 36) radix = 10;

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/context/integer_text.h"
 #include "lang/keyword_entry.h"
 #include "lang/value.h"
 
@@ -46,9 +47,9 @@ int ToFloat(ScriptContext* ctx, Value& v);
 int TextToInteger(const char* text, Value& v);
 int TextToFloat(ScriptContext* ctx, const char* text, Value& v);
 
-// Lenient reading: spaces, one optional sign, digits up to the first other
-// character; wraps in 32 bits.
-std::int32_t ParseIntegerText(const char* text);
+// ParseIntegerText, the lenient reading, is declared in
+// host/context/integer_text.h.
+
 // Writes n in the radix (2 to 36, digits 0-9 then A-Z) into text, which holds
 // kIntegerTextSize bytes, and returns text. A radix out of range is taken as
 // 10.

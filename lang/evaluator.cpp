@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "dispatch/dispatcher.h"
+#include "host/context/errors.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/expression_programs.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"

@@ -2,7 +2,7 @@
 // stream, one function per precedence level.
 #pragma once
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "resources/error_codes.h"
 
 namespace jol {

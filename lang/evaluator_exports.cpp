@@ -1,6 +1,6 @@
 // Exported entry of the expression evaluator, for extenders and hosts that
 // read their own arguments from the token stream.
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/evaluator.h"
 #include "lang/variables.h"
 #include "platform/platform.h"

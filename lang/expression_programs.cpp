@@ -4,9 +4,9 @@
 #include <new>
 
 #include "dispatch/dispatcher.h"
-#include "lang/assert.h"
+#include "host/context/assert.h"
+#include "host/context/errors.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"

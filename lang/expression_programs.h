@@ -21,7 +21,7 @@
 // they are instead.
 #pragma once
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 
 namespace jol {
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_entry.h"
 
 namespace jol {

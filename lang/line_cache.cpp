@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/change_epoch.h"
 #include "lang/speedups.h"
 

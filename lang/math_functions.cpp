@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "host/script_context.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 
 namespace jol {
 namespace {

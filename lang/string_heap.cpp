@@ -3,10 +3,10 @@
 #include <bit>
 #include <cstring>
 
-#include "host/script_context.h"
-#include "lang/assert.h"
+#include "host/context/assert.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/change_epoch.h"
-#include "lang/errors.h"
 #include "platform/platform.h"
 
 namespace jol {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "host/script_context.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/evaluator.h"
 #include "lang/string_heap.h"
 

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "lang/assert.h"
-#include "lang/bounded_text.h"
-#include "lang/errors.h"
+#include "host/context/assert.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/speedups.h"

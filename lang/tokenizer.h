@@ -3,7 +3,7 @@
 // runs over a line before it is tokenized.
 #pragma once
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 
 namespace jol {
 

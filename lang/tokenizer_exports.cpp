@@ -1,7 +1,7 @@
 // The exported tokenizer entry: extenders and hosts that evaluate a line of
 // their own call get_token with the script context.
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
 #include "platform/platform.h"

@@ -1,7 +1,7 @@
 // Exported entry points of the variable table and the string heap, for
 // hosts and extenders that work inside a running script.
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "platform/platform.h"

@@ -6,8 +6,8 @@
 
 #include <cstddef>
 
-#include "host/script_context.h"
-#include "lang/assert.h"
+#include "host/context/assert.h"
+#include "host/context/script_context.h"
 #include "lang/change_epoch.h"
 #include "lang/line_cache.h"
 

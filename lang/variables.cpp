@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "host/script_context.h"
-#include "lang/assert.h"
-#include "lang/bounded_text.h"
+#include "host/context/assert.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/keyword_table.h"
 #include "lang/speedups.h"
 #include "lang/string_heap.h"

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <mutex>
 
-#include "host/process_state.h"
-#include "host/script_context.h"
-#include "host/settings.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/process_state.h"
+#include "host/context/script_context.h"
+#include "host/context/settings.h"
 #include "platform/platform.h"
 
 namespace jol {

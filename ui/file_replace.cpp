@@ -5,8 +5,8 @@
 #include <string>
 
 #include "exec/error_report.h"
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lib/data/file_names.h"
 #include "lib/data/time_functions.h"
 #include "platform/platform.h"

@@ -5,9 +5,9 @@
 #include "ui/message_boxes.h"
 
 #include "exec/error_report.h"
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
-#include "lang/errors.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/string_heap.h"
 
 namespace jol {

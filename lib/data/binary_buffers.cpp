@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-#include "host/script_context.h"
+#include "dispatch/int_control.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "lib/data/string_functions.h"
 #include "platform/platform.h"

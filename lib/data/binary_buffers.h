@@ -37,10 +37,6 @@ int BinaryBufferSlot(ScriptContext* ctx, std::int64_t handle);
 // names none. Sets no error.
 bool GetBinaryBuffer(ScriptContext* ctx, std::int64_t handle, BinaryBufferView* view);
 
-// The memory address of the buffer of a script handle, 0 for any other
-// number.
-std::uintptr_t BinaryBufferAddress(ScriptContext* ctx, std::int64_t handle);
-
 // Sets the end of data of a buffer; false for a handle that names none or
 // an end beyond the buffer's size.
 bool SetBinaryBufferEod(ScriptContext* ctx, std::int64_t handle, std::uint32_t eod);

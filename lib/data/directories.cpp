@@ -6,9 +6,9 @@
 #include <string>
 
 #include "dispatch/extenders.h"
-#include "host/process_state.h"
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/process_state.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_names.h"

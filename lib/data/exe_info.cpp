@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "exec/error_report.h"
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lib/data/file_functions.h"
 #include "lib/data/file_names.h"
 #include "lib/data/pe_image.h"

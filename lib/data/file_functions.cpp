@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "dispatch/int_control.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lib/data/file_names.h"
+#include "lib/data/replace_confirmation.h"
 #include "platform/platform.h"
-#include "ui/file_replace.h"
 
 namespace jol {
 namespace {

@@ -41,12 +41,6 @@ bool FileSizeOf(const char* name, std::uint64_t* size);
 // under a temporary name and then moved into place. True when recorded.
 bool RecordDelayedMove(const char* source, const char* target);
 
-// IntControl 30: arranges the move of p1 to p2 (deletion when p2 is empty)
-// at the next start. "1" when the system arranged it, "2" when the
-// fallback did, "0" otherwise; errors RenameSourceMissing, RenameBadTarget
-// (the target cannot be formed), RenameOtherDrive, FileMoveRoom.
-const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target);
-
 const HandlerRow* FileHandlers(std::size_t* count);
 
 } // namespace jol

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "platform/platform.h"
 
 namespace jol {

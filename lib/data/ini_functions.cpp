@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "platform/platform.h"
 #include "resources/message_table.h"

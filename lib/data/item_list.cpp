@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "lib/data/string_functions.h"
 #include "platform/platform.h"

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "exec/error_report.h"
-#include "host/message_pump.h"
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/message_pump.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_names.h"
 #include "resources/message_table.h"

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "dispatch/handler.h"
+#include "host/context/script_context.h"
 #include "host/entry_points.h"
-#include "host/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"

@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <string>
 
+#include "host/context/script_context.h"
 #include "host/entry_points.h"
 #include "host/process_buffer.h"
-#include "host/script_context.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "tests/fuzz/fuzz_limits.h"

@@ -20,9 +20,9 @@
 #include <filesystem>
 #include <string>
 
+#include "host/context/script_context.h"
 #include "host/entry_points.h"
 #include "host/process_buffer.h"
-#include "host/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/speedups.h"
 #include "lang/string_heap.h"

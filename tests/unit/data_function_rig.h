@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
+#include "dispatch/int_control.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
 #include "lang/keyword_table.h"

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "dispatch/handler.h"
+#include "dispatch/int_control.h"
 #include "dispatch/run_options.h"
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/string_heap.h"
 
 namespace test {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "exec/script_run.h"
+#include "host/context/script_context.h"
 #include "host/entry_points.h"
 #include "host/process_buffer.h"
-#include "host/script_context.h"
+#include "host/script_run.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "tests/unit/test_support.h"

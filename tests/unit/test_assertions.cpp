@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "exec/script_run.h"
-#include "lang/assert.h"
-#include "lang/errors.h"
+#include "host/context/assert.h"
+#include "host/context/errors.h"
 #include "tests/unit/script_rig.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <thread>
 
-#include "host/entry_guard.h"
+#include "host/context/entry_guard.h"
+#include "host/context/process_state.h"
+#include "host/context/script_context.h"
+#include "host/context/settings.h"
 #include "host/entry_points.h"
-#include "host/process_state.h"
-#include "host/script_context.h"
-#include "host/settings.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "exec/error_report.h"
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "platform/answer_queue.h"
 #include "platform/platform.h"
 #include "resources/message_table.h"

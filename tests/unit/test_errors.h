@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "lang/errors.h"
+#include "host/context/errors.h"
 #include "resources/error_codes.h"
 
 namespace jol {

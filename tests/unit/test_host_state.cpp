@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "host/message_pump.h"
-#include "host/script_context.h"
-#include "host/settings.h"
-#include "host/window_pointer_map.h"
+#include "host/context/message_pump.h"
+#include "host/context/script_context.h"
+#include "host/context/settings.h"
+#include "host/context/window_pointer_map.h"
 #include "platform/platform.h"
 #include "tests/unit/test_support.h"
 

@@ -10,7 +10,7 @@
 
 #include "dispatch/extenders.h"
 #include "dispatch/int_control.h"
-#include "host/process_state.h"
+#include "host/context/process_state.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "tests/unit/data_handler_rig.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 
 using namespace jol;

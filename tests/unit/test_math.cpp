@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"

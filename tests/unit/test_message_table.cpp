@@ -10,8 +10,8 @@
 #include <string>
 
 #include "exec/error_report.h"
-#include "host/process_state.h"
-#include "host/script_context.h"
+#include "host/context/process_state.h"
+#include "host/context/script_context.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "resources/message_table.h"

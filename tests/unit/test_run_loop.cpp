@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/message_pump.h"
+#include "host/context/message_pump.h"
 #include "tests/unit/script_rig.h"
 #include "tests/unit/test_errors.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exec/call.h"
+#include "host/call.h"
 #include "tests/unit/script_rig.h"
 #include "tests/unit/test_errors.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "dispatch/extenders.h"
-#include "dispatch/services.h"
+#include "host/context/script_context.h"
 #include "host/entry_points.h"
-#include "host/script_context.h"
+#include "host/services.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/process_state.h"
+#include "host/context/process_state.h"
 #include "platform/text.h"
 #include "tests/unit/data_function_rig.h"
 #include "tests/unit/test_errors.h"

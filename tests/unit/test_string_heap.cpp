@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/string_heap.h"
 #include "platform/answer_queue.h"
 #include "tests/unit/test_errors.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
 #include "lang/evaluator.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"

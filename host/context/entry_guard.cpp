@@ -1,4 +1,4 @@
-#include "host/entry_guard.h"
+#include "host/context/entry_guard.h"
 
 #include "platform/platform.h"
 

@@ -1,15 +1,15 @@
 // Call: another script file run inside the same context, sharing its
 // variables, string heap, open files and error mode; and the parameter
 // split that Call and ParseData share.
-#include "exec/call.h"
+#include "host/call.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "exec/script_run.h"
-#include "host/message_pump.h"
-#include "lang/bounded_text.h"
-#include "lang/errors.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/message_pump.h"
+#include "host/script_run.h"
 #include "lang/variables.h"
 
 namespace jol {
@@ -162,6 +162,23 @@ int FnCall(ScriptContext* ctx, const char* file, const char* params) {
     }
     NotifyCall(ctx, outcome);
     return ctx->error_code == 0;
+}
+
+namespace {
+
+int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
+    return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
+}
+
+constexpr NamedHandler kNamed[] = {
+    {"call", FnCallHandler},
+};
+
+} // namespace
+
+const HandlerRow* CallHandlers(std::size_t* count) {
+    static const HandlerRows rows(kNamed);
+    return rows.Get(count);
 }
 
 } // namespace jol

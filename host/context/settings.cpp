@@ -1,10 +1,10 @@
-#include "host/settings.h"
+#include "host/context/settings.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "lang/conversion.h"
+#include "host/context/integer_text.h"
 #include "platform/platform.h"
 
 namespace jol {

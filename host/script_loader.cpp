@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "exec/error_report.h"
-#include "exec/script_run.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/script_run.h"
 #include "lang/change_epoch.h"
-#include "lang/errors.h"
 #include "lang/line_cache.h"
 #include "lang/speedups.h"
 

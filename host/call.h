@@ -2,7 +2,8 @@
 // context, and the parameter split it shares with ParseData.
 #pragma once
 
-#include "host/script_context.h"
+#include "dispatch/handler.h"
+#include "host/context/script_context.h"
 
 namespace jol {
 
@@ -26,5 +27,8 @@ int StoreParameters(ScriptContext* ctx, const char* text);
 // called script stopped on an error or EXIT, already reported) or
 // StopCancel.
 int FnCall(ScriptContext* ctx, const char* file, const char* params);
+
+// The handler row of Call.
+const HandlerRow* CallHandlers(std::size_t* count);
 
 } // namespace jol

@@ -1,4 +1,4 @@
-#include "host/window_pointer_map.h"
+#include "host/context/window_pointer_map.h"
 
 #include <mutex>
 

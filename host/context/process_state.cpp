@@ -1,6 +1,4 @@
-#include "host/process_state.h"
-
-#include "resources/message_table.h"
+#include "host/context/process_state.h"
 
 namespace jol {
 

@@ -1,6 +1,7 @@
-#include "host/message_pump.h"
+#include "host/context/message_pump.h"
 
-#include "host/script_context.h"
+#include "host/context/script_context.h"
+#include "host/context/variable_index.h"
 
 namespace jol {
 namespace {

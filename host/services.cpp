@@ -1,12 +1,13 @@
-#include "dispatch/services.h"
+#include "host/services.h"
 
 #include <cstring>
 
-#include "exec/call.h"
+#include "dispatch/extenders.h"
 #include "exec/error_report.h"
-#include "host/script_context.h"
-#include "lang/bounded_text.h"
-#include "lang/errors.h"
+#include "host/call.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
 
@@ -247,4 +248,8 @@ JOL_EXPORT std::int32_t DLLServices(plat::MemHandle context, std::int32_t reques
     ctx->vars = outer_vars;
     ctx->heap.base = outer_heap;
     return result;
+}
+
+jol::ExtArg jol::ServiceEntryAddress() {
+    return reinterpret_cast<ExtArg>(&DLLServices);
 }

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "host/script_context.h"
-#include "lang/assert.h"
+#include "host/context/assert.h"
+#include "host/context/script_context.h"
 #include "resources/error_codes.h"
 
 namespace jol {

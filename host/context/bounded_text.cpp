@@ -1,8 +1,8 @@
 // Size-limited copy and append that step over double-byte characters.
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
 
-#include "host/script_context.h"
-#include "lang/errors.h"
+#include "host/context/errors.h"
+#include "host/context/script_context.h"
 
 namespace jol {
 

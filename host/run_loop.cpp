@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "exec/error_report.h"
-#include "exec/script_run.h"
-#include "host/message_pump.h"
-#include "lang/bounded_text.h"
+#include "host/context/bounded_text.h"
+#include "host/context/errors.h"
+#include "host/context/message_pump.h"
+#include "host/script_run.h"
 #include "lang/change_epoch.h"
 #include "lang/conversion.h"
-#include "lang/errors.h"
 #include "lang/line_cache.h"
 #include "lang/tokenizer.h"
 

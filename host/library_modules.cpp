@@ -1,0 +1,40 @@
+// The library's modules: the handler lists that make up the built-in
+// functions. The dispatcher below declares LibraryModules and fills its
+// handler table from it; the list is kept here, at the top, because it
+// names modules of every layer.
+#include "dispatch/core_functions.h"
+#include "dispatch/extenders.h"
+#include "dispatch/handler.h"
+#include "dispatch/int_control.h"
+#include "host/call.h"
+#include "lib/data/binary_buffers.h"
+#include "lib/data/directories.h"
+#include "lib/data/environment.h"
+#include "lib/data/exe_info.h"
+#include "lib/data/file_functions.h"
+#include "lib/data/file_handles.h"
+#include "lib/data/ini_functions.h"
+#include "lib/data/item_list.h"
+#include "lib/data/string_functions.h"
+#include "lib/data/time_functions.h"
+#include "ui/file_replace.h"
+#include "ui/message_boxes.h"
+
+namespace jol {
+namespace {
+
+constexpr HandlerList kModules[] = {
+    CoreHandlers,       ExtenderHandlers,   StringHandlers,      ItemHandlers,
+    BinaryHandlers,     TimeHandlers,       IniHandlers,         EnvironmentHandlers,
+    MessageBoxHandlers, IntControlHandlers, FileHandleHandlers,  DirectoryHandlers,
+    FileHandlers,       ExeInfoHandlers,    FileReplaceHandlers, CallHandlers,
+};
+
+} // namespace
+
+const HandlerList* LibraryModules(std::size_t* count) {
+    *count = sizeof kModules / sizeof kModules[0];
+    return kModules;
+}
+
+} // namespace jol
