@@ -104,8 +104,8 @@ bool file_size(FileHandle f, std::uint64_t* size);
 // Reads up to bytes bytes at the file's position; got receives the count
 // read. False on a read error.
 bool read_file(FileHandle f, void* data, std::size_t bytes, std::size_t* got);
-// The library's file search: a name with a drive or directory part must
-// exist as given; a bare name is looked for in the current directory and
+// The library's file search: a name with a drive or directory part (a
+// Windows name, as every name here) must exist as given; a bare name is looked for in the current directory and
 // then in each directory of the PATH environment variable. On success the
 // full name is copied into out (always terminated) and true returned; a
 // full name that does not fit counts as not found.

@@ -6,6 +6,7 @@
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
+#include "lib/data/file_functions.h"
 #include "platform/platform.h"
 #include "resources/message_table.h"
 
@@ -79,11 +80,11 @@ int ItemizeKeys(ScriptContext* ctx, Value& result, const char* file, const char*
     return ok;
 }
 
-// The section names of a private file, read by the library itself.
+// The section names of a private file, read by the library itself; the
+// file is located as FileLocate locates it.
 int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
     char full[kFileNameSize];
-    if (!*file || !plat::find_file(file, full, sizeof full))
-        return FailWith(ctx, kErrIniNullSection);
+    if (!LocateFile(file, full, sizeof full)) return FailWith(ctx, kErrIniNullSection);
     plat::FileHandle f = plat::open_file_read(full);
     if (!f) {
         char text[kTextSize + kFileNameSize + 1];

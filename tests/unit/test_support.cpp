@@ -45,6 +45,24 @@ TempHome::~TempHome() {
     std::filesystem::remove_all(path_, ec);
 }
 
+std::string DriveName(const std::string& path) {
+    std::string name = path;
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    if (!name.empty() && name[0] == '\\' && (name.size() < 2 || name[1] != '\\'))
+        name = "C:" + name;
+    return name;
+}
+
+CurrentFolder::CurrentFolder(const std::string& folder) {
+    plat::current_directory_name(saved_, sizeof saved_);
+    plat::set_current_directory(DriveName(folder).c_str());
+}
+
+CurrentFolder::~CurrentFolder() {
+    plat::set_current_directory(saved_);
+}
+
 plat::Hwnd CreateTestWindow(plat::Hwnd parent) {
     static bool registered = false;
     if (!registered) {

@@ -29,6 +29,24 @@ private:
 // section used by the settings tests).
 void ClearLibrarySettings();
 
+// A full file name of the test machine as a Windows name with a drive:
+// a POSIX name "/tmp/x" becomes "C:\\tmp\\x" (C: is the root unless
+// JOL_DRIVES says otherwise), a Win32 name keeps its drive; slashes become
+// backslashes.
+std::string DriveName(const std::string& path);
+
+// Makes a folder the current directory for the life of the object.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::string& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    char saved_[1024] = {};
+};
+
 // A plain top-level (parent 0) or child window of a test class.
 plat::Hwnd CreateTestWindow(plat::Hwnd parent);
 
