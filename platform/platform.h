@@ -438,11 +438,13 @@ FileTimeResult set_file_write_time(const char* path, const LocalTime& local,
 //  - wildcards follow wildcard_match below, never shell globbing;
 //  - attributes: read-only is "no write permission at all" (and a file
 //    without write permission is read-only also for a privileged user);
-//    hidden is a name beginning with a dot; hidden and system are also kept
-//    in the extended attribute "user.DOSATTRIB" where the file system has
-//    extended attributes, in the form other Windows layers on POSIX use
-//    ("0x" and hexadecimal digits); a plain file always carries archive,
-//    as on those layers;
+//    hidden is a name beginning with a dot; hidden, system and archive are
+//    also kept in the extended attribute "user.DOSATTRIB" where the file
+//    system has extended attributes, in the form other Windows layers on
+//    POSIX use ("0x" and hexadecimal digits); an entry without that
+//    attribute shows archive when it is a plain file and not when it is a
+//    folder (the Win32 backend under Wine shows archive on every file,
+//    whatever was set);
 //  - drive types: a mapped drive is fixed (3), any other letter has no root
 //    directory (1); disk and volume figures come from statvfs.
 namespace fattr {
