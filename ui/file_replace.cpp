@@ -78,7 +78,7 @@ int Ask(ScriptContext* ctx, const char* source, const char* target) {
     if (ctx->current_cursor) plat::set_cursor(ctx->current_cursor);
     for (const ReplaceButton& b : kButtons)
         if (b.id == pressed) return b.choice;
-    return 104; // a box that cannot be shown counts as Cancel
+    return 104; // a box that cannot be shown, or that nobody answers, is cancelled
 }
 
 bool UseNewer(std::uint32_t source, std::uint32_t target) {

@@ -183,7 +183,9 @@ int message_box(Hwnd owner, const char* text, const char* title, unsigned style)
         detail::write_box(title, text);
         return detail::answer_queue_next(style);
     }
-    return MessageBoxA(hwnd_of(owner), text, title, style);
+    // A box the system cannot show is one that nobody can answer.
+    const int answer = MessageBoxA(hwnd_of(owner), text, title, style);
+    return answer ? answer : detail::nobody_answers(style);
 }
 
 } // namespace plat
