@@ -20,6 +20,9 @@
 #include "lang/variables.h"
 #include "lib/data/binary_buffers.h"
 #include "lib/data/file_functions.h"
+#include "platform/boxes.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

@@ -8,6 +8,7 @@
 #include "lang/bounded_text.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
+#include "platform/memory.h"
 
 namespace jol {
 namespace {

@@ -10,6 +10,7 @@
 #include "host/message_pump.h"
 #include "lang/bounded_text.h"
 #include "lang/variables.h"
+#include "platform/file_system.h"
 
 namespace jol {
 namespace {

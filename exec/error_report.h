@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "host/script_context.h"
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace jol {
 

@@ -4,6 +4,7 @@
 
 #include "exec/script_run.h"
 #include "lang/change_epoch.h"
+#include "platform/memory.h"
 #include "platform/text.h"
 
 namespace jol {

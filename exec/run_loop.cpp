@@ -12,6 +12,7 @@
 #include "lang/conversion.h"
 #include "lang/line_cache.h"
 #include "lang/tokenizer.h"
+#include "platform/environment.h"
 
 namespace jol {
 namespace {

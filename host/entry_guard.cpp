@@ -1,6 +1,6 @@
 #include "host/entry_guard.h"
 
-#include "platform/platform.h"
+#include "platform/environment.h"
 
 namespace jol {
 namespace {

@@ -1,6 +1,10 @@
 #include "host/message_pump.h"
 
 #include "host/script_context.h"
+#include "platform/environment.h"
+#include "platform/input.h"
+#include "platform/interrupt.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {

@@ -7,6 +7,10 @@
 #include "exec/script_run.h"
 #include "host/message_pump.h"
 #include "host/script_context.h"
+#include "platform/environment.h"
+#include "platform/input.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {

@@ -1,5 +1,10 @@
 #include "host/process_state.h"
 
+#include "platform/input.h"
+#include "platform/modules.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

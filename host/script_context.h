@@ -17,7 +17,8 @@
 #include "lang/token_state.h"
 #include "lang/value.h"
 #include "lang/variables.h"
-#include "platform/platform.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 
 namespace jol {
 

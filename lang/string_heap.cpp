@@ -5,7 +5,7 @@
 
 #include "host/script_context.h"
 #include "lang/change_epoch.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
 
 namespace jol {
 namespace {

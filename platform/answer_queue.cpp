@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/environment.h"
 
 namespace plat::detail {
 namespace {

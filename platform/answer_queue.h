@@ -20,7 +20,7 @@
 
 #include <cstddef>
 
-#include "platform/platform.h"
+#include "platform/boxes.h"
 
 namespace plat::detail {
 

@@ -8,7 +8,10 @@
 #include "host/script_context.h"
 #include "host/settings.h"
 #include "lang/bounded_text.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/modules.h"
+#include "platform/profiles.h"
 
 namespace jol {
 namespace {

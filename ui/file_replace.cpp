@@ -8,7 +8,12 @@
 #include "host/script_context.h"
 #include "lib/data/file_names.h"
 #include "lib/data/time_functions.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/input.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

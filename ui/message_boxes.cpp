@@ -8,6 +8,9 @@
 #include "host/script_context.h"
 #include "lang/bounded_text.h"
 #include "lang/string_heap.h"
+#include "platform/boxes.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {

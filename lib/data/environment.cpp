@@ -6,7 +6,8 @@
 #include "lang/bounded_text.h"
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/memory.h"
 #include "platform/text.h"
 
 namespace jol {

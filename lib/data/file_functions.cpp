@@ -7,7 +7,11 @@
 #include "host/script_context.h"
 #include "lang/keyword_table.h"
 #include "lib/data/file_names.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 #include "ui/file_replace.h"
 
 namespace jol {

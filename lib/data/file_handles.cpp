@@ -9,7 +9,9 @@
 #include <string>
 
 #include "host/script_context.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/system.h"
 
 namespace jol {
 namespace {

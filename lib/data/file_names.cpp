@@ -4,7 +4,8 @@
 #include <string>
 
 #include "host/script_context.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
 
 namespace jol {
 namespace {

@@ -7,7 +7,10 @@
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_functions.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/profiles.h"
+#include "platform/text.h"
 #include "resources/message_table.h"
 
 namespace jol {

@@ -1,6 +1,6 @@
 // Files, directories, attributes, the file search and disk figures of the
 // native backend. Every name goes through the mapping of paths.cpp first;
-// the rules are listed in the file-system section of platform/platform.h.
+// the rules are listed at the top of platform/file_system.h.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,9 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/native/open_files.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

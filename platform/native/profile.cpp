@@ -17,8 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/modules.h"
 #include "platform/native/profile_format.h"
-#include "platform/platform.h"
+#include "platform/profiles.h"
 
 namespace plat {
 namespace {

@@ -26,7 +26,9 @@
 #include <mutex>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

@@ -9,9 +9,12 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/native/open_files.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

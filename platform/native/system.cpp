@@ -16,8 +16,14 @@
 #include <string>
 
 #include "platform/answer_queue.h"
+#include "platform/boxes.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/modules.h"
 #include "platform/native/open_files.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

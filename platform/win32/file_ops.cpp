@@ -6,7 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
 
 namespace plat {
 namespace {

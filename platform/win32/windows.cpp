@@ -2,8 +2,11 @@
 // system's own.
 #include <windows.h>
 
+#include "platform/abi.h"
 #include "platform/answer_queue.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/input.h"
+#include "platform/window_system.h"
 
 namespace plat {
 namespace {

@@ -13,6 +13,9 @@
 #include "host/process_state.h"
 #include "host/script_context.h"
 #include "host/settings.h"
+#include "platform/environment.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -14,7 +14,8 @@
 #include "exec/error_report.h"
 #include "host/script_context.h"
 #include "platform/answer_queue.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 #include "tests/unit/test_support.h"
 

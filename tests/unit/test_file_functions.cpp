@@ -18,7 +18,9 @@
 #include "lib/data/directories.h"
 #include "lib/data/file_names.h"
 #include "lib/data/pe_image.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/install.h"
 
 namespace {
 

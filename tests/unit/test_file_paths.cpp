@@ -11,7 +11,10 @@
 #include "lang/keyword_table.h"
 #include "lib/data/file_handles.h"
 #include "lib/data/file_names.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 #include "host/script_context.h"
 #include "host/settings.h"
 #include "host/window_pointer_map.h"
-#include "platform/platform.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 #include "tests/unit/test_support.h"
 
 namespace {

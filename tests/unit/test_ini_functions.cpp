@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "lib/data/ini_functions.h"
+#include "platform/environment.h"
+#include "platform/modules.h"
 #include "tests/unit/data_handler_rig.h"
 #include "tests/unit/test_support.h"
 

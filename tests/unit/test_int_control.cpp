@@ -13,6 +13,8 @@
 #include "host/process_state.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 #include "tests/unit/data_handler_rig.h"
 #include "tests/unit/test_support.h"
 

@@ -7,7 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/registry.h"
+#include "platform/system_errors.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/answer_queue.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
 
 namespace {
 

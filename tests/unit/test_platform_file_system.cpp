@@ -7,7 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/environment.h"
 #include "platform/text.h"
 
 namespace {

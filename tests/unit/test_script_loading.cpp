@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "exec/call.h"
+#include "platform/memory.h"
 #include "tests/unit/script_rig.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/process_state.h"
+#include "platform/environment.h"
 #include "platform/text.h"
 #include "tests/unit/data_function_rig.h"
 

@@ -3,6 +3,14 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/modules.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
+#include "platform/window_system.h"
+
 namespace test {
 namespace {
 
