@@ -17,8 +17,10 @@ std::size_t executable_path(char* out, std::size_t out_size);
 // The instance of a module already loaded in the process, without a new
 // load reference; 0 when no module of that name is loaded.
 Module module_handle(const char* name);
-// The full file name of a module instance (0: the running program), always
-// terminated; 0 when unknown or when it does not fit.
+// The full file name of a module (0: the running program), as load_library,
+// module_handle or module_of_address gave it, always terminated; 0 when
+// unknown or when it does not fit. (The native backend's names are POSIX
+// names.)
 std::size_t module_file_name(Module m, char* out, std::size_t out_size);
 // Looks for a file along the system's search path; copies its full name
 // into out (when out is not null) and returns true when it exists.

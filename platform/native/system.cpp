@@ -180,11 +180,15 @@ Module module_of_address(const void* address) {
 
 std::size_t executable_path(char* out, std::size_t out_size) {
     if (!out || out_size == 0) return 0;
-    ssize_t n = ::readlink("/proc/self/exe", out, out_size - 1);
-    if (n <= 0) {
-        *out = 0;
+    *out = 0;
+    char full[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", full, sizeof full);
+    // A name that fills the buffer may have been cut; one that does not
+    // fit out is not given cut either.
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof full ||
+        static_cast<std::size_t>(n) >= out_size)
         return 0;
-    }
+    std::memcpy(out, full, static_cast<std::size_t>(n));
     out[n] = 0;
     return static_cast<std::size_t>(n);
 }
@@ -220,7 +224,13 @@ bool search_path(const char* file, char* out, std::size_t out_size) {
     std::string name = file;
     auto found = [&](const std::string& p) {
         if (!is_file(p)) return false;
-        if (out) copy_out(p.c_str(), out, out_size);
+        if (!out) return true;
+        char here[4096];
+        if (p[0] != '/' && ::getcwd(here, sizeof here))
+            copy_out((std::string(here) + "/" + (p.compare(0, 2, "./") ? p : p.substr(2))).c_str(),
+                     out, out_size);
+        else
+            copy_out(p.c_str(), out, out_size);
         return true;
     };
     if (name.find('/') != std::string::npos) return found(name);
