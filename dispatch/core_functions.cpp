@@ -13,6 +13,10 @@
 #include "host/context/process_state.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
+#include "platform/boxes.h"
+#include "platform/environment.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

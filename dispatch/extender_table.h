@@ -5,7 +5,7 @@
 
 #include "host/context/text_sizes.h"
 #include "lang/keyword_entry.h"
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace jol {
 

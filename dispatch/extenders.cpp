@@ -12,7 +12,13 @@
 #include "lang/line_cache.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "platform/boxes.h"
+#include "platform/modules.h"
+#include "platform/sound.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 #include "platform/text.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

@@ -10,7 +10,8 @@
 #include "dispatch/extender_abi.h"
 #include "dispatch/handler.h"
 #include "lang/value.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
+#include "platform/handles.h"
 
 namespace jol {
 

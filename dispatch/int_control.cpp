@@ -19,6 +19,9 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "platform/boxes.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

@@ -1,7 +1,7 @@
 // The object interface library of a context: its module and four entries.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace jol {
 

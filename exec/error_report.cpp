@@ -7,6 +7,11 @@
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
 #include "lang/change_epoch.h"
+#include "platform/boxes.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

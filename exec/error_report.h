@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "host/context/script_context.h"
-#include "platform/platform.h"
+#include "platform/handles.h"
 #include "resources/error_codes.h"
 
 namespace jol {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "host/context/script_context.h"
+#include "platform/memory.h"
 
 namespace jol {
 

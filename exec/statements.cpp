@@ -17,6 +17,8 @@
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
+#include "platform/boxes.h"
+#include "platform/sound.h"
 #include "platform/text.h"
 #include "resources/message_table.h"
 

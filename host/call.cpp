@@ -11,6 +11,7 @@
 #include "host/context/message_pump.h"
 #include "host/script_run.h"
 #include "lang/variables.h"
+#include "platform/file_system.h"
 
 namespace jol {
 namespace {

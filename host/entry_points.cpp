@@ -15,7 +15,15 @@
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "lib/data/file_handles.h"
+#include "platform/boxes.h"
+#include "platform/environment.h"
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/memory.h"
+#include "platform/modules.h"
+#include "platform/system.h"
 #include "platform/text.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/abi.h"
+#include "platform/handles.h"
+#include "platform/memory.h"
 
 // The export list names DllMain on Windows (its decorated name must not
 // leave the library a second time).

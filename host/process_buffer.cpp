@@ -9,6 +9,10 @@
 #include "host/context/script_context.h"
 #include "host/script_run.h"
 #include "lang/variables.h"
+#include "platform/environment.h"
+#include "platform/input.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {

@@ -5,7 +5,9 @@
 
 #include "dispatch/extender_abi.h"
 #include "lang/keyword_entry.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
+#include "platform/handles.h"
+#include "platform/memory.h"
 
 // Runs the script held in the script block (its text and a zero byte, ANSI
 // or UTF-16 with a byte-order mark) in the context. window owns the run's

@@ -13,6 +13,7 @@
 #include "lang/conversion.h"
 #include "lang/line_cache.h"
 #include "lang/tokenizer.h"
+#include "platform/environment.h"
 
 namespace jol {
 namespace {

@@ -10,6 +10,9 @@
 #include "lang/change_epoch.h"
 #include "lang/line_cache.h"
 #include "lang/speedups.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/text.h"
 
 namespace jol {
 namespace {

@@ -10,6 +10,7 @@
 #include "host/context/script_context.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
+#include "platform/memory.h"
 
 namespace jol {
 namespace {

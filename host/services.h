@@ -6,7 +6,8 @@
 #include <cstdint>
 
 #include "dispatch/extender_abi.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
+#include "platform/memory.h"
 
 namespace jol {
 

@@ -3,7 +3,7 @@
 #include "host/context/script_context.h"
 #include "lang/evaluator.h"
 #include "lang/variables.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
 
 JOL_EXPORT int ProcessSubExpression(jol::ScriptContext* ctx, jol::Value* result,
                                     int assignment_allowed) {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "host/context/bounded_text.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
 #include "platform/text.h"
 
 namespace jol {

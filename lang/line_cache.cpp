@@ -5,6 +5,7 @@
 #include "host/context/script_context.h"
 #include "lang/change_epoch.h"
 #include "lang/speedups.h"
+#include "platform/memory.h"
 
 namespace jol {
 

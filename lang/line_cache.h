@@ -26,7 +26,7 @@
 #include "lang/change_epoch.h"
 #include "lang/keyword_entry.h"
 #include "lang/token_state.h"
-#include "platform/platform.h"
+#include "platform/memory.h"
 
 namespace jol {
 

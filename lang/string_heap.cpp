@@ -7,7 +7,7 @@
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
 #include "lang/change_epoch.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
 
 namespace jol {
 namespace {

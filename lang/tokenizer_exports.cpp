@@ -4,7 +4,7 @@
 #include "host/context/script_context.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
 
 JOL_EXPORT void get_token(jol::ScriptContext* ctx) {
     // A name read here may create an entry: the caller may have written

@@ -4,7 +4,7 @@
 #include "host/context/script_context.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
 
 JOL_EXPORT int find_var(jol::ScriptContext* ctx, const char* name) {
     if (!ctx) return -1;

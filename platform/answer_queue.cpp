@@ -8,22 +8,39 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/environment.h"
 
 namespace plat::detail {
 namespace {
+
+// What a box gets when the queue holds no answer for it.
+enum class Fallback {
+    Nobody,  // nobody answers: the box is cancelled (an OK box answered OK)
+    Default, // the box's default button ("default" as the only answer)
+};
 
 struct Queue {
     std::once_flag loaded;
     bool active = false;
     std::vector<std::string> answers;
     std::size_t next = 0;
+    Fallback fallback = Fallback::Nobody;
     std::mutex lock;
 };
 
 Queue& queue() {
     static Queue q;
     return q;
+}
+
+// The word in lower case, without "&" and blanks.
+std::string folded(const char* text) {
+    std::string s;
+    for (const char* p = text; *p; ++p)
+        if (*p != '&' && *p != ' ')
+            s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    return s;
 }
 
 void split_into(const std::string& text, std::vector<std::string>& out) {
@@ -47,6 +64,17 @@ std::string environment_value(const char* name) {
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
+// A single "default" or "none" stands for every box.
+void settle(Queue& q) {
+    q.fallback = Fallback::Nobody;
+    if (q.answers.size() != 1) return;
+    const std::string only = folded(q.answers[0].c_str());
+    if (only == "default" || only == "none") {
+        q.fallback = only == "default" ? Fallback::Default : Fallback::Nobody;
+        q.answers.clear();
+    }
+}
+
 void load(Queue& q) {
     if (const std::string inline_answers = environment_value("JOL_ANSWERS");
         !inline_answers.empty()) {
@@ -68,6 +96,7 @@ void load(Queue& q) {
             std::fprintf(stderr, "jol: cannot read the answer file %s\n", file);
         }
     }
+    settle(q);
 }
 
 // The buttons of each box type, in their order on the box.
@@ -142,17 +171,37 @@ int parse_answer(const char* word) {
     return (*end == 0 && v > 0 && v < 100) ? static_cast<int>(v) : 0;
 }
 
+int nobody_answers(unsigned style) {
+    if ((style & mb::TypeMask) == mb::Ok) return id::Ok;
+    std::fprintf(stderr, "jol: nobody can answer this box; it is cancelled\n");
+    std::fflush(stderr);
+    return id::Cancel;
+}
+
+int nobody_answers_choice() {
+    std::fprintf(stderr, "jol: nobody can answer this box; it is cancelled\n");
+    std::fflush(stderr);
+    return 0;
+}
+
 int answer_queue_next(unsigned style) {
     Queue& q = queue();
     answer_queue_active();
-    std::lock_guard<std::mutex> hold(q.lock);
-    if (q.next >= q.answers.size()) return default_button(style);
-    const std::string& word = q.answers[q.next++];
-    int answer = parse_answer(word.c_str());
+    std::unique_lock<std::mutex> hold(q.lock);
+    if (q.next >= q.answers.size()) {
+        if (q.fallback == Fallback::Default) return default_button(style);
+        hold.unlock();
+        return nobody_answers(style);
+    }
+    const std::string word = q.answers[q.next++];
+    hold.unlock();
+    const std::string lower = folded(word.c_str());
+    if (lower == "default") return default_button(style);
+    if (lower == "none") return nobody_answers(style);
+    const int answer = parse_answer(word.c_str());
     if (answer == 0 || !has_button(style, answer)) {
-        std::fprintf(stderr, "jol: scripted answer '%s' does not fit this box; using its default\n",
-                     word.c_str());
-        return default_button(style);
+        std::fprintf(stderr, "jol: scripted answer '%s' does not fit this box\n", word.c_str());
+        return nobody_answers(style);
     }
     return answer;
 }
@@ -161,32 +210,53 @@ int answer_queue_next_choice(const ChoiceButton* buttons, int count) {
     if (!buttons || count <= 0) return 0;
     Queue& q = queue();
     answer_queue_active();
-    std::lock_guard<std::mutex> hold(q.lock);
-    if (q.next >= q.answers.size()) return buttons[0].id;
-    const std::string& word = q.answers[q.next++];
-    auto folded = [](const char* text) {
-        std::string s;
-        for (const char* p = text; *p; ++p)
-            if (*p != '&' && *p != ' ')
-                s += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-        return s;
-    };
+    std::unique_lock<std::mutex> hold(q.lock);
+    if (q.next >= q.answers.size()) {
+        if (q.fallback == Fallback::Default) return buttons[0].id;
+        hold.unlock();
+        return nobody_answers_choice();
+    }
+    const std::string word = q.answers[q.next++];
+    hold.unlock();
     const std::string answer = folded(word.c_str());
+    if (answer == "default") return buttons[0].id;
+    if (answer == "none") return nobody_answers_choice();
+    const int chosen = choice_of(buttons, count, word.c_str());
+    if (chosen) return chosen;
+    std::fprintf(stderr, "jol: scripted answer '%s' does not fit this box\n", word.c_str());
+    return nobody_answers_choice();
+}
+
+int choice_of(const ChoiceButton* buttons, int count, const char* word) {
+    const std::string answer = folded(word);
     for (int i = 0; i < count; ++i)
         if (answer == std::to_string(buttons[i].id) ||
             (buttons[i].label && answer == folded(buttons[i].label)))
             return buttons[i].id;
-    std::fprintf(stderr, "jol: scripted answer '%s' does not fit this box; using its default\n",
-                 word.c_str());
-    return buttons[0].id;
+    return 0;
 }
 
 void answer_queue_push(int answer) {
+    answer_queue_push(std::to_string(answer).c_str());
+}
+
+void answer_queue_push(const char* word) {
     Queue& q = queue();
     answer_queue_active();
     std::lock_guard<std::mutex> hold(q.lock);
     q.active = true;
-    q.answers.push_back(std::to_string(answer));
+    q.answers.push_back(word ? word : "");
+}
+
+void answer_queue_set(const char* text) {
+    Queue& q = queue();
+    answer_queue_active();
+    std::lock_guard<std::mutex> hold(q.lock);
+    q.active = true;
+    q.answers.clear();
+    q.next = 0;
+    split_into(text ? text : "", q.answers);
+    settle(q);
 }
 
 std::size_t answer_queue_pending() {

@@ -52,4 +52,13 @@ std::size_t wide_to_code_page(const char16_t* w, std::size_t len, char* out, std
 // terminator.
 std::size_t code_page_to_wide(const char* s, std::size_t len, char16_t* out, std::size_t out_size);
 
+// Converts units UTF-16 units (zero units included, as zero bytes) to the
+// system ANSI code page the way the system does by default: characters the
+// code page lacks become its default character '?' (the Win32 backend may
+// also map them to a close letter, as the system's best-fit tables do).
+// With out null or out_size 0 it returns the number of bytes the result
+// needs; otherwise it writes the result (no terminator is added) and
+// returns its length, or 0 when it does not fit in out_size bytes.
+std::size_t wide_to_ansi(const char16_t* w, std::size_t units, char* out, std::size_t out_size);
+
 } // namespace plat

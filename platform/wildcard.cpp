@@ -1,7 +1,7 @@
 // Windows wildcard matching of a name component, shared by the backends:
 // the native file search uses it, and the Win32 backend's system search
 // follows the same rules.
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace plat {
 namespace {

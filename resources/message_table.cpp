@@ -8,7 +8,10 @@
 #include "host/context/process_state.h"
 #include "host/context/script_context.h"
 #include "host/context/settings.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/modules.h"
+#include "platform/profiles.h"
 
 namespace jol {
 namespace {

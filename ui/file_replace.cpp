@@ -9,7 +9,12 @@
 #include "host/context/script_context.h"
 #include "lib/data/file_names.h"
 #include "lib/data/time_functions.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/input.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {
@@ -79,7 +84,7 @@ int Ask(ScriptContext* ctx, const char* source, const char* target) {
     if (ctx->current_cursor) plat::set_cursor(ctx->current_cursor);
     for (const ReplaceButton& b : kButtons)
         if (b.id == pressed) return b.choice;
-    return 104; // a box that cannot be shown counts as Cancel
+    return 104; // a box that cannot be shown, or that nobody answers, is cancelled
 }
 
 bool UseNewer(std::uint32_t source, std::uint32_t target) {

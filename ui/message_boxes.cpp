@@ -9,6 +9,9 @@
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
 #include "lang/string_heap.h"
+#include "platform/boxes.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {

@@ -1,6 +1,6 @@
 #include "host/context/entry_guard.h"
 
-#include "platform/platform.h"
+#include "platform/environment.h"
 
 namespace jol {
 namespace {

@@ -2,6 +2,10 @@
 
 #include "host/context/script_context.h"
 #include "host/context/variable_index.h"
+#include "platform/environment.h"
+#include "platform/input.h"
+#include "platform/interrupt.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {

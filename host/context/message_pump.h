@@ -4,7 +4,6 @@
 #pragma once
 
 #include "dispatch/extender_abi.h"
-#include "platform/platform.h"
 
 namespace jol {
 

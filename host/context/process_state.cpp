@@ -1,4 +1,9 @@
 #include "host/context/process_state.h"
+#include "platform/input.h"
+#include "platform/modules.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
+#include "platform/window_system.h"
 
 namespace jol {
 

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace jol {
 

@@ -31,7 +31,9 @@
 #include "lib/data/private_environment.h"
 #include "lib/desktop/dde_state.h"
 #include "lib/desktop/process_list.h"
-#include "platform/platform.h"
+#include "platform/handles.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 #include "ui/dialog_state.h"
 
 namespace jol {

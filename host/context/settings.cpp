@@ -5,7 +5,8 @@
 #include <new>
 
 #include "host/context/integer_text.h"
-#include "platform/platform.h"
+#include "platform/registry.h"
+#include "platform/system_errors.h"
 
 namespace jol {
 namespace {

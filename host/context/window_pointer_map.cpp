@@ -2,6 +2,9 @@
 
 #include <mutex>
 
+#include "platform/boxes.h"
+#include "platform/window_system.h"
+
 namespace jol {
 namespace {
 

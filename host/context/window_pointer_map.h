@@ -3,7 +3,7 @@
 // of 100 slots.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace jol {
 

@@ -8,7 +8,9 @@
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
 #include "lib/data/string_functions.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 namespace jol {

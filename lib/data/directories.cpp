@@ -12,7 +12,10 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_names.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace jol {
 namespace {

@@ -7,7 +7,8 @@
 #include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/memory.h"
 #include "platform/text.h"
 
 namespace jol {

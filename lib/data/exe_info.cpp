@@ -10,7 +10,11 @@
 #include "lib/data/file_functions.h"
 #include "lib/data/file_names.h"
 #include "lib/data/pe_image.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/install.h"
+#include "platform/text.h"
 #include "resources/message_table.h"
 
 namespace jol {

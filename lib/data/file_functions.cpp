@@ -10,7 +10,11 @@
 #include "lang/keyword_table.h"
 #include "lib/data/file_names.h"
 #include "lib/data/replace_confirmation.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace jol {
 namespace {

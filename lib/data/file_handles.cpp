@@ -10,7 +10,9 @@
 
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/system.h"
 
 namespace jol {
 namespace {

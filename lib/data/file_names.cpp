@@ -5,7 +5,8 @@
 
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
 
 namespace jol {
 namespace {

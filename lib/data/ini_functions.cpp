@@ -7,7 +7,11 @@
 #include "host/context/script_context.h"
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
-#include "platform/platform.h"
+#include "lib/data/file_functions.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/profiles.h"
+#include "platform/text.h"
 #include "resources/message_table.h"
 
 namespace jol {
@@ -80,10 +84,11 @@ int ItemizeKeys(ScriptContext* ctx, Value& result, const char* file, const char*
     return ok;
 }
 
-// The section names of a private file, read by the library itself.
+// The section names of a private file, read by the library itself; the
+// file is located as FileLocate locates it.
 int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
     char full[kFileNameSize];
-    if (!*file || !plat::find_file(file, full, sizeof full)) return Raise(ctx, Err::IniNullSection);
+    if (!LocateFile(file, full, sizeof full)) return Raise(ctx, Err::IniNullSection);
     plat::FileHandle f = plat::open_file_read(full);
     if (!f) {
         char text[kTextSize + kFileNameSize + 1];

@@ -10,7 +10,9 @@
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
 #include "lib/data/string_functions.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 
 namespace jol {
 

@@ -2,7 +2,7 @@
 // (none unless set).
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/memory.h"
 
 namespace jol {
 

@@ -12,6 +12,11 @@
 #include "lang/conversion.h"
 #include "lang/string_heap.h"
 #include "lib/data/file_names.h"
+#include "platform/boxes.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/profiles.h"
+#include "platform/window_system.h"
 #include "resources/message_table.h"
 
 namespace jol {

@@ -21,7 +21,7 @@
 #include <cstdint>
 
 #include "dispatch/handler.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
 
 namespace jol {
 

@@ -2,7 +2,7 @@
 // and its five tool-help entries, or a null module where there are none.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace jol {
 

@@ -1,7 +1,6 @@
 // UTF-16 to the system code page (JOL_CODEPAGE, Windows-1252 by default),
 // as the system converts with its default flags: a character the code page
 // lacks becomes '?', and so does a surrogate pair, as one character.
-#include "platform/platform.h"
 #include "platform/text.h"
 
 namespace plat {

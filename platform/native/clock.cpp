@@ -6,8 +6,9 @@
 
 #include <cerrno>
 
+#include "platform/clock.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

@@ -6,9 +6,11 @@
 
 #include <cerrno>
 
+#include "platform/files.h"
 #include "platform/native/open_files.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 

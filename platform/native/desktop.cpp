@@ -4,7 +4,8 @@
 #include <mutex>
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 
 namespace plat {
 namespace {

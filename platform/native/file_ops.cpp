@@ -1,8 +1,8 @@
 // Copying, moving and deleting files on the native backend, with the
-// protections of the file-system section of platform/platform.h: a copy is
-// built under a temporary name beside its target and renamed into place, a
-// replaced or deleted file must be writable and not held open, and a move
-// between file systems deletes its source only after a complete copy.
+// protections that platform/files.h describes: a copy is built under a
+// temporary name beside its target and renamed into place, a replaced or
+// deleted file must be writable and not held open, and a move between file
+// systems deletes its source only after a complete copy.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/native/open_files.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

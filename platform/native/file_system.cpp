@@ -1,6 +1,6 @@
 // Files, directories, attributes, the file search and disk figures of the
 // native backend. Every name goes through the mapping of paths.cpp first;
-// the rules are listed in the file-system section of platform/platform.h.
+// the rules are listed at the top of platform/file_system.h.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,15 +17,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/native/open_files.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {
 
 constexpr const char* kDosAttributes = "user.DOSATTRIB";
-constexpr std::uint32_t kKeptInXattr = fattr::Hidden | fattr::System;
+constexpr std::uint32_t kKeptInXattr = fattr::Hidden | fattr::System | fattr::Archive;
 
 // The last component of a POSIX path ("" for "/").
 std::string LastComponent(std::string path) {
@@ -39,22 +42,48 @@ bool HiddenName(const std::string& name) {
     return !name.empty() && name[0] == '.' && name != "." && name != "..";
 }
 
-// The hidden and system bits kept in the extended attribute, 0 when there
-// are none.
-std::uint32_t StoredAttributes(const std::string& path) {
+// The hidden, system and archive bits kept in the extended attribute;
+// false when the entry has none (or none in our form).
+bool StoredAttributes(const std::string& path, std::uint32_t* bits) {
     char data[32];
     ssize_t n = ::getxattr(path.c_str(), kDosAttributes, data, sizeof data - 1);
-    if (n <= 2) return 0;
+    if (n <= 2) return false;
     data[n] = 0;
-    if (data[0] != '0' || (data[1] != 'x' && data[1] != 'X')) return 0;
-    return static_cast<std::uint32_t>(std::strtoul(data + 2, nullptr, 16)) & kKeptInXattr;
+    if (data[0] != '0' || (data[1] != 'x' && data[1] != 'X')) return false;
+    *bits = static_cast<std::uint32_t>(std::strtoul(data + 2, nullptr, 16)) & kKeptInXattr;
+    return true;
+}
+
+// The bits an entry shows when nothing is kept for it: a plain file
+// carries archive, a folder nothing.
+std::uint32_t UnkeptAttributes(const struct stat& st) {
+    return S_ISDIR(st.st_mode) ? 0 : fattr::Archive;
 }
 
 std::uint32_t AttributesOf(const std::string& path, const struct stat& st) {
-    std::uint32_t a = S_ISDIR(st.st_mode) ? fattr::Directory : fattr::Archive;
+    std::uint32_t a = S_ISDIR(st.st_mode) ? fattr::Directory : 0;
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) a |= fattr::ReadOnly;
     if (HiddenName(LastComponent(path))) a |= fattr::Hidden;
-    return a | StoredAttributes(path);
+    std::uint32_t kept = 0;
+    return a | (StoredAttributes(path, &kept) ? kept : UnkeptAttributes(st));
+}
+
+// Writes the kept bits: an entry that shows what it would show without
+// them loses the extended attribute, so a file system without extended
+// attributes still takes the usual settings. False with the last error set
+// when the file system cannot keep them.
+bool KeepAttributes(const std::string& posix, const struct stat& st, std::uint32_t bits) {
+    if (bits == UnkeptAttributes(st)) {
+        if (::removexattr(posix.c_str(), kDosAttributes) != 0 && errno != ENODATA &&
+            errno != ENOTSUP)
+            return detail::fail_errno();
+        return true;
+    }
+    char data[16];
+    int n = std::snprintf(data, sizeof data, "0x%x", static_cast<unsigned>(bits));
+    if (::setxattr(posix.c_str(), kDosAttributes, data, static_cast<std::size_t>(n), 0) != 0)
+        return detail::fail_with(err::AccessDenied); // the file system cannot keep them
+    return true;
 }
 
 // Windows file time (100 ns since 1601) of a POSIX time.
@@ -123,7 +152,7 @@ FindHandle find_first(const char* pattern, FindData* out) {
             if (!S_ISDIR(st.st_mode)) fd.size = static_cast<std::uint64_t>(st.st_size);
             fd.write_time = FileTimeOf(st.st_mtim);
         } else {
-            fd.attributes = fattr::Archive;
+            fd.attributes = fattr::Archive; // a dangling link: a plain file
         }
         if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
             fd.attributes &= ~fattr::Hidden;
@@ -170,10 +199,13 @@ bool set_file_attributes(const char* path, std::uint32_t attributes) {
     struct stat st;
     if (::stat(posix.c_str(), &st) != 0) return detail::fail_errno();
     // Read-only is the absence of write permission; a folder keeps its
-    // permissions (it cannot be made read-only this way).
+    // permissions (it cannot be made read-only this way). The extended
+    // attribute is written while the file may still be written (an
+    // unprivileged owner cannot change it on a file without write
+    // permission), so a file loses its write permission last.
+    mode_t mode = st.st_mode & 07777;
+    mode_t want = mode;
     if (!S_ISDIR(st.st_mode)) {
-        mode_t mode = st.st_mode & 07777;
-        mode_t want = mode;
         if (attributes & fattr::ReadOnly) {
             want = mode & ~static_cast<mode_t>(0222);
         } else if ((mode & 0222) == 0) {
@@ -181,18 +213,13 @@ bool set_file_attributes(const char* path, std::uint32_t attributes) {
             ::umask(mask);
             want = mode | ((0200 | ((mode & 044) >> 1)) & ~mask);
         }
-        if (want != mode && ::chmod(posix.c_str(), want) != 0) return detail::fail_errno();
     }
-    const std::uint32_t keep = attributes & kKeptInXattr;
-    if (keep) {
-        char data[16];
-        int n = std::snprintf(data, sizeof data, "0x%x", static_cast<unsigned>(keep));
-        if (::setxattr(posix.c_str(), kDosAttributes, data, static_cast<std::size_t>(n), 0) != 0)
-            return detail::fail_with(err::AccessDenied); // the file system cannot keep them
-    } else if (::removexattr(posix.c_str(), kDosAttributes) != 0 && errno != ENODATA &&
-               errno != ENOTSUP) {
-        return detail::fail_errno();
-    }
+    const mode_t writable = S_ISDIR(st.st_mode) ? mode : (mode | want | 0200);
+    if (writable != mode && ::chmod(posix.c_str(), writable) != 0) return detail::fail_errno();
+    const bool kept = KeepAttributes(posix, st, attributes & kKeptInXattr);
+    const std::uint32_t kept_error = get_last_error();
+    if (want != writable && ::chmod(posix.c_str(), want) != 0) return detail::fail_errno();
+    if (!kept) return detail::fail_with(kept_error);
     return true;
 }
 

@@ -1,5 +1,5 @@
 // The native backend's version-aware installer, with the contract and the
-// result bits of the system's (see platform/platform.h). Installing
+// result bits of the system's (see platform/install.h). Installing
 // copies the source into a temporary file beside the destination first
 // (expanding an SZDD-compressed source) and only then renames it into
 // place, so a failure at any step leaves an existing copy as it was; the
@@ -15,9 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/install.h"
 #include "platform/native/open_files.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <atomic>
 
+#include "platform/interrupt.h"
 #include "platform/native/poll_state.h"
-#include "platform/platform.h"
 
 namespace plat {
 

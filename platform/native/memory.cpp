@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/memory.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

@@ -1,10 +1,10 @@
 // The one place where the native backend turns Windows names into POSIX
-// paths and back, by the rules in the file-system section of
-// platform/platform.h: drive letters name root folders (C: is "/" unless
-// JOL_DRIVES, e.g. "C=/,D=/mnt/d", says otherwise), backslashes and
-// slashes both separate, "." and ".." are resolved within the drive (".."
-// never climbs above a drive's root), and a drive-relative name starts at
-// the drive's current directory.
+// paths and back, by the rules at the top of platform/file_system.h: drive
+// letters name root folders (C: is "/" unless JOL_DRIVES, e.g.
+// "C=/,D=/mnt/d", says otherwise), backslashes and slashes both separate,
+// "." and ".." are resolved within the drive (".." never climbs above a
+// drive's root), and a drive-relative name starts at the drive's current
+// directory.
 #include "platform/native/paths.h"
 
 #include <fcntl.h>
@@ -15,7 +15,10 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace detail {

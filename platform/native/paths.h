@@ -1,5 +1,5 @@
 // The native backend's mapping of Windows names onto POSIX paths (see the
-// file-system section of platform/platform.h for the rules). Only the
+// top of platform/file_system.h for the rules). Only the
 // native backend's sources include this header.
 #pragma once
 

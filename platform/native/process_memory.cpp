@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/memory.h"
 
 namespace plat {
 namespace {

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,8 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/modules.h"
 #include "platform/native/profile_format.h"
-#include "platform/platform.h"
+#include "platform/profiles.h"
 
 namespace plat {
 namespace {
@@ -105,11 +109,22 @@ std::size_t module_file_name(Module m, char* out, std::size_t out_size) {
     if (!out || out_size == 0) return 0;
     *out = 0;
     if (m) {
+        // An instance (module_of_address) is the module's load address; a
+        // module that load_library or module_handle gave is the loader's
+        // handle, whose link map holds the name.
+        const char* file = nullptr;
         Dl_info info;
-        if (!::dladdr(reinterpret_cast<void*>(m), &info)) return 0;
-        if (info.dli_fname && *info.dli_fname) {
+        if (::dladdr(reinterpret_cast<void*>(m), &info) &&
+            reinterpret_cast<Module>(info.dli_fbase) == m) {
+            file = info.dli_fname;
+        } else {
+            struct link_map* map = nullptr;
+            if (::dlinfo(reinterpret_cast<void*>(m), RTLD_DI_LINKMAP, &map) != 0 || !map) return 0;
+            file = map->l_name;
+        }
+        if (file && *file) {
             char full[PATH_MAX];
-            const char* name = ::realpath(info.dli_fname, full) ? full : info.dli_fname;
+            const char* name = ::realpath(file, full) ? full : file;
             std::size_t n = std::strlen(name);
             if (n >= out_size) return 0;
             return copy_value(name, n, out, out_size);

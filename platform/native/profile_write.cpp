@@ -26,7 +26,9 @@
 #include <vector>
 
 #include "platform/native/profile_format.h"
-#include "platform/platform.h"
+#include "platform/profiles.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {

@@ -26,7 +26,9 @@
 #include <mutex>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {
@@ -159,8 +161,11 @@ bool parse(const std::string& text, Store& store) {
             std::size_t b = line.find(' ', a + 1);
             if (b == std::string::npos) return false;
             ValueRec v;
-            if (!unescape(line.substr(2, a - 2), v.name)) return false;
-            if (v.name == "%") v.name.clear(); // the default value
+            const std::string name = line.substr(2, a - 2);
+            if (name == "%")
+                v.name.clear(); // the default value
+            else if (!unescape(name, v.name))
+                return false;
             char* end = nullptr;
             std::string type_text = line.substr(a + 1, b - a - 1);
             v.type = static_cast<std::uint32_t>(std::strtoul(type_text.c_str(), &end, 10));

@@ -9,9 +9,12 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/native/open_files.h"
 #include "platform/native/paths.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {
@@ -90,10 +93,13 @@ bool read_file(FileHandle f, void* data, std::size_t bytes, std::size_t* got) {
 
 bool find_file(const char* name, char* out, std::size_t out_size) {
     if (!name || !*name) return false;
-    if (std::strchr(name, '/')) {
-        if (!regular_file(name)) return false;
-        if (name[0] == '/') return copy_name(name, out, out_size);
-        return copy_name(join(current_directory(), name), out, out_size);
+    // A name with a drive or a folder part is a Windows name that must
+    // exist as given.
+    if (std::strpbrk(name, ":\\/")) {
+        std::string posix;
+        if (!detail::map_name(name, &posix) || !regular_file(posix)) return false;
+        if (posix[0] == '/') return copy_name(posix, out, out_size);
+        return copy_name(join(current_directory(), posix.c_str()), out, out_size);
     }
     std::string here = current_directory();
     if (!here.empty() && regular_file(join(here, name)))

@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +16,14 @@
 #include <string>
 
 #include "platform/answer_queue.h"
+#include "platform/boxes.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/modules.h"
 #include "platform/native/open_files.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
 
 namespace plat {
 namespace {
@@ -50,22 +57,64 @@ bool is_file(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Asks on the terminal for the answer of a box; the default button for an
-// empty line or the end of input.
+// Reads one answer line from the terminal; false at the end of input.
+bool read_answer(char* line, std::size_t size) {
+    if (!std::fgets(line, static_cast<int>(size), stdin)) return false;
+    line[std::strcspn(line, "\r\n")] = 0;
+    return true;
+}
+
+// Asks on the terminal for the answer of a box, its default button in
+// capitals; an empty line takes the default button, the end of input
+// leaves the box unanswered.
 int ask_terminal(unsigned style) {
-    static const char* const prompts[] = {
-        "[ok]",     "[ok/cancel]",   "[abort/retry/ignore]", "[yes/no/cancel]",
-        "[yes/no]", "[retry/cancel]"};
-    unsigned type = style & mb::TypeMask;
+    static const char* const names[] = {"",      "ok",     "cancel", "abort",
+                                        "retry", "ignore", "yes",    "no"};
+    static const int buttons[][3] = {{id::Ok, 0, 0},
+                                     {id::Ok, id::Cancel, 0},
+                                     {id::Abort, id::Retry, id::Ignore},
+                                     {id::Yes, id::No, id::Cancel},
+                                     {id::Yes, id::No, 0},
+                                     {id::Retry, id::Cancel, 0}};
+    const unsigned type = (style & mb::TypeMask) < 6 ? (style & mb::TypeMask) : 0;
+    const int preset = detail::default_button(style);
+    std::string prompt = "[";
+    for (int b : buttons[type]) {
+        if (!b) break;
+        if (prompt.size() > 1) prompt += '/';
+        std::string name = names[b];
+        if (b == preset)
+            for (char& c : name)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        prompt += name;
+    }
+    prompt += "]";
     for (;;) {
-        std::fprintf(stderr, "%s ", type < 6 ? prompts[type] : prompts[0]);
+        std::fprintf(stderr, "%s ", prompt.c_str());
         std::fflush(stderr);
         char line[64];
-        if (!std::fgets(line, sizeof line, stdin)) return detail::default_button(style);
-        line[std::strcspn(line, "\r\n")] = 0;
-        if (!*line) return detail::default_button(style);
+        if (!read_answer(line, sizeof line)) return detail::nobody_answers(style);
+        if (!*line) return preset;
         int answer = detail::parse_answer(line);
         if (answer && detail::has_button(style, answer)) return answer;
+    }
+}
+
+// The same for a box of the caller's own buttons, named by id or label.
+int ask_terminal_choice(const ChoiceButton* buttons, int count) {
+    std::string prompt = "[";
+    for (int i = 0; i < count; ++i) {
+        if (i) prompt += " / ";
+        prompt += std::to_string(buttons[i].id) + " " + (buttons[i].label ? buttons[i].label : "");
+    }
+    prompt += "]";
+    for (;;) {
+        std::fprintf(stderr, "%s ", prompt.c_str());
+        std::fflush(stderr);
+        char line[256];
+        if (!read_answer(line, sizeof line)) return detail::nobody_answers_choice();
+        if (!*line) return buttons[0].id;
+        if (int chosen = detail::choice_of(buttons, count, line)) return chosen;
     }
 }
 
@@ -131,11 +180,15 @@ Module module_of_address(const void* address) {
 
 std::size_t executable_path(char* out, std::size_t out_size) {
     if (!out || out_size == 0) return 0;
-    ssize_t n = ::readlink("/proc/self/exe", out, out_size - 1);
-    if (n <= 0) {
-        *out = 0;
+    *out = 0;
+    char full[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", full, sizeof full);
+    // A name that fills the buffer may have been cut; one that does not
+    // fit out is not given cut either.
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof full ||
+        static_cast<std::size_t>(n) >= out_size)
         return 0;
-    }
+    std::memcpy(out, full, static_cast<std::size_t>(n));
     out[n] = 0;
     return static_cast<std::size_t>(n);
 }
@@ -171,7 +224,13 @@ bool search_path(const char* file, char* out, std::size_t out_size) {
     std::string name = file;
     auto found = [&](const std::string& p) {
         if (!is_file(p)) return false;
-        if (out) copy_out(p.c_str(), out, out_size);
+        if (!out) return true;
+        char here[4096];
+        if (p[0] != '/' && ::getcwd(here, sizeof here))
+            copy_out((std::string(here) + "/" + (p.compare(0, 2, "./") ? p : p.substr(2))).c_str(),
+                     out, out_size);
+        else
+            copy_out(p.c_str(), out, out_size);
         return true;
     };
     if (name.find('/') != std::string::npos) return found(name);
@@ -193,7 +252,7 @@ int message_box(Hwnd, const char* text, const char* title, unsigned style) {
     detail::write_box(title, text);
     if (detail::answer_queue_active()) return detail::answer_queue_next(style);
     if (::isatty(STDIN_FILENO)) return ask_terminal(style);
-    return detail::default_button(style);
+    return detail::nobody_answers(style);
 }
 
 int choice_box(Hwnd, const char* title, const char* const* lines, int line_count,
@@ -207,7 +266,8 @@ int choice_box(Hwnd, const char* title, const char* const* lines, int line_count
     detail::write_box(title, text.c_str());
     if (detail::answer_queue_active())
         return detail::answer_queue_next_choice(buttons, button_count);
-    return buttons[0].id;
+    if (::isatty(STDIN_FILENO)) return ask_terminal_choice(buttons, button_count);
+    return detail::nobody_answers_choice();
 }
 
 void sleep_ms(unsigned ms) {

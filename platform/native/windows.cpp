@@ -12,8 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/abi.h"
+#include "platform/input.h"
 #include "platform/native/poll_state.h"
-#include "platform/platform.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
+#include "platform/window_system.h"
 
 namespace plat {
 

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 
 namespace plat {
 

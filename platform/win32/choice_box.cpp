@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/answer_queue.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
 
 namespace plat {
 namespace {

@@ -1,7 +1,7 @@
 // The clock and file times: the system's own.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/clock.h"
 
 namespace plat {
 

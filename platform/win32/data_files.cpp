@@ -1,7 +1,7 @@
 // Data files of the binary buffers through the system's file functions.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace plat {
 

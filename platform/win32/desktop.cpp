@@ -3,7 +3,8 @@
 // The multimedia declarations need the system types above.
 #include <mmsystem.h>
 
-#include "platform/platform.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
 
 namespace plat {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/environment.h"
 
 namespace plat {
 

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
 
 namespace plat {
 namespace {
@@ -46,6 +47,13 @@ bool CopyToTemporary(const char* from, const char* to, char* temporary) {
         RemoveTemporary(temporary);
         return false;
     }
+    // The copy takes the source's attributes also where the system's copy
+    // onto the existing temporary file keeps that file's own (Wine).
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                       FILE_ATTRIBUTE_ARCHIVE;
+    const DWORD a = GetFileAttributesA(from);
+    if (a != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(temporary, (a & kept) ? (a & kept) : FILE_ATTRIBUTE_NORMAL);
     return true;
 }
 

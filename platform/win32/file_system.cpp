@@ -4,7 +4,10 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/system.h"
 
 namespace plat {
 namespace {
@@ -45,7 +48,13 @@ bool system_path(const char* name, char* out, std::size_t out_size) {
 }
 
 std::size_t current_directory_name(char* out, std::size_t out_size) {
-    return get_current_directory(out, out_size);
+    char buf[MAX_PATH + 1];
+    const std::size_t n = get_current_directory(buf, sizeof buf);
+    if (n == 0 || n >= sizeof buf || n + 1 > out_size) {
+        if (out && out_size) *out = 0;
+        return 0;
+    }
+    return CopyOut(buf, n, out, out_size);
 }
 
 std::size_t program_folder_name(char* out, std::size_t out_size) {

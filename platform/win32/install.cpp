@@ -7,7 +7,7 @@
 
 #include <limits>
 
-#include "platform/platform.h"
+#include "platform/install.h"
 
 namespace plat {
 

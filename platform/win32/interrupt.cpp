@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "platform/interrupt.h"
 
 namespace plat {
 namespace {

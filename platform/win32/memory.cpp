@@ -1,7 +1,7 @@
 // Movable memory blocks: the system's global memory.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/memory.h"
 
 namespace plat {
 

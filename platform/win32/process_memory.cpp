@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/memory.h"
 
 namespace plat {
 namespace {

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/modules.h"
+#include "platform/profiles.h"
 
 namespace plat {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/profiles.h"
 
 namespace plat {
 

@@ -1,7 +1,7 @@
 // The registry: the system's own.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/registry.h"
 
 namespace plat {
 namespace {

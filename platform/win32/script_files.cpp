@@ -4,7 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
 
 namespace plat {
 namespace {

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/files.h"
+#include "platform/modules.h"
+#include "platform/system.h"
 
 namespace plat {
 

@@ -2,8 +2,11 @@
 // system's own.
 #include <windows.h>
 
+#include "platform/abi.h"
 #include "platform/answer_queue.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/input.h"
+#include "platform/window_system.h"
 
 namespace plat {
 namespace {
@@ -183,7 +186,9 @@ int message_box(Hwnd owner, const char* text, const char* title, unsigned style)
         detail::write_box(title, text);
         return detail::answer_queue_next(style);
     }
-    return MessageBoxA(hwnd_of(owner), text, title, style);
+    // A box the system cannot show is one that nobody can answer.
+    const int answer = MessageBoxA(hwnd_of(owner), text, title, style);
+    return answer ? answer : detail::nobody_answers(style);
 }
 
 } // namespace plat

@@ -19,7 +19,9 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
+#include "platform/environment.h"
+#include "platform/memory.h"
 
 // The platform layer is a shared library here: this definition takes the
 // place of its sleep for the whole process. A run settles for 20 ms after

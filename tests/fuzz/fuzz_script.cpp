@@ -17,6 +17,7 @@
 #include "host/process_buffer.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "platform/memory.h"
 #include "tests/fuzz/fuzz_limits.h"
 
 namespace {

@@ -27,6 +27,7 @@
 #include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "platform/memory.h"
 #include "tests/fuzz/fuzz_limits.h"
 
 namespace {

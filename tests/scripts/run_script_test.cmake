@@ -10,13 +10,20 @@
 #   ; lock: NAME        a resource the script shares with other tests (the
 #                       user's profile, for one); tests naming the same
 #                       lock do not run at the same time
+#   ; answers: off      no scripted answers at all, and standard input is
+#                       empty (no terminal): nobody can answer a box. Only
+#                       the native backend writes such boxes; under an
+#                       emulator a real box would wait, and the test is
+#                       skipped
 # JOL_TEST_SCRATCH names an empty folder of the test's own, made afresh for
 # each run, where the script may write files.
 # NAME.out is the expected standard output (carriage returns are ignored);
 # NAME.err, when present, lists lines that standard error must contain (a
 # line starting with "!" names a text it must not contain);
-# NAME.answers, when present, answers the boxes (otherwise every box takes
-# its default button).
+# NAME.answers, when present, answers the boxes, one by one; a box it does
+# not answer is cancelled. Without it every box takes its default button:
+# the run has JOL_ANSWERS=default, the answer word that stands for every
+# box when it is the only one.
 # EXTENDER and LIBRARY, when given, are the paths of the sample extender
 # and of the library; the script reads them from the environment variables
 # JOL_SAMPLE_EXTENDER and JOL_LIBRARY_MODULE (as Windows paths under Wine).
@@ -45,6 +52,7 @@ set(expect_status 0)
 set(args "")
 set(options "")
 set(needs "")
+set(answers_off FALSE)
 file(STRINGS ${script} head LIMIT_COUNT 12)
 foreach(line IN LISTS head)
   if(line MATCHES "^; *exit: *([0-9]+)")
@@ -53,6 +61,8 @@ foreach(line IN LISTS head)
     separate_arguments(args UNIX_COMMAND "${CMAKE_MATCH_1}")
   elseif(line MATCHES "^; *options: *(.*)$")
     separate_arguments(options UNIX_COMMAND "${CMAKE_MATCH_1}")
+  elseif(line MATCHES "^; *answers: *off")
+    set(answers_off TRUE)
   elseif(line MATCHES "^; *needs: *(.*)$")
     set(needs "${CMAKE_MATCH_1}")
   elseif(line MATCHES "^; *env: *(.*)$")
@@ -70,7 +80,15 @@ file(MAKE_DIRECTORY "${scratch}")
 jol_program_path(path "${scratch}")
 set(ENV{JOL_TEST_SCRATCH} "${path}")
 
-if(EXISTS ${DIR}/${NAME}.answers)
+set(input "")
+if(answers_off)
+  if(EMULATOR)
+    message("JOLTEST-SKIPPED: a box without answers would wait for a person")
+    return()
+  endif()
+  unset(ENV{JOL_ANSWERS})
+  set(input INPUT_FILE /dev/null)
+elseif(EXISTS ${DIR}/${NAME}.answers)
   list(APPEND options --answers ${NAME}.answers)
   unset(ENV{JOL_ANSWERS})
 else()
@@ -81,6 +99,7 @@ unset(ENV{JOL_ANSWERS_FILE})
 execute_process(
   COMMAND ${EMULATOR} ${JOLRUN} --dump-vars ${options} ${NAME}.jol ${args}
   WORKING_DIRECTORY ${DIR}
+  ${input}
   RESULT_VARIABLE status
   OUTPUT_VARIABLE out
   ERROR_VARIABLE err

@@ -19,6 +19,7 @@
 #include "host/script_run.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "platform/memory.h"
 #include "tests/unit/test_support.h"
 
 namespace test {

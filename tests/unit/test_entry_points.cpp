@@ -13,6 +13,9 @@
 #include "host/context/script_context.h"
 #include "host/context/settings.h"
 #include "host/entry_points.h"
+#include "platform/environment.h"
+#include "platform/memory.h"
+#include "platform/window_system.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -7,7 +7,8 @@
 
 #include "lang/conversion.h"
 #include "lib/data/environment.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/memory.h"
 #include "tests/unit/data_handler_rig.h"
 #include "tests/unit/test_errors.h"
 

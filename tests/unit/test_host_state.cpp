@@ -1,5 +1,5 @@
 // Process-wide host state: the window pointer map, the settings store and
-// movable memory blocks.
+// the message pump.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,7 +10,7 @@
 #include "host/context/script_context.h"
 #include "host/context/settings.h"
 #include "host/context/window_pointer_map.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -71,30 +71,6 @@ TEST(Settings, DefaultsTerminationAndDeletion) {
     ASSERT_EQ(jol::WriteSetting("Section", "Key", nullptr, ini), 1);
     EXPECT_EQ(jol::ReadSetting("Section", "Key", "gone", whole, sizeof whole, ini), 0);
     EXPECT_STREQ(whole, "gone");
-}
-
-TEST(MemoryBlocks, ZeroFilledLockCountsAndStaleHandles) {
-    plat::MemHandle h = plat::mem_alloc(64);
-    ASSERT_NE(h, 0u);
-    EXPECT_GE(plat::mem_size(h), 64u);
-    auto* p = static_cast<unsigned char*>(plat::mem_lock(h));
-    ASSERT_NE(p, nullptr);
-    for (int i = 0; i < 64; ++i)
-        ASSERT_EQ(p[i], 0);
-    p[0] = 7;
-    EXPECT_NE(plat::mem_lock(h), nullptr);
-    EXPECT_EQ(plat::mem_lock_count(h), 2u);
-    EXPECT_TRUE(plat::mem_unlock(h));
-    EXPECT_TRUE(plat::mem_unlock(h));
-    EXPECT_FALSE(plat::mem_unlock(h));
-    EXPECT_EQ(static_cast<unsigned char*>(plat::mem_lock(h))[0], 7);
-    plat::mem_unlock(h);
-    EXPECT_TRUE(plat::mem_free(h));
-    // A freed handle fails every operation; so does one that never existed.
-    EXPECT_EQ(plat::mem_lock(h), nullptr);
-    EXPECT_EQ(plat::mem_size(h), 0u);
-    EXPECT_EQ(plat::mem_lock(0), nullptr);
-    EXPECT_EQ(plat::mem_size(0), 0u);
 }
 
 TEST(MessagePump, DispatchesMessagesButLeavesQuitForTheHost) {

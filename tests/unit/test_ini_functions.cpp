@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "lib/data/ini_functions.h"
+#include "platform/environment.h"
+#include "platform/modules.h"
 #include "tests/unit/data_handler_rig.h"
 #include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
@@ -414,7 +416,20 @@ TEST(IniItemize, SectionNamesOfAPrivateFile) {
     f = files.Fresh("[" + std::string(300, 'n') + "]\r\n;" + std::string(711, '-') +
                     "\r\n[Straddling]\n[Last]");
     EXPECT_EQ(ini.Items("", f).s, std::string(253, 'n') + "\tStraddling\tLast");
-    // The file is located as FileLocate does.
+    // The file is located as FileLocate does: a full name with a drive,
+    // a name with a folder part, or a bare name found in the current
+    // folder; a missing file fails as an empty name does.
+    f = files.Fresh("[First]\r\nk=1\r\n[Second]\r\n");
+    const std::string drive_name = test::DriveName(f);
+    ASSERT_EQ(drive_name.substr(1, 2), ":\\");
+    EXPECT_EQ(ini.Items("", drive_name).s, "First\tSecond");
+    EXPECT_EQ(ini.Items("First", drive_name).s, "k");
+    {
+        test::CurrentFolder here(files.folder());
+        const std::string bare = std::filesystem::path(f).filename().string();
+        EXPECT_EQ(ini.Items("", bare).s, "First\tSecond");
+        EXPECT_EQ(ini.Items("", ".\\" + bare).s, "First\tSecond");
+    }
     EXPECT_EQ(ini.Items("", files.Fresh(std::string(), false)).error, jol::Err::IniNullSection);
     EXPECT_EQ(ini.rig.Call(IniHandlers, id::IniItemize, {""}).error, jol::Err::IniNullSection);
 

@@ -13,6 +13,7 @@
 #include "host/context/process_state.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
+#include "platform/window_system.h"
 #include "tests/unit/data_handler_rig.h"
 #include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
@@ -180,18 +181,6 @@ TEST_F(IntControl, ReadsMemoryOnlyWhereItIsReadable) {
     }
     // A block that is freed is no longer readable.
     EXPECT_EQ(Text(42, "987659"), "0");
-}
-
-TEST_F(IntControl, PlatformReadStopsAtTheEndOfReadableMemory) {
-    std::uint64_t word = 0x1122334455667788ull;
-    std::uint64_t copy = 0;
-    EXPECT_TRUE(plat::read_process_memory(reinterpret_cast<std::uintptr_t>(&word), &copy, 8));
-    EXPECT_EQ(copy, word);
-    copy = 0;
-    EXPECT_FALSE(plat::read_process_memory(0, &copy, 1));
-    EXPECT_FALSE(plat::read_process_memory(~std::uintptr_t{0} - 1, &copy, 4)); // wraps
-    EXPECT_FALSE(plat::read_process_memory(reinterpret_cast<std::uintptr_t>(&word), &copy, 0));
-    EXPECT_EQ(copy, 0u);
 }
 
 TEST_F(IntControl, LargestHeapBlockIsExact) {

@@ -14,6 +14,7 @@
 #include "lang/line_cache.h"
 #include "lang/speedups.h"
 #include "lang/string_heap.h"
+#include "platform/memory.h"
 #include "tests/unit/script_rig.h"
 #include "tests/unit/test_errors.h"
 

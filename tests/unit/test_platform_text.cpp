@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/environment.h"
 #include "platform/text.h"
 
 namespace {
@@ -228,6 +228,19 @@ TEST_F(PlatformText, WideConversion) {
     char again[256];
     ASSERT_EQ(plat::wide_to_code_page(w, 255, again, 256), 255u);
     EXPECT_EQ(std::memcmp(all, again, 255), 0);
+}
+
+TEST_F(PlatformText, AnsiConversionOfWholeTexts) {
+    // Zero units are bytes like any other; nothing is added at the end.
+    const char16_t wide[] = {u'a', 0x20AC, 0, u'b', 0x3042};
+    EXPECT_EQ(plat::wide_to_ansi(wide, 5, nullptr, 0), 5u);
+    char out[8];
+    std::memset(out, '#', sizeof out);
+    ASSERT_EQ(plat::wide_to_ansi(wide, 5, out, sizeof out), 5u);
+    EXPECT_EQ(std::string(out, 6), std::string("a\x80\0b?#", 6));
+    // A result that does not fit gives nothing.
+    EXPECT_EQ(plat::wide_to_ansi(wide, 5, out, 4), 0u);
+    EXPECT_EQ(plat::wide_to_ansi(wide, 0, out, sizeof out), 0u);
 }
 
 // The native backend takes the code page from JOL_CODEPAGE; the system's

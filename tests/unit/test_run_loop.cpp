@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "host/context/message_pump.h"
+#include "platform/environment.h"
+#include "platform/interrupt.h"
+#include "platform/memory.h"
 #include "tests/unit/script_rig.h"
 #include "tests/unit/test_errors.h"
 

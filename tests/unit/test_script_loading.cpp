@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/call.h"
+#include "platform/memory.h"
 #include "tests/unit/script_rig.h"
 #include "tests/unit/test_errors.h"
 

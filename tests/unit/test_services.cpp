@@ -15,6 +15,7 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "platform/memory.h"
 #include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/context/process_state.h"
+#include "platform/environment.h"
 #include "platform/text.h"
 #include "tests/unit/data_function_rig.h"
 #include "tests/unit/test_errors.h"

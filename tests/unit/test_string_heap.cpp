@@ -41,8 +41,9 @@ struct Heap {
     std::uint32_t formatted = 0;
 };
 
-// Boxes are answered from the scripted queue or, on the native layer, by
-// their default button; a real system box would wait for a person.
+// The heap's boxes (OK only) are answered from the scripted queue or, on
+// the native layer, written to standard error and answered OK when nobody
+// can answer; a real system box would wait for a person.
 bool BoxesAnswered() {
 #if defined(_WIN32)
     return plat::detail::answer_queue_active();

@@ -2,6 +2,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/modules.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "platform/system_errors.h"
+#include "platform/window_system.h"
 
 namespace test {
 namespace {
@@ -43,6 +54,72 @@ TempHome::~TempHome() {
     plat::set_env("JOL_HOME", had_saved_ ? saved_.c_str() : nullptr);
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+std::string DriveName(const std::string& path) {
+    std::string name = path;
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    if (!name.empty() && name[0] == '\\' && (name.size() < 2 || name[1] != '\\'))
+        name = "C:" + name;
+    return name;
+}
+
+TempFolder::TempFolder() {
+    static std::atomic<int> serial{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = std::filesystem::temp_directory_path() /
+            ("jol-dir-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+    std::filesystem::create_directories(path_);
+    name_ = DriveName(path_.string());
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        plat::set_file_attributes(DriveName(it->path().string()).c_str(), 0);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempFolder::File(const std::string& entry, const std::string& bytes) const {
+    std::ofstream(path_ / entry, std::ios::binary) << bytes;
+    return Name(entry);
+}
+
+std::string TempFolder::Subfolder(const std::string& entry) const {
+    std::filesystem::create_directory(path_ / entry);
+    return Name(entry);
+}
+
+std::string TempFolder::Read(const std::string& entry) const {
+    std::ifstream f(path_ / entry, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+bool ReadOnlyStopsWriting() {
+#if defined(_WIN32)
+    static const bool stops = [] {
+        TempFolder dir;
+        const std::string name = dir.File("probe.txt");
+        plat::set_file_attributes(name.c_str(), plat::fattr::ReadOnly);
+        std::FILE* f = std::fopen(name.c_str(), "ab");
+        if (f) std::fclose(f);
+        return f == nullptr;
+    }();
+    return stops;
+#else
+    return true;
+#endif
+}
+
+CurrentFolder::CurrentFolder(const std::string& folder) {
+    plat::current_directory_name(saved_, sizeof saved_);
+    plat::set_current_directory(DriveName(folder).c_str());
+}
+
+CurrentFolder::~CurrentFolder() {
+    plat::set_current_directory(saved_);
 }
 
 plat::Hwnd CreateTestWindow(plat::Hwnd parent) {

@@ -16,7 +16,8 @@
 #include <string>
 
 #include "lib/data/time_functions.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
 #include "tests/unit/data_handler_rig.h"
 #include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"

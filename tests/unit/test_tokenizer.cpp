@@ -14,6 +14,8 @@
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
+#include "platform/environment.h"
+#include "platform/text.h"
 #include "tests/unit/test_errors.h"
 
 using namespace jol;

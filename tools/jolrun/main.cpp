@@ -16,7 +16,11 @@
 #include "host/process_buffer.h"
 #include "host/script_context.h"
 #include "lang/variables.h"
-#include "platform/platform.h"
+#include "platform/abi.h"
+#include "platform/environment.h"
+#include "platform/interrupt.h"
+#include "platform/memory.h"
+#include "platform/modules.h"
 #include "resources/message_table.h"
 
 namespace {
