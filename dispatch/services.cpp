@@ -5,6 +5,7 @@
 #include "exec/call.h"
 #include "exec/error_report.h"
 #include "host/script_context.h"
+#include "include/jol.h"
 #include "lang/bounded_text.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"

@@ -1,27 +1,17 @@
-// The library's exported entry points for hosts.
+// The library's exported entry points for hosts. Their declarations are the
+// public header's; the definitions are checked against it where they are
+// compiled.
 #pragma once
 
-#include <cstdint>
-
+#include "include/jol.h"
 #include "platform/platform.h"
 
-// The export list names DllMain on Windows (its decorated name must not
-// leave the library a second time).
+// The exports that the export list names on Windows, where the 32-bit
+// library lists its stdcall entries (DllMain, ZezuzAnswer) under their
+// plain names: their decorated names must not leave it a second time.
+// Elsewhere they are exported as any other.
 #if defined(_WIN32)
-#define JOL_DLLMAIN extern "C"
+#define JOL_LISTED_EXPORT extern "C"
 #else
-#define JOL_DLLMAIN JOL_EXPORT
+#define JOL_LISTED_EXPORT JOL_EXPORT
 #endif
-
-// Stores the library's module instance; nothing else happens at load.
-JOL_DLLMAIN int JOL_STDCALL DllMain(void* instance, unsigned long reason, void* reserved);
-
-// The multi-request entry point: 0 version handshake, 1 context set-up,
-// 2 binding of the host window and variable table, 3 binding of the
-// string heap, 99 release of everything the context holds.
-JOL_EXPORT std::int32_t DoDaDllInit(plat::Hwnd window, plat::MemHandle context,
-                                    std::uintptr_t handle2, short request, std::uintptr_t number4,
-                                    const char* text5, const char* text6);
-
-// Copies the library's version text into out; returns its length.
-JOL_EXPORT int JolLibraryVersion(char* out, int size);
