@@ -5,8 +5,10 @@
 
 #include "dispatch/services.h"
 #include "exec/error_report.h"
+#include "host/entry_points.h"
 #include "host/process_state.h"
 #include "host/script_context.h"
+#include "include/jol.h"
 #include "lang/bounded_text.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
@@ -217,8 +219,12 @@ int HandleFailure(ScriptContext* ctx, std::int32_t status) {
                                         : plat::mb::OkCancel | plat::mb::IconExclamation) |
                            plat::mb::SetForeground;
     const int answer = ShowMessageBox(ctx, ctx->host_window, text, caption, style);
+    const int code = ctx->error_code;
     ctx->error_code = 9013; // reported already
-    if (cancel_mode || answer != plat::id::Ok) return 0;
+    if (cancel_mode || answer != plat::id::Ok) {
+        RecordStop(ctx, code, ctx->extenders.error_text);
+        return 0;
+    }
     ctx->error_code = 0;
     return 1;
 }
@@ -345,6 +351,7 @@ int ExtenderCall(ScriptContext* ctx, int id, Value& result, Value* args) {
         entry = FindExtenderEntry(module);
         if (!entry) {
             ShowEntryLost(ctx, 864);
+            RecordStop(ctx, 864, nullptr);
             ctx->error_code = 9013; // reported by the box
             return 0;
         }
@@ -406,9 +413,9 @@ const HandlerRow* ExtenderHandlers(std::size_t* count) {
 
 } // namespace jol
 
-JOL_EXPORT std::int32_t JOL_STDCALL ZezuzAnswer(jol::ExtArg status, jol::ExtArg /*ignored*/,
-                                                jol::ExtArg record, jol::ExtArg is_text,
-                                                jol::ExtArg number, jol::ExtArg text) {
+JOL_LISTED_EXPORT std::int32_t JOL_STDCALL ZezuzAnswer(jol::ExtArg status, jol::ExtArg /*ignored*/,
+                                                       jol::ExtArg record, jol::ExtArg is_text,
+                                                       jol::ExtArg number, jol::ExtArg text) {
     using namespace jol;
     const auto st = static_cast<std::int32_t>(status);
     const auto* answer = reinterpret_cast<const AnswerRecord*>(record);

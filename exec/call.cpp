@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exec/error_report.h"
 #include "exec/script_run.h"
 #include "host/message_pump.h"
 #include "lang/bounded_text.h"
@@ -159,6 +160,10 @@ int FnCall(ScriptContext* ctx, const char* file, const char* params) {
         // An error the called script went on past (ignored with @off) has
         // been dealt with there.
         ctx->error_code = 0;
+    } else if (ctx->error_code == 0) {
+        // A script that could not be loaded (reported) or a cancel: the
+        // calling script goes on, so nothing has stopped it yet.
+        ForgetStop(ctx);
     } else if (ctx->error_code != 0 && ctx->error_code != kCancelCode) {
         ctx->error_code = kErrReported;
         outcome = -1;

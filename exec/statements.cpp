@@ -700,6 +700,7 @@ int Execute(Statement& s) {
         ctx->error_code = 0;
         return 1;
     }
+    RecordStop(ctx, code, nullptr);
     ctx->extended_error = 999;
     ctx->error_code = kAlreadyReported;
     return 0;

@@ -64,6 +64,19 @@ struct LastRun {
     std::uint16_t line_start = 0;
 };
 
+// Where the error that stopped a run was reported, kept for the host
+// (JolLastStop). code 0: none since the run started.
+struct StopReport {
+    std::int32_t code = 0;
+    std::int32_t line = 0;        // 1-based line of that script
+    std::uint32_t line_start = 0; // the line's offset in the script's text
+    char file[kPathSize] = {};    // the script's name as the library knows it
+    char message[kTextSize] = {}; // the error's text
+    char text[kTextSize] = {};    // the line's text
+};
+
+struct RunCursor;
+
 struct ObjectLibrary {
     plat::Module module = 0;
     void* entries[4] = {};
@@ -228,6 +241,10 @@ struct ScriptContext {
     std::uint32_t random_state = 0;
     // the lookup index of the variable table (lang/variables.h)
     VariableIndex var_index;
+    // the line cursor of the innermost run in progress (null between runs)
+    const RunCursor* run = nullptr;
+    // where the error that stopped the last run was reported
+    StopReport stop;
 };
 
 } // namespace jol
