@@ -52,9 +52,5 @@ set(JOL_CLIENT_FOLDERS tools)
 # Files allowed to break the rules for now, each with the reason. The check
 # fails once such a file keeps the rules, so that its entry goes.
 if(NOT DEFINED JOL_LAYER_EXEMPTIONS)
-  set(JOL_LAYER_EXEMPTIONS
-    # jolrun still uses the library's own headers, one of them through the
-    # forwarding header host/script_context.h; once it uses only the public
-    # header, remove this entry and that file.
-    tools/jolrun/main.cpp)
+  set(JOL_LAYER_EXEMPTIONS)
 endif()

@@ -8,6 +8,7 @@
 #include "host/context/errors.h"
 #include "host/context/process_state.h"
 #include "host/context/script_context.h"
+#include "include/jol.h"
 #include "lang/keyword_table.h"
 #include "lang/line_cache.h"
 #include "lang/string_heap.h"
@@ -57,16 +58,16 @@ void ShowLoadError(ScriptContext* ctx, std::uint32_t system_code) {
     LoadMessage(ctx, msg::ExtenderLoadCaption, caption, sizeof caption);
     int id = 0;
     switch (system_code) {
-    case 31:
+    case plat::err::GenFailure:
         id = msg::ExtenderWrongFormat;
         break;
-    case 127:
+    case plat::err::ProcNotFound:
         id = msg::ExtenderWrongSystem;
         break;
-    case 193:
+    case plat::err::BadExeFormat:
         id = msg::ExtenderSixteenBit;
         break;
-    case 1114:
+    case plat::err::DllInitFailed:
         id = msg::ExtenderInitFailed;
         break;
     default:
@@ -224,8 +225,12 @@ int HandleFailure(ScriptContext* ctx, std::int32_t status) {
                                         : plat::mb::OkCancel | plat::mb::IconExclamation) |
                            plat::mb::SetForeground;
     const int answer = ShowMessageBox(ctx, ctx->host_window, text, caption, style);
+    const int code = ctx->error_code;
     ReplaceError(ctx, Err::StopReported); // the box reported it
-    if (cancel_mode || answer != plat::id::Ok) return 0;
+    if (cancel_mode || answer != plat::id::Ok) {
+        RecordStop(ctx, code, ctx->extenders.error_text);
+        return 0;
+    }
     ClearError(ctx);
     return 1;
 }
@@ -333,6 +338,7 @@ int ExtenderCall(ScriptContext* ctx, int id, Value& result, Value* args) {
         entry = FindExtenderEntry(module);
         if (!entry) {
             ShowEntryLost(ctx, msg::ExtenderEntryLost3);
+            RecordStop(ctx, msg::ExtenderEntryLost3, nullptr);
             return Raise(ctx, Err::StopReported); // reported by the box
         }
         request = code % kExtenderFunctionsPerSlot;
@@ -392,9 +398,9 @@ const HandlerRow* ExtenderHandlers(std::size_t* count) {
 
 } // namespace jol
 
-JOL_EXPORT std::int32_t JOL_STDCALL ZezuzAnswer(jol::ExtArg status, jol::ExtArg /*ignored*/,
-                                                jol::ExtArg record, jol::ExtArg is_text,
-                                                jol::ExtArg number, jol::ExtArg text) {
+JOL_LISTED_EXPORT std::int32_t JOL_STDCALL ZezuzAnswer(jol::ExtArg status, jol::ExtArg /*ignored*/,
+                                                       jol::ExtArg record, jol::ExtArg is_text,
+                                                       jol::ExtArg number, jol::ExtArg text) {
     using namespace jol;
     const auto st = static_cast<std::int32_t>(status);
     const auto* answer = reinterpret_cast<const AnswerRecord*>(record);

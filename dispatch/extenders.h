@@ -9,6 +9,7 @@
 
 #include "dispatch/extender_abi.h"
 #include "dispatch/handler.h"
+#include "include/jol.h"
 #include "lang/value.h"
 #include "platform/abi.h"
 #include "platform/handles.h"
@@ -79,10 +80,7 @@ const HandlerRow* ExtenderHandlers(std::size_t* count);
 
 } // namespace jol
 
-// The answer callback: status >= 0 delivers a value (is_text 0: the
-// integer number; else a copy of text as a string), status < 0 an error
-// text (is_text 0: message 866; else text). Returns status, or -4 when the
-// text cannot be stored.
-JOL_EXPORT std::int32_t JOL_STDCALL ZezuzAnswer(jol::ExtArg status, jol::ExtArg ignored,
-                                                jol::ExtArg record, jol::ExtArg is_text,
-                                                jol::ExtArg number, jol::ExtArg text);
+// The answer callback ZezuzAnswer (declared in the public header): status
+// >= 0 delivers a value (is_text 0: the integer number; else a copy of text
+// as a string), status < 0 an error text (is_text 0: message 866; else
+// text). Returns status, or -4 when the text cannot be stored.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "exec/script_run.h"
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
 #include "lang/change_epoch.h"
@@ -100,7 +101,71 @@ bool WriteLogEntry(ScriptContext* ctx, const char* log, const char* text, const 
     return ok;
 }
 
+constexpr unsigned char kCtrlZ = 26;
+constexpr unsigned char kGotoRecord = 0x9F;
+constexpr unsigned char kGosubRecord = 0x9E;
+
+bool IsJumpRecord(const unsigned char* p, std::size_t left) {
+    if (left < 5 || (p[0] != kGotoRecord && p[0] != kGosubRecord)) return false;
+    for (int i = 1; i < 5; ++i)
+        if (p[i] < 0x40 || p[i] > 0x4F) return false;
+    return true;
+}
+
+// The number of the line that starts at cur.line_start (lines end with a
+// carriage return or a Ctrl+Z, as the line fetch ends them) and its text
+// as the script holds it, a jump record written over its GOTO or GOSUB
+// read as the word again.
+void FindStopLine(const RunCursor& cur, StopReport& s) {
+    const auto* text = static_cast<const unsigned char*>(plat::mem_lock(cur.block));
+    if (!text) return;
+    const std::size_t length = cur.text_length;
+    const std::size_t start = cur.line_start < length ? cur.line_start : length;
+    std::int32_t line = 1;
+    for (std::size_t i = 0; i < start; ++i)
+        if (text[i] == '\r' || text[i] == kCtrlZ) ++line;
+    s.line = line;
+    std::size_t n = 0;
+    for (std::size_t i = start; i < length && n < kTextChars; ++i) {
+        const unsigned char c = text[i];
+        if (c == 0 || c == '\r' || c == kCtrlZ) break;
+        if (c == '\n') continue;
+        if (IsJumpRecord(text + i, length - i) && n + 5 <= kTextChars) {
+            std::memcpy(s.text + n, c == kGotoRecord ? "GOTO " : "GOSUB", 5);
+            n += 5;
+            i += 4;
+            continue;
+        }
+        s.text[n++] = static_cast<char>(c);
+    }
+    s.text[n] = 0;
+    plat::mem_unlock(cur.block);
+}
+
 } // namespace
+
+void RecordStop(ScriptContext* ctx, int code, const char* detail) {
+    StopReport& s = ctx->stop;
+    s = StopReport{};
+    s.code = code;
+    LoadMessage(ctx, code, s.message, sizeof s.message);
+    if (detail && *detail) {
+        AppendBounded(ctx, s.message, " (", sizeof s.message);
+        AppendBounded(ctx, s.message, detail, sizeof s.message);
+        AppendBounded(ctx, s.message, ")", sizeof s.message);
+    }
+    const RunCursor* run = ctx->run;
+    ctx->script_name[kTextChars] = 0;
+    const char* file = run && run->file ? run->file : ctx->script_name;
+    CopyBounded(ctx, s.file, file, sizeof s.file);
+    if (!run) return;
+    s.line_start = run->line_start;
+    FindStopLine(*run, s);
+}
+
+void ForgetStop(ScriptContext* ctx) {
+    ctx->stop.code = 0;
+}
 
 int ErrorSeverity(int code) {
     switch (SeverityOfNumber(code)) {
@@ -138,6 +203,14 @@ int ReportError(ScriptContext* ctx, plat::Hwnd owner, int body_id, int code, int
     if (body_id >= 100) LoadMessage(ctx, body_id, ctx->error_body, kTextSize);
     ctx->error_body[kTextChars] = 0;
     ctx->error_title[kTextChars] = 0;
+    // What the stop report names, should the run stop here: a box whose
+    // text is a message of its own (a script that cannot be loaded) names
+    // that message; a run-level code with a body of the caller's (a path)
+    // adds that body.
+    const int stop_code = body_id >= 100 ? body_id : code;
+    char detail[kTextSize] = "";
+    if (body_id < 100 && SeverityOfNumber(code) == Severity::Run)
+        CopyBounded(ctx, detail, ctx->error_body, sizeof detail);
     if (code >= 100) {
         FormatErrorTitle(ctx, code, ctx->error_title, kTextSize);
         AddBodyFooter(ctx);
@@ -151,7 +224,10 @@ int ReportError(ScriptContext* ctx, plat::Hwnd owner, int body_id, int code, int
                                       : plat::mb::Ok | plat::mb::IconStop) |
                            plat::mb::SetForeground;
     int answer = ShowMessageBox(ctx, owner, ctx->error_body, ctx->error_title, style);
-    if (!may_go_on || answer == plat::id::Cancel) return 0;
+    if (!may_go_on || answer == plat::id::Cancel) {
+        RecordStop(ctx, stop_code, detail);
+        return 0;
+    }
     ClearError(ctx);
     return 1;
 }

@@ -43,6 +43,15 @@ inline int ReportError(ScriptContext* ctx, plat::Hwnd owner, int body_id, Err co
     return ReportError(ctx, owner, body_id, ErrNumber(code), severity);
 }
 
+// Keeps, for the host, where the error that stops the run was reported:
+// the code, its message text (and detail in parentheses, when given), the
+// name of the innermost script running and the number and text of its line
+// being run. Called wherever an error is shown and the run stops.
+void RecordStop(ScriptContext* ctx, int code, const char* detail);
+// Forgets the stop report: a cancel is no error, nor a failure the script
+// goes on past.
+void ForgetStop(ScriptContext* ctx);
+
 // A message box; in quiet mode a log entry instead, answered with Cancel.
 // Returns the button chosen.
 int ShowMessageBox(ScriptContext* ctx, plat::Hwnd owner, const char* text, const char* title,

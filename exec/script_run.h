@@ -18,6 +18,9 @@ struct RunCursor {
     std::uint16_t text_length = 0; // bytes of text before the zero
     std::uint16_t line_start = 0;  // first non-blank byte of the line last fetched
     std::uint16_t next_offset = 0; // where the next fetch starts; jumps change it
+    // The file the block was read from (Call); null for the host's block,
+    // which the context's script name names.
+    const char* file = nullptr;
 };
 
 // Run results.

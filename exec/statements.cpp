@@ -691,6 +691,7 @@ int Execute(Statement& s) {
         ClearError(ctx);
         return 1;
     }
+    RecordStop(ctx, code, nullptr);
     ctx->extended_error = 999;
     return ReplaceError(ctx, Err::StopReported);
 }

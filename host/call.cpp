@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exec/error_report.h"
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
 #include "host/context/message_pump.h"
@@ -155,7 +156,11 @@ int FnCall(ScriptContext* ctx, const char* file, const char* params) {
         // An error the called script went on past (ignored with @off) has
         // been dealt with there.
         ClearError(ctx);
-    } else if (HasError(ctx) && !ErrorIs(ctx, Err::StopCancel)) {
+    } else if (!HasError(ctx)) {
+        // A script that could not be loaded (reported) or a cancel: the
+        // calling script goes on, so nothing has stopped it yet.
+        ForgetStop(ctx);
+    } else if (!ErrorIs(ctx, Err::StopCancel)) {
         // The called script reported its error (or ended with EXIT): the
         // callers stop without a second report.
         ReplaceError(ctx, Err::StopReported);

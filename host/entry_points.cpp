@@ -4,15 +4,22 @@
 
 #include "host/entry_points.h"
 
+#include <cstddef>
+#include <type_traits>
+
 #include "dispatch/extenders.h"
 #include "dispatch/int_control.h"
+#include "host/call.h"
 #include "host/context/entry_guard.h"
 #include "host/context/message_pump.h"
 #include "host/context/process_state.h"
 #include "host/context/script_context.h"
 #include "host/context/settings.h"
 #include "host/context/window_pointer_map.h"
+#include "host/script_run.h"
+#include "lang/keyword_table.h"
 #include "lang/string_heap.h"
+#include "lang/value.h"
 #include "lang/variables.h"
 #include "lib/data/file_handles.h"
 #include "platform/boxes.h"
@@ -29,9 +36,9 @@
 namespace jol {
 namespace {
 
-constexpr std::int32_t kHandshakeAnswer = 17840;
-constexpr unsigned kInterfaceVersion = 19;
-constexpr std::int32_t kContextReady = 52;
+constexpr std::int32_t kHandshakeAnswer = JOL_HANDSHAKE_ANSWER;
+constexpr unsigned kInterfaceVersion = JOL_INTERFACE_VERSION;
+constexpr std::int32_t kContextReady = JOL_CONTEXT_READY;
 constexpr std::uint32_t kNoVariable = 0xFFFF;
 
 // Locks the context block for the length of a request. A block smaller than
@@ -265,28 +272,30 @@ std::int32_t ReleaseContext(plat::MemHandle context, const char* callback) {
 } // namespace
 } // namespace jol
 
-JOL_DLLMAIN int JOL_STDCALL DllMain(void* instance, unsigned long reason, void* reserved) {
+#if defined(_WIN32)
+JOL_LISTED_EXPORT int JOL_STDCALL DllMain(void* instance, unsigned long reason, void* reserved) {
     (void)reason;
     (void)reserved;
     jol::SetLibraryInstance(reinterpret_cast<plat::Module>(instance));
     return 1;
 }
+#endif
 
-JOL_EXPORT std::int32_t DoDaDllInit(plat::Hwnd window, plat::MemHandle context,
+JOL_EXPORT std::int32_t DoDaDllInit(std::uintptr_t window, std::uintptr_t context,
                                     std::uintptr_t handle2, short request, std::uintptr_t number4,
                                     const char* text5, const char* text6) {
     jol::EntryGuard guard;
     if (!guard.entered()) return 0;
     switch (request) {
-    case 0:
+    case JOL_INIT_HANDSHAKE:
         return jol::Handshake(handle2);
-    case 1:
+    case JOL_INIT_CONTEXT:
         return jol::InitialiseContext(context, number4);
-    case 2:
+    case JOL_INIT_VARIABLES:
         return jol::BindVariables(window, context, handle2, number4, text5, text6);
-    case 3:
+    case JOL_INIT_HEAP:
         return jol::BindHeap(context, handle2, number4, text5);
-    case 99:
+    case JOL_INIT_RELEASE:
         return jol::ReleaseContext(context, text6);
     default:
         return 0; // the other request codes do nothing
@@ -299,3 +308,105 @@ JOL_EXPORT int JolLibraryVersion(char* out, int size) {
     jol::LoadMessage(99, out, static_cast<std::size_t>(size));
     return static_cast<int>(std::strlen(out));
 }
+
+// ------------------------------------------------------------------------
+// The public header against the library's own records: the layouts a host
+// owns or reads, and the numbers it passes. (The entry points' signatures
+// are checked where each is defined: its file includes the header, and a
+// definition that differs from the header's declaration does not compile.)
+namespace jol {
+namespace {
+
+#define JOL_SAME_FIELD(C, J, field)                                                                \
+    static_assert(offsetof(C, field) == offsetof(J, field) &&                                      \
+                      sizeof(C::field) == sizeof(J::field),                                        \
+                  #J "." #field)
+
+static_assert(sizeof(KeywordEntry) == sizeof(JolKeywordEntry));
+JOL_SAME_FIELD(KeywordEntry, JolKeywordEntry, id);
+JOL_SAME_FIELD(KeywordEntry, JolKeywordEntry, kind);
+JOL_SAME_FIELD(KeywordEntry, JolKeywordEntry, value);
+JOL_SAME_FIELD(KeywordEntry, JolKeywordEntry, length);
+JOL_SAME_FIELD(KeywordEntry, JolKeywordEntry, name);
+
+static_assert(sizeof(VarEntry) == sizeof(JolVarEntry) && alignof(VarEntry) == alignof(JolVarEntry));
+JOL_SAME_FIELD(VarEntry, JolVarEntry, f);
+JOL_SAME_FIELD(VarEntry, JolVarEntry, i);
+JOL_SAME_FIELD(VarEntry, JolVarEntry, flags);
+JOL_SAME_FIELD(VarEntry, JolVarEntry, str);
+JOL_SAME_FIELD(VarEntry, JolVarEntry, name);
+
+static_assert(sizeof(StopReport) == sizeof(JolStopReport) &&
+              std::is_trivially_copyable_v<StopReport>);
+JOL_SAME_FIELD(StopReport, JolStopReport, code);
+JOL_SAME_FIELD(StopReport, JolStopReport, line);
+JOL_SAME_FIELD(StopReport, JolStopReport, line_start);
+JOL_SAME_FIELD(StopReport, JolStopReport, file);
+JOL_SAME_FIELD(StopReport, JolStopReport, message);
+JOL_SAME_FIELD(StopReport, JolStopReport, text);
+
+#undef JOL_SAME_FIELD
+
+// The opaque records: the value storage holds a value, and the context
+// block size the header names holds the context.
+static_assert(sizeof(Value) <= sizeof(JolValue) && alignof(Value) <= alignof(JolValue));
+static_assert(sizeof(ScriptContext) <= JOL_CONTEXT_BLOCK_SIZE);
+
+static_assert(JOL_TEXT_SIZE == kTextSize && JOL_PATH_SIZE == kPathSize);
+static_assert(JOL_VAR_NAME_MAX == kVarNameMax && JOL_MAX_SCRIPT_TEXT == kMaxScriptText);
+static_assert(JOL_HEAP_MAX_SIZE == kHeapMaxSize && JOL_MAX_CALL_DEPTH == kMaxCallDepth);
+
+static_assert(JOL_HANDSHAKE_HANDLE >> 8 == JOL_INTERFACE_VERSION);
+
+static_assert(JOL_KEYWORD_FUNCTION == kind::Function && JOL_KEYWORD_FUNCTION == kKeywordFunction);
+static_assert(JOL_KEYWORD_DISABLED == kind::Disabled);
+static_assert(JOL_HOST_FIRST_ID == kw::HostBase && JOL_HOST_LAST_ID == kw::HostLast);
+
+static_assert(JOL_VALUE_INTEGER == vf::Integer && JOL_VALUE_STRING == vf::String);
+static_assert(JOL_VALUE_FILE == vf::FileHandle && JOL_VALUE_UNSET == vf::Unset);
+static_assert(JOL_VALUE_OBJECT == vf::Object && JOL_VALUE_FLOAT == vf::Float);
+
+static_assert(std::is_same_v<JolArg, ExtArg> && std::is_same_v<JolExtenderEntry, ExtenderEntry>);
+static_assert(std::is_same_v<JolAnswerEntry, AnswerEntry>);
+static_assert(std::is_same_v<JolServicesEntry, ServicesEntry>);
+static_assert(std::is_same_v<JolServicesEntry, decltype(&::DLLServices)>);
+static_assert(std::is_same_v<JolAnswerEntry, decltype(&::ZezuzAnswer)>);
+static_assert(JOL_EXTENDER_VERSION == kExtenderInterfaceVersion);
+static_assert(JOL_EXTENDER_ENUMERATE == kExtenderEnumerate &&
+              JOL_EXTENDER_RELEASE == kExtenderRelease);
+
+static_assert(JOL_NOTIFY_POLL == notify::Poll && JOL_NOTIFY_RELEASE == notify::ContextRelease &&
+              JOL_NOTIFY_CALL == notify::CallStartEnd);
+static_assert(JOL_HOOK_POLL == hook::Poll && JOL_HOOK_LINES == hook::Lines &&
+              JOL_HOOK_CALLS == hook::Calls);
+
+static_assert(JOL_RUN_ENDED == kRunEnded && JOL_RUN_STOPPED == kRunStopped &&
+              JOL_RUN_RETURNED == kRunReturned);
+
+static_assert(JOL_SERVICE_SET_NAMES == service::SetNames);
+static_assert(JOL_SERVICE_SET_VARIABLE == service::SetVariableOrBuffer);
+static_assert(JOL_SERVICE_GET_VARIABLE == service::GetVariable);
+static_assert(JOL_SERVICE_HOOK_FLAGS == service::HookFlags);
+static_assert(JOL_SERVICE_LAST_ERROR == service::LastError);
+static_assert(JOL_SERVICE_LAST_RESULT == service::LastResult);
+static_assert(JOL_SERVICE_LAST_LINE == service::LastLine);
+static_assert(JOL_SERVICE_STOP == service::Stop);
+static_assert(JOL_SERVICE_HOST_DIALOG == service::HostDialog);
+static_assert(JOL_SERVICE_PARAMETERS == service::Parameters);
+static_assert(JOL_SERVICE_SET_ERROR == service::SetErrorCode);
+static_assert(JOL_SERVICE_TERMINATION == service::TerminationFlags);
+static_assert(JOL_SERVICE_SEND_MENU == service::SendMenu);
+static_assert(JOL_SERVICE_RUN_BY_EXTENSION == service::RunByExtension);
+static_assert(JOL_SERVICE_SAVE_POSITION == service::SaveWindowPosition);
+static_assert(JOL_SERVICE_PLACE_WINDOW == service::PlaceWindow);
+static_assert(JOL_SERVICE_ACTIVATE_WINDOW == service::ActivateWindow);
+static_assert(JOL_SERVICE_HOST_FLAG_A == service::HostFlagA);
+static_assert(JOL_SERVICE_LIST_DELIMITER == service::ListDelimiter);
+static_assert(JOL_SERVICE_QUIET_MODE == service::QuietMode);
+static_assert(JOL_SERVICE_DISABLE_KEYWORDS == service::DisableKeywords);
+static_assert(JOL_SERVICE_LAST_LOGGED_BOX == service::LastLoggedBox);
+static_assert(JOL_SERVICE_FILL_BUFFER == service::FillBuffer);
+static_assert(JOL_SERVICE_VARIABLE_COUNT == service::VariableCount);
+
+} // namespace
+} // namespace jol

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "exec/error_report.h"
 #include "host/context/errors.h"
 #include "host/context/message_pump.h"
 #include "host/context/script_context.h"
@@ -86,6 +87,7 @@ void ResetForRun(ScriptContext* ctx, plat::Hwnd window, ExtenderEntry callback,
     ctx->host_keywords = host_keywords;
     ctx->current_cursor = ctx->wait_cursor;
     ctx->report_cancel = 1;
+    ForgetStop(ctx);
 }
 
 void Settle(ScriptContext* ctx) {
@@ -97,10 +99,13 @@ void Settle(ScriptContext* ctx) {
 } // namespace
 } // namespace jol
 
-JOL_EXPORT std::int32_t ProcessDaBatBuffer(plat::Hwnd window, plat::MemHandle context,
-                                           plat::MemHandle script, jol::ExtenderEntry callback,
-                                           const jol::KeywordEntry* host_keywords) {
+JOL_EXPORT std::int32_t ProcessDaBatBuffer(std::uintptr_t window, std::uintptr_t context,
+                                           std::uintptr_t script, JolExtenderEntry callback,
+                                           const JolKeywordEntry* host_table) {
     using namespace jol;
+    // The host's rows have the library's row layout (checked with the
+    // public header in host/entry_points.cpp).
+    const auto* host_keywords = reinterpret_cast<const KeywordEntry*>(host_table);
     Locked context_lock(context);
     auto* ctx = static_cast<ScriptContext*>(context_lock.get());
     // A block smaller than the record is no context; a bound heap means a

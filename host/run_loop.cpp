@@ -94,6 +94,7 @@ bool Cancelled(ScriptContext* ctx) {
         // been reported once.
         ctx->report_cancel = 0;
     }
+    ForgetStop(ctx); // a cancel is no error
     return true;
 }
 
@@ -150,6 +151,8 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     char line[kTextSize];
     char* const outer_line = ctx->current_line;
     ctx->current_line = line;
+    const RunCursor* const outer_run = ctx->run;
+    ctx->run = &cur;
     // The line cache binding of the run that called this one (Call) is
     // given back at the end.
     CachedLine* const outer_cached = ctx->token.cached_line;
@@ -213,6 +216,7 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     ctx->last_run.result = result;
     ctx->last_run.line_start = cur.line_start;
     ctx->current_line = outer_line;
+    ctx->run = outer_run;
     ctx->token.cached_line = outer_cached;
     ctx->token.cached_base = outer_base;
     ctx->token.cached_stamp = outer_stamp;

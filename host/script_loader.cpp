@@ -326,6 +326,7 @@ int LoadScriptFile(ScriptContext* ctx, const char* path) {
     RunCursor cur;
     cur.block = block.handle();
     cur.text_length = static_cast<std::uint16_t>(length);
+    cur.file = path;
     return RunScript(ctx, cur);
 }
 

@@ -8,6 +8,7 @@
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
+#include "include/jol.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
 #include "platform/memory.h"

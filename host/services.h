@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "dispatch/extender_abi.h"
+#include "include/jol.h"
 #include "platform/abi.h"
-#include "platform/memory.h"
 
 namespace jol {
 
@@ -16,10 +16,9 @@ constexpr std::int32_t kBufferHandleBase = 987659;
 
 } // namespace jol
 
-// Runs one service request on the context (its variable table and string
-// heap are locked for the call; the call nests inside a run). A request
-// that is not offered, a context or block that cannot be locked, or a
-// request that fails with an error gives 0; the context's ErrorCode is as
-// before the call (request 13 sets it).
-JOL_EXPORT std::int32_t DLLServices(plat::MemHandle context, std::int32_t request, char* text1,
-                                    char* text2, std::intptr_t number, std::intptr_t number2);
+// DLLServices (declared in the public header) runs one service request on
+// the context (its variable table and string heap are locked for the call;
+// the call nests inside a run). A request that is not offered, a context
+// or block that cannot be locked, or a request that fails with an error
+// gives 0; the context's ErrorCode is as before the call (request 13 sets
+// it).

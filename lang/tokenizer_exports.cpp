@@ -2,11 +2,13 @@
 // their own call get_token with the script context.
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
+#include "include/jol.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
 #include "platform/abi.h"
 
-JOL_EXPORT void get_token(jol::ScriptContext* ctx) {
+JOL_EXPORT void get_token(JolScriptContext* context) {
+    auto* ctx = reinterpret_cast<jol::ScriptContext*>(context);
     // A name read here may create an entry: the caller may have written
     // the table directly before calling in.
     if (!ctx) return;

@@ -14,3 +14,13 @@
 #else
 #define JOL_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
+
+// The exports that the export list names on Windows, where the 32-bit
+// library lists its stdcall entries (DllMain, ZezuzAnswer) under their
+// plain names: their decorated names must not leave it a second time.
+// Elsewhere they are exported as any other.
+#if defined(_WIN32)
+#define JOL_LISTED_EXPORT extern "C"
+#else
+#define JOL_LISTED_EXPORT JOL_EXPORT
+#endif

@@ -38,9 +38,11 @@
 
 namespace jol {
 
+struct RunCursor;
+
 // The record composes the field groups that their owners declare, in this
-// order. Hosts allocate the block by its size, so the layout stays as it is:
-// the checks below hold the size and the place of a few groups.
+// order. The groups keep their places (new ones join at the end): the checks
+// below hold the size and the place of a few groups.
 struct ScriptContext {
     // variable table binding (1)
     VarEntry* vars = nullptr;
@@ -137,11 +139,15 @@ struct ScriptContext {
     std::uint32_t random_state = 0;
     // the lookup index of the variable table (lang/variables.h)
     VariableIndex var_index;
+    // the line cursor of the innermost run in progress (null between runs)
+    const RunCursor* run = nullptr;
+    // where the error that stopped the last run was reported
+    StopReport stop;
 };
 
 static_assert(std::is_standard_layout_v<ScriptContext>);
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(ScriptContext) == 16576);
+static_assert(sizeof(ScriptContext) == 18388);
 static_assert(offsetof(ScriptContext, token) == 2400);
 static_assert(offsetof(ScriptContext, files) == 3280);
 static_assert(offsetof(ScriptContext, buffers) == 3400);
@@ -157,8 +163,9 @@ static_assert(offsetof(ScriptContext, structures) == 8476);
 static_assert(offsetof(ScriptContext, dlls) == 9280);
 static_assert(offsetof(ScriptContext, extenders) == 9324);
 static_assert(offsetof(ScriptContext, var_index) == 15544);
+static_assert(offsetof(ScriptContext, stop) == 16580);
 #else
-static_assert(sizeof(ScriptContext) == 17368);
+static_assert(sizeof(ScriptContext) == 19184);
 static_assert(offsetof(ScriptContext, token) == 2424);
 static_assert(offsetof(ScriptContext, files) == 3360);
 static_assert(offsetof(ScriptContext, buffers) == 3520);
@@ -174,6 +181,7 @@ static_assert(offsetof(ScriptContext, structures) == 9168);
 static_assert(offsetof(ScriptContext, dlls) == 9976);
 static_assert(offsetof(ScriptContext, extenders) == 10064);
 static_assert(offsetof(ScriptContext, var_index) == 16328);
+static_assert(offsetof(ScriptContext, stop) == 17376);
 #endif
 
 } // namespace jol

@@ -181,13 +181,13 @@ std::uint32_t error_of_errno(int e) {
         return err::FilenameTooLong;
     case ENOSPC:
     case EDQUOT:
-        return 112; // disk full
+        return err::DiskFull;
     case EXDEV:
-        return 17; // not the same device
+        return err::NotSameDevice;
     case EINVAL:
         return err::InvalidParameter;
     default:
-        return 31; // a device does not work
+        return err::GenFailure; // a device does not work
     }
 }
 

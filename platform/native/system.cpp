@@ -164,7 +164,7 @@ Module load_library(const char* path) {
 void* get_proc_address(Module m, const char* name) {
     if (!m || !name) return nullptr;
     void* p = ::dlsym(reinterpret_cast<void*>(m), name);
-    if (!p) set_last_error(127); // procedure not found
+    if (!p) set_last_error(err::ProcNotFound);
     return p;
 }
 

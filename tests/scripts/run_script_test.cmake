@@ -1,7 +1,8 @@
 # Runs one script test: DIR/NAME.jol through jolrun --dump-vars, in DIR.
 # The first comment lines of the script may hold settings:
 #   ; exit: N           the expected exit status (default 0)
-#   ; args: a "b c"     parameters after the script name
+#   ; args: a "b c" ""  parameters after the script name (quoted as a shell
+#                       does; "" is an empty one)
 #   ; options: ...      more jolrun options
 #   ; needs: F, G       built-in functions the script uses; while the library
 #                       has no handler for them (error 3046) the test is
@@ -96,14 +97,21 @@ else()
 endif()
 unset(ENV{JOL_ANSWERS_FILE})
 
+# The parameters go over one by one, empty ones too (a list expanded in a
+# command drops its empty elements; bracket arguments keep them).
+set(quoted_args "")
+foreach(arg IN LISTS args)
+  string(APPEND quoted_args " [==[${arg}]==]")
+endforeach()
+cmake_language(EVAL CODE "
 execute_process(
-  COMMAND ${EMULATOR} ${JOLRUN} --dump-vars ${options} ${NAME}.jol ${args}
-  WORKING_DIRECTORY ${DIR}
+  COMMAND \${EMULATOR} \${JOLRUN} --dump-vars \${options} \${NAME}.jol ${quoted_args}
+  WORKING_DIRECTORY \${DIR}
   ${input}
   RESULT_VARIABLE status
   OUTPUT_VARIABLE out
   ERROR_VARIABLE err
-  TIMEOUT 100)
+  TIMEOUT 100)")
 string(REPLACE "\r" "" out "${out}")
 string(REPLACE "\r" "" err "${err}")
 

@@ -131,7 +131,8 @@ Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200
     rig.Unlock();
     plat::MemHandle block = ScriptRig::Block(script);
     g_block = block;
-    o.ran = ProcessDaBatBuffer(0, rig.context(), block, callback, host);
+    o.ran = ProcessDaBatBuffer(0, rig.context(), block, callback,
+                               reinterpret_cast<const JolKeywordEntry*>(host));
     plat::mem_free(block);
     const jol::LastRun last = rig.LastRun();
     o.error = last.error;

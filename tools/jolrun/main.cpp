@@ -1,43 +1,31 @@
-// jolrun: the command-line host of the JOL library. It loads the library,
-// sets up one script environment in the order the library expects
-// (handshake, context, variable table, string heap), reads the script file
-// into a memory block as a host does, runs it with ProcessDaBatBuffer and
-// releases the environment again. It offers a few host functions of its
-// own (HostName, Version, HostEcho) through its keyword table and callback,
-// and can trace the notifications the library sends it.
+// jolrun: the command-line host of the JOL library, written against the
+// public header alone, as any host would be. It sets up one script
+// environment in the order the library expects (handshake, context,
+// variable table, string heap), reads the script file into a memory block,
+// hands over the script's name, its parameters and the run's settings
+// through the service entry, runs the script with ProcessDaBatBuffer,
+// reports how it ended and releases the environment again. It offers a
+// few host functions of its own (HostName, Version, HostEcho) through its
+// keyword table and callback, and can trace the notifications the library
+// sends it.
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
-#include "dispatch/extender_abi.h"
-#include "exec/error_report.h"
-#include "host/process_buffer.h"
-#include "host/script_context.h"
-#include "lang/variables.h"
-#include "platform/abi.h"
-#include "platform/environment.h"
-#include "platform/interrupt.h"
-#include "platform/memory.h"
-#include "platform/modules.h"
-#include "resources/message_table.h"
+#include "jol.h"
 
 namespace {
 
-using DoDaDllInitFn = std::int32_t (*)(plat::Hwnd, plat::MemHandle, std::uintptr_t, short,
-                                       std::uintptr_t, const char*, const char*);
-using ProcessFn = decltype(&ProcessDaBatBuffer);
-using VersionFn = int (*)(char*, int);
-
-constexpr std::uintptr_t kInterfaceVersion = 0x1300;
-constexpr std::int32_t kHandshakeAnswer = 17840;
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCancelled = 3;
-constexpr int kCancelCode = 9999;
-constexpr int kReportedCode = 9013;
 
 struct Options {
     bool help = false;
@@ -82,6 +70,9 @@ void Usage(std::FILE* out) {
                "lines end in line feeds alone is converted to CR LF while jolrun reads it\n"
                "(scripts run with Call are read by the library, where a lone line feed does\n"
                "not end a line). Ctrl+C cancels the script.\n"
+               "An error that stops the script is summed up on standard error as\n"
+               "'FILE:LINE: error CODE: TEXT' followed by the line, FILE the script (or the\n"
+               "script started by Call) where the error was raised.\n"
                "Exit status: 0 the script reached its end or was ended on purpose (EXIT,\n"
                "RETURN without GOSUB); 1 it stopped on an error, or could not run; 2 usage\n"
                "error; 3 cancelled (Ctrl+C, --max-lines, or a Cancel without a :CANCEL\n"
@@ -100,10 +91,14 @@ bool ParseNumber(const char* text, unsigned long low, unsigned long high, unsign
 // A file named on the command line is found from the folder jolrun starts
 // in, even after the script has changed the current folder.
 std::string FullName(const char* name) {
-    if (!*name || name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':')) return name;
-    char dir[1024];
-    if (!plat::get_current_directory(dir, sizeof dir)) return name;
-    return std::string(dir) + "/" + name;
+    if (!*name) return name;
+    try {
+        std::error_code failed;
+        const std::filesystem::path full = std::filesystem::absolute(name, failed);
+        return failed ? std::string(name) : full.string();
+    } catch (...) {
+        return name; // a name the system's code page cannot hold
+    }
 }
 
 bool ParseArgs(int argc, char** argv, Options* o) {
@@ -149,19 +144,26 @@ bool ParseArgs(int argc, char** argv, Options* o) {
     return true;
 }
 
-// The library lies next to this program.
-std::string LibraryPath(const char* argv0) {
-    char self[1024];
-    std::string dir = plat::executable_path(self, sizeof self) ? self : (argv0 ? argv0 : "");
-    std::size_t slash = dir.find_last_of("/\\");
-    dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
-    return dir + JOL_LIBRARY_FILE;
+// The parameter line that the library splits back into exactly these
+// arguments: each one quoted, its own quotes doubled ("" is an empty one).
+std::string ParameterLine(const std::vector<const char*>& params) {
+    std::string line;
+    for (const char* p : params) {
+        if (!line.empty()) line += ' ';
+        line += '"';
+        for (; *p; ++p) {
+            if (*p == '"') line += '"';
+            line += *p;
+        }
+        line += '"';
+    }
+    return line;
 }
 
 unsigned long g_max_lines = 0;
 unsigned long g_lines = 0;
 bool g_trace = false;
-plat::MemHandle g_vars = 0;
+std::uintptr_t g_vars = 0;
 unsigned g_vars_capacity = 0;
 
 // The host's functions: row r is reached as id 900 + r, and its callback
@@ -169,44 +171,45 @@ unsigned g_vars_capacity = 0;
 // function 1 (its name stays the built-in one). A row of length 0 ends the
 // table.
 enum HostFunction { kHostName = 0, kHostVersion = 1, kHostEcho = 2 };
-const jol::KeywordEntry kHostKeywords[] = {
-    {900 + kHostName, jol::kKeywordFunction, {0, 0, 0, 0}, 8, "hostname"},
-    {900 + kHostVersion, jol::kKeywordFunction, {0, 0, 0, 0}, 7, "version"},
-    {900 + kHostEcho, jol::kKeywordFunction, {1, 0, 1, 0}, 8, "hostecho"},
+const JolKeywordEntry kHostKeywords[] = {
+    {JOL_HOST_FIRST_ID + kHostName, JOL_KEYWORD_FUNCTION, {0, 0, 0, 0}, 8, "hostname"},
+    {JOL_HOST_FIRST_ID + kHostVersion, JOL_KEYWORD_FUNCTION, {0, 0, 0, 0}, 7, "version"},
+    {JOL_HOST_FIRST_ID + kHostEcho, JOL_KEYWORD_FUNCTION, {1, 0, 1, 0}, 8, "hostecho"},
     {0, 0, {0, 0, 0, 0}, 0, ""},
 };
 const char kHostVersionText[] = "jolrun " JOLRUN_VERSION;
 
-const char* Text(jol::ExtArg a) {
+const char* Text(JolArg a) {
     const char* t = reinterpret_cast<const char*>(a);
     return t ? t : "";
 }
 
-// The name of variable index, or null (0xFFFF: none assigned yet).
-bool VariableName(jol::ExtArg index, char* out, std::size_t size) {
+// The name of variable index, or false (0xFFFF: none assigned yet): read
+// from the variable-table block this host owns.
+bool VariableName(JolArg index, char* out, std::size_t size) {
     if (index < 0 || static_cast<unsigned long>(index) >= g_vars_capacity || !g_vars) return false;
-    auto* vars = static_cast<const jol::VarEntry*>(plat::mem_lock(g_vars));
+    const auto* vars = static_cast<const JolVarEntry*>(JolBlockLock(g_vars));
     if (!vars) return false;
-    std::snprintf(out, size, "%s", vars[index].name);
-    plat::mem_unlock(g_vars);
+    std::snprintf(out, size, "%.*s", JOL_VAR_NAME_MAX, vars[index].name);
+    JolBlockUnlock(g_vars);
     return out[0] != 0;
 }
 
 // Prints a line notification: the line's offset in its script block, the
 // variable assigned last and the line's text.
-void TraceLine(jol::ExtArg block, jol::ExtArg offset, jol::ExtArg var) {
-    char text[jol::kTextSize] = "";
-    const auto handle = static_cast<plat::MemHandle>(block);
-    if (const char* p = handle ? static_cast<const char*>(plat::mem_lock(handle)) : nullptr) {
-        const std::size_t size = plat::mem_size(handle);
+void TraceLine(JolArg block, JolArg offset, JolArg var) {
+    char text[JOL_TEXT_SIZE] = "";
+    const auto handle = static_cast<std::uintptr_t>(block);
+    if (const char* p = handle ? static_cast<const char*>(JolBlockLock(handle)) : nullptr) {
+        const std::size_t size = JolBlockSize(handle);
         std::size_t n = 0;
         for (std::size_t i = static_cast<std::size_t>(offset);
              i < size && p[i] && p[i] != '\r' && p[i] != '\n' && n + 1 < sizeof text; ++i)
             text[n++] = p[i];
         text[n] = 0;
-        plat::mem_unlock(handle);
+        JolBlockUnlock(handle);
     }
-    char name[jol::kVarNameMax + 1];
+    char name[JOL_VAR_NAME_MAX + 1];
     if (VariableName(var, name, sizeof name))
         std::fprintf(stderr, "jolrun: line %ld (last set: %s): %s\n", static_cast<long>(offset),
                      name, text);
@@ -215,10 +218,9 @@ void TraceLine(jol::ExtArg block, jol::ExtArg offset, jol::ExtArg var) {
 }
 
 // A host function: delivers its value through the answer callback.
-std::int32_t HostFunction(jol::ExtArg request, jol::ExtArg answer_fn, jol::ExtArg record,
-                          jol::ExtArg a8) {
-    const auto answer = reinterpret_cast<jol::AnswerEntry>(answer_fn);
-    if (!answer) return -3;
+std::int32_t HostFunction(JolArg request, JolArg answer_fn, JolArg record, JolArg a8) {
+    const auto answer = reinterpret_cast<JolAnswerEntry>(answer_fn);
+    if (!answer) return JOL_FAIL_SEVERE;
     const char* text = nullptr;
     switch (request) {
     case kHostName:
@@ -231,38 +233,38 @@ std::int32_t HostFunction(jol::ExtArg request, jol::ExtArg answer_fn, jol::ExtAr
         text = Text(a8);
         break;
     default:
-        answer(-3, 0, record, 1, 0, reinterpret_cast<jol::ExtArg>("jolrun: no such host function"));
-        return -3;
+        answer(JOL_FAIL_SEVERE, 0, record, 1, 0,
+               reinterpret_cast<JolArg>("jolrun: no such host function"));
+        return JOL_FAIL_SEVERE;
     }
-    return answer(1, 0, record, 1, 0, reinterpret_cast<jol::ExtArg>(text));
+    return answer(1, 0, record, 1, 0, reinterpret_cast<JolArg>(text));
 }
 
 // The host callback: host functions (requests 0 and up) and notifications.
 // With --max-lines it counts the line notifications and asks for the
 // cancel when the limit is passed, exactly as Ctrl+C does; with
 // --trace-lines it prints the notifications.
-std::int32_t JOL_STDCALL HostCallback(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
-                                      jol::ExtArg answer_fn, jol::ExtArg record, jol::ExtArg,
-                                      jol::ExtArg a8, jol::ExtArg a9, jol::ExtArg a10,
-                                      jol::ExtArg a11, jol::ExtArg) {
+std::int32_t JOL_STDCALL HostCallback(JolArg, JolArg, JolArg, JolArg request, JolArg answer_fn,
+                                      JolArg record, JolArg, JolArg a8, JolArg a9, JolArg a10,
+                                      JolArg a11, JolArg) {
     if (request >= 0) return HostFunction(request, answer_fn, record, a8);
     switch (request) {
-    case jol::notify::Poll:
+    case JOL_NOTIFY_POLL:
         if (!std::strcmp(Text(a8), "2")) {
             if (g_trace) TraceLine(a9, a10, a11);
-            if (g_max_lines && ++g_lines > g_max_lines) plat::request_cancel();
+            if (g_max_lines && ++g_lines > g_max_lines) JolRequestCancel();
         } else if (g_trace) {
             std::fputs("jolrun: poll\n", stderr);
         }
         break;
-    case jol::notify::CallStartEnd:
+    case JOL_NOTIFY_CALL:
         if (!g_trace) break;
         if (a8 == 1)
             std::fputs("jolrun: call start\n", stderr);
         else
             std::fprintf(stderr, "jolrun: call end %ld\n", static_cast<long>(a8));
         break;
-    case jol::notify::ContextRelease:
+    case JOL_NOTIFY_RELEASE:
         if (g_trace) std::fputs("jolrun: context released\n", stderr);
         break;
     default:
@@ -322,57 +324,34 @@ void ConvertLineFeeds(std::vector<unsigned char>* data) {
     d.swap(out);
 }
 
-// The context, variable table and string heap locked and bound as during a
-// run, for setting the parameters and reading the variables.
-class Bound {
-public:
-    Bound(plat::MemHandle context, plat::MemHandle vars, plat::MemHandle heap)
-        : handles_{context, vars, heap} {
-        ctx_ = static_cast<jol::ScriptContext*>(plat::mem_lock(context));
-        void* v = plat::mem_lock(vars);
-        void* h = plat::mem_lock(heap);
-        if (!ctx_ || !v || !h) return;
-        ctx_->vars = static_cast<jol::VarEntry*>(v);
-        ctx_->heap.base = static_cast<char*>(h);
-        ok_ = true;
-    }
-    ~Bound() {
-        if (ctx_) {
-            ctx_->vars = nullptr;
-            ctx_->heap.base = nullptr;
-        }
-        for (plat::MemHandle h : handles_)
-            plat::mem_unlock(h);
-    }
-    Bound(const Bound&) = delete;
-    Bound& operator=(const Bound&) = delete;
-    jol::ScriptContext* ctx() const { return ok_ ? ctx_ : nullptr; }
-
-private:
-    plat::MemHandle handles_[3];
-    jol::ScriptContext* ctx_ = nullptr;
-    bool ok_ = false;
-};
+// One service request with texts that the library only reads.
+std::int32_t Service(std::uintptr_t context, std::int32_t request, const std::string& text1,
+                     std::intptr_t number = 0) {
+    std::string copy = text1;
+    return DLLServices(context, request, copy.data(), nullptr, number, 0);
+}
 
 struct Environment {
-    DoDaDllInitFn init = nullptr;
-    plat::MemHandle context = 0, vars = 0, heap = 0;
+    std::uintptr_t context = 0, vars = 0, heap = 0;
 
     bool Open(const Options& o) {
-        if (init(0, 0, kInterfaceVersion, 0, 0, nullptr, nullptr) != kHandshakeAnswer) {
+        if (DoDaDllInit(0, 0, JOL_HANDSHAKE_HANDLE, JOL_INIT_HANDSHAKE, 0, nullptr, nullptr) !=
+            JOL_HANDSHAKE_ANSWER) {
             std::fputs("jolrun: the library does not speak this host's interface\n", stderr);
             return false;
         }
-        context = plat::mem_alloc(sizeof(jol::ScriptContext));
-        vars = plat::mem_alloc(sizeof(jol::VarEntry) * o.vars);
-        heap = plat::mem_alloc(o.heap);
+        context = JolBlockAlloc(JOL_CONTEXT_BLOCK_SIZE);
+        vars = JolBlockAlloc(sizeof(JolVarEntry) * o.vars);
+        heap = JolBlockAlloc(o.heap);
         if (!context || !vars || !heap) {
             std::fputs("jolrun: out of memory\n", stderr);
             return false;
         }
-        if (init(0, context, 0, 1, 0, nullptr, nullptr) != 52 ||
-            init(0, context, vars, 2, o.vars, "JOLRUN", "JOLRUN.INI") != 1 ||
-            init(0, context, heap, 3, o.heap, "jolrun", nullptr) != 1) {
+        if (DoDaDllInit(0, context, 0, JOL_INIT_CONTEXT, 0, nullptr, nullptr) !=
+                JOL_CONTEXT_READY ||
+            DoDaDllInit(0, context, vars, JOL_INIT_VARIABLES, o.vars, "JOLRUN", "JOLRUN.INI") !=
+                1 ||
+            DoDaDllInit(0, context, heap, JOL_INIT_HEAP, o.heap, "jolrun", nullptr) != 1) {
             std::fputs("jolrun: the library could not set up a script environment\n", stderr);
             return false;
         }
@@ -381,24 +360,15 @@ struct Environment {
         return true;
     }
 
-    // Settings of the run and the parameters, before it starts.
+    // The run's settings and the parameters, before it starts.
     bool Prepare(const Options& o) {
-        Bound b(context, vars, heap);
-        jol::ScriptContext* ctx = b.ctx();
-        if (!ctx) return false;
-        std::snprintf(ctx->script_name, sizeof ctx->script_name, "%s", o.script);
-        if (o.quiet) jol::SetQuietMode(ctx, 1, o.quiet_log);
-        if (o.max_lines || o.trace_lines) ctx->hook_flags |= jol::hook::Lines;
-        ctx->error_code = 0;
-        jol::SetVariable(ctx, "param0", nullptr, static_cast<std::int32_t>(o.params.size()), 1);
-        char name[32];
-        for (std::size_t i = 0; i < o.params.size() && !ctx->error_code; ++i) {
-            std::snprintf(name, sizeof name, "param%zu", i + 1);
-            char text[jol::kTextSize];
-            std::snprintf(text, sizeof text, "%s", o.params[i]);
-            jol::SetVariable(ctx, name, text, 0, 2);
-        }
-        if (ctx->error_code) {
+        Service(context, JOL_SERVICE_SET_NAMES, o.script);
+        if (o.quiet) Service(context, JOL_SERVICE_QUIET_MODE, o.quiet_log, 1);
+        if (o.max_lines || o.trace_lines)
+            DLLServices(context, JOL_SERVICE_HOOK_FLAGS, nullptr, nullptr, JOL_HOOK_LINES, 0);
+        const std::int32_t stored =
+            Service(context, JOL_SERVICE_PARAMETERS, ParameterLine(o.params));
+        if (stored < 0 || static_cast<std::size_t>(stored) != o.params.size()) {
             std::fputs("jolrun: no room for the parameters in the variable table or heap\n",
                        stderr);
             return false;
@@ -406,75 +376,107 @@ struct Environment {
         return true;
     }
 
+    // Every variable with a value, in table order: the names out of the
+    // table block, the values as texts through the service entry.
     void DumpVariables() {
-        Bound b(context, vars, heap);
-        jol::ScriptContext* ctx = b.ctx();
-        if (!ctx) return;
+        const std::int32_t count =
+            DLLServices(context, JOL_SERVICE_VARIABLE_COUNT, nullptr, nullptr, 1, 0);
+        std::vector<std::string> names;
+        if (const auto* table = static_cast<const JolVarEntry*>(JolBlockLock(vars))) {
+            for (std::int32_t i = 0; i < count && static_cast<unsigned>(i) < g_vars_capacity; ++i) {
+                const JolVarEntry& e = table[i];
+                if (!e.flags || (e.flags & JOL_VALUE_UNSET)) continue;
+                const void* end = std::memchr(e.name, 0, sizeof e.name);
+                names.emplace_back(e.name,
+                                   end ? static_cast<const char*>(end) - e.name : sizeof e.name);
+            }
+            JolBlockUnlock(vars);
+        }
         static char text[65536];
-        const std::int16_t saved = ctx->error_code;
-        for (int i = 0; i < ctx->vars_count && i < ctx->vars_capacity; ++i) {
-            const jol::VarEntry& e = ctx->vars[i];
-            if (!e.flags || (e.flags & jol::vf::Unset)) continue;
-            if (!jol::GetVariableText(ctx, e.name, text, sizeof text)) text[0] = 0;
-            std::printf("%s=%s\n", e.name, text);
+        for (std::string& name : names) {
+            if (!DLLServices(context, JOL_SERVICE_GET_VARIABLE, name.data(), text, sizeof text, 0))
+                text[0] = 0;
+            std::printf("%s=%s\n", name.c_str(), text);
         }
-        ctx->error_code = saved;
         std::fflush(stdout);
-    }
-
-    jol::LastRun Outcome(bool* cancelled) {
-        jol::LastRun r;
-        *cancelled = false;
-        if (auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(context))) {
-            r = ctx->last_run;
-            *cancelled = ctx->cancel != 0 || r.error == kCancelCode;
-            plat::mem_unlock(context);
-        }
-        return r;
     }
 
     ~Environment() {
         g_vars = 0;
-        if (context && init)
-            init(0, context, 0, 99, 0, nullptr, reinterpret_cast<const char*>(&HostCallback));
-        for (plat::MemHandle h : {heap, vars, context})
-            if (h) plat::mem_free(h);
+        if (context)
+            DoDaDllInit(0, context, 0, JOL_INIT_RELEASE, 0, nullptr,
+                        reinterpret_cast<const char*>(&HostCallback));
+        for (std::uintptr_t h : {heap, vars, context})
+            if (h) JolBlockFree(h);
     }
 };
 
 // Reads the script into a new block as a host does: the text and a zero
 // (two for UTF-16 text).
-plat::MemHandle LoadBlock(const char* path) {
+std::uintptr_t LoadBlock(const char* path) {
     std::vector<unsigned char> data;
     if (!ReadFile(path, &data)) {
         std::fprintf(stderr, "jolrun: cannot read %s\n", path);
         return 0;
     }
     ConvertLineFeeds(&data);
-    plat::MemHandle block = plat::mem_alloc(data.size() + 2);
-    void* p = block ? plat::mem_lock(block) : nullptr;
+    std::uintptr_t block = JolBlockAlloc(data.size() + 2);
+    void* p = block ? JolBlockLock(block) : nullptr;
     if (!p) {
-        if (block) plat::mem_free(block);
+        if (block) JolBlockFree(block);
         std::fputs("jolrun: out of memory\n", stderr);
         return 0;
     }
     if (!data.empty()) std::memcpy(p, data.data(), data.size());
-    plat::mem_unlock(block);
+    JolBlockUnlock(block);
     return block;
 }
 
-int RunScript(Environment& env, ProcessFn process, const Options& o) {
-    plat::MemHandle block = LoadBlock(o.script);
+// How the run ended, as the exit status; an error that stopped the script
+// is summed up on standard error.
+int Outcome(const Environment& env, const Options& o) {
+    const std::int32_t error =
+        DLLServices(env.context, JOL_SERVICE_LAST_ERROR, nullptr, nullptr, 0, 0);
+    const std::int32_t result =
+        DLLServices(env.context, JOL_SERVICE_LAST_RESULT, nullptr, nullptr, 0, 0);
+    if (result != JOL_RUN_STOPPED) return kExitOk;
+    // A run stopped without an error code was cancelled (Ctrl+C,
+    // --max-lines, a stop asked for through the service entry).
+    if (error == 0 || error == JOL_STOP_CANCEL) {
+        std::fputs("jolrun: cancelled\n", stderr);
+        return kExitCancelled;
+    }
+    JolStopReport stop;
+    if (JolLastStop(env.context, &stop)) {
+        std::fprintf(stderr, "%s:%ld: error %ld: %s\n", stop.file, static_cast<long>(stop.line),
+                     static_cast<long>(stop.code), stop.message);
+        if (stop.text[0]) std::fprintf(stderr, "    %s\n", stop.text);
+        return kExitFailed;
+    }
+    if (error < JOL_STOP_FIRST) {
+        std::fprintf(stderr, "jolrun: %s: stopped by error %ld\n", o.script,
+                     static_cast<long>(error));
+        return kExitFailed;
+    }
+    // EXIT, Terminate, IntControl 8; also in a script started by Call,
+    // which leaves JOL_STOP_REPORTED without a stop report (no error was
+    // shown).
+    return kExitOk;
+}
+
+int RunScript(Environment& env, const Options& o) {
+    std::uintptr_t block = LoadBlock(o.script);
     if (!block) return kExitFailed;
     if (!env.Prepare(o)) {
-        plat::mem_free(block);
+        JolBlockFree(block);
         return kExitFailed;
     }
     g_max_lines = o.max_lines;
     g_trace = o.trace_lines;
-    plat::watch_interrupt();
-    const std::int32_t ran = process(0, env.context, block, &HostCallback, kHostKeywords);
-    plat::mem_free(block);
+    JolWatchInterrupt();
+    const std::int32_t ran =
+        ProcessDaBatBuffer(0, env.context, block, &HostCallback, kHostKeywords);
+    JolBlockFree(block);
     if (o.dump_vars) env.DumpVariables();
     if (!ran) {
         std::fprintf(stderr,
@@ -483,19 +485,7 @@ int RunScript(Environment& env, ProcessFn process, const Options& o) {
                      o.script);
         return kExitFailed;
     }
-    bool cancelled = false;
-    const jol::LastRun r = env.Outcome(&cancelled);
-    if (cancelled) {
-        std::fputs("jolrun: cancelled\n", stderr);
-        return kExitCancelled;
-    }
-    if (r.result == 0 && ((r.error >= 1 && r.error < 9000) || r.error == kReportedCode)) {
-        const char* text = jol::MessageText(r.error);
-        std::fprintf(stderr, "jolrun: stopped by error %d%s%s\n", r.error, text ? ": " : "",
-                     text ? text : "");
-        return kExitFailed;
-    }
-    return kExitOk;
+    return Outcome(env, o);
 }
 
 } // namespace
@@ -510,41 +500,21 @@ int main(int argc, char** argv) {
         Usage(stdout);
         return kExitOk;
     }
+    if (o.version) {
+        char text[64];
+        JolLibraryVersion(text, sizeof text);
+        std::printf("JOL library %s\n", text);
+        return kExitOk;
+    }
     // Scripted answers must be in place before the library shows its first
     // box.
     if (o.answers) {
         o.answers_name = FullName(o.answers);
-        plat::set_env("JOL_ANSWERS_FILE", o.answers_name.c_str());
+        JolAnswerBoxesFrom(o.answers_name.c_str());
     }
     o.quiet_log_name = FullName(o.quiet_log);
     o.quiet_log = o.quiet_log_name.c_str();
-    const std::string path = LibraryPath(argc > 0 ? argv[0] : nullptr);
-    plat::Module lib = plat::load_library(path.c_str());
-    if (!lib) {
-        std::fprintf(stderr, "jolrun: cannot load %s\n", path.c_str());
-        return kExitFailed;
-    }
-    int status = kExitOk;
-    {
-        Environment env;
-        env.init = reinterpret_cast<DoDaDllInitFn>(plat::get_proc_address(lib, "DoDaDllInit"));
-        auto process =
-            reinterpret_cast<ProcessFn>(plat::get_proc_address(lib, "ProcessDaBatBuffer"));
-        auto version =
-            reinterpret_cast<VersionFn>(plat::get_proc_address(lib, "JolLibraryVersion"));
-        if (!env.init || !process || !version) {
-            std::fprintf(stderr, "jolrun: %s lacks the library's entry points\n", path.c_str());
-            status = kExitFailed;
-        } else if (o.version) {
-            char text[64];
-            version(text, sizeof text);
-            std::printf("JOL library %s\n", text);
-        } else if (!env.Open(o)) {
-            status = kExitFailed;
-        } else {
-            status = RunScript(env, process, o);
-        }
-    }
-    plat::free_library(lib);
-    return status;
+    Environment env;
+    if (!env.Open(o)) return kExitFailed;
+    return RunScript(env, o);
 }
