@@ -176,15 +176,12 @@ int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
     return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"call", FnCallHandler},
+constexpr ModuleFunction kFunctions[] = {
+    {"call", FnCallHandler, 0},
 };
 
 } // namespace
 
-const HandlerRow* CallHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kCallModule = MakeModule("call", kFunctions);
 
 } // namespace jol

@@ -28,7 +28,7 @@ int StoreParameters(ScriptContext* ctx, const char* text);
 // StopCancel.
 int FnCall(ScriptContext* ctx, const char* file, const char* params);
 
-// The handler row of Call.
-const HandlerRow* CallHandlers(std::size_t* count);
+// The module record of Call.
+extern const Module kCallModule;
 
 } // namespace jol

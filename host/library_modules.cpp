@@ -1,12 +1,13 @@
-// The library's modules: the handler lists that make up the built-in
-// functions. The dispatcher below declares LibraryModules and fills its
-// handler table from it; the list is kept here, at the top, because it
-// names modules of every layer.
+// The library's modules: the records that make up the built-in functions
+// and the release steps of a context. The dispatcher below declares
+// LibraryModules and fills its handler table from it; the list is kept
+// here, at the top, because it names modules of every layer.
 #include "dispatch/core_functions.h"
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
 #include "dispatch/int_control.h"
 #include "host/call.h"
+#include "lang/math_functions.h"
 #include "lib/data/binary_buffers.h"
 #include "lib/data/directories.h"
 #include "lib/data/environment.h"
@@ -23,16 +24,18 @@
 namespace jol {
 namespace {
 
-constexpr HandlerList kModules[] = {
-    CoreHandlers,       ExtenderHandlers,   StringHandlers,      ItemHandlers,
-    BinaryHandlers,     TimeHandlers,       IniHandlers,         EnvironmentHandlers,
-    MessageBoxHandlers, IntControlHandlers, FileHandleHandlers,  DirectoryHandlers,
-    FileHandlers,       ExeInfoHandlers,    FileReplaceHandlers, CallHandlers,
+// In release order (see dispatch/handler.h).
+constexpr const Module* kModules[] = {
+    &kCoreModule,        &kMathModule,       &kExtenderModule,   &kStringModule,
+    &kItemModule,        &kBinaryModule,     &kTimeModule,       &kIniModule,
+    &kEnvironmentModule, &kMessageBoxModule, &kIntControlModule, &kFileHandleModule,
+    &kDirectoryModule,   &kFileModule,       &kExeInfoModule,    &kFileReplaceModule,
+    &kCallModule,
 };
 
 } // namespace
 
-const HandlerList* LibraryModules(std::size_t* count) {
+const Module* const* LibraryModules(std::size_t* count) {
     *count = sizeof kModules / sizeof kModules[0];
     return kModules;
 }

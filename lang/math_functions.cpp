@@ -228,4 +228,24 @@ int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return 1;
 }
 
+namespace {
+
+// Not marked for expression programs: they are left to the evaluator.
+constexpr ModuleFunction kFunctions[] = {
+    {"abs", MathFunction, trait::Pure},      {"fabs", MathFunction, trait::Pure},
+    {"int", MathFunction, trait::Pure},      {"floor", MathFunction, trait::Pure},
+    {"ceiling", MathFunction, trait::Pure},  {"sin", MathFunction, trait::Pure},
+    {"cos", MathFunction, trait::Pure},      {"tan", MathFunction, trait::Pure},
+    {"asin", MathFunction, trait::Pure},     {"acos", MathFunction, trait::Pure},
+    {"atan", MathFunction, trait::Pure},     {"sinh", MathFunction, trait::Pure},
+    {"cosh", MathFunction, trait::Pure},     {"tanh", MathFunction, trait::Pure},
+    {"exp", MathFunction, trait::Pure},      {"loge", MathFunction, trait::Pure},
+    {"log10", MathFunction, trait::Pure},    {"sqrt", MathFunction, trait::Pure},
+    {"decimals", MathFunction, trait::Pure},
+};
+
+} // namespace
+
+const Module kMathModule = MakeModule("math", kFunctions);
+
 } // namespace jol

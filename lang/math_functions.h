@@ -5,6 +5,7 @@
 // into the context with TakeMathError when it finishes.
 #pragma once
 
+#include "dispatch/handler.h"
 #include "lang/value.h"
 #include "resources/error_codes.h"
 
@@ -37,5 +38,8 @@ double GuardedFloor(double x);
 int MathFunction(ScriptContext* ctx, int id, Value& result, Value* args);
 // True when id is one of the functions MathFunction serves.
 bool IsMathFunction(int id);
+
+// The module record of the numeric functions.
+extern const Module kMathModule;
 
 } // namespace jol

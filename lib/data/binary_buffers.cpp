@@ -746,27 +746,37 @@ int BinaryOleType(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, 1);
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"binaryalloc", BinaryAlloc},     {"binaryfree", BinaryFree},
-    {"binaryeodget", BinaryEODGet},   {"binaryeodset", BinaryEODSet},
-    {"binarypeek", BinaryPeek},       {"binarypeek2", BinaryPeek2},
-    {"binarypeek4", BinaryPeek4},     {"binarypeekflt", BinaryPeekFlt},
-    {"binarypoke", BinaryPoke},       {"binarypoke2", BinaryPoke2},
-    {"binarypoke4", BinaryPoke4},     {"binarypokeflt", BinaryPokeFlt},
-    {"binaryincr", BinaryIncr},       {"binaryincr2", BinaryIncr2},
-    {"binaryincr4", BinaryIncr4},     {"binaryincrflt", BinaryIncrFlt},
-    {"binarypeekstr", BinaryPeekStr}, {"binarypokestr", BinaryPokeStr},
-    {"binarycopy", BinaryCopy},       {"binaryindex", BinaryIndex},
-    {"binaryindexnc", BinaryIndexNc}, {"binarystrcnt", BinaryStrCnt},
-    {"binaryread", BinaryRead},       {"binarywrite", BinaryWrite},
-    {"binaryhashrec", BinaryHashRec}, {"binarysort", BinarySort},
-    {"binaryoletype", BinaryOleType},
+constexpr ModuleFunction kFunctions[] = {
+    {"binaryalloc", BinaryAlloc, 0},
+    {"binaryfree", BinaryFree, 0},
+    {"binaryeodget", BinaryEODGet, trait::OwnContext},
+    {"binaryeodset", BinaryEODSet, trait::OwnContext},
+    {"binarypeek", BinaryPeek, trait::OwnContext},
+    {"binarypeek2", BinaryPeek2, trait::OwnContext},
+    {"binarypeek4", BinaryPeek4, trait::OwnContext},
+    {"binarypeekflt", BinaryPeekFlt, trait::OwnContext},
+    {"binarypoke", BinaryPoke, trait::OwnContext},
+    {"binarypoke2", BinaryPoke2, trait::OwnContext},
+    {"binarypoke4", BinaryPoke4, trait::OwnContext},
+    {"binarypokeflt", BinaryPokeFlt, trait::OwnContext},
+    {"binaryincr", BinaryIncr, trait::OwnContext},
+    {"binaryincr2", BinaryIncr2, trait::OwnContext},
+    {"binaryincr4", BinaryIncr4, trait::OwnContext},
+    {"binaryincrflt", BinaryIncrFlt, trait::OwnContext},
+    {"binarypeekstr", BinaryPeekStr, trait::OwnContext},
+    {"binarypokestr", BinaryPokeStr, trait::OwnContext},
+    {"binarycopy", BinaryCopy, trait::OwnContext},
+    {"binaryindex", BinaryIndex, trait::OwnContext},
+    {"binaryindexnc", BinaryIndexNc, trait::OwnContext},
+    {"binarystrcnt", BinaryStrCnt, trait::OwnContext},
+    {"binaryread", BinaryRead, 0},
+    {"binarywrite", BinaryWrite, 0},
+    {"binaryhashrec", BinaryHashRec, trait::OwnContext},
+    {"binarysort", BinarySort, trait::OwnContext},
+    {"binaryoletype", BinaryOleType, trait::OwnContext},
 };
 } // namespace
 
-const HandlerRow* BinaryHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kBinaryModule = MakeModule("binary buffers", kFunctions);
 
 } // namespace jol

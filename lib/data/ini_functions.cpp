@@ -120,13 +120,9 @@ int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
 // ------------------------------------------------------------- handlers
 
 namespace id {
-constexpr int IniDelete = 266;
 constexpr int IniDeletePvt = 267;
 constexpr int IniItemize = 268;
-constexpr int IniItemizePvt = 269;
-constexpr int IniRead = 270;
 constexpr int IniReadPvt = 271;
-constexpr int IniWrite = 272;
 constexpr int IniWritePvt = 273;
 } // namespace id
 
@@ -191,11 +187,11 @@ int FnIniItemize(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return ItemizeKeys(ctx, result, file, section);
 }
 
-const HandlerRow kRows[] = {
-    {id::IniDelete, FnIniDelete},   {id::IniDeletePvt, FnIniDelete},
-    {id::IniItemize, FnIniItemize}, {id::IniItemizePvt, FnIniItemize},
-    {id::IniRead, FnIniRead},       {id::IniReadPvt, FnIniRead},
-    {id::IniWrite, FnIniWrite},     {id::IniWritePvt, FnIniWrite},
+constexpr ModuleFunction kFunctions[] = {
+    {"inidelete", FnIniDelete, 0},   {"inideletepvt", FnIniDelete, 0},
+    {"iniitemize", FnIniItemize, 0}, {"iniitemizepvt", FnIniItemize, 0},
+    {"iniread", FnIniRead, 0},       {"inireadpvt", FnIniRead, 0},
+    {"iniwrite", FnIniWrite, 0},     {"iniwritepvt", FnIniWrite, 0},
 };
 
 } // namespace
@@ -264,9 +260,6 @@ void SectionLister::Add(const char* data, std::size_t bytes) {
     }
 }
 
-const HandlerRow* IniHandlers(std::size_t* count) {
-    if (count) *count = sizeof kRows / sizeof kRows[0];
-    return kRows;
-}
+const Module kIniModule = MakeModule("ini files", kFunctions);
 
 } // namespace jol

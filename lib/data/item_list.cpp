@@ -253,15 +253,16 @@ int ItemSort(ScriptContext* ctx, int, Value& result, Value* args) {
     return out ? 1 : 0;
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"itemcount", ItemCount},   {"itemextract", ItemExtract}, {"iteminsert", ItemInsert},
-    {"itemlocate", ItemLocate}, {"itemremove", ItemRemove},   {"itemsort", ItemSort},
+constexpr ModuleFunction kFunctions[] = {
+    {"itemcount", ItemCount, trait::Pure | trait::ProgramCall},
+    {"itemextract", ItemExtract, trait::Pure | trait::ProgramCall},
+    {"iteminsert", ItemInsert, trait::Pure | trait::ProgramCall},
+    {"itemlocate", ItemLocate, trait::Pure | trait::ProgramCall},
+    {"itemremove", ItemRemove, trait::Pure | trait::ProgramCall},
+    {"itemsort", ItemSort, trait::Pure | trait::ProgramCall},
 };
 } // namespace
 
-const HandlerRow* ItemHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kItemModule = MakeModule("item lists", kFunctions);
 
 } // namespace jol

@@ -661,40 +661,37 @@ int ParseData(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, count);
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"strcat", StrCat},
-    {"average", Average},
-    {"max", Max},
-    {"min", Min},
-    {"strlen", StrLen},
-    {"strcharcount", StrCharCount},
-    {"strsub", StrSub},
-    {"strindex", StrIndex},
-    {"strindexnc", StrIndexNc},
-    {"strscan", StrScan},
-    {"strtrim", StrTrim},
-    {"strupper", StrUpper},
-    {"strlower", StrLower},
-    {"strfill", StrFill},
-    {"strfix", StrFix},
-    {"strfixleft", StrFixLeft},
-    {"strfixchars", StrFixChars},
-    {"strfixcharsl", StrFixCharsL},
-    {"strreplace", StrReplace},
-    {"strcmp", StrCmp},
-    {"stricmp", StriCmp},
-    {"char2num", Char2Num},
-    {"num2char", Num2Char},
-    {"isnumber", IsNumber},
-    {"isfloat", IsNumber},
-    {"isint", IsInt},
-    {"parsedata", ParseData},
+constexpr ModuleFunction kFunctions[] = {
+    {"strcat", StrCat, trait::Pure},
+    {"average", Average, trait::Pure},
+    {"max", Max, trait::Pure},
+    {"min", Min, trait::Pure},
+    {"strlen", StrLen, trait::Pure | trait::ProgramCall},
+    {"strcharcount", StrCharCount, trait::Pure | trait::ProgramCall},
+    {"strsub", StrSub, trait::Pure | trait::ProgramCall},
+    {"strindex", StrIndex, trait::Pure | trait::ProgramCall},
+    {"strindexnc", StrIndexNc, trait::Pure | trait::ProgramCall},
+    {"strscan", StrScan, trait::Pure | trait::ProgramCall},
+    {"strtrim", StrTrim, trait::Pure | trait::ProgramCall},
+    {"strupper", StrUpper, trait::Pure | trait::ProgramCall},
+    {"strlower", StrLower, trait::Pure | trait::ProgramCall},
+    {"strfill", StrFill, trait::Pure | trait::ProgramCall},
+    {"strfix", StrFix, trait::Pure | trait::ProgramCall},
+    {"strfixleft", StrFixLeft, trait::Pure | trait::ProgramCall},
+    {"strfixchars", StrFixChars, trait::Pure | trait::ProgramCall},
+    {"strfixcharsl", StrFixCharsL, trait::Pure | trait::ProgramCall},
+    {"strreplace", StrReplace, trait::Pure | trait::ProgramCall},
+    {"strcmp", StrCmp, trait::Pure | trait::ProgramCall},
+    {"stricmp", StriCmp, trait::Pure | trait::ProgramCall},
+    {"char2num", Char2Num, trait::Pure | trait::ProgramCall},
+    {"num2char", Num2Char, trait::Pure | trait::ProgramCall},
+    {"isnumber", IsNumber, trait::Pure | trait::ProgramCall},
+    {"isfloat", IsNumber, trait::Pure | trait::ProgramCall},
+    {"isint", IsInt, trait::Pure | trait::ProgramCall},
+    {"parsedata", ParseData, trait::OwnContext},
 };
 } // namespace
 
-const HandlerRow* StringHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kStringModule = MakeModule("strings", kFunctions);
 
 } // namespace jol

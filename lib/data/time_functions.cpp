@@ -587,24 +587,31 @@ int FnFileTimeSet(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return w.result;
 }
 
-const HandlerRow kRows[] = {
-    {id::DateTime, FnTimeDate},         {id::Delay, FnTimeDelay},
-    {id::FileTimeCode, FnFileTime},     {id::FileTimeGet, FnFileTime},
-    {id::FileTimeSet, FnFileTimeSet},   {id::FileTimeTouch, FnFileTimeSet},
-    {id::FileYmdHms, FnFileTime},       {id::GetExactTime, FnGetExactTime},
-    {id::GetTickCount, FnGetTickCount}, {id::Random, FnRandom},
-    {id::TimeAdd, FnTimeAddSubtract},   {id::TimeDate, FnTimeDate},
-    {id::TimeDelay, FnTimeDelay},       {id::TimeDiffDays, FnTimeDiff},
-    {id::TimeDiffSecs, FnTimeDiff},     {id::TimeJulianDay, FnTimeJulianDay},
-    {id::TimeJulToYmd, FnTimeJulToYmd}, {id::TimeSubtract, FnTimeAddSubtract},
-    {id::TimeWait, FnTimeWait},         {id::TimeYmdHms, FnTimeYmdHms},
+constexpr ModuleFunction kFunctions[] = {
+    {"datetime", FnTimeDate, 0},
+    {"delay", FnTimeDelay, 0},
+    {"filetimecode", FnFileTime, 0},
+    {"filetimeget", FnFileTime, 0},
+    {"filetimeset", FnFileTimeSet, 0},
+    {"filetimetouch", FnFileTimeSet, 0},
+    {"fileymdhms", FnFileTime, 0},
+    {"getexacttime", FnGetExactTime, 0},
+    {"gettickcount", FnGetTickCount, 0},
+    {"random", FnRandom, 0},
+    {"timeadd", FnTimeAddSubtract, trait::Pure},
+    {"timedate", FnTimeDate, 0},
+    {"timedelay", FnTimeDelay, 0},
+    {"timediffdays", FnTimeDiff, trait::Pure},
+    {"timediffsecs", FnTimeDiff, trait::Pure},
+    {"timejulianday", FnTimeJulianDay, trait::Pure},
+    {"timejultoymd", FnTimeJulToYmd, trait::Pure},
+    {"timesubtract", FnTimeAddSubtract, trait::Pure},
+    {"timewait", FnTimeWait, 0},
+    {"timeymdhms", FnTimeYmdHms, 0},
 };
 
 } // namespace
 
-const HandlerRow* TimeHandlers(std::size_t* count) {
-    if (count) *count = sizeof kRows / sizeof kRows[0];
-    return kRows;
-}
+const Module kTimeModule = MakeModule("time", kFunctions);
 
 } // namespace jol
