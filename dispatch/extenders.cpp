@@ -390,7 +390,16 @@ void ReleaseExtenders(ScriptContext* ctx) {
     }
 }
 
-const Module kExtenderModule = MakeModule("extenders", kFunctions);
+namespace {
+
+void ReleaseLoadedExtenders(ScriptContext* ctx) {
+    if (ctx->extenders.loaded > 0) ReleaseExtenders(ctx);
+}
+
+} // namespace
+
+const Module kExtenderModule =
+    MakeModule("extenders", kFunctions, ReleaseLoadedExtenders, ReleaseStage::BeforeNotice);
 
 } // namespace jol
 

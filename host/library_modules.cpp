@@ -3,9 +3,11 @@
 // LibraryModules and fills its handler table from it; the list is kept
 // here, at the top, because it names modules of every layer.
 #include "dispatch/core_functions.h"
+#include "dispatch/dll_calls.h"
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
 #include "dispatch/int_control.h"
+#include "dispatch/object_calls.h"
 #include "host/call.h"
 #include "lang/math_functions.h"
 #include "lib/data/binary_buffers.h"
@@ -24,13 +26,16 @@
 namespace jol {
 namespace {
 
-// In release order (see dispatch/handler.h).
+// In release order (see dispatch/handler.h): before the host is told the
+// context ends, the loaded modules, the extenders and the object library;
+// after it the open files and the binary buffers; after the message pump
+// the private environment block.
 constexpr const Module* kModules[] = {
-    &kCoreModule,        &kMathModule,       &kExtenderModule,   &kStringModule,
-    &kItemModule,        &kBinaryModule,     &kTimeModule,       &kIniModule,
-    &kEnvironmentModule, &kMessageBoxModule, &kIntControlModule, &kFileHandleModule,
-    &kDirectoryModule,   &kFileModule,       &kExeInfoModule,    &kFileReplaceModule,
-    &kCallModule,
+    &kDllModule,        &kExtenderModule,    &kObjectModule,    &kFileHandleModule,
+    &kBinaryModule,     &kEnvironmentModule, &kCoreModule,      &kMathModule,
+    &kStringModule,     &kItemModule,        &kTimeModule,      &kIniModule,
+    &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule, &kFileModule,
+    &kExeInfoModule,    &kFileReplaceModule, &kCallModule,
 };
 
 } // namespace

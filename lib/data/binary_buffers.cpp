@@ -777,6 +777,7 @@ constexpr ModuleFunction kFunctions[] = {
 };
 } // namespace
 
-const Module kBinaryModule = MakeModule("binary buffers", kFunctions);
+const Module kBinaryModule =
+    MakeModule("binary buffers", kFunctions, FreeBinaryBuffers, ReleaseStage::AfterNotice);
 
 } // namespace jol

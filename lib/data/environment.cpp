@@ -117,6 +117,19 @@ void ForEachEnvironmentEntry(ScriptContext* ctx, bool (*visit)(const char* entry
     }
 }
 
-const Module kEnvironmentModule = MakeModule("environment", kFunctions);
+namespace {
+
+// Frees the environment block the host handed to the context.
+void ReleasePrivateEnvironment(ScriptContext* ctx) {
+    if (!ctx->private_env.handle) return;
+    plat::mem_unlock(ctx->private_env.handle);
+    plat::mem_free(ctx->private_env.handle);
+    ctx->private_env = PrivateEnvironment{};
+}
+
+} // namespace
+
+const Module kEnvironmentModule =
+    MakeModule("environment", kFunctions, ReleasePrivateEnvironment, ReleaseStage::AfterPump);
 
 } // namespace jol

@@ -254,6 +254,19 @@ constexpr ModuleFunction kFunctions[] = {
 
 } // namespace
 
-const Module kFileHandleModule = MakeModule("file handles", kFunctions);
+namespace {
+
+// Closes every file the script left open.
+void ReleaseFiles(ScriptContext* ctx) {
+    for (FileSlot& f : ctx->files) {
+        if (f.handle) plat::close_file(f.handle);
+        ReleaseFileSlot(f);
+    }
+}
+
+} // namespace
+
+const Module kFileHandleModule =
+    MakeModule("file handles", kFunctions, ReleaseFiles, ReleaseStage::AfterNotice);
 
 } // namespace jol
