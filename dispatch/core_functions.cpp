@@ -24,13 +24,13 @@ namespace {
 
 constexpr int kHostVersionFunction = kw::HostBase + 1;
 
-int FnErrorModeHandler(ScriptContext* ctx, int, Value& result, Value* args) {
-    result.i = FnErrorMode(ctx, args[1].i);
+int FnErrorMode(ScriptContext* ctx, int, Value& result, Value* args) {
+    result.i = SwapErrorMode(ctx, args[1].i);
     return 1;
 }
 
-int FnLastErrorHandler(ScriptContext* ctx, int, Value& result, Value*) {
-    result.i = FnLastError(ctx);
+int FnLastError(ScriptContext* ctx, int, Value& result, Value*) {
+    result.i = TakeLastError(ctx);
     return 1;
 }
 
@@ -100,8 +100,8 @@ int FnYields(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 constexpr ModuleFunction kFunctions[] = {
-    {"errormode", FnErrorModeHandler, trait::OwnContext},
-    {"lasterror", FnLastErrorHandler, trait::OwnContext},
+    {"errormode", FnErrorMode, trait::OwnContext},
+    {"lasterror", FnLastError, trait::OwnContext},
     {"dosversion", FnDosVersion, 0},
     {"endsession", FnEndSession, 0},
     {"exclusive", FnExclusive, 0},

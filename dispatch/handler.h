@@ -6,13 +6,22 @@
 // the handler, the traits) and its release step for the end of a context.
 //
 // Adding a module:
-//  1. Write the handlers in the module's .cpp file and list them in a
-//     constexpr ModuleFunction array, by the lower-case script name as the
-//     keyword table spells it: {"strlen", FnStrLen, trait::Pure | ...}.
+//  1. Write the handlers in the module's .cpp file, each as
+//         int FnStrLen(ScriptContext* ctx, int id, Value& result, Value* args)
+//     named Fn and the script function it serves (or the family, when one
+//     handler serves several ids: FnMath, FnIniRead for IniRead and
+//     IniReadPvt); a parameter the handler does not use stays unnamed.
+//     List them in a constexpr ModuleFunction array, by the lower-case
+//     script name as the keyword table spells it:
+//         {"strlen", FnStrLen, trait::Pure | trait::ProgramCall},
 //  2. Define the record there, declared extern in the module's header:
 //         const Module kStringModule = MakeModule("strings", kFunctions);
 //     with a release step when the module keeps something in the context
-//     (see below).
+//     (see below):
+//         MakeModule("binary buffers", kFunctions, FreeBinaryBuffers,
+//                    ReleaseStage::AfterNotice)
+//     A module whose functions are all pending still has a record when it
+//     keeps something: MakeModule("dll calls", FreeLoadedDlls, stage).
 //  3. Add &kStringModule to kModules in host/library_modules.cpp, at the
 //     place its release step must take (the list's order is the release
 //     order; the handlers do not depend on it).
@@ -39,12 +48,12 @@
 //                      first step can change under it. Given to the
 //                      functions the programs are tested with.
 //
-// The release step runs once when the host releases the context (request
-// 99), and frees what the module keeps in the context record: handles,
-// memory blocks, loaded modules. It must leave the record's fields as a
-// fresh context has them. The steps run in the order of kModules, each at
-// its stage: before the host is told the context ends (the notification
-// -3), after it, or after the message pump that follows.
+// The release step runs when the host releases the context (request 99)
+// and frees what the module keeps in the context record: handles, memory
+// blocks, loaded modules. It leaves the record's fields as a fresh context
+// has them, so that a second release finds nothing to free. The steps run in the order of kModules,
+// each at its stage: before the host is told the context ends (the notification -3), after it, or
+// after the message pump that follows.
 //
 // A handler receives the context, the function's keyword id (one handler
 // may serve several ids), the result slot and the six argument slots

@@ -26,7 +26,7 @@ int StoreParameters(ScriptContext* ctx, const char* text);
 // CallNotFound, StructureTooDeep (structure stack full), StopReported (the
 // called script stopped on an error or EXIT, already reported) or
 // StopCancel.
-int FnCall(ScriptContext* ctx, const char* file, const char* params);
+int CallScript(ScriptContext* ctx, const char* file, const char* params);
 
 // The module record of Call.
 extern const Module kCallModule;

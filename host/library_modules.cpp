@@ -29,7 +29,8 @@ namespace {
 // In release order (see dispatch/handler.h): before the host is told the
 // context ends, the loaded modules, the extenders and the object library;
 // after it the open files and the binary buffers; after the message pump
-// the private environment block.
+// the private environment block (a DDE module's step, when it comes, goes
+// before it).
 constexpr const Module* kModules[] = {
     &kDllModule,        &kExtenderModule,    &kObjectModule,    &kFileHandleModule,
     &kBinaryModule,     &kEnvironmentModule, &kCoreModule,      &kMathModule,

@@ -250,7 +250,7 @@ int FnDiskExist(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, DriveExists(letter) ? 1 : 0);
 }
 
-int DiskSpaceSum(ScriptContext* ctx, int id, Value& result, Value* args) {
+int FnDiskSpace(ScriptContext* ctx, int id, Value& result, Value* args) {
     const bool want_free = id == FindBuiltinKeyword("diskfree")->id;
     const char* list = ArgText(ctx, args[1]);
     const char delimiter = static_cast<char>(ctx->options.list_delimiter);
@@ -545,8 +545,8 @@ constexpr ModuleFunction kFunctions[] = {
     {"dirchange", FnDirChange, 0},     {"dirrename", FnDirRename, 0},
     {"direxist", FnDirExist, 0},       {"dirget", FnDirGet, 0},
     {"dirhome", FnDirHome, 0},         {"dirwindows", FnDirWindows, 0},
-    {"diskexist", FnDiskExist, 0},     {"diskfree", DiskSpaceSum, 0},
-    {"disksize", DiskSpaceSum, 0},     {"diskinfo", FnDiskInfo, 0},
+    {"diskexist", FnDiskExist, 0},     {"diskfree", FnDiskSpace, 0},
+    {"disksize", FnDiskSpace, 0},      {"diskinfo", FnDiskInfo, 0},
     {"diskvolinfo", FnDiskVolInfo, 0}, {"diskscan", FnDiskScan, 0},
     {"logdisk", FnLogDisk, 0},         {"dirattrget", FnAttrGet, 0},
     {"dirattrset", FnAttrSet, 0},      {"diritemize", FnItemize, 0},

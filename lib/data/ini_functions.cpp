@@ -126,12 +126,12 @@ constexpr int IniReadPvt = 271;
 constexpr int IniWritePvt = 273;
 } // namespace id
 
-int FnIniRead(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnIniRead(ScriptContext* ctx, int id, Value& result, Value* args) {
     const char* section = ArgText(ctx, args[1]);
     const char* key = ArgText(ctx, args[2]);
     const char* def = ArgText(ctx, args[3]);
     char value[kTextSize];
-    if (fn == id::IniReadPvt) {
+    if (id == id::IniReadPvt) {
         if (IsGuardedIniEntry(section, key)) return Raise(ctx, Err::IniGuarded);
         plat::read_profile_string(ArgText(ctx, args[4]), section, key, def, value, sizeof value);
     } else {
@@ -140,11 +140,11 @@ int FnIniRead(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return ResultCopy(ctx, result, value);
 }
 
-int FnIniWrite(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnIniWrite(ScriptContext* ctx, int id, Value& result, Value* args) {
     const char* section = ArgText(ctx, args[1]);
     const char* key = ArgText(ctx, args[2]);
     const char* value = ArgText(ctx, args[3]);
-    const char* file = fn == id::IniWritePvt ? ArgText(ctx, args[4]) : nullptr;
+    const char* file = id == id::IniWritePvt ? ArgText(ctx, args[4]) : nullptr;
     if (AllEmpty(section, key, value)) {
         plat::write_profile_string(file, nullptr, nullptr, nullptr);
         result.i = 1;
@@ -167,18 +167,18 @@ int FnIniWrite(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return 1;
 }
 
-int FnIniDelete(ScriptContext* ctx, int fn, Value&, Value* args) {
+int FnIniDelete(ScriptContext* ctx, int id, Value&, Value* args) {
     const char* section = ArgText(ctx, args[1]);
     const char* key = ArgText(ctx, args[2]);
-    const char* file = fn == id::IniDeletePvt ? ArgText(ctx, args[3]) : nullptr;
+    const char* file = id == id::IniDeletePvt ? ArgText(ctx, args[3]) : nullptr;
     plat::write_profile_string(file, section, std::strcmp(key, kWholeSectionKey) ? key : nullptr,
                                nullptr);
     return 1;
 }
 
-int FnIniItemize(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnIniItemize(ScriptContext* ctx, int id, Value& result, Value* args) {
     const char* section = ArgText(ctx, args[1]);
-    if (fn == id::IniItemize) {
+    if (id == id::IniItemize) {
         if (!*section) return Raise(ctx, Err::IniNullSection);
         return ItemizeKeys(ctx, result, nullptr, section);
     }
