@@ -24,13 +24,13 @@ namespace {
 
 constexpr int kHostVersionFunction = kw::HostBase + 1;
 
-int FnErrorModeHandler(ScriptContext* ctx, int, Value& result, Value* args) {
-    result.i = FnErrorMode(ctx, args[1].i);
+int FnErrorMode(ScriptContext* ctx, int, Value& result, Value* args) {
+    result.i = SwapErrorMode(ctx, args[1].i);
     return 1;
 }
 
-int FnLastErrorHandler(ScriptContext* ctx, int, Value& result, Value*) {
-    result.i = FnLastError(ctx);
+int FnLastError(ScriptContext* ctx, int, Value& result, Value*) {
+    result.i = TakeLastError(ctx);
     return 1;
 }
 
@@ -99,19 +99,21 @@ int FnYields(ScriptContext* ctx, int, Value& result, Value* args) {
     return 1;
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"errormode", FnErrorModeHandler}, {"lasterror", FnLastErrorHandler},
-    {"dosversion", FnDosVersion},      {"endsession", FnEndSession},
-    {"exclusive", FnExclusive},        {"ignoreinput", FnIgnoreInput},
-    {"terminate", FnTerminate},        {"version", FnVersion},
-    {"versiondll", FnVersionDll},      {"yields", FnYields},
+constexpr ModuleFunction kFunctions[] = {
+    {"errormode", FnErrorMode, trait::OwnContext},
+    {"lasterror", FnLastError, trait::OwnContext},
+    {"dosversion", FnDosVersion, 0},
+    {"endsession", FnEndSession, 0},
+    {"exclusive", FnExclusive, 0},
+    {"ignoreinput", FnIgnoreInput, 0},
+    {"terminate", FnTerminate, 0},
+    {"version", FnVersion, 0},
+    {"versiondll", FnVersionDll, 0},
+    {"yields", FnYields, 0},
 };
 
 } // namespace
 
-const HandlerRow* CoreHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kCoreModule = MakeModule("core", kFunctions);
 
 } // namespace jol

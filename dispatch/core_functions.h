@@ -5,8 +5,8 @@
 
 namespace jol {
 
-// The rows of ErrorMode, LastError, DosVersion, EndSession, Exclusive,
+// The module record of ErrorMode, LastError, DosVersion, EndSession, Exclusive,
 // IgnoreInput, Terminate, Version, VersionDll and Yields.
-const HandlerRow* CoreHandlers(std::size_t* count);
+extern const Module kCoreModule;
 
 } // namespace jol

@@ -31,7 +31,6 @@ static_assert(kKeywordFunction == kind::Function, "the contract names the functi
 
 namespace {
 
-constexpr int kAddExtenderId = 115;
 constexpr std::size_t kNameMax = 13; // characters of a keyword name
 constexpr std::size_t kLineKeep = 156;
 constexpr std::size_t kBoxTextSize = 1024;
@@ -240,8 +239,8 @@ int FnAddExtender(ScriptContext* ctx, int, Value& result, Value* args) {
     return result.i;
 }
 
-const HandlerRow kHandlers[] = {
-    {kAddExtenderId, FnAddExtender},
+constexpr ModuleFunction kFunctions[] = {
+    {"addextender", FnAddExtender, 0},
 };
 
 } // namespace
@@ -391,10 +390,16 @@ void ReleaseExtenders(ScriptContext* ctx) {
     }
 }
 
-const HandlerRow* ExtenderHandlers(std::size_t* count) {
-    if (count) *count = sizeof kHandlers / sizeof kHandlers[0];
-    return kHandlers;
+namespace {
+
+void ReleaseLoadedExtenders(ScriptContext* ctx) {
+    if (ctx->extenders.loaded > 0) ReleaseExtenders(ctx);
 }
+
+} // namespace
+
+const Module kExtenderModule =
+    MakeModule("extenders", kFunctions, ReleaseLoadedExtenders, ReleaseStage::BeforeNotice);
 
 } // namespace jol
 

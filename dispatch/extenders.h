@@ -75,8 +75,8 @@ int ExtenderCall(ScriptContext* ctx, int id, Value& result, Value* args);
 // found, a box says so and the release stops there.
 void ReleaseExtenders(ScriptContext* ctx);
 
-// The handler rows of this module (AddExtender).
-const HandlerRow* ExtenderHandlers(std::size_t* count);
+// The module record of AddExtender (its release step ends the extenders).
+extern const Module kExtenderModule;
 
 } // namespace jol
 

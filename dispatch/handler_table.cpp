@@ -1,11 +1,10 @@
-// The one table from built-in function id to handler, filled once from the
-// handler lists of the modules (LibraryModules).
+// The one table from built-in function id to handler and traits, filled
+// once from the modules' records (LibraryModules).
 #include <array>
 
 #include "dispatch/handler.h"
 #include "host/context/script_context.h"
 #include "lang/keyword_table.h"
-#include "lang/math_functions.h"
 #include "lang/string_heap.h"
 
 namespace jol {
@@ -22,44 +21,50 @@ int ResultCopy(ScriptContext* ctx, Value& result, const char* text) {
     return 1;
 }
 
-std::size_t BuildHandlerRows(const NamedHandler* named, std::size_t count, HandlerRow* out) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const KeywordEntry* row = FindBuiltinKeyword(named[i].name);
-        if (!row) continue;
-        out[n].id = row->id;
-        out[n].handler = named[i].handler;
-        ++n;
-    }
-    return n;
+void ReleaseModules(ScriptContext* ctx, ReleaseStage stage) {
+    std::size_t count = 0;
+    const Module* const* modules = LibraryModules(&count);
+    for (std::size_t m = 0; m < count; ++m)
+        if (modules[m]->release && modules[m]->stage == stage) modules[m]->release(ctx);
 }
 
 namespace {
 
 struct Table {
     std::array<FunctionHandler, kw::LastBuiltin + 1> handlers{};
+    std::array<unsigned, kw::LastBuiltin + 1> traits{};
     Table() {
-        for (int id = 0; id <= kw::LastBuiltin; ++id)
-            if (IsMathFunction(id)) handlers[id] = MathFunction;
-        std::size_t modules = 0;
-        const HandlerList* lists = LibraryModules(&modules);
-        for (std::size_t m = 0; m < modules; ++m) {
-            const HandlerList list = lists[m];
-            std::size_t count = 0;
-            const HandlerRow* rows = list(&count);
-            for (std::size_t i = 0; i < count; ++i)
-                if (rows[i].id >= 0 && rows[i].id <= kw::LastBuiltin)
-                    handlers[rows[i].id] = rows[i].handler;
+        std::size_t count = 0;
+        const Module* const* modules = LibraryModules(&count);
+        for (std::size_t m = 0; m < count; ++m) {
+            for (std::size_t i = 0; i < modules[m]->count; ++i) {
+                const ModuleFunction& f = modules[m]->functions[i];
+                // A name that is no built-in row is left out here; the
+                // Modules unit test names it.
+                const KeywordEntry* row = FindBuiltinKeyword(f.name);
+                if (!row || row->id > kw::LastBuiltin) continue;
+                handlers[row->id] = f.handler;
+                traits[row->id] = f.traits;
+            }
         }
     }
 };
 
+const Table& TheTable() {
+    static const Table table;
+    return table;
+}
+
 } // namespace
 
 FunctionHandler FindHandler(int id) {
-    static const Table table;
     if (id < 0 || id > kw::LastBuiltin) return nullptr;
-    return table.handlers[id];
+    return TheTable().handlers[id];
+}
+
+unsigned FunctionTraits(int id) {
+    if (id < 0 || id > kw::LastBuiltin) return 0;
+    return TheTable().traits[id];
 }
 
 } // namespace jol

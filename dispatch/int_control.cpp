@@ -358,8 +358,8 @@ int RunOpcode(ScriptContext* ctx, std::int32_t opcode, const Params& p, char* ou
     return 1;
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"intcontrol", FnIntControl},
+constexpr ModuleFunction kFunctions[] = {
+    {"intcontrol", FnIntControl, 0},
 };
 
 } // namespace
@@ -379,9 +379,6 @@ int FnIntControl(ScriptContext* ctx, int, Value& result, Value* args) {
     return 1;
 }
 
-const HandlerRow* IntControlHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kIntControlModule = MakeModule("intcontrol", kFunctions);
 
 } // namespace jol

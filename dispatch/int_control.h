@@ -42,7 +42,7 @@ void InitRunOptions(RunOptions& options, bool nt_platform);
 // args[5] the texts p1 to p4).
 int FnIntControl(ScriptContext* ctx, int id, Value& result, Value* args);
 
-// The handler rows of this module.
-const HandlerRow* IntControlHandlers(std::size_t* count);
+// The module record of IntControl.
+extern const Module kIntControlModule;
 
 } // namespace jol

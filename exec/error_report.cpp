@@ -266,13 +266,13 @@ std::int32_t SetQuietMode(ScriptContext* ctx, std::int32_t on, const char* log_f
     return previous;
 }
 
-std::int32_t FnErrorMode(ScriptContext* ctx, std::int32_t mode) {
+std::int32_t SwapErrorMode(ScriptContext* ctx, std::int32_t mode) {
     std::int32_t previous = ctx->error_mode;
     ctx->error_mode = mode == 0 ? kErrorModeOff : mode == 1 ? kErrorModeCancel : kErrorModeNotify;
     return previous;
 }
 
-std::int32_t FnLastError(ScriptContext* ctx) {
+std::int32_t TakeLastError(ScriptContext* ctx) {
     std::int32_t result =
         IsExtendedErrorCode(ctx->last_error) ? ctx->extended_error : ctx->last_error;
     ctx->last_error = 0;

@@ -64,10 +64,10 @@ std::int32_t SetQuietMode(ScriptContext* ctx, std::int32_t on, const char* log_f
 
 // The script function ErrorMode: sets the error mode (0 @off, 1 @cancel,
 // any other value @notify) and returns the previous one.
-std::int32_t FnErrorMode(ScriptContext* ctx, std::int32_t mode);
+std::int32_t SwapErrorMode(ScriptContext* ctx, std::int32_t mode);
 
 // The script function LastError: the last error, or the extended error
 // number when the last error is an extended-error code; then clears both.
-std::int32_t FnLastError(ScriptContext* ctx);
+std::int32_t TakeLastError(ScriptContext* ctx);
 
 } // namespace jol

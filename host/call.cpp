@@ -109,7 +109,7 @@ int StoreParameters(ScriptContext* ctx, const char* text) {
     return ctx->error_code ? -1 : count;
 }
 
-int FnCall(ScriptContext* ctx, const char* file, const char* params) {
+int CallScript(ScriptContext* ctx, const char* file, const char* params) {
     if (++ctx->call_depth > kMaxCallDepth) {
         --ctx->call_depth;
         return Raise(ctx, Err::CallTooDeep);
@@ -172,19 +172,16 @@ int FnCall(ScriptContext* ctx, const char* file, const char* params) {
 
 namespace {
 
-int FnCallHandler(ScriptContext* ctx, int, Value&, Value* args) {
-    return FnCall(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
+int FnCall(ScriptContext* ctx, int, Value&, Value* args) {
+    return CallScript(ctx, ArgText(ctx, args[1]), ArgText(ctx, args[2]));
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"call", FnCallHandler},
+constexpr ModuleFunction kFunctions[] = {
+    {"call", FnCall, 0},
 };
 
 } // namespace
 
-const HandlerRow* CallHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kCallModule = MakeModule("call", kFunctions);
 
 } // namespace jol

@@ -26,9 +26,9 @@ int StoreParameters(ScriptContext* ctx, const char* text);
 // CallNotFound, StructureTooDeep (structure stack full), StopReported (the
 // called script stopped on an error or EXIT, already reported) or
 // StopCancel.
-int FnCall(ScriptContext* ctx, const char* file, const char* params);
+int CallScript(ScriptContext* ctx, const char* file, const char* params);
 
-// The handler row of Call.
-const HandlerRow* CallHandlers(std::size_t* count);
+// The module record of Call.
+extern const Module kCallModule;
 
 } // namespace jol

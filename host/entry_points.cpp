@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "dispatch/extenders.h"
+#include "dispatch/handler.h"
 #include "dispatch/int_control.h"
 #include "host/call.h"
 #include "host/context/entry_guard.h"
@@ -21,10 +22,8 @@
 #include "lang/string_heap.h"
 #include "lang/value.h"
 #include "lang/variables.h"
-#include "lib/data/file_handles.h"
 #include "platform/boxes.h"
 #include "platform/environment.h"
-#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/memory.h"
 #include "platform/modules.h"
@@ -235,37 +234,14 @@ std::int32_t ReleaseContext(plat::MemHandle context, const char* callback) {
     if (!ctx) return 0;
     ctx->host_callback = reinterpret_cast<ExtenderEntry>(const_cast<char*>(callback));
 
-    for (int i = 0; i < kDllSlots && ctx->dlls.count > 0; ++i) {
-        if (!ctx->dlls.modules[i]) continue;
-        plat::free_library(ctx->dlls.modules[i]);
-        ctx->dlls.modules[i] = 0;
-        --ctx->dlls.count;
-    }
-    if (ctx->extenders.loaded > 0) ReleaseExtenders(ctx);
-    if (ctx->object_library.module) {
-        plat::free_library(ctx->object_library.module);
-        ctx->object_library = ObjectLibrary{};
-    }
+    // Each module frees what it keeps, at its stage (host/library_modules.cpp
+    // keeps the order).
+    ReleaseModules(ctx, ReleaseStage::BeforeNotice);
     NotifyHostText(ctx, notify::ContextRelease, nullptr);
-    for (FileSlot& f : ctx->files) {
-        if (f.handle) plat::close_file(f.handle);
-        ReleaseFileSlot(f);
-    }
-    for (BufferSlot& b : ctx->buffers) {
-        if (b.block) {
-            while (plat::mem_lock_count(b.block) > 0 && plat::mem_unlock(b.block)) {
-            }
-            plat::mem_free(b.block);
-        }
-        b = BufferSlot{};
-    }
+    ReleaseModules(ctx, ReleaseStage::AfterNotice);
     for (int i = 0; i < 5; ++i)
         PumpMessages(ctx);
-    if (ctx->private_env.handle) {
-        plat::mem_unlock(ctx->private_env.handle);
-        plat::mem_free(ctx->private_env.handle);
-        ctx->private_env = PrivateEnvironment{};
-    }
+    ReleaseModules(ctx, ReleaseStage::AfterPump);
     return 1;
 }
 

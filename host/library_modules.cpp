@@ -1,12 +1,15 @@
-// The library's modules: the handler lists that make up the built-in
-// functions. The dispatcher below declares LibraryModules and fills its
-// handler table from it; the list is kept here, at the top, because it
-// names modules of every layer.
+// The library's modules: the records that make up the built-in functions
+// and the release steps of a context. The dispatcher below declares
+// LibraryModules and fills its handler table from it; the list is kept
+// here, at the top, because it names modules of every layer.
 #include "dispatch/core_functions.h"
+#include "dispatch/dll_calls.h"
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
 #include "dispatch/int_control.h"
+#include "dispatch/object_calls.h"
 #include "host/call.h"
+#include "lang/math_functions.h"
 #include "lib/data/binary_buffers.h"
 #include "lib/data/directories.h"
 #include "lib/data/environment.h"
@@ -23,16 +26,22 @@
 namespace jol {
 namespace {
 
-constexpr HandlerList kModules[] = {
-    CoreHandlers,       ExtenderHandlers,   StringHandlers,      ItemHandlers,
-    BinaryHandlers,     TimeHandlers,       IniHandlers,         EnvironmentHandlers,
-    MessageBoxHandlers, IntControlHandlers, FileHandleHandlers,  DirectoryHandlers,
-    FileHandlers,       ExeInfoHandlers,    FileReplaceHandlers, CallHandlers,
+// In release order (see dispatch/handler.h): before the host is told the
+// context ends, the loaded modules, the extenders and the object library;
+// after it the open files and the binary buffers; after the message pump
+// the private environment block (a DDE module's step, when it comes, goes
+// before it).
+constexpr const Module* kModules[] = {
+    &kDllModule,        &kExtenderModule,    &kObjectModule,    &kFileHandleModule,
+    &kBinaryModule,     &kEnvironmentModule, &kCoreModule,      &kMathModule,
+    &kStringModule,     &kItemModule,        &kTimeModule,      &kIniModule,
+    &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule, &kFileModule,
+    &kExeInfoModule,    &kFileReplaceModule, &kCallModule,
 };
 
 } // namespace
 
-const HandlerList* LibraryModules(std::size_t* count) {
+const Module* const* LibraryModules(std::size_t* count) {
     *count = sizeof kModules / sizeof kModules[0];
     return kModules;
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "dispatch/dispatcher.h"
+#include "dispatch/handler.h"
 #include "host/context/assert.h"
 #include "host/context/errors.h"
 #include "lang/conversion.h"
@@ -28,20 +29,10 @@ constexpr int kVariadicCount = 100;
 
 // Built-in functions a program may call: they run no host code, touch no
 // variable, show no box, pump no messages and read no token themselves, so
-// nothing the program checked before its first step can change under it.
-// The string and item functions compute from their arguments alone; the
-// line reads and writes of an open file change only the file.
+// nothing the program checked before its first step can change under it
+// (their modules mark them trait::ProgramCall).
 bool CallableFromProgram(const KeywordEntry& row) {
-    static const char* const kNames[] = {
-        "strlen",      "strcharcount", "strsub",     "strindex", "strindexnc", "strscan",
-        "strtrim",     "strupper",     "strlower",   "strfill",  "strfix",     "strfixleft",
-        "strfixchars", "strfixcharsl", "strreplace", "strcmp",   "stricmp",    "char2num",
-        "num2char",    "isnumber",     "isfloat",    "isint",    "itemcount",  "itemextract",
-        "iteminsert",  "itemlocate",   "itemremove", "itemsort", "fileread",   "filewrite",
-    };
-    for (const char* name : kNames)
-        if (std::strncmp(row.name, name, sizeof row.name) == 0) return true;
-    return false;
+    return (FunctionTraits(row.id) & trait::ProgramCall) != 0;
 }
 bool IsStrCat(const KeywordEntry& row) {
     return std::strncmp(row.name, "strcat", sizeof row.name) == 0;

@@ -184,13 +184,13 @@ bool IsMathFunction(int fn) {
     return IsFloatFunction(fn) || fn == id::Abs || fn == id::Int || fn == id::Decimals;
 }
 
-int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    if (!IsMathFunction(fn)) return Raise(ctx, Err::FunctionNotDefined);
+int FnMath(ScriptContext* ctx, int id, Value& result, Value* args) {
+    if (!IsMathFunction(id)) return Raise(ctx, Err::FunctionNotDefined);
     Value& arg = args[1];
-    if (IsFloatFunction(fn)) {
+    if (IsFloatFunction(id)) {
         if (!ToFloat(ctx, arg)) return Raise(ctx, Err::NoFloat);
         ClearPendingMathError();
-        double r = FloatFunction(fn, arg.f);
+        double r = FloatFunction(id, arg.f);
         if (TakeMathError(ctx) != Err::None) return 0;
         ReleaseValue(ctx, result);
         result.f = r;
@@ -205,7 +205,7 @@ int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
     }
     std::int32_t n = arg.i;
     std::int32_t r = 0;
-    switch (fn) {
+    switch (id) {
     case id::Abs:
         // The magnitude wraps: the most negative integer stays as it is.
         r = static_cast<std::int32_t>(n < 0 ? 0u - static_cast<std::uint32_t>(n)
@@ -227,5 +227,25 @@ int MathFunction(ScriptContext* ctx, int fn, Value& result, Value* args) {
     result.var = -1;
     return 1;
 }
+
+namespace {
+
+// Not marked for expression programs: they are left to the evaluator.
+constexpr ModuleFunction kFunctions[] = {
+    {"abs", FnMath, trait::Pure},      {"fabs", FnMath, trait::Pure},
+    {"int", FnMath, trait::Pure},      {"floor", FnMath, trait::Pure},
+    {"ceiling", FnMath, trait::Pure},  {"sin", FnMath, trait::Pure},
+    {"cos", FnMath, trait::Pure},      {"tan", FnMath, trait::Pure},
+    {"asin", FnMath, trait::Pure},     {"acos", FnMath, trait::Pure},
+    {"atan", FnMath, trait::Pure},     {"sinh", FnMath, trait::Pure},
+    {"cosh", FnMath, trait::Pure},     {"tanh", FnMath, trait::Pure},
+    {"exp", FnMath, trait::Pure},      {"loge", FnMath, trait::Pure},
+    {"log10", FnMath, trait::Pure},    {"sqrt", FnMath, trait::Pure},
+    {"decimals", FnMath, trait::Pure},
+};
+
+} // namespace
+
+const Module kMathModule = MakeModule("math", kFunctions);
 
 } // namespace jol

@@ -5,6 +5,7 @@
 // into the context with TakeMathError when it finishes.
 #pragma once
 
+#include "dispatch/handler.h"
 #include "lang/value.h"
 #include "resources/error_codes.h"
 
@@ -34,8 +35,11 @@ double GuardedFloor(double x);
 // keyword id. args[1..5] hold the converted arguments. Fills result and
 // returns 1, or 0 with the error code in the context. An id that is not one
 // of these functions fails with Err::FunctionNotDefined.
-int MathFunction(ScriptContext* ctx, int id, Value& result, Value* args);
-// True when id is one of the functions MathFunction serves.
+int FnMath(ScriptContext* ctx, int id, Value& result, Value* args);
+// True when id is one of the functions FnMath serves.
 bool IsMathFunction(int id);
+
+// The module record of the numeric functions.
+extern const Module kMathModule;
 
 } // namespace jol

@@ -167,16 +167,13 @@ int FnFileNameEval2(ScriptContext* ctx, int, Value&, Value* args) {
     return ctx->error_code ? 0 : 1;
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"filenameeval1", FnFileNameEval1},
-    {"filenameeval2", FnFileNameEval2},
+constexpr ModuleFunction kFunctions[] = {
+    {"filenameeval1", FnFileNameEval1, 0},
+    {"filenameeval2", FnFileNameEval2, 0},
 };
 
 } // namespace
 
-const HandlerRow* FileReplaceHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kFileReplaceModule = MakeModule("file replace boxes", kFunctions);
 
 } // namespace jol

@@ -13,6 +13,6 @@ namespace jol {
 
 struct ScriptContext;
 
-const HandlerRow* FileReplaceHandlers(std::size_t* count);
+extern const Module kFileReplaceModule;
 
 } // namespace jol

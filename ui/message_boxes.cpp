@@ -52,17 +52,14 @@ int FnAskYesNo(ScriptContext* ctx, int, Value& result, Value* args) {
     return 1;
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"message", FnMessage},
-    {"pause", FnPause},
-    {"askyesno", FnAskYesNo},
+constexpr ModuleFunction kFunctions[] = {
+    {"message", FnMessage, trait::ShowsBox},
+    {"pause", FnPause, trait::ShowsBox},
+    {"askyesno", FnAskYesNo, trait::ShowsBox},
 };
 
 } // namespace
 
-const HandlerRow* MessageBoxHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kMessageBoxModule = MakeModule("message boxes", kFunctions);
 
 } // namespace jol

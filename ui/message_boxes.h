@@ -6,6 +6,6 @@
 
 namespace jol {
 
-const HandlerRow* MessageBoxHandlers(std::size_t* count);
+extern const Module kMessageBoxModule;
 
 } // namespace jol

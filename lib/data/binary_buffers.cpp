@@ -159,7 +159,7 @@ void WriteDouble(unsigned char* p, double d) {
 
 // ------------------------------------------------------------ slots
 
-int BinaryAlloc(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryAlloc(ScriptContext* ctx, int, Value& result, Value* args) {
     i64 size = args[1].i;
     if (size < 0) return Raise(ctx, Err::BinaryAllocFailed);
     int index = -1;
@@ -185,7 +185,7 @@ int BinaryAlloc(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, kBinaryHandleBase + index);
 }
 
-int BinaryFree(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryFree(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -193,14 +193,14 @@ int BinaryFree(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, 0);
 }
 
-int BinaryEODGet(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryEODGet(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
     return Integer(result, b->eod);
 }
 
-int BinaryEODSet(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryEODSet(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -267,46 +267,46 @@ int FloatAccess(ScriptContext* ctx, Value& result, Value* args, Access op) {
     return 0;
 }
 
-int BinaryPeek(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 1, Access::Peek);
+int FnBinaryPeek(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 1, Access::Peek);
 }
-int BinaryPeek2(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 2, Access::Peek);
+int FnBinaryPeek2(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 2, Access::Peek);
 }
-int BinaryPeek4(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 4, Access::Peek);
+int FnBinaryPeek4(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 4, Access::Peek);
 }
-int BinaryPoke(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 1, Access::Poke);
+int FnBinaryPoke(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 1, Access::Poke);
 }
-int BinaryPoke2(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 2, Access::Poke);
+int FnBinaryPoke2(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 2, Access::Poke);
 }
-int BinaryPoke4(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 4, Access::Poke);
+int FnBinaryPoke4(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 4, Access::Poke);
 }
-int BinaryIncr(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 1, Access::Incr);
+int FnBinaryIncr(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 1, Access::Incr);
 }
-int BinaryIncr2(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 2, Access::Incr);
+int FnBinaryIncr2(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 2, Access::Incr);
 }
-int BinaryIncr4(ScriptContext* c, int, Value& r, Value* a) {
-    return Integral(c, r, a, 4, Access::Incr);
+int FnBinaryIncr4(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Integral(ctx, result, args, 4, Access::Incr);
 }
-int BinaryPeekFlt(ScriptContext* c, int, Value& r, Value* a) {
-    return FloatAccess(c, r, a, Access::Peek);
+int FnBinaryPeekFlt(ScriptContext* ctx, int, Value& result, Value* args) {
+    return FloatAccess(ctx, result, args, Access::Peek);
 }
-int BinaryPokeFlt(ScriptContext* c, int, Value& r, Value* a) {
-    return FloatAccess(c, r, a, Access::Poke);
+int FnBinaryPokeFlt(ScriptContext* ctx, int, Value& result, Value* args) {
+    return FloatAccess(ctx, result, args, Access::Poke);
 }
-int BinaryIncrFlt(ScriptContext* c, int, Value& r, Value* a) {
-    return FloatAccess(c, r, a, Access::Incr);
+int FnBinaryIncrFlt(ScriptContext* ctx, int, Value& result, Value* args) {
+    return FloatAccess(ctx, result, args, Access::Incr);
 }
 
 // ------------------------------------------------------------ strings
 
-int BinaryPeekStr(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryPeekStr(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -327,7 +327,7 @@ int BinaryPeekStr(ScriptContext* ctx, int, Value& result, Value* args) {
     return SetResultText(ctx, result, p, static_cast<std::size_t>(n));
 }
 
-int BinaryPokeStr(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryPokeStr(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -340,7 +340,7 @@ int BinaryPokeStr(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, len);
 }
 
-int BinaryCopy(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryCopy(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* to;
     unsigned char* from;
     BufferSlot* d = Buffer(ctx, args[1], &to);
@@ -434,14 +434,14 @@ int Index(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
     return Integer(result, 0);
 }
 
-int BinaryIndex(ScriptContext* c, int, Value& r, Value* a) {
-    return Index(c, r, a, false);
+int FnBinaryIndex(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Index(ctx, result, args, false);
 }
-int BinaryIndexNc(ScriptContext* c, int, Value& r, Value* a) {
-    return Index(c, r, a, true);
+int FnBinaryIndexNc(ScriptContext* ctx, int, Value& result, Value* args) {
+    return Index(ctx, result, args, true);
 }
 
-int BinaryStrCnt(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryStrCnt(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -472,7 +472,7 @@ int BinaryStrCnt(ScriptContext* ctx, int, Value& result, Value* args) {
 
 // --------------------------------------------------------------- files
 
-int BinaryRead(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryRead(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -499,7 +499,7 @@ int BinaryRead(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, static_cast<i64>(got));
 }
 
-int BinaryWrite(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryWrite(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -519,7 +519,7 @@ int BinaryWrite(ScriptContext* ctx, int, Value& result, Value* args) {
 
 // -------------------------------------------------------------- records
 
-int BinaryHashRec(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryHashRec(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -658,7 +658,7 @@ private:
     unsigned char* p_ = nullptr;
 };
 
-int BinarySort(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinarySort(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -726,7 +726,7 @@ int BinarySort(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, 1);
 }
 
-int BinaryOleType(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnBinaryOleType(ScriptContext* ctx, int, Value& result, Value* args) {
     unsigned char* data;
     BufferSlot* b = Buffer(ctx, args[1], &data);
     if (!b) return 0;
@@ -746,27 +746,38 @@ int BinaryOleType(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, 1);
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"binaryalloc", BinaryAlloc},     {"binaryfree", BinaryFree},
-    {"binaryeodget", BinaryEODGet},   {"binaryeodset", BinaryEODSet},
-    {"binarypeek", BinaryPeek},       {"binarypeek2", BinaryPeek2},
-    {"binarypeek4", BinaryPeek4},     {"binarypeekflt", BinaryPeekFlt},
-    {"binarypoke", BinaryPoke},       {"binarypoke2", BinaryPoke2},
-    {"binarypoke4", BinaryPoke4},     {"binarypokeflt", BinaryPokeFlt},
-    {"binaryincr", BinaryIncr},       {"binaryincr2", BinaryIncr2},
-    {"binaryincr4", BinaryIncr4},     {"binaryincrflt", BinaryIncrFlt},
-    {"binarypeekstr", BinaryPeekStr}, {"binarypokestr", BinaryPokeStr},
-    {"binarycopy", BinaryCopy},       {"binaryindex", BinaryIndex},
-    {"binaryindexnc", BinaryIndexNc}, {"binarystrcnt", BinaryStrCnt},
-    {"binaryread", BinaryRead},       {"binarywrite", BinaryWrite},
-    {"binaryhashrec", BinaryHashRec}, {"binarysort", BinarySort},
-    {"binaryoletype", BinaryOleType},
+constexpr ModuleFunction kFunctions[] = {
+    {"binaryalloc", FnBinaryAlloc, 0},
+    {"binaryfree", FnBinaryFree, 0},
+    {"binaryeodget", FnBinaryEODGet, trait::OwnContext},
+    {"binaryeodset", FnBinaryEODSet, trait::OwnContext},
+    {"binarypeek", FnBinaryPeek, trait::OwnContext},
+    {"binarypeek2", FnBinaryPeek2, trait::OwnContext},
+    {"binarypeek4", FnBinaryPeek4, trait::OwnContext},
+    {"binarypeekflt", FnBinaryPeekFlt, trait::OwnContext},
+    {"binarypoke", FnBinaryPoke, trait::OwnContext},
+    {"binarypoke2", FnBinaryPoke2, trait::OwnContext},
+    {"binarypoke4", FnBinaryPoke4, trait::OwnContext},
+    {"binarypokeflt", FnBinaryPokeFlt, trait::OwnContext},
+    {"binaryincr", FnBinaryIncr, trait::OwnContext},
+    {"binaryincr2", FnBinaryIncr2, trait::OwnContext},
+    {"binaryincr4", FnBinaryIncr4, trait::OwnContext},
+    {"binaryincrflt", FnBinaryIncrFlt, trait::OwnContext},
+    {"binarypeekstr", FnBinaryPeekStr, trait::OwnContext},
+    {"binarypokestr", FnBinaryPokeStr, trait::OwnContext},
+    {"binarycopy", FnBinaryCopy, trait::OwnContext},
+    {"binaryindex", FnBinaryIndex, trait::OwnContext},
+    {"binaryindexnc", FnBinaryIndexNc, trait::OwnContext},
+    {"binarystrcnt", FnBinaryStrCnt, trait::OwnContext},
+    {"binaryread", FnBinaryRead, 0},
+    {"binarywrite", FnBinaryWrite, 0},
+    {"binaryhashrec", FnBinaryHashRec, trait::OwnContext},
+    {"binarysort", FnBinarySort, trait::OwnContext},
+    {"binaryoletype", FnBinaryOleType, trait::OwnContext},
 };
 } // namespace
 
-const HandlerRow* BinaryHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kBinaryModule =
+    MakeModule("binary buffers", kFunctions, FreeBinaryBuffers, ReleaseStage::AfterNotice);
 
 } // namespace jol

@@ -52,7 +52,7 @@ int FillBinaryBuffer(ScriptContext* ctx, std::int64_t handle, const char* data,
 // run, the context's release).
 void FreeBinaryBuffers(ScriptContext* ctx);
 
-// The rows of the Binary* functions for the dispatcher.
-const HandlerRow* BinaryHandlers(std::size_t* count);
+// The module record of the Binary* functions.
+extern const Module kBinaryModule;
 
 } // namespace jol

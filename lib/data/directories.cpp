@@ -250,7 +250,7 @@ int FnDiskExist(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, DriveExists(letter) ? 1 : 0);
 }
 
-int DiskSpaceSum(ScriptContext* ctx, int id, Value& result, Value* args) {
+int FnDiskSpace(ScriptContext* ctx, int id, Value& result, Value* args) {
     const bool want_free = id == FindBuiltinKeyword("diskfree")->id;
     const char* list = ArgText(ctx, args[1]);
     const char delimiter = static_cast<char>(ctx->options.list_delimiter);
@@ -540,14 +540,18 @@ int FnItemize(ScriptContext* ctx, int id, Value& result, Value* args) {
     return over ? 0 : 1;
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"dirmake", FnDirMake},         {"dirremove", FnDirRemove},   {"dirchange", FnDirChange},
-    {"dirrename", FnDirRename},     {"direxist", FnDirExist},     {"dirget", FnDirGet},
-    {"dirhome", FnDirHome},         {"dirwindows", FnDirWindows}, {"diskexist", FnDiskExist},
-    {"diskfree", DiskSpaceSum},     {"disksize", DiskSpaceSum},   {"diskinfo", FnDiskInfo},
-    {"diskvolinfo", FnDiskVolInfo}, {"diskscan", FnDiskScan},     {"logdisk", FnLogDisk},
-    {"dirattrget", FnAttrGet},      {"dirattrset", FnAttrSet},    {"diritemize", FnItemize},
-    {"fileattrget", FnAttrGet},     {"fileattrset", FnAttrSet},   {"fileitemize", FnItemize},
+constexpr ModuleFunction kFunctions[] = {
+    {"dirmake", FnDirMake, 0},         {"dirremove", FnDirRemove, 0},
+    {"dirchange", FnDirChange, 0},     {"dirrename", FnDirRename, 0},
+    {"direxist", FnDirExist, 0},       {"dirget", FnDirGet, 0},
+    {"dirhome", FnDirHome, 0},         {"dirwindows", FnDirWindows, 0},
+    {"diskexist", FnDiskExist, 0},     {"diskfree", FnDiskSpace, 0},
+    {"disksize", FnDiskSpace, 0},      {"diskinfo", FnDiskInfo, 0},
+    {"diskvolinfo", FnDiskVolInfo, 0}, {"diskscan", FnDiskScan, 0},
+    {"logdisk", FnLogDisk, 0},         {"dirattrget", FnAttrGet, 0},
+    {"dirattrset", FnAttrSet, 0},      {"diritemize", FnItemize, 0},
+    {"fileattrget", FnAttrGet, 0},     {"fileattrset", FnAttrSet, 0},
+    {"fileitemize", FnItemize, 0},
 };
 
 } // namespace
@@ -604,9 +608,6 @@ bool DirectoryExists(const char* name) {
     return true;
 }
 
-const HandlerRow* DirectoryHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kDirectoryModule = MakeModule("directories and disks", kFunctions);
 
 } // namespace jol

@@ -21,6 +21,6 @@ bool DirectoryExists(const char* name);
 // false with Err::BadDrive (no letter) or Err::DriveOffline.
 bool SwitchDrive(ScriptContext* ctx, char letter);
 
-const HandlerRow* DirectoryHandlers(std::size_t* count);
+extern const Module kDirectoryModule;
 
 } // namespace jol

@@ -14,12 +14,6 @@
 namespace jol {
 namespace {
 
-namespace id {
-constexpr int Environment = 214;
-constexpr int EnvironSet = 215;
-constexpr int EnvItemize = 216;
-} // namespace id
-
 int FnEnvironment(ScriptContext* ctx, int, Value& result, Value* args) {
     char name[kTextSize];
     CopyBounded(nullptr, name, HeapText(ctx, args[1].str), sizeof name);
@@ -87,10 +81,10 @@ int FnEnvItemize(ScriptContext* ctx, int, Value& result, Value*) {
     return 1;
 }
 
-const HandlerRow kRows[] = {
-    {id::Environment, FnEnvironment},
-    {id::EnvironSet, FnEnvironSet},
-    {id::EnvItemize, FnEnvItemize},
+constexpr ModuleFunction kFunctions[] = {
+    {"environment", FnEnvironment, 0},
+    {"environset", FnEnvironSet, 0},
+    {"envitemize", FnEnvItemize, 0},
 };
 
 } // namespace
@@ -123,9 +117,19 @@ void ForEachEnvironmentEntry(ScriptContext* ctx, bool (*visit)(const char* entry
     }
 }
 
-const HandlerRow* EnvironmentHandlers(std::size_t* count) {
-    if (count) *count = sizeof kRows / sizeof kRows[0];
-    return kRows;
+namespace {
+
+// Frees the environment block the host handed to the context.
+void ReleasePrivateEnvironment(ScriptContext* ctx) {
+    if (!ctx->private_env.handle) return;
+    plat::mem_unlock(ctx->private_env.handle);
+    plat::mem_free(ctx->private_env.handle);
+    ctx->private_env = PrivateEnvironment{};
 }
+
+} // namespace
+
+const Module kEnvironmentModule =
+    MakeModule("environment", kFunctions, ReleasePrivateEnvironment, ReleaseStage::AfterPump);
 
 } // namespace jol

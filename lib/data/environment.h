@@ -19,7 +19,7 @@ struct ScriptContext;
 void ForEachEnvironmentEntry(ScriptContext* ctx, bool (*visit)(const char* entry, void* data),
                              void* data);
 
-// The handler rows of Environment, EnvironSet and EnvItemize.
-const HandlerRow* EnvironmentHandlers(std::size_t* count);
+// The module record of Environment, EnvironSet and EnvItemize.
+extern const Module kEnvironmentModule;
 
 } // namespace jol

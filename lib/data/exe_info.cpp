@@ -190,17 +190,14 @@ int FnInstallFile(ScriptContext* ctx, int, Value& result, Value* args) {
     return ResultCopy(ctx, result, text);
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"exetypeinfo", FnExeTypeInfo},
-    {"fileverinfo", FnFileVerInfo},
-    {"installfile", FnInstallFile},
+constexpr ModuleFunction kFunctions[] = {
+    {"exetypeinfo", FnExeTypeInfo, 0},
+    {"fileverinfo", FnFileVerInfo, 0},
+    {"installfile", FnInstallFile, 0},
 };
 
 } // namespace
 
-const HandlerRow* ExeInfoHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kExeInfoModule = MakeModule("program file information", kFunctions);
 
 } // namespace jol

@@ -10,6 +10,6 @@
 
 namespace jol {
 
-const HandlerRow* ExeInfoHandlers(std::size_t* count);
+extern const Module kExeInfoModule;
 
 } // namespace jol

@@ -401,15 +401,15 @@ int FnFileNameShort(ScriptContext* ctx, int, Value& result, Value* args) {
     return ResultCopy(ctx, result, brief);
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"filecopy", FnFileCopy},         {"filemove", FnFileMove},
-    {"fileappend", FnFileAppend},     {"filerename", FnFileRename},
-    {"filedelete", FnFileDelete},     {"fileexist", FnFileExist},
-    {"filelocate", FnFileLocate},     {"filesize", FnFileSize},
-    {"filecompare", FnFileCompare},   {"filefullname", FnFileFullName},
-    {"filemapname", FnFileMapName},   {"fileextension", FnFileNamePart},
-    {"filepath", FnFileNamePart},     {"fileroot", FnFileNamePart},
-    {"filenamelong", FnFileNameLong}, {"filenameshort", FnFileNameShort},
+constexpr ModuleFunction kFunctions[] = {
+    {"filecopy", FnFileCopy, 0},         {"filemove", FnFileMove, 0},
+    {"fileappend", FnFileAppend, 0},     {"filerename", FnFileRename, 0},
+    {"filedelete", FnFileDelete, 0},     {"fileexist", FnFileExist, 0},
+    {"filelocate", FnFileLocate, 0},     {"filesize", FnFileSize, 0},
+    {"filecompare", FnFileCompare, 0},   {"filefullname", FnFileFullName, 0},
+    {"filemapname", FnFileMapName, 0},   {"fileextension", FnFileNamePart, 0},
+    {"filepath", FnFileNamePart, 0},     {"fileroot", FnFileNamePart, 0},
+    {"filenamelong", FnFileNameLong, 0}, {"filenameshort", FnFileNameShort, 0},
 };
 
 } // namespace
@@ -564,9 +564,6 @@ const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* 
     return "0";
 }
 
-const HandlerRow* FileHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kFileModule = MakeModule("file management", kFunctions);
 
 } // namespace jol

@@ -41,6 +41,6 @@ bool FileSizeOf(const char* name, std::uint64_t* size);
 // under a temporary name and then moved into place. True when recorded.
 bool RecordDelayedMove(const char* source, const char* target);
 
-const HandlerRow* FileHandlers(std::size_t* count);
+extern const Module kFileModule;
 
 } // namespace jol

@@ -245,18 +245,28 @@ void ReleaseFileSlot(FileSlot& s) {
 
 namespace {
 
-constexpr NamedHandler kNamed[] = {
-    {"fileopen", FnFileOpen},
-    {"fileread", FnFileRead},
-    {"filewrite", FnFileWrite},
-    {"fileclose", FnFileClose},
+constexpr ModuleFunction kFunctions[] = {
+    {"fileopen", FnFileOpen, 0},
+    {"fileread", FnFileRead, trait::ProgramCall},
+    {"filewrite", FnFileWrite, trait::ProgramCall},
+    {"fileclose", FnFileClose, 0},
 };
 
 } // namespace
 
-const HandlerRow* FileHandleHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
+namespace {
+
+// Closes every file the script left open.
+void ReleaseFiles(ScriptContext* ctx) {
+    for (FileSlot& f : ctx->files) {
+        if (f.handle) plat::close_file(f.handle);
+        ReleaseFileSlot(f);
+    }
 }
+
+} // namespace
+
+const Module kFileHandleModule =
+    MakeModule("file handles", kFunctions, ReleaseFiles, ReleaseStage::AfterNotice);
 
 } // namespace jol

@@ -27,7 +27,7 @@ struct FileSlot;
 // marks the slot free.
 void ReleaseFileSlot(FileSlot& s);
 
-// The handler rows of FileOpen, FileRead, FileWrite and FileClose.
-const HandlerRow* FileHandleHandlers(std::size_t* count);
+// The module record of FileOpen, FileRead, FileWrite and FileClose.
+extern const Module kFileHandleModule;
 
 } // namespace jol

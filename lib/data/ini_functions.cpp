@@ -120,22 +120,18 @@ int ItemizeSections(ScriptContext* ctx, Value& result, const char* file) {
 // ------------------------------------------------------------- handlers
 
 namespace id {
-constexpr int IniDelete = 266;
 constexpr int IniDeletePvt = 267;
 constexpr int IniItemize = 268;
-constexpr int IniItemizePvt = 269;
-constexpr int IniRead = 270;
 constexpr int IniReadPvt = 271;
-constexpr int IniWrite = 272;
 constexpr int IniWritePvt = 273;
 } // namespace id
 
-int FnIniRead(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnIniRead(ScriptContext* ctx, int id, Value& result, Value* args) {
     const char* section = ArgText(ctx, args[1]);
     const char* key = ArgText(ctx, args[2]);
     const char* def = ArgText(ctx, args[3]);
     char value[kTextSize];
-    if (fn == id::IniReadPvt) {
+    if (id == id::IniReadPvt) {
         if (IsGuardedIniEntry(section, key)) return Raise(ctx, Err::IniGuarded);
         plat::read_profile_string(ArgText(ctx, args[4]), section, key, def, value, sizeof value);
     } else {
@@ -144,11 +140,11 @@ int FnIniRead(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return ResultCopy(ctx, result, value);
 }
 
-int FnIniWrite(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnIniWrite(ScriptContext* ctx, int id, Value& result, Value* args) {
     const char* section = ArgText(ctx, args[1]);
     const char* key = ArgText(ctx, args[2]);
     const char* value = ArgText(ctx, args[3]);
-    const char* file = fn == id::IniWritePvt ? ArgText(ctx, args[4]) : nullptr;
+    const char* file = id == id::IniWritePvt ? ArgText(ctx, args[4]) : nullptr;
     if (AllEmpty(section, key, value)) {
         plat::write_profile_string(file, nullptr, nullptr, nullptr);
         result.i = 1;
@@ -171,18 +167,18 @@ int FnIniWrite(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return 1;
 }
 
-int FnIniDelete(ScriptContext* ctx, int fn, Value&, Value* args) {
+int FnIniDelete(ScriptContext* ctx, int id, Value&, Value* args) {
     const char* section = ArgText(ctx, args[1]);
     const char* key = ArgText(ctx, args[2]);
-    const char* file = fn == id::IniDeletePvt ? ArgText(ctx, args[3]) : nullptr;
+    const char* file = id == id::IniDeletePvt ? ArgText(ctx, args[3]) : nullptr;
     plat::write_profile_string(file, section, std::strcmp(key, kWholeSectionKey) ? key : nullptr,
                                nullptr);
     return 1;
 }
 
-int FnIniItemize(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnIniItemize(ScriptContext* ctx, int id, Value& result, Value* args) {
     const char* section = ArgText(ctx, args[1]);
-    if (fn == id::IniItemize) {
+    if (id == id::IniItemize) {
         if (!*section) return Raise(ctx, Err::IniNullSection);
         return ItemizeKeys(ctx, result, nullptr, section);
     }
@@ -191,11 +187,11 @@ int FnIniItemize(ScriptContext* ctx, int fn, Value& result, Value* args) {
     return ItemizeKeys(ctx, result, file, section);
 }
 
-const HandlerRow kRows[] = {
-    {id::IniDelete, FnIniDelete},   {id::IniDeletePvt, FnIniDelete},
-    {id::IniItemize, FnIniItemize}, {id::IniItemizePvt, FnIniItemize},
-    {id::IniRead, FnIniRead},       {id::IniReadPvt, FnIniRead},
-    {id::IniWrite, FnIniWrite},     {id::IniWritePvt, FnIniWrite},
+constexpr ModuleFunction kFunctions[] = {
+    {"inidelete", FnIniDelete, 0},   {"inideletepvt", FnIniDelete, 0},
+    {"iniitemize", FnIniItemize, 0}, {"iniitemizepvt", FnIniItemize, 0},
+    {"iniread", FnIniRead, 0},       {"inireadpvt", FnIniRead, 0},
+    {"iniwrite", FnIniWrite, 0},     {"iniwritepvt", FnIniWrite, 0},
 };
 
 } // namespace
@@ -264,9 +260,6 @@ void SectionLister::Add(const char* data, std::size_t bytes) {
     }
 }
 
-const HandlerRow* IniHandlers(std::size_t* count) {
-    if (count) *count = sizeof kRows / sizeof kRows[0];
-    return kRows;
-}
+const Module kIniModule = MakeModule("ini files", kFunctions);
 
 } // namespace jol

@@ -52,8 +52,8 @@ private:
     bool cut_ = false;        // the name reached its greatest length
 };
 
-// The handler rows of IniRead, IniReadPvt, IniWrite, IniWritePvt,
+// The module record of IniRead, IniReadPvt, IniWrite, IniWritePvt,
 // IniDelete, IniDeletePvt, IniItemize and IniItemizePvt.
-const HandlerRow* IniHandlers(std::size_t* count);
+extern const Module kIniModule;
 
 } // namespace jol

@@ -92,12 +92,12 @@ int Integer(Value& result, std::int64_t n) {
     return 1;
 }
 
-int ItemCount(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnItemCount(ScriptContext* ctx, int, Value& result, Value* args) {
     ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[2]));
     return Integer(result, static_cast<std::int64_t>(CountItems(ArgText(ctx, args[1]), d)));
 }
 
-int ItemExtract(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnItemExtract(ScriptContext* ctx, int, Value& result, Value* args) {
     ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[3]));
     const char* start = "";
     std::size_t length = 0;
@@ -112,7 +112,7 @@ int ItemExtract(ScriptContext* ctx, int, Value& result, Value* args) {
     return 0;
 }
 
-int ItemInsert(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnItemInsert(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* item = ArgText(ctx, args[1]);
     std::int64_t index = args[2].i;
     const char* list = ArgText(ctx, args[3]);
@@ -155,7 +155,7 @@ int ItemInsert(ScriptContext* ctx, int, Value& result, Value* args) {
     return 1;
 }
 
-int ItemLocate(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnItemLocate(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* item = ArgText(ctx, args[1]);
     const char* p = ArgText(ctx, args[2]);
     ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[3]));
@@ -173,7 +173,7 @@ int ItemLocate(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, 0);
 }
 
-int ItemRemove(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnItemRemove(ScriptContext* ctx, int, Value& result, Value* args) {
     std::int64_t index = args[1].i;
     const char* list = ArgText(ctx, args[2]);
     ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[3]));
@@ -200,7 +200,7 @@ struct ItemSpan {
     std::uint32_t length;
 };
 
-int ItemSort(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnItemSort(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* list = ArgText(ctx, args[1]);
     ItemDelimiter d = MakeItemDelimiter(ArgText(ctx, args[2]));
     std::size_t items = CountItems(list, d);
@@ -253,15 +253,16 @@ int ItemSort(ScriptContext* ctx, int, Value& result, Value* args) {
     return out ? 1 : 0;
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"itemcount", ItemCount},   {"itemextract", ItemExtract}, {"iteminsert", ItemInsert},
-    {"itemlocate", ItemLocate}, {"itemremove", ItemRemove},   {"itemsort", ItemSort},
+constexpr ModuleFunction kFunctions[] = {
+    {"itemcount", FnItemCount, trait::Pure | trait::ProgramCall},
+    {"itemextract", FnItemExtract, trait::Pure | trait::ProgramCall},
+    {"iteminsert", FnItemInsert, trait::Pure | trait::ProgramCall},
+    {"itemlocate", FnItemLocate, trait::Pure | trait::ProgramCall},
+    {"itemremove", FnItemRemove, trait::Pure | trait::ProgramCall},
+    {"itemsort", FnItemSort, trait::Pure | trait::ProgramCall},
 };
 } // namespace
 
-const HandlerRow* ItemHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kItemModule = MakeModule("item lists", kFunctions);
 
 } // namespace jol

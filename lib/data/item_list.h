@@ -34,7 +34,7 @@ bool FindItem(const char* list, const ItemDelimiter& d, long long index, const c
 // signed 8-bit values, a prefix sorting first. Negative, 0 or positive.
 int CompareItems(const char* a, std::size_t a_len, const char* b, std::size_t b_len);
 
-// The rows of the item-list functions for the dispatcher.
-const HandlerRow* ItemHandlers(std::size_t* count);
+// The module record of the item-list functions.
+extern const Module kItemModule;
 
 } // namespace jol

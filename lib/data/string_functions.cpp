@@ -147,7 +147,7 @@ int NextArgument(ScriptContext* ctx, Value& v, Err syntax_error) {
     return Raise(ctx, syntax_error);
 }
 
-int StrCat(ScriptContext* ctx, int, Value& result, Value*) {
+int FnStrCat(ScriptContext* ctx, int, Value& result, Value*) {
     TextJoin join;
     if (!BeginJoin(ctx, join)) return 0;
     for (;;) {
@@ -208,27 +208,27 @@ int NumericList(ScriptContext* ctx, Value& result, Numeric mode) {
     return 1;
 }
 
-int Average(ScriptContext* ctx, int, Value& result, Value*) {
+int FnAverage(ScriptContext* ctx, int, Value& result, Value*) {
     return NumericList(ctx, result, Numeric::Average);
 }
-int Max(ScriptContext* ctx, int, Value& result, Value*) {
+int FnMax(ScriptContext* ctx, int, Value& result, Value*) {
     return NumericList(ctx, result, Numeric::Max);
 }
-int Min(ScriptContext* ctx, int, Value& result, Value*) {
+int FnMin(ScriptContext* ctx, int, Value& result, Value*) {
     return NumericList(ctx, result, Numeric::Min);
 }
 
 // ------------------------------------------------------------ lengths
 
-int StrLen(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrLen(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, static_cast<i64>(std::strlen(ArgText(ctx, args[1]))));
 }
 
-int StrCharCount(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrCharCount(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, static_cast<i64>(CharacterCount(ArgText(ctx, args[1]))));
 }
 
-int StrSub(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrSub(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* s = ArgText(ctx, args[1]);
     i64 start = args[2].i;
     i64 length = args[3].i;
@@ -289,10 +289,10 @@ int Index(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
     return Integer(result, found);
 }
 
-int StrIndex(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrIndex(ScriptContext* ctx, int, Value& result, Value* args) {
     return Index(ctx, result, args, false);
 }
-int StrIndexNc(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrIndexNc(ScriptContext* ctx, int, Value& result, Value* args) {
     return Index(ctx, result, args, true);
 }
 
@@ -304,7 +304,7 @@ bool InSet(const char* p, const char* set) {
     return false;
 }
 
-int StrScan(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrScan(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* s = ArgText(ctx, args[1]);
     const char* set = ArgText(ctx, args[2]);
     i64 start = args[3].i;
@@ -328,7 +328,7 @@ int StrScan(ScriptContext* ctx, int, Value& result, Value* args) {
 
 // ------------------------------------------------------ simple copies
 
-int StrTrim(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrTrim(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* p = ArgText(ctx, args[1]);
     while (*p == ' ' || *p == '\t')
         ++p;
@@ -354,10 +354,10 @@ int CaseCopy(ScriptContext* ctx, Value& result, Value* args, bool upper) {
     return 1;
 }
 
-int StrUpper(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrUpper(ScriptContext* ctx, int, Value& result, Value* args) {
     return CaseCopy(ctx, result, args, true);
 }
-int StrLower(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrLower(ScriptContext* ctx, int, Value& result, Value* args) {
     return CaseCopy(ctx, result, args, false);
 }
 
@@ -418,7 +418,7 @@ int Compose(ScriptContext* ctx, Value& result, const char* head, std::size_t hea
 
 const PadRun kNoPad{"", 0, 0, 0};
 
-int StrFill(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrFill(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* filler = ArgText(ctx, args[1]);
     if (!*filler) filler = " ";
     i64 length = args[2].i;
@@ -470,16 +470,16 @@ int FixText(ScriptContext* ctx, Value& result, Value* args, Fix mode) {
     return Compose(ctx, result, "", 0, kNoPad, "", 0);
 }
 
-int StrFix(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrFix(ScriptContext* ctx, int, Value& result, Value* args) {
     return FixText(ctx, result, args, Fix::RightBytes);
 }
-int StrFixLeft(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrFixLeft(ScriptContext* ctx, int, Value& result, Value* args) {
     return FixText(ctx, result, args, Fix::LeftBytes);
 }
-int StrFixChars(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrFixChars(ScriptContext* ctx, int, Value& result, Value* args) {
     return FixText(ctx, result, args, Fix::RightChars);
 }
-int StrFixCharsL(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrFixCharsL(ScriptContext* ctx, int, Value& result, Value* args) {
     return FixText(ctx, result, args, Fix::LeftChars);
 }
 
@@ -495,7 +495,7 @@ bool OccursAt(const char* p, const char* old, std::size_t old_bytes) {
     return off == old_bytes;
 }
 
-int StrReplace(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrReplace(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* s = ArgText(ctx, args[1]);
     const char* old = ArgText(ctx, args[2]);
     const char* repl = ArgText(ctx, args[3]);
@@ -543,16 +543,16 @@ int Cmp(ScriptContext* ctx, Value& result, Value* args, bool ignore_case) {
     return Integer(result, r < 0 ? -1 : (r > 0 ? 1 : 0));
 }
 
-int StrCmp(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStrCmp(ScriptContext* ctx, int, Value& result, Value* args) {
     return Cmp(ctx, result, args, false);
 }
-int StriCmp(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnStriCmp(ScriptContext* ctx, int, Value& result, Value* args) {
     return Cmp(ctx, result, args, true);
 }
 
 // ---------------------------------------------------- character codes
 
-int Char2Num(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnChar2Num(ScriptContext* ctx, int, Value& result, Value* args) {
     const char* s = ArgText(ctx, args[1]);
     i64 code = static_cast<unsigned char>(s[0]);
     if (Process().version.dbcs && CharBytes(s) == 2)
@@ -560,7 +560,7 @@ int Char2Num(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, code);
 }
 
-int Num2Char(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnNum2Char(ScriptContext* ctx, int, Value& result, Value* args) {
     auto code = static_cast<std::uint32_t>(args[1].i);
     char text[3] = {};
     auto low = static_cast<unsigned char>(code & 0xFF);
@@ -576,7 +576,7 @@ int Num2Char(ScriptContext* ctx, int, Value& result, Value* args) {
 
 // ------------------------------------------------------- number tests
 
-int IsNumber(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnIsNumber(ScriptContext* ctx, int, Value& result, Value* args) {
     const Value& v = args[1];
     if (v.flags & (vf::Integer | vf::Float)) return Integer(result, 1);
     if (!(v.flags & vf::String)) return Integer(result, 0);
@@ -587,7 +587,7 @@ int IsNumber(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, ok ? 1 : 0);
 }
 
-int IsInt(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnIsInt(ScriptContext* ctx, int, Value& result, Value* args) {
     const Value& v = args[1];
     if (v.flags & vf::Integer) return Integer(result, 1);
     if (v.flags & vf::Float) return Integer(result, 0);
@@ -613,7 +613,7 @@ void Collect(char* param, std::size_t& len, const char* p, int n) {
     len += static_cast<std::size_t>(n);
 }
 
-int ParseData(ScriptContext* ctx, int, Value& result, Value* args) {
+int FnParseData(ScriptContext* ctx, int, Value& result, Value* args) {
     SetVariable(ctx, "param0", nullptr, 0, 1);
     if (ctx->error_code) return 0;
     const char* p = ArgText(ctx, args[1]);
@@ -661,40 +661,37 @@ int ParseData(ScriptContext* ctx, int, Value& result, Value* args) {
     return Integer(result, count);
 }
 
-constexpr NamedHandler kNamed[] = {
-    {"strcat", StrCat},
-    {"average", Average},
-    {"max", Max},
-    {"min", Min},
-    {"strlen", StrLen},
-    {"strcharcount", StrCharCount},
-    {"strsub", StrSub},
-    {"strindex", StrIndex},
-    {"strindexnc", StrIndexNc},
-    {"strscan", StrScan},
-    {"strtrim", StrTrim},
-    {"strupper", StrUpper},
-    {"strlower", StrLower},
-    {"strfill", StrFill},
-    {"strfix", StrFix},
-    {"strfixleft", StrFixLeft},
-    {"strfixchars", StrFixChars},
-    {"strfixcharsl", StrFixCharsL},
-    {"strreplace", StrReplace},
-    {"strcmp", StrCmp},
-    {"stricmp", StriCmp},
-    {"char2num", Char2Num},
-    {"num2char", Num2Char},
-    {"isnumber", IsNumber},
-    {"isfloat", IsNumber},
-    {"isint", IsInt},
-    {"parsedata", ParseData},
+constexpr ModuleFunction kFunctions[] = {
+    {"strcat", FnStrCat, trait::Pure},
+    {"average", FnAverage, trait::Pure},
+    {"max", FnMax, trait::Pure},
+    {"min", FnMin, trait::Pure},
+    {"strlen", FnStrLen, trait::Pure | trait::ProgramCall},
+    {"strcharcount", FnStrCharCount, trait::Pure | trait::ProgramCall},
+    {"strsub", FnStrSub, trait::Pure | trait::ProgramCall},
+    {"strindex", FnStrIndex, trait::Pure | trait::ProgramCall},
+    {"strindexnc", FnStrIndexNc, trait::Pure | trait::ProgramCall},
+    {"strscan", FnStrScan, trait::Pure | trait::ProgramCall},
+    {"strtrim", FnStrTrim, trait::Pure | trait::ProgramCall},
+    {"strupper", FnStrUpper, trait::Pure | trait::ProgramCall},
+    {"strlower", FnStrLower, trait::Pure | trait::ProgramCall},
+    {"strfill", FnStrFill, trait::Pure | trait::ProgramCall},
+    {"strfix", FnStrFix, trait::Pure | trait::ProgramCall},
+    {"strfixleft", FnStrFixLeft, trait::Pure | trait::ProgramCall},
+    {"strfixchars", FnStrFixChars, trait::Pure | trait::ProgramCall},
+    {"strfixcharsl", FnStrFixCharsL, trait::Pure | trait::ProgramCall},
+    {"strreplace", FnStrReplace, trait::Pure | trait::ProgramCall},
+    {"strcmp", FnStrCmp, trait::Pure | trait::ProgramCall},
+    {"stricmp", FnStriCmp, trait::Pure | trait::ProgramCall},
+    {"char2num", FnChar2Num, trait::Pure | trait::ProgramCall},
+    {"num2char", FnNum2Char, trait::Pure | trait::ProgramCall},
+    {"isnumber", FnIsNumber, trait::Pure | trait::ProgramCall},
+    {"isfloat", FnIsNumber, trait::Pure | trait::ProgramCall},
+    {"isint", FnIsInt, trait::Pure | trait::ProgramCall},
+    {"parsedata", FnParseData, trait::OwnContext},
 };
 } // namespace
 
-const HandlerRow* StringHandlers(std::size_t* count) {
-    static const HandlerRows rows(kNamed);
-    return rows.Get(count);
-}
+const Module kStringModule = MakeModule("strings", kFunctions);
 
 } // namespace jol

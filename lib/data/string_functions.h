@@ -38,13 +38,13 @@ bool IsStrictInteger(const char* text);
 // once).
 std::size_t CharacterCount(const char* text);
 
-// The rows of the string functions for the dispatcher: StrCat, StrLen,
+// The module record of the string functions: StrCat, StrLen,
 // StrCharCount, StrSub, StrIndex, StrIndexNc, StrScan, StrTrim, StrUpper,
 // StrLower, StrFill, StrFix, StrFixLeft, StrFixChars, StrFixCharsL,
 // StrReplace, StrCmp, StriCmp, Char2Num, Num2Char, IsNumber, IsFloat, IsInt,
 // ParseData, Average, Max and Min. StrCat, Average, Max and Min are called
 // with the current token on the opening parenthesis and read their own
 // arguments up to the closing one, which they leave as the current token.
-const HandlerRow* StringHandlers(std::size_t* count);
+extern const Module kStringModule;
 
 } // namespace jol

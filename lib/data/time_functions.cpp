@@ -447,25 +447,25 @@ namespace {
 
 namespace id = time_id;
 
-int FnTimeAddSubtract(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    const Err code = fn == id::TimeAdd ? Err::TimeAddFailed : Err::TimeSubtractFailed;
+int FnTimeAddSubtract(ScriptContext* ctx, int id, Value& result, Value* args) {
+    const Err code = id == id::TimeAdd ? Err::TimeAddFailed : Err::TimeSubtractFailed;
     DateTime a, span, r;
     int colons = 0;
     if (!ReadDateTime(ArgText(ctx, args[1]), &a) ||
         !ParseDateTime(ArgText(ctx, args[2]), &span, &colons))
         return Raise(ctx, code);
-    const bool ok = fn == id::TimeAdd ? AddDateTime(a, span, &r) : SubtractDateTime(a, span, &r);
+    const bool ok = id == id::TimeAdd ? AddDateTime(a, span, &r) : SubtractDateTime(a, span, &r);
     if (!ok) return Raise(ctx, code);
     char text[kDateTimeTextSize];
     return ResultCopy(ctx, result, FormatDateTime(r, FourDigitYears(ctx), text));
 }
 
-int FnTimeDiff(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnTimeDiff(ScriptContext* ctx, int id, Value& result, Value* args) {
     DateTime a, b;
     if (!ReadDateTime(ArgText(ctx, args[1]), &a) || !ReadDateTime(ArgText(ctx, args[2]), &b))
         return Raise(ctx, Err::TimeDiffBad);
     const std::int64_t days = DayNumber(a.year, a.month, a.day) - DayNumber(b.year, b.month, b.day);
-    if (fn == id::TimeDiffDays) {
+    if (id == id::TimeDiffDays) {
         result.i = static_cast<std::int32_t>(days);
         return 1;
     }
@@ -548,16 +548,16 @@ int FnRandom(ScriptContext* ctx, int, Value& result, Value* args) {
     return 1;
 }
 
-int FnFileTime(ScriptContext* ctx, int fn, Value& result, Value* args) {
+int FnFileTime(ScriptContext* ctx, int id, Value& result, Value* args) {
     std::uint16_t date = 0, time = 0;
     if (!plat::file_write_time_packed(ArgText(ctx, args[1]), &date, &time))
         return Raise(ctx, Err::FileTimeGetMissing);
-    if (fn == id::FileTimeCode) {
+    if (id == id::FileTimeCode) {
         result.i = static_cast<std::int32_t>((std::uint32_t{date} << 16) | time);
         return 1;
     }
     char text[kTextSize];
-    if (fn == id::FileTimeGet)
+    if (id == id::FileTimeGet)
         FormatFileTime(ReadIntlSettings(), date, time, text, sizeof text);
     else
         FormatDateTime(PackedToDateTime(date, time), FourDigitYears(ctx), text);
@@ -579,32 +579,39 @@ bool SetOneFileTime(ScriptContext* ctx, const char* full_name, void* data) {
     return w->result == 1;
 }
 
-int FnFileTimeSet(ScriptContext* ctx, int fn, Value& result, Value* args) {
-    TimeSetWalk w{fn == id::FileTimeSet ? ArgText(ctx, args[2]) : nullptr, 1};
+int FnFileTimeSet(ScriptContext* ctx, int id, Value& result, Value* args) {
+    TimeSetWalk w{id == id::FileTimeSet ? ArgText(ctx, args[2]) : nullptr, 1};
     if (!WalkFileList(ctx, ArgText(ctx, args[1]), Wildcards::Expand, SetOneFileTime, &w))
         w.result = 0;
     result.i = w.result;
     return w.result;
 }
 
-const HandlerRow kRows[] = {
-    {id::DateTime, FnTimeDate},         {id::Delay, FnTimeDelay},
-    {id::FileTimeCode, FnFileTime},     {id::FileTimeGet, FnFileTime},
-    {id::FileTimeSet, FnFileTimeSet},   {id::FileTimeTouch, FnFileTimeSet},
-    {id::FileYmdHms, FnFileTime},       {id::GetExactTime, FnGetExactTime},
-    {id::GetTickCount, FnGetTickCount}, {id::Random, FnRandom},
-    {id::TimeAdd, FnTimeAddSubtract},   {id::TimeDate, FnTimeDate},
-    {id::TimeDelay, FnTimeDelay},       {id::TimeDiffDays, FnTimeDiff},
-    {id::TimeDiffSecs, FnTimeDiff},     {id::TimeJulianDay, FnTimeJulianDay},
-    {id::TimeJulToYmd, FnTimeJulToYmd}, {id::TimeSubtract, FnTimeAddSubtract},
-    {id::TimeWait, FnTimeWait},         {id::TimeYmdHms, FnTimeYmdHms},
+constexpr ModuleFunction kFunctions[] = {
+    {"datetime", FnTimeDate, 0},
+    {"delay", FnTimeDelay, 0},
+    {"filetimecode", FnFileTime, 0},
+    {"filetimeget", FnFileTime, 0},
+    {"filetimeset", FnFileTimeSet, 0},
+    {"filetimetouch", FnFileTimeSet, 0},
+    {"fileymdhms", FnFileTime, 0},
+    {"getexacttime", FnGetExactTime, 0},
+    {"gettickcount", FnGetTickCount, 0},
+    {"random", FnRandom, 0},
+    {"timeadd", FnTimeAddSubtract, trait::Pure},
+    {"timedate", FnTimeDate, 0},
+    {"timedelay", FnTimeDelay, 0},
+    {"timediffdays", FnTimeDiff, trait::Pure},
+    {"timediffsecs", FnTimeDiff, trait::Pure},
+    {"timejulianday", FnTimeJulianDay, trait::Pure},
+    {"timejultoymd", FnTimeJulToYmd, trait::Pure},
+    {"timesubtract", FnTimeAddSubtract, trait::Pure},
+    {"timewait", FnTimeWait, 0},
+    {"timeymdhms", FnTimeYmdHms, 0},
 };
 
 } // namespace
 
-const HandlerRow* TimeHandlers(std::size_t* count) {
-    if (count) *count = sizeof kRows / sizeof kRows[0];
-    return kRows;
-}
+const Module kTimeModule = MakeModule("time", kFunctions);
 
 } // namespace jol

@@ -150,10 +150,10 @@ int TouchFileTime(ScriptContext* ctx, const char* path);
 std::int32_t NextRandom(std::uint32_t* state, std::int32_t maximum, std::uint32_t ticks,
                         std::int32_t seconds_today);
 
-// The handler rows of TimeAdd, TimeSubtract, TimeDiffDays, TimeDiffSecs,
+// The module record of TimeAdd, TimeSubtract, TimeDiffDays, TimeDiffSecs,
 // TimeJulianDay, TimeJulToYmd, TimeYmdHms, TimeDate, DateTime, TimeWait,
 // TimeDelay, Delay, GetTickCount, GetExactTime, Random, FileTimeGet,
 // FileYmdHms and FileTimeCode.
-const HandlerRow* TimeHandlers(std::size_t* count);
+extern const Module kTimeModule;
 
 } // namespace jol

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <string>
 
+#include "dispatch/handler.h"
 #include "host/context/script_context.h"
 #include "host/entry_points.h"
 #include "host/process_buffer.h"
@@ -37,30 +38,11 @@ using fuzz::g_lines;
 using fuzz::kHeapBytes;
 using fuzz::kVarEntries;
 
-// Functions that compute from their arguments and the context alone.
-bool Deterministic(const char* name) {
-    static const char* const kNames[] = {
-        "abs",          "acos",         "asin",          "atan",          "average",
-        "binarycopy",   "binaryeodget", "binaryeodset",  "binaryhashrec", "binaryincr",
-        "binaryincr2",  "binaryincr4",  "binaryincrflt", "binaryindex",   "binaryindexnc",
-        "binarypeek",   "binarypeek2",  "binarypeek4",   "binarypeekflt", "binarypeekstr",
-        "binarypoke",   "binarypoke2",  "binarypoke4",   "binarypokeflt", "binarypokestr",
-        "binarysort",   "binarystrcnt", "askline",       "askyesno",      "ceiling",
-        "char2num",     "cos",          "cosh",          "decimals",      "errormode",
-        "exp",          "fabs",         "floor",         "int",           "isfloat",
-        "isint",        "isnumber",     "itemcount",     "itemextract",   "iteminsert",
-        "itemlocate",   "itemremove",   "itemsort",      "lasterror",     "log10",
-        "loge",         "max",          "message",       "min",           "num2char",
-        "parsedata",    "sin",          "sinh",          "sqrt",          "strcat",
-        "strcharcount", "strcmp",       "strfill",       "strfix",        "strfixchars",
-        "strfixcharsl", "strfixleft",   "stricmp",       "strindex",      "strindexnc",
-        "strlen",       "strlower",     "strreplace",    "strscan",       "strsub",
-        "strtrim",      "strupper",     "tan",           "tanh",          "timeadd",
-        "timediffdays", "timediffsecs", "timejulianday", "timejultoymd",  "timesubtract",
-    };
-    for (const char* n : kNames)
-        if (std::strncmp(n, name, sizeof(jol::KeywordEntry::name)) == 0) return true;
-    return false;
+// Functions that compute from their arguments and the context alone, and
+// the boxes, which quiet mode answers at once.
+bool Deterministic(int id) {
+    return (jol::FunctionTraits(id) &
+            (jol::trait::Pure | jol::trait::OwnContext | jol::trait::ShowsBox)) != 0;
 }
 
 void DisableNondeterministicFunctions() {
@@ -69,7 +51,7 @@ void DisableNondeterministicFunctions() {
     const int count = jol::BuiltinKeywordCount();
     for (int i = 0; i < count; ++i)
         if ((rows[i].kind & ~jol::kind::Disabled) == jol::kind::Function &&
-            !Deterministic(rows[i].name))
+            !Deterministic(rows[i].id))
             rows[i].kind |= jol::kind::Disabled;
 }
 

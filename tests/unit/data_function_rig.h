@@ -73,14 +73,7 @@ protected:
 
     static FunctionHandler Handler(const char* name) {
         const KeywordEntry* row = FindBuiltinKeyword(name);
-        if (!row) return nullptr;
-        for (HandlerList list : {&StringHandlers, &ItemHandlers, &BinaryHandlers}) {
-            std::size_t n = 0;
-            const HandlerRow* rows = list(&n);
-            for (std::size_t i = 0; i < n; ++i)
-                if (rows[i].id == row->id) return rows[i].handler;
-        }
-        return nullptr;
+        return row ? FindHandler(row->id) : nullptr;
     }
 
     // Calls a handler with the arguments (their strings are freed after the

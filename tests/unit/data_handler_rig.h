@@ -14,6 +14,7 @@
 #include "dispatch/int_control.h"
 #include "dispatch/run_options.h"
 #include "host/context/script_context.h"
+#include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 
 namespace test {
@@ -52,15 +53,15 @@ public:
     jol::ScriptContext* ctx() { return ctx_; }
     std::uint32_t HeapFree() const { return jol::HeapFreeTotal(heap_.data()); }
 
-    // Calls the handler of id from a module's rows; the error code is
+    // Calls the handler of id from a module's functions; the error code is
     // cleared first.
-    HandlerResult Call(jol::HandlerList rows, int id, std::initializer_list<HandlerArg> args) {
+    HandlerResult Call(const jol::Module& module, int id, std::initializer_list<HandlerArg> args) {
         HandlerResult r;
-        std::size_t count = 0;
-        const jol::HandlerRow* row = rows(&count);
         jol::FunctionHandler h = nullptr;
-        for (std::size_t k = 0; k < count; ++k)
-            if (row[k].id == id) h = row[k].handler;
+        for (std::size_t k = 0; k < module.count; ++k) {
+            const jol::KeywordEntry* row = jol::FindBuiltinKeyword(module.functions[k].name);
+            if (row && row->id == id) h = module.functions[k].handler;
+        }
         if (!h) {
             r.error = -1;
             return r;

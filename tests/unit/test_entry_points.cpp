@@ -15,6 +15,7 @@
 #include "host/entry_points.h"
 #include "platform/environment.h"
 #include "platform/memory.h"
+#include "platform/modules.h"
 #include "platform/window_system.h"
 #include "tests/unit/test_support.h"
 
@@ -225,6 +226,74 @@ TEST_F(EntryPoints, ReleaseNotifiesOnceAndFreesSlots) {
     Unlock();
     EXPECT_EQ(plat::mem_size(buffer), 0u);
     EXPECT_EQ(g_release_notes, 1); // no callback the second time
+}
+
+// What the context holds when the host hears that it ends: the modules
+// whose steps come before the notification have released, the later ones
+// not yet.
+struct ReleaseSeen {
+    plat::MemHandle context = 0;
+    bool notified = false;
+    std::int32_t dlls = -1;
+    plat::Module object_library = 0;
+    plat::MemHandle file_buffer = 0, buffer = 0, environment = 0;
+};
+ReleaseSeen g_seen;
+
+std::int32_t JOL_STDCALL WatchingCallback(jol::ExtArg, jol::ExtArg, jol::ExtArg,
+                                          jol::ExtArg request, jol::ExtArg, jol::ExtArg,
+                                          jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg,
+                                          jol::ExtArg, jol::ExtArg) {
+    if (request != jol::notify::ContextRelease) return 0;
+    auto* ctx = static_cast<ScriptContext*>(plat::mem_lock(g_seen.context));
+    g_seen.notified = true;
+    g_seen.dlls = ctx->dlls.count;
+    g_seen.object_library = ctx->object_library.module;
+    g_seen.file_buffer = ctx->files[2].buffer;
+    g_seen.buffer = ctx->buffers[1].block;
+    g_seen.environment = ctx->private_env.handle;
+    plat::mem_unlock(g_seen.context);
+    return 0;
+}
+
+TEST_F(EntryPoints, ReleaseKeepsItsOrderAroundTheNotification) {
+    Open();
+    const plat::Module dll = plat::load_library(JOL_SAMPLE_EXTENDER);
+    const plat::Module objects = plat::load_library(JOL_SAMPLE_EXTENDER);
+    ASSERT_TRUE(dll && objects);
+    const plat::MemHandle file_buffer = plat::mem_alloc(64);
+    const plat::MemHandle buffer = plat::mem_alloc(64);
+    const plat::MemHandle environment = plat::mem_alloc(64);
+    ScriptContext* ctx = Lock();
+    ctx->dlls.modules[4] = dll;
+    ctx->dlls.count = 1;
+    ctx->object_library.module = objects;
+    ctx->files[2].buffer = file_buffer;
+    ctx->buffers[1].block = buffer;
+    ctx->buffers[1].size = 64;
+    ctx->private_env.handle = environment;
+    ctx->private_env.block = static_cast<char*>(plat::mem_lock(environment));
+    Unlock();
+
+    g_seen = ReleaseSeen{};
+    g_seen.context = context_;
+    EXPECT_EQ(DoDaDllInit(0, context_, 0, 99, 0, nullptr, AsText(&WatchingCallback)), 1);
+    ASSERT_TRUE(g_seen.notified);
+    EXPECT_EQ(g_seen.dlls, 0);
+    EXPECT_EQ(g_seen.object_library, 0u);
+    EXPECT_EQ(g_seen.file_buffer, file_buffer);
+    EXPECT_EQ(g_seen.buffer, buffer);
+    EXPECT_EQ(g_seen.environment, environment);
+
+    ctx = Lock();
+    EXPECT_EQ(ctx->dlls.modules[4], 0u);
+    EXPECT_EQ(ctx->files[2].buffer, 0u);
+    EXPECT_EQ(ctx->buffers[1].block, 0u);
+    EXPECT_EQ(ctx->private_env.handle, 0u);
+    EXPECT_EQ(ctx->private_env.block, nullptr);
+    Unlock();
+    for (plat::MemHandle h : {file_buffer, buffer, environment})
+        EXPECT_EQ(plat::mem_size(h), 0u);
 }
 
 TEST(EntryGuard, SerialisesAndRefusesReentry) {

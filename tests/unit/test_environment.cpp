@@ -14,7 +14,7 @@
 
 namespace {
 
-using jol::EnvironmentHandlers;
+using jol::kEnvironmentModule;
 using test::HandlerResult;
 using test::HandlerRig;
 
@@ -28,10 +28,10 @@ TEST(Environment, ReadSetAndRemove) {
     HandlerRig rig;
     const std::uint32_t free_before = rig.HeapFree();
     auto get = [&](const char* name) {
-        return rig.Call(EnvironmentHandlers, id::Environment, {name}).s;
+        return rig.Call(kEnvironmentModule, id::Environment, {name}).s;
     };
     auto set = [&](const char* name, const std::string& value) {
-        return rig.Call(EnvironmentHandlers, id::EnvironSet, {name, value}).i;
+        return rig.Call(kEnvironmentModule, id::EnvironSet, {name, value}).i;
     };
     EXPECT_EQ(set("JOL_TEST_ENV_X", "value one"), 1);
     EXPECT_EQ(get("JOL_TEST_ENV_X"), "value one");
@@ -50,7 +50,7 @@ TEST(Environment, ReadSetAndRemove) {
     EXPECT_EQ(get(std::string(600, 'N').c_str()), "");
     EXPECT_EQ(set("JOL_TEST_ENV_LONG", ""), 1);
     // The system's refusal gives 0, without an error.
-    HandlerResult r = rig.Call(EnvironmentHandlers, id::EnvironSet, {"", "x"});
+    HandlerResult r = rig.Call(kEnvironmentModule, id::EnvironSet, {"", "x"});
     EXPECT_EQ(r.i, 0);
     EXPECT_EQ(r.error, 0);
     EXPECT_EQ(rig.HeapFree(), free_before);
@@ -59,7 +59,7 @@ TEST(Environment, ReadSetAndRemove) {
 TEST(Environment, ItemizeTheProcessEnvironment) {
     HandlerRig rig;
     ASSERT_TRUE(plat::set_env("JOL_TEST_ENV_ITEM", "abc=def"));
-    HandlerResult r = rig.Call(EnvironmentHandlers, id::EnvItemize, {});
+    HandlerResult r = rig.Call(kEnvironmentModule, id::EnvItemize, {});
     EXPECT_EQ(r.error, 0);
     ASSERT_FALSE(r.s.empty());
     EXPECT_EQ(r.s.back(), '\n');
@@ -82,7 +82,7 @@ TEST(Environment, ItemizeTheHostsBlock) {
     // A block without a memory handle, ended by an empty entry.
     const char block[] = "A=1\0Path=c:\\x\0\0ignored=1\0";
     ctx->private_env.block = const_cast<char*>(block);
-    EXPECT_EQ(rig.Call(EnvironmentHandlers, id::EnvItemize, {}).s, "A=1\nPath=c:\\x\n");
+    EXPECT_EQ(rig.Call(kEnvironmentModule, id::EnvItemize, {}).s, "A=1\nPath=c:\\x\n");
     // A block in a memory block is read only within it, even when its end
     // is missing.
     plat::MemHandle h = plat::mem_alloc(12);
@@ -92,10 +92,10 @@ TEST(Environment, ItemizeTheHostsBlock) {
     std::memset(p, 'Z', size);
     std::memcpy(p, "B=2\0C=3\0", 8);
     ctx->private_env = {p, h};
-    EXPECT_EQ(rig.Call(EnvironmentHandlers, id::EnvItemize, {}).s, "B=2\nC=3\n");
+    EXPECT_EQ(rig.Call(kEnvironmentModule, id::EnvItemize, {}).s, "B=2\nC=3\n");
     // An empty block gives the empty list.
     std::memset(p, 0, size);
-    EXPECT_EQ(rig.Call(EnvironmentHandlers, id::EnvItemize, {}).s, "");
+    EXPECT_EQ(rig.Call(kEnvironmentModule, id::EnvItemize, {}).s, "");
     plat::mem_unlock(h);
     plat::mem_free(h);
 
@@ -108,8 +108,8 @@ TEST(Environment, ItemizeTheHostsBlock) {
     HandlerRig small(4096);
     small.ctx()->private_env = {big.data(), 0};
     const std::uint32_t free_before = small.HeapFree();
-    EXPECT_EQ(small.Call(EnvironmentHandlers, id::EnvItemize, {}).error, jol::Err::StringMemory);
-    EXPECT_EQ(rig.Call(EnvironmentHandlers, id::EnvItemize, {}).error, jol::Err::StringMemory);
+    EXPECT_EQ(small.Call(kEnvironmentModule, id::EnvItemize, {}).error, jol::Err::StringMemory);
+    EXPECT_EQ(rig.Call(kEnvironmentModule, id::EnvItemize, {}).error, jol::Err::StringMemory);
     EXPECT_EQ(small.HeapFree(), free_before);
     ctx->private_env = {};
 }

@@ -222,10 +222,10 @@ TEST_F(ErrorReport, QuietModeWithoutUsableLog) {
 }
 
 TEST_F(ErrorReport, ErrorModeAndLastError) {
-    EXPECT_EQ(jol::FnErrorMode(ctx_.get(), 5), jol::kErrorModeCancel);
-    EXPECT_EQ(jol::FnErrorMode(ctx_.get(), 0), jol::kErrorModeNotify);
-    EXPECT_EQ(jol::FnErrorMode(ctx_.get(), -1), jol::kErrorModeOff);
-    EXPECT_EQ(jol::FnErrorMode(ctx_.get(), 1), jol::kErrorModeNotify);
+    EXPECT_EQ(jol::SwapErrorMode(ctx_.get(), 5), jol::kErrorModeCancel);
+    EXPECT_EQ(jol::SwapErrorMode(ctx_.get(), 0), jol::kErrorModeNotify);
+    EXPECT_EQ(jol::SwapErrorMode(ctx_.get(), -1), jol::kErrorModeOff);
+    EXPECT_EQ(jol::SwapErrorMode(ctx_.get(), 1), jol::kErrorModeNotify);
     EXPECT_EQ(ctx_->error_mode, jol::kErrorModeCancel);
 
     // An ignored minor error is readable once.
@@ -233,21 +233,21 @@ TEST_F(ErrorReport, ErrorModeAndLastError) {
     bool shown = true;
     EXPECT_EQ(Report(jol::Err::FileDeleteNotFound, jol::kSeverityMinor, plat::id::Ok, &shown), 1);
     EXPECT_FALSE(shown);
-    EXPECT_EQ(jol::FnLastError(ctx_.get()), jol::Err::FileDeleteNotFound);
-    EXPECT_EQ(jol::FnLastError(ctx_.get()), 0);
+    EXPECT_EQ(jol::TakeLastError(ctx_.get()), jol::Err::FileDeleteNotFound);
+    EXPECT_EQ(jol::TakeLastError(ctx_.get()), 0);
 
     // Extender and secondary failures answer their extended number.
     for (jol::Err code : {jol::Err::ExtenderMinor, jol::Err::ExtenderModerate,
                           jol::Err::ExtenderSevere, jol::Err::StopReported}) {
         ctx_->last_error = jol::ErrNumber(code);
         ctx_->extended_error = 999;
-        EXPECT_EQ(jol::FnLastError(ctx_.get()), 999) << jol::ErrName(code);
+        EXPECT_EQ(jol::TakeLastError(ctx_.get()), 999) << jol::ErrName(code);
         EXPECT_EQ(ctx_->last_error, 0);
         EXPECT_EQ(ctx_->extended_error, 0);
     }
     ctx_->last_error = jol::ErrNumber(jol::Err::ExtenderMemory);
     ctx_->extended_error = 999;
-    EXPECT_EQ(jol::FnLastError(ctx_.get()), jol::Err::ExtenderMemory);
+    EXPECT_EQ(jol::TakeLastError(ctx_.get()), jol::Err::ExtenderMemory);
     EXPECT_EQ(ctx_->extended_error, 0);
 
     EXPECT_EQ(jol::ErrorSeverity(2000), jol::kSeverityMinor);

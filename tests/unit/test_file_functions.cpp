@@ -284,7 +284,7 @@ TEST_F(ItemizeFolder, ListNeverPassesItsLimit) {
         patterns += "p" + std::to_string(n) + "*|";
     for (const std::string& arg : {std::string("p*"), patterns}) {
         test::HandlerRig rig;
-        const test::HandlerResult r = rig.Call(jol::DirectoryHandlers, id, {arg});
+        const test::HandlerResult r = rig.Call(jol::kDirectoryModule, id, {arg});
         EXPECT_EQ(r.error, jol::Err::ListTooLong);
         ASSERT_TRUE(r.text);
         EXPECT_LE(r.s.size(), 32400u);

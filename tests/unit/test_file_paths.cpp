@@ -54,7 +54,7 @@ TEST(FileOpen, GivesBackTheErrorModeItFound) {
     const std::uint32_t mine = plat::errmode::NoOpenFileErrorBox | 0x2;
     const std::uint32_t old = plat::set_error_mode(mine);
     const int id = jol::FindBuiltinKeyword("fileopen")->id;
-    test::HandlerResult r = rig.Call(jol::FileHandleHandlers, id, {"no\\such\\file.txt", "READ"});
+    test::HandlerResult r = rig.Call(jol::kFileHandleModule, id, {"no\\such\\file.txt", "READ"});
     EXPECT_EQ(r.error, jol::Err::FileOpenFailed);
     EXPECT_EQ(plat::set_error_mode(old), mine);
 }

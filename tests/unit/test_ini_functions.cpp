@@ -23,7 +23,7 @@
 
 namespace {
 
-using jol::IniHandlers;
+using jol::kIniModule;
 using test::HandlerResult;
 using test::HandlerRig;
 
@@ -64,19 +64,19 @@ private:
 struct Ini {
     HandlerRig rig;
     HandlerResult Read(const char* s, const char* k, const char* d, const std::string& f) {
-        return rig.Call(IniHandlers, id::IniReadPvt, {s, k, d, f});
+        return rig.Call(kIniModule, id::IniReadPvt, {s, k, d, f});
     }
     std::string Value(const char* s, const char* k, const std::string& f) {
         return Read(s, k, "<default>", f).s;
     }
     HandlerResult Write(const char* s, const char* k, const std::string& v, const std::string& f) {
-        return rig.Call(IniHandlers, id::IniWritePvt, {s, k, v, f});
+        return rig.Call(kIniModule, id::IniWritePvt, {s, k, v, f});
     }
     HandlerResult Delete(const char* s, const char* k, const std::string& f) {
-        return rig.Call(IniHandlers, id::IniDeletePvt, {s, k, f});
+        return rig.Call(kIniModule, id::IniDeletePvt, {s, k, f});
     }
     HandlerResult Items(const char* s, const std::string& f) {
-        return rig.Call(IniHandlers, id::IniItemizePvt, {s, f});
+        return rig.Call(kIniModule, id::IniItemizePvt, {s, f});
     }
 };
 
@@ -431,7 +431,7 @@ TEST(IniItemize, SectionNamesOfAPrivateFile) {
         EXPECT_EQ(ini.Items("", ".\\" + bare).s, "First\tSecond");
     }
     EXPECT_EQ(ini.Items("", files.Fresh(std::string(), false)).error, jol::Err::IniNullSection);
-    EXPECT_EQ(ini.rig.Call(IniHandlers, id::IniItemize, {""}).error, jol::Err::IniNullSection);
+    EXPECT_EQ(ini.rig.Call(kIniModule, id::IniItemize, {""}).error, jol::Err::IniNullSection);
 
     // A list that outgrows its buffer stops with complete names and 1398.
     f = files.Fresh(Names("section_", 10000, 3000, '[', ']', "\r\n"));
@@ -460,21 +460,21 @@ TEST(IniProfile, TheUsersProfile) {
     test::TempHome home; // the native backend's win.ini lives here
     HandlerRig rig;
     const char* section = "JolUnitTestSection";
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniWrite, {section, "Alpha", "1"}).i, 1);
+    EXPECT_EQ(rig.Call(kIniModule, id::IniWrite, {section, "Alpha", "1"}).i, 1);
     EXPECT_EQ(rig.ctx()->ini_change_sending, 0);
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniWrite, {section, "Beta", "two"}).i, 1);
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniRead, {section, "alpha", "d"}).s, "1");
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniRead, {section, "gamma", "d"}).s, "d");
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {section}).s, "Alpha\tBeta");
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniWrite, {section, "x", "a\r\nb"}).i, 0);
-    rig.Call(IniHandlers, id::IniDelete, {section, "alpha"});
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {section}).s, "Beta");
-    rig.Call(IniHandlers, id::IniDelete, {section, jol::kWholeSectionKey});
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {section}).s, "(NONE)");
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniRead, {section, "Beta", "gone"}).s, "gone");
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {"NoSuchSectionOfJol"}).s, "(NONE)");
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniWrite, {"", "", ""}).i, 1);
-    EXPECT_EQ(rig.Call(IniHandlers, id::IniItemize, {""}).error, jol::Err::IniNullSection);
+    EXPECT_EQ(rig.Call(kIniModule, id::IniWrite, {section, "Beta", "two"}).i, 1);
+    EXPECT_EQ(rig.Call(kIniModule, id::IniRead, {section, "alpha", "d"}).s, "1");
+    EXPECT_EQ(rig.Call(kIniModule, id::IniRead, {section, "gamma", "d"}).s, "d");
+    EXPECT_EQ(rig.Call(kIniModule, id::IniItemize, {section}).s, "Alpha\tBeta");
+    EXPECT_EQ(rig.Call(kIniModule, id::IniWrite, {section, "x", "a\r\nb"}).i, 0);
+    rig.Call(kIniModule, id::IniDelete, {section, "alpha"});
+    EXPECT_EQ(rig.Call(kIniModule, id::IniItemize, {section}).s, "Beta");
+    rig.Call(kIniModule, id::IniDelete, {section, jol::kWholeSectionKey});
+    EXPECT_EQ(rig.Call(kIniModule, id::IniItemize, {section}).s, "(NONE)");
+    EXPECT_EQ(rig.Call(kIniModule, id::IniRead, {section, "Beta", "gone"}).s, "gone");
+    EXPECT_EQ(rig.Call(kIniModule, id::IniItemize, {"NoSuchSectionOfJol"}).s, "(NONE)");
+    EXPECT_EQ(rig.Call(kIniModule, id::IniWrite, {"", "", ""}).i, 1);
+    EXPECT_EQ(rig.Call(kIniModule, id::IniItemize, {""}).error, jol::Err::IniNullSection);
 }
 
 TEST(IniItemize, SectionListerPieces) {

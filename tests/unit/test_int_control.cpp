@@ -71,7 +71,7 @@ protected:
 
     HandlerResult Call(int opcode, const std::string& p1 = "", const std::string& p2 = "",
                        const std::string& p3 = "", const std::string& p4 = "") {
-        return rig_.Call(IntControlHandlers, id_, {opcode, p1, p2, p3, p4});
+        return rig_.Call(kIntControlModule, id_, {opcode, p1, p2, p3, p4});
     }
     // The result text of a call that must succeed.
     std::string Text(int opcode, const std::string& p1 = "", const std::string& p2 = "") {

@@ -45,7 +45,7 @@ protected:
         result = Value{};
         result.flags = vf::Integer;
         result.i = 0;
-        int ok = MathFunction(ctx.get(), Id(name), result, args);
+        int ok = FnMath(ctx.get(), Id(name), result, args);
         ReleaseValue(ctx.get(), args[1]);
         return ok;
     }
@@ -240,7 +240,7 @@ TEST_F(Math, Routing) {
     Value args[6];
     Value r;
     r.flags = vf::Integer;
-    EXPECT_EQ(MathFunction(ctx.get(), Id("strcat"), r, args), 0);
+    EXPECT_EQ(FnMath(ctx.get(), Id("strcat"), r, args), 0);
     EXPECT_EQ(ctx->error_code, Err::FunctionNotDefined);
     ctx->error_code = 0;
 }

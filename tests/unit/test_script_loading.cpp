@@ -272,7 +272,7 @@ TEST(ScriptLoad, CallDepthAndStructureLimits) {
 
     // The seventh nested Call is refused before anything happens.
     ctx->call_depth = 6;
-    EXPECT_EQ(jol::FnCall(ctx, script.c_str(), "a"), 0);
+    EXPECT_EQ(jol::CallScript(ctx, script.c_str(), "a"), 0);
     EXPECT_EQ(ctx->error_code, jol::Err::CallTooDeep);
     EXPECT_EQ(ctx->call_depth, 6);
     EXPECT_EQ(rig.Var("param0"), "<none>");
@@ -280,7 +280,7 @@ TEST(ScriptLoad, CallDepthAndStructureLimits) {
     // A missing file: the parameters are stored all the same.
     ctx->call_depth = 0;
     ctx->error_code = 0;
-    EXPECT_EQ(jol::FnCall(ctx, (rig.folder() + "/missing.jol").c_str(), "a b"), 0);
+    EXPECT_EQ(jol::CallScript(ctx, (rig.folder() + "/missing.jol").c_str(), "a b"), 0);
     EXPECT_EQ(ctx->error_code, jol::Err::CallNotFound);
     EXPECT_EQ(ctx->call_depth, 0);
     EXPECT_EQ(rig.Var("param0"), "2");
@@ -290,7 +290,7 @@ TEST(ScriptLoad, CallDepthAndStructureLimits) {
     ctx->structures.depth = jol::kStructureDepth;
     ctx->structures.records[jol::kStructureDepth - 1] = jol::StructureRecord{411, 7, 0, 0};
     const jol::LoadedDlls dlls_before = ctx->dlls;
-    EXPECT_EQ(jol::FnCall(ctx, script.c_str(), "a"), 0);
+    EXPECT_EQ(jol::CallScript(ctx, script.c_str(), "a"), 0);
     EXPECT_EQ(ctx->error_code, jol::Err::StructureTooDeep);
     EXPECT_EQ(ctx->structures.depth, jol::kStructureDepth);
     EXPECT_EQ(ctx->structures.records[jol::kStructureDepth - 1].code, 411);
@@ -311,7 +311,7 @@ TEST(ScriptLoad, CallDepthAndStructureLimits) {
     ctx->host_callback = &CallNotes;
     ctx->hook_flags = 4;
     g_call_notes.clear();
-    EXPECT_EQ(jol::FnCall(ctx, script.c_str(), "hello"), 1);
+    EXPECT_EQ(jol::CallScript(ctx, script.c_str(), "hello"), 1);
     EXPECT_EQ(ctx->error_code, 0);
     EXPECT_EQ(rig.Var("z"), "hello");
     EXPECT_EQ(ctx->call_depth, 5);
@@ -333,7 +333,8 @@ TEST(ScriptLoad, CalledScriptsThatStop) {
     // EXIT in the called script stops the callers too, without a box.
     g_call_notes.clear();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(jol::FnCall(ctx, rig.File("exit.jol", "a = 1\r\nEXIT\r\nb = 2\r\n").c_str(), ""), 0);
+    EXPECT_EQ(jol::CallScript(ctx, rig.File("exit.jol", "a = 1\r\nEXIT\r\nb = 2\r\n").c_str(), ""),
+              0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(ctx->error_code, jol::Err::StopReported);
     EXPECT_EQ(rig.Var("a"), "1");
@@ -343,7 +344,7 @@ TEST(ScriptLoad, CalledScriptsThatStop) {
     // An error there is reported there once; the caller stops silently.
     ctx->error_code = 0;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(jol::FnCall(ctx, rig.File("bad.jol", "c = (1\r\nd = 2\r\n").c_str(), ""), 0);
+    EXPECT_EQ(jol::CallScript(ctx, rig.File("bad.jol", "c = (1\r\nd = 2\r\n").c_str(), ""), 0);
     std::string boxes = testing::internal::GetCapturedStderr();
     EXPECT_EQ(ctx->error_code, jol::Err::StopReported);
     EXPECT_EQ(rig.Var("d"), "<none>");
@@ -352,12 +353,13 @@ TEST(ScriptLoad, CalledScriptsThatStop) {
     // RETURN without GOSUB returns to the caller, which goes on; a file
     // that cannot be loaded has been reported and the caller goes on too.
     ctx->error_code = 0;
-    EXPECT_EQ(jol::FnCall(ctx, rig.File("ret.jol", "e = 5\r\nRETURN\r\nf = 6\r\n").c_str(), ""), 1);
+    EXPECT_EQ(jol::CallScript(ctx, rig.File("ret.jol", "e = 5\r\nRETURN\r\nf = 6\r\n").c_str(), ""),
+              1);
     EXPECT_EQ(ctx->error_code, 0);
     EXPECT_EQ(rig.Var("e"), "5");
     EXPECT_EQ(rig.Var("f"), "<none>");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(jol::FnCall(ctx, rig.File("huge.jol", std::string(70000, ';')).c_str(), ""), 1);
+    EXPECT_EQ(jol::CallScript(ctx, rig.File("huge.jol", std::string(70000, ';')).c_str(), ""), 1);
     boxes = testing::internal::GetCapturedStderr();
     EXPECT_NE(boxes.find("Batch file >64K.  Too Large."), std::string::npos) << boxes;
     EXPECT_EQ(ctx->error_code, 0);

@@ -36,7 +36,7 @@ bool ReadOnlyHolds(const std::filesystem::path& file) {
 #endif
 }
 
-using jol::TimeHandlers;
+using jol::kTimeModule;
 using test::HandlerResult;
 using test::HandlerRig;
 
@@ -191,9 +191,9 @@ std::string Text(const jol::DateTime& dt) {
 
 TEST(TimeStrings, ParsingAndTheFullCheck) {
     HandlerRig rig;
-    auto julian = [&](const char* s) { return rig.Call(TimeHandlers, id::TimeJulianDay, {s}); };
+    auto julian = [&](const char* s) { return rig.Call(kTimeModule, id::TimeJulianDay, {s}); };
     auto diff = [&](const char* s) {
-        return rig.Call(TimeHandlers, id::TimeDiffDays, {s, "2000:01:01"});
+        return rig.Call(kTimeModule, id::TimeDiffDays, {s, "2000:01:01"});
     };
     // Malformed strings.
     for (const char* bad : {"", "97", "97:01", "97::01:01", "97:01:01:", " 97:01:01", "97:01:01 ",
@@ -211,9 +211,9 @@ TEST(TimeStrings, ParsingAndTheFullCheck) {
                              "97:1:1", "0097:001:0001", "97:01:01:24:00:00"})
         EXPECT_EQ(diff(good).error, 0) << good;
     // An hour of 24 is 00 of the same day.
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2000:01:01:24:00:00", "2000:01:01"}).i, 0);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffSecs, {"2000:01:01:24:00:00", "2000:01:01"}).i, 0);
     // The short form has a time of 00:00:00.
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2000:01:02", "2000:01:01:23:59:59"}).i, 1);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffSecs, {"2000:01:02", "2000:01:01:23:59:59"}).i, 1);
     // The year window: 1 or 2 digits below 50 are 20yy, others 19yy.
     for (const JulianCase& c : kTwoDigitYears) {
         HandlerResult r = julian(c.date);
@@ -229,26 +229,26 @@ TEST(TimeStrings, ParsingAndTheFullCheck) {
 TEST(TimeStrings, OutputFormFollowsFourDigitYears) {
     HandlerRig rig;
     HandlerResult r =
-        rig.Call(TimeHandlers, id::TimeAdd, {"97:12:31:23:59:59", "00:00:00:00:00:01"});
+        rig.Call(kTimeModule, id::TimeAdd, {"97:12:31:23:59:59", "00:00:00:00:00:01"});
     EXPECT_EQ(r.s, "98:01:01:00:00:00");
-    r = rig.Call(TimeHandlers, id::TimeAdd, {"1999:12:31:23:59:59", "0:0:0:0:0:1"});
+    r = rig.Call(kTimeModule, id::TimeAdd, {"1999:12:31:23:59:59", "0:0:0:0:0:1"});
     EXPECT_EQ(r.s, "00:01:01:00:00:00");
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {729391}).s, "97:01:01:00:00:00");
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeJulToYmd, {729391}).s, "97:01:01:00:00:00");
     rig.ctx()->options.four_digit_years = 1;
-    r = rig.Call(TimeHandlers, id::TimeAdd, {"97:12:31:23:59:59", "00:00:00:00:00:01"});
+    r = rig.Call(kTimeModule, id::TimeAdd, {"97:12:31:23:59:59", "00:00:00:00:00:01"});
     EXPECT_EQ(r.s, "1998:01:01:00:00:00");
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {729391}).s, "1997:01:01:00:00:00");
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {1}).s, "0000:01:01:00:00:00");
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeJulToYmd, {729391}).s, "1997:01:01:00:00:00");
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeJulToYmd, {1}).s, "0000:01:01:00:00:00");
 }
 
 TEST(TimeDayNumbers, MatchTheCalendar) {
     HandlerRig rig;
     rig.ctx()->options.four_digit_years = 1;
     for (const JulianCase& c : kJulian) {
-        HandlerResult r = rig.Call(TimeHandlers, id::TimeJulianDay, {c.date});
+        HandlerResult r = rig.Call(kTimeModule, id::TimeJulianDay, {c.date});
         EXPECT_EQ(r.error, 0) << c.date;
         EXPECT_EQ(r.i, c.day) << c.date;
-        r = rig.Call(TimeHandlers, id::TimeJulToYmd, {c.day});
+        r = rig.Call(kTimeModule, id::TimeJulToYmd, {c.day});
         EXPECT_EQ(r.s, std::string(c.date) + ":00:00:00");
     }
     // Every day from 1600 to 2400: the numbers are consecutive and the
@@ -264,10 +264,10 @@ TEST(TimeDayNumbers, MatchTheCalendar) {
                 ASSERT_TRUE(yy == y && mm == m && dd == d) << y << "-" << m << "-" << d;
             }
     EXPECT_EQ(jol::DayNumber(1970, 1, 1), 719529);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {0}).error, jol::Err::TimeJulToYmdBad);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeJulToYmd, {-5}).error, jol::Err::TimeJulToYmdBad);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeJulToYmd, {0}).error, jol::Err::TimeJulToYmdBad);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeJulToYmd, {-5}).error, jol::Err::TimeJulToYmdBad);
     // The largest numbers still give a date (the year taken modulo 10000).
-    HandlerResult r = rig.Call(TimeHandlers, id::TimeJulToYmd, {2147483647});
+    HandlerResult r = rig.Call(kTimeModule, id::TimeJulToYmd, {2147483647});
     EXPECT_EQ(r.error, 0);
     EXPECT_TRUE(std::regex_match(r.s, std::regex(R"(\d{4}:\d\d:\d\d:00:00:00)"))) << r.s;
 }
@@ -275,31 +275,31 @@ TEST(TimeDayNumbers, MatchTheCalendar) {
 TEST(TimeDifferences, DaysAndSeconds) {
     HandlerRig rig;
     for (const DiffCase& c : kDiffDays) {
-        HandlerResult r = rig.Call(TimeHandlers, id::TimeDiffDays, {c.a, c.b});
+        HandlerResult r = rig.Call(kTimeModule, id::TimeDiffDays, {c.a, c.b});
         EXPECT_EQ(r.error, 0);
         EXPECT_EQ(r.i, c.expected) << c.a << " - " << c.b;
     }
     for (const DiffCase& c : kDiffSecs) {
-        HandlerResult r = rig.Call(TimeHandlers, id::TimeDiffSecs, {c.a, c.b});
+        HandlerResult r = rig.Call(kTimeModule, id::TimeDiffSecs, {c.a, c.b});
         EXPECT_EQ(r.error, 0);
         EXPECT_EQ(r.i, c.expected) << c.a << " - " << c.b;
     }
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffDays, {"2000:03:01", "2000:02:28"}).i, 2);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffDays, {"1900:03:01", "1900:02:28"}).i, 1);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffDays, {"2000:03:01", "2000:02:28"}).i, 2);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffDays, {"1900:03:01", "1900:02:28"}).i, 1);
     EXPECT_EQ(
-        rig.Call(TimeHandlers, id::TimeDiffSecs, {"1997:01:01:00:00:10", "1996:12:31:23:59:50"}).i,
+        rig.Call(kTimeModule, id::TimeDiffSecs, {"1997:01:01:00:00:10", "1996:12:31:23:59:50"}).i,
         20);
     // 22000 days apart is in range, 22001 is not, in both directions.
     // (2000-01-01 + 22000 days is 2060-03-26.)
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2060:03:26", "2000:01:01"}).i,
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffSecs, {"2060:03:26", "2000:01:01"}).i,
               22000 * 86400);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2060:03:27", "2000:01:01"}).error,
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffSecs, {"2060:03:27", "2000:01:01"}).error,
               jol::Err::TimeDiffRange);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2000:01:01", "2060:03:27"}).error,
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffSecs, {"2000:01:01", "2060:03:27"}).error,
               jol::Err::TimeDiffRange);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffSecs, {"2000:01:01", "1997:1:1:12:00"}).error,
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffSecs, {"2000:01:01", "1997:1:1:12:00"}).error,
               jol::Err::TimeDiffBad);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDiffDays, {"1997:1:1:12:00", "1997:1:1"}).error,
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDiffDays, {"1997:1:1:12:00", "1997:1:1"}).error,
               jol::Err::TimeDiffBad);
 }
 
@@ -308,10 +308,10 @@ TEST(TimeArithmetic, AddAndSubtract) {
     rig.ctx()->options.four_digit_years = 1;
     const std::uint32_t free_before = rig.HeapFree();
     auto add = [&](const char* a, const char* s) {
-        return rig.Call(TimeHandlers, id::TimeAdd, {a, s});
+        return rig.Call(kTimeModule, id::TimeAdd, {a, s});
     };
     auto sub = [&](const char* a, const char* s) {
-        return rig.Call(TimeHandlers, id::TimeSubtract, {a, s});
+        return rig.Call(kTimeModule, id::TimeSubtract, {a, s});
     };
     for (const SpanCase& c : kSpans) {
         EXPECT_EQ(add(c.start, c.span).s, c.plus) << c.start << " + " << c.span;
@@ -388,7 +388,7 @@ TEST(TimeWaiting, WaitAndDelay) {
     rig.ctx()->options.four_digit_years = 1;
     // A time already past ends the wait at once.
     auto start = std::chrono::steady_clock::now();
-    HandlerResult r = rig.Call(TimeHandlers, id::TimeWait, {"1990:01:01:00:00:00"});
+    HandlerResult r = rig.Call(kTimeModule, id::TimeWait, {"1990:01:01:00:00:00"});
     EXPECT_EQ(r.error, 0);
     EXPECT_EQ(r.i, 1);
     EXPECT_LT(Seconds(start), 0.5);
@@ -398,7 +398,7 @@ TEST(TimeWaiting, WaitAndDelay) {
     ASSERT_TRUE(jol::AddDateTime(jol::DateTimeOf(plat::local_time()), two, &target));
     char text[jol::kDateTimeTextSize];
     start = std::chrono::steady_clock::now();
-    r = rig.Call(TimeHandlers, id::TimeWait, {jol::FormatDateTime(target, true, text)});
+    r = rig.Call(kTimeModule, id::TimeWait, {jol::FormatDateTime(target, true, text)});
     const double waited = Seconds(start);
     EXPECT_GT(waited, 0.9);
     EXPECT_LT(waited, 2.6);
@@ -406,31 +406,31 @@ TEST(TimeWaiting, WaitAndDelay) {
     // A cancelled script does not wait.
     rig.ctx()->cancel = 1;
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"2090:01:01:00:00:00"}).i, 1);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::Delay, {100.0}).i, 1);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeWait, {"2090:01:01:00:00:00"}).i, 1);
+    EXPECT_EQ(rig.Call(kTimeModule, id::Delay, {100.0}).i, 1);
     EXPECT_LT(Seconds(start), 0.5);
     rig.ctx()->cancel = 0;
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:1:1:12:00"}).error,
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeWait, {"1997:1:1:12:00"}).error,
               jol::Err::TimeWaitFormat);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:1:1"}).error, jol::Err::TimeWaitFormat);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeWait, {"1997:2:29:0:0:0"}).error,
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeWait, {"1997:1:1"}).error, jol::Err::TimeWaitFormat);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeWait, {"1997:2:29:0:0:0"}).error,
               jol::Err::TimeWaitFormat);
 
     // Delay: whole seconds by the clock, then the fraction when it is at
     // least a tenth.
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(rig.Call(TimeHandlers, id::Delay, {0.25}).i, 1);
+    EXPECT_EQ(rig.Call(kTimeModule, id::Delay, {0.25}).i, 1);
     EXPECT_GT(Seconds(start), 0.2);
     EXPECT_LT(Seconds(start), 1.0);
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDelay, {0.05}).i, 1);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDelay, {0.05}).i, 1);
     EXPECT_LT(Seconds(start), 0.5);
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(rig.Call(TimeHandlers, id::TimeDelay, {1}).i, 1);
+    EXPECT_EQ(rig.Call(kTimeModule, id::TimeDelay, {1}).i, 1);
     EXPECT_LT(Seconds(start), 1.6);
     for (double bad : {-1.0, -0.5, 1e12, std::numeric_limits<double>::quiet_NaN(),
                        std::numeric_limits<double>::infinity()})
-        EXPECT_EQ(rig.Call(TimeHandlers, id::Delay, {bad}).error, jol::Err::TimeDelay) << bad;
+        EXPECT_EQ(rig.Call(kTimeModule, id::Delay, {bad}).error, jol::Err::TimeDelay) << bad;
 }
 
 TEST(TimeDisplay, FormsOfThePresentTime) {
@@ -465,7 +465,7 @@ TEST(TimeDisplay, FormsOfThePresentTime) {
     // The handlers, with whatever settings this system has.
     HandlerRig rig;
     rig.ctx()->options.four_digit_years = 1;
-    HandlerResult r = rig.Call(TimeHandlers, id::TimeYmdHms, {});
+    HandlerResult r = rig.Call(kTimeModule, id::TimeYmdHms, {});
     ASSERT_TRUE(std::regex_match(r.s, std::regex(R"(\d{4}:\d\d:\d\d:\d\d:\d\d:\d\d)"))) << r.s;
     jol::DateTime now;
     ASSERT_TRUE(jol::ReadDateTime(r.s.c_str(), &now));
@@ -478,17 +478,17 @@ TEST(TimeDisplay, FormsOfThePresentTime) {
     EXPECT_TRUE(jol::IsEarlier(clock, later));
     const jol::IntlSettings sys = jol::ReadIntlSettings();
     const std::string sep(1, sys.stime);
-    r = rig.Call(TimeHandlers, id::GetExactTime, {});
+    r = rig.Call(kTimeModule, id::GetExactTime, {});
     EXPECT_TRUE(std::regex_match(
         r.s, std::regex("\\d\\d[" + sep + "]\\d\\d[" + sep + "]\\d\\d[" + sep + "]\\d\\d")))
         << r.s;
-    r = rig.Call(TimeHandlers, id::TimeDate, {});
+    r = rig.Call(kTimeModule, id::TimeDate, {});
     EXPECT_TRUE(std::regex_match(r.s.substr(0, 4), std::regex("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) ")))
         << r.s;
-    EXPECT_EQ(rig.Call(TimeHandlers, id::DateTime, {}).s.size(), r.s.size());
-    const std::int32_t t0 = rig.Call(TimeHandlers, id::GetTickCount, {}).i;
+    EXPECT_EQ(rig.Call(kTimeModule, id::DateTime, {}).s.size(), r.s.size());
+    const std::int32_t t0 = rig.Call(kTimeModule, id::GetTickCount, {}).i;
     plat::sleep_ms(50);
-    const std::int32_t t1 = rig.Call(TimeHandlers, id::GetTickCount, {}).i;
+    const std::int32_t t1 = rig.Call(kTimeModule, id::GetTickCount, {}).i;
     // The tick count may move in steps of up to 16 ms (seen under Wine).
     EXPECT_GE(static_cast<std::int32_t>(t1 - t0), 25);
     EXPECT_LT(static_cast<std::int32_t>(t1 - t0), 1000);
@@ -527,20 +527,20 @@ TEST(TimeFiles, FileTimesSetAndRead) {
     EXPECT_EQ(jol::SetFileWriteTimeText(ctx, file.c_str(), "2001:02:03:04:05:07"), 1);
     EXPECT_EQ(ctx->error_code, 0);
     // Packed times keep even seconds.
-    EXPECT_EQ(rig.Call(TimeHandlers, id::FileYmdHms, {file}).s, "2001:02:03:04:05:06");
+    EXPECT_EQ(rig.Call(kTimeModule, id::FileYmdHms, {file}).s, "2001:02:03:04:05:06");
     const std::uint32_t date = (21u << 9) | (2u << 5) | 3u;
     const std::uint32_t time = (4u << 11) | (5u << 5) | 3u;
-    EXPECT_EQ(rig.Call(TimeHandlers, id::FileTimeCode, {file}).i,
+    EXPECT_EQ(rig.Call(kTimeModule, id::FileTimeCode, {file}).i,
               static_cast<std::int32_t>((date << 16) | time));
     char expected[64];
     jol::FormatFileTime(jol::ReadIntlSettings(), static_cast<std::uint16_t>(date),
                         static_cast<std::uint16_t>(time), expected, sizeof expected);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::FileTimeGet, {file}).s, expected);
+    EXPECT_EQ(rig.Call(kTimeModule, id::FileTimeGet, {file}).s, expected);
     char text[64];
     ASSERT_TRUE(jol::FileTimeText(file.c_str(), text, sizeof text));
     EXPECT_STREQ(text, expected);
     ctx->options.four_digit_years = 0;
-    EXPECT_EQ(rig.Call(TimeHandlers, id::FileYmdHms, {file}).s, "01:02:03:04:05:06");
+    EXPECT_EQ(rig.Call(kTimeModule, id::FileYmdHms, {file}).s, "01:02:03:04:05:06");
     ctx->options.four_digit_years = 1;
 
     // A date the system cannot convert leaves the file as it was and is no
@@ -548,10 +548,10 @@ TEST(TimeFiles, FileTimesSetAndRead) {
     ctx->error_code = 0;
     EXPECT_EQ(jol::SetFileWriteTimeText(ctx, file.c_str(), "1500:01:01:00:00:00"), 0);
     EXPECT_EQ(ctx->error_code, 0);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::FileYmdHms, {file}).s, "2001:02:03:04:05:06");
+    EXPECT_EQ(rig.Call(kTimeModule, id::FileYmdHms, {file}).s, "2001:02:03:04:05:06");
     // A time before 1980 has no packed form.
     EXPECT_EQ(jol::SetFileWriteTimeText(ctx, file.c_str(), "1979:12:31:00:00:00"), 1);
-    EXPECT_EQ(rig.Call(TimeHandlers, id::FileTimeGet, {file}).error, jol::Err::FileTimeGetMissing);
+    EXPECT_EQ(rig.Call(kTimeModule, id::FileTimeGet, {file}).error, jol::Err::FileTimeGetMissing);
     jol::ClearError(ctx); // as before the next statement
 
     EXPECT_EQ(jol::SetFileWriteTimeText(ctx, file.c_str(), "2001:02:30:00:00:00"), 0);
@@ -565,7 +565,7 @@ TEST(TimeFiles, FileTimesSetAndRead) {
     EXPECT_EQ(ctx->error_code, jol::Err::FileTimeTouchMissing);
     ctx->error_code = 0;
     for (int fn : {id::FileTimeGet, id::FileYmdHms, id::FileTimeCode})
-        EXPECT_EQ(rig.Call(TimeHandlers, fn, {missing}).error, jol::Err::FileTimeGetMissing);
+        EXPECT_EQ(rig.Call(kTimeModule, fn, {missing}).error, jol::Err::FileTimeGetMissing);
     jol::ClearError(ctx);
 
     // A read-only file keeps its time: FileTimeTouchMissing (where the system keeps
@@ -585,7 +585,7 @@ TEST(TimeFiles, FileTimesSetAndRead) {
         EXPECT_EQ(jol::TouchFileTime(ctx, ro.c_str()), 0);
         EXPECT_EQ(ctx->error_code, jol::Err::FileTimeTouchMissing);
         ctx->error_code = 0;
-        EXPECT_EQ(rig.Call(TimeHandlers, id::FileYmdHms, {ro}).s, "2002:03:04:05:06:08");
+        EXPECT_EQ(rig.Call(kTimeModule, id::FileYmdHms, {ro}).s, "2002:03:04:05:06:08");
     }
     std::filesystem::permissions(ro, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace);
@@ -594,7 +594,7 @@ TEST(TimeFiles, FileTimesSetAndRead) {
     EXPECT_EQ(jol::TouchFileTime(ctx, file.c_str()), 1);
     jol::DateTime stamped;
     ASSERT_TRUE(
-        jol::ReadDateTime(rig.Call(TimeHandlers, id::FileYmdHms, {file}).s.c_str(), &stamped));
+        jol::ReadDateTime(rig.Call(kTimeModule, id::FileYmdHms, {file}).s.c_str(), &stamped));
     const jol::DateTime now = jol::DateTimeOf(plat::local_time());
     const std::int64_t apart = (jol::DayNumber(now.year, now.month, now.day) -
                                 jol::DayNumber(stamped.year, stamped.month, stamped.day)) *
@@ -643,14 +643,14 @@ TEST(TimeRandom, RangeAndState) {
     EXPECT_EQ(state, 7u); // no number drawn, the state stays
 
     HandlerRig rig;
-    EXPECT_EQ(rig.Call(TimeHandlers, id::Random, {0}).i, 0);
+    EXPECT_EQ(rig.Call(kTimeModule, id::Random, {0}).i, 0);
     // Calls within one millisecond may repeat a number: only the range
     // holds for every call.
     for (int k = 0; k < 3000; ++k) {
-        std::int32_t n = rig.Call(TimeHandlers, id::Random, {9}).i;
+        std::int32_t n = rig.Call(kTimeModule, id::Random, {9}).i;
         ASSERT_GE(n, 0);
         ASSERT_LE(n, 9);
-        std::int32_t b = rig.Call(TimeHandlers, id::Random, {1}).i;
+        std::int32_t b = rig.Call(kTimeModule, id::Random, {1}).i;
         ASSERT_TRUE(b == 0 || b == 1);
     }
 }
