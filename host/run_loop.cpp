@@ -9,9 +9,9 @@
 #include "host/context/errors.h"
 #include "host/context/message_pump.h"
 #include "host/script_run.h"
-#include "lang/change_epoch.h"
 #include "lang/conversion.h"
-#include "lang/line_cache.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/line_cache.h"
 #include "lang/tokenizer.h"
 #include "platform/environment.h"
 

@@ -2,7 +2,7 @@
 // lookup over the built-in, extender and host rows.
 #include "lang/keyword_table.h"
 
-#include "lang/speedups.h"
+#include "lang/fast/speedups.h"
 
 #include <cstring>
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "lang/fast/line_cache.h"
+#include "lang/fast/speedups.h"
 #include "lang/keyword_table.h"
-#include "lang/line_cache.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "platform/memory.h"
 #include "tests/unit/script_rig.h"

@@ -1,6 +1,6 @@
 // The switch of the fast paths of the language core and the run loop: the
 // variable index, the single-pass precedence climb, the faster line fetch
-// and keyword scan, and the line cache (lang/line_cache.h). Each fast path
+// and keyword scan, and the line cache (lang/fast/line_cache.h). Each fast path
 // gives exactly the results of the plain path it stands in for; setting
 // JOL_NO_SPEEDUPS=1 in the environment selects the plain paths for the
 // whole process, so that both can be compared.

@@ -1,8 +1,8 @@
-#include "lang/speedups.h"
+#include "lang/fast/speedups.h"
 
 #include <cstdlib>
 
-#include "lang/line_cache.h"
+#include "lang/fast/line_cache.h"
 
 namespace jol {
 namespace {

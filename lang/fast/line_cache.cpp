@@ -1,10 +1,10 @@
-#include "lang/line_cache.h"
+#include "lang/fast/line_cache.h"
 
 #include <cstring>
 
 #include "host/context/script_context.h"
-#include "lang/change_epoch.h"
-#include "lang/speedups.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/speedups.h"
 #include "platform/memory.h"
 
 namespace jol {

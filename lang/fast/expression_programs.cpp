@@ -1,4 +1,4 @@
-#include "lang/expression_programs.h"
+#include "lang/fast/expression_programs.h"
 
 #include <cstring>
 #include <new>
@@ -8,14 +8,14 @@
 #include "host/context/errors.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
+#include "lang/fast/line_cache.h"
+#include "lang/fast/speedups.h"
+#include "lang/fast/variable_hint.h"
 #include "lang/keyword_table.h"
-#include "lang/line_cache.h"
 #include "lang/math_functions.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/text_join.h"
 #include "lang/tokenizer.h"
-#include "lang/variable_hint.h"
 #include "lang/variables.h"
 
 namespace jol {

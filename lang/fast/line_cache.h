@@ -23,7 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "lang/change_epoch.h"
+#include "lang/fast/change_epoch.h"
 #include "lang/keyword_entry.h"
 #include "lang/token_state.h"
 #include "platform/memory.h"
@@ -51,7 +51,7 @@ struct CachedToken {
 };
 
 // An expression of the line translated, from its recorded tokens, into
-// steps over integers (lang/expression_programs.h). Only a cache: it is made
+// steps over integers (lang/fast/expression_programs.h). Only a cache: it is made
 // from the tokens and dropped with them.
 constexpr int kProgramSteps = 32;
 constexpr int kLinePrograms = 6;
