@@ -90,7 +90,7 @@ int Dispatch(ScriptContext* ctx, int id, Value& result, Value* args, bool variad
 void FinishCall(ScriptContext* ctx, int id, Value& result, Value* args, bool variadic, int count,
                 unsigned string_bits, unsigned float_bits) {
     Dispatch(ctx, id, result, args, variadic, count, string_bits, float_bits);
-    if (ctx->host_keywords && SpeedupsEnabled()) CheckHostKeywords(ctx);
+    if (ctx->host_keywords && SpeedupOn(speedup::Tokens)) CheckHostKeywords(ctx);
     FreeSlots(ctx, args, count);
 }
 

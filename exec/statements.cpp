@@ -355,7 +355,8 @@ int To(Statement& s, bool first) {
     if (!NextToken(ctx)) return 0;
     Value end;
     if (!Evaluate(ctx, end) || !ForNumber(ctx, end)) return 0;
-    if (AtEnd(ctx) && SpeedupsEnabled() && IntegerRound(ctx, s, top, index, end, Value{}, first))
+    if (AtEnd(ctx) && SpeedupOn(speedup::IntegerFor) &&
+        IntegerRound(ctx, s, top, index, end, Value{}, first))
         return 1;
     Value var;
     if (!VariableNumber(ctx, index, var)) return 0;
@@ -373,7 +374,8 @@ int To(Statement& s, bool first) {
         }
         if (!ForNumber(ctx, step)) return 0;
     }
-    if (SpeedupsEnabled() && IntegerRound(ctx, s, top, index, end, step, first)) return 1;
+    if (SpeedupOn(speedup::IntegerFor) && IntegerRound(ctx, s, top, index, end, step, first))
+        return 1;
     const bool down = Negative(step);
 
     if (!first) {

@@ -289,8 +289,8 @@ int Operand(ScriptContext* ctx, Value& out) {
         std::uint16_t h = HeapCopyText(ctx, ctx->token.text);
         if (!h) return 0;
         out = Value{};
-        out.f = 77.77;
-        out.i = -7777;
+        out.f = kFillerFloat;
+        out.i = kFillerInteger;
         out.flags = vf::String;
         out.str = h;
         break;
@@ -429,9 +429,11 @@ int Climb(ScriptContext* ctx, int min_level, Value& out) {
     }
 }
 
-// A whole expression: all levels from the loosest.
+// A whole expression: all levels from the loosest. With every speed-up off
+// the descent through the levels runs instead, so that the slow runs check
+// the climb against it.
 int Expression(ScriptContext* ctx, Value& out) {
-    return SpeedupsEnabled() ? Climb(ctx, 1, out) : Level(ctx, 1, out);
+    return AnySpeedupOn() ? Climb(ctx, 1, out) : Level(ctx, 1, out);
 }
 
 // The current token becomes the saved one again (after stepping back over
@@ -638,7 +640,7 @@ int Compare(ScriptContext* ctx, int op, Value& left, Value& right) {
 int ProcessSubExpression(ScriptContext* ctx, Value& result, int assignment_allowed) {
     if (!ctx) return 0;
     if (ctx->error_code) return 0;
-    if (ctx->token.cached_line && SpeedupsEnabled()) {
+    if (ctx->token.cached_line && SpeedupOn(speedup::Programs)) {
         const int r = RunExpressionProgram(ctx, result, assignment_allowed);
         if (r > 0) return 1;
         if (r == 0) {

@@ -161,7 +161,7 @@ void ReadObjectReference(ScriptContext* ctx) {
 // True when the name is of seven-bit characters only (with the fast paths
 // on; false otherwise), so that it is its own variable key.
 bool LowerName(char* name, std::size_t n) {
-    if (SpeedupsEnabled()) {
+    if (SpeedupOn(speedup::Variables)) {
         std::size_t k = 0;
         while (k < n && static_cast<unsigned char>(name[k]) < 0x80)
             ++k;

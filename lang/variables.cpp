@@ -78,7 +78,7 @@ VariableIndex& BoundIndex(ScriptContext* ctx) {
 
 // Remembers that the key is held by entry n.
 void Remember(ScriptContext* ctx, const char* key, int n) {
-    if (!SpeedupsEnabled() || !ctx->vars || n < 0) return;
+    if (!SpeedupOn(speedup::Variables) || !ctx->vars || n < 0) return;
     JOL_ASSERT(n < ctx->vars_count);
     BoundIndex(ctx).slot[KeyHash(key)] = static_cast<std::uint16_t>(n + 1);
 }
@@ -89,7 +89,7 @@ void Remember(ScriptContext* ctx, const char* key, int n) {
 // looked up by the scan, whose find is remembered. last_free is only
 // meaningful when the name is absent, which always takes the scan.
 int Find(ScriptContext* ctx, const char* key, int* last_free) {
-    if (!SpeedupsEnabled() || !ctx || !ctx->vars) return Scan(ctx, key, last_free);
+    if (!SpeedupOn(speedup::Variables) || !ctx || !ctx->vars) return Scan(ctx, key, last_free);
     VariableIndex& ix = BoundIndex(ctx);
     const unsigned h = KeyHash(key);
     int count = ctx->vars_count;
@@ -145,7 +145,7 @@ void InvalidateVariableIndex(ScriptContext* ctx) {
 void FoldName(const char* name, char* key) {
     std::memset(key, 0, kKeySize);
     if (!name || !*name) return;
-    if (SpeedupsEnabled()) {
+    if (SpeedupOn(speedup::Variables)) {
         // Seven-bit names of at most 30 characters are their own key, in
         // the seven-bit lower case (the same in every code page).
         std::size_t n = 0;
@@ -208,7 +208,7 @@ int MentionVariable(ScriptContext* ctx, const char* lower_name) {
 namespace {
 
 bool HintHolds(const ScriptContext* ctx, const char* name, int hint) {
-    if (!SpeedupsEnabled() || hint < 0 || !ctx || !ctx->vars || !name) return false;
+    if (!SpeedupOn(speedup::Variables) || hint < 0 || !ctx || !ctx->vars || !name) return false;
     int count = ctx->vars_count;
     if (count > ctx->vars_capacity) count = ctx->vars_capacity;
     if (hint >= count) return false;

@@ -483,8 +483,8 @@ int CompareInPlace(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p
             text[k] = HeapText(ctx, v.str);
         } else if (s.kind == StepString) {
             // what a quoted string's copy holds besides its text
-            side[k].f = 77.77;
-            side[k].i = -7777;
+            side[k].f = kFillerFloat;
+            side[k].i = kFillerInteger;
             side[k].flags = vf::String;
             text[k] = e.pool + e.tokens[s.token].text;
         } else {
@@ -587,8 +587,8 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
             if (ok) {
                 JOL_ASSERT(sp < kStackDepth);
                 Value* out = new (&stack[sp++]) Value;
-                out->f = 77.77;
-                out->i = -7777;
+                out->f = kFillerFloat;
+                out->i = kFillerInteger;
                 out->flags = vf::String;
                 out->str = h;
             }
@@ -714,7 +714,7 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
 }
 
 int RunExpressionLine(ScriptContext* ctx, Value& result, const char* at) {
-    if (ctx->error_code || !SpeedupsEnabled()) return -1;
+    if (ctx->error_code || !SpeedupOn(speedup::Programs)) return -1;
     CachedLine* e = BoundLine(ctx);
     if (!e) return -1;
     TokenState& t = ctx->token;

@@ -16,7 +16,7 @@
 // tokenizer mentions it, so entries are created in the same order.
 //
 // The cache is per thread: a run and everything it calls stay on one
-// thread, and no lock is needed.
+// thread, and no lock is needed. It is freed when its thread ends.
 #pragma once
 
 #include <atomic>
@@ -203,6 +203,10 @@ void UnbindLineTokens(ScriptContext* ctx);
 
 // Forgets every cached line of this thread (tests).
 void ClearLineCache();
+
+// The number of threads that hold a line cache (tests): a thread's cache
+// is freed when the thread ends.
+int LiveLineCaches();
 
 // Empties the entry's tokens and makes them valid for the current
 // generation.
