@@ -28,8 +28,7 @@ bool IsKeyword(const ScriptContext* ctx, int id) {
 }
 
 void FreeSlots(ScriptContext* ctx, Value* args, int last) {
-    for (int i = 0; i <= last && i < 6; ++i)
-        if (args[i].flags & vf::String) FreeValueString(ctx, args[i]);
+    FreeArguments(ctx, args, last < 5 ? last + 1 : 6);
 }
 
 // Converts the arguments 1..count as the row's bits ask. 0 with the error
@@ -95,6 +94,11 @@ void FinishCall(ScriptContext* ctx, int id, Value& result, Value* args, bool var
 }
 
 } // namespace
+
+void FreeArguments(ScriptContext* ctx, Value* first, int count) {
+    for (int i = 0; i < count; ++i)
+        if (first[i].flags & vf::String) FreeValueString(ctx, first[i]);
+}
 
 int CallWithArguments(ScriptContext* ctx, int id, Value& result, Value* args, int count) {
     const KeywordEntry* row = KeywordRow(ctx, id);

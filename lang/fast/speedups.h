@@ -48,11 +48,6 @@ inline bool SpeedupOn(std::uint32_t bit) {
     return (detail::g_speedups & bit) != 0;
 }
 
-// True unless every speed-up is off.
-inline bool AnySpeedupOn() {
-    return detail::g_speedups != 0;
-}
-
 // The speed-ups left on by a JOL_NO_SPEEDUPS value: null, empty or "0"
 // leaves all on; "all" or "1" switches all off; otherwise each name of the
 // comma-separated list is switched off (names are compared without regard

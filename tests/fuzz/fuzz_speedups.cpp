@@ -1,5 +1,6 @@
 // Differential fuzz target of the fast paths: the same bytes run as a script
-// three times, with every speed-up off, with all of them on, and with all
+// three times, with every speed-up off (and the expressions evaluated by
+// the reference descent of tests/fuzz/reference_levels.cpp), with all of them on, and with all
 // on but one (chosen from the input, so that a difference names its
 // speed-up), each in an environment of its own (context, variable table,
 // string heap) that starts every input in the same state. The runs must
@@ -24,12 +25,14 @@
 #include "host/context/script_context.h"
 #include "host/entry_points.h"
 #include "host/process_buffer.h"
+#include "lang/evaluator.h"
 #include "lang/fast/speedups.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "platform/memory.h"
 #include "tests/fuzz/fuzz_limits.h"
+#include "tests/fuzz/reference_levels.h"
 
 namespace {
 
@@ -209,8 +212,12 @@ void Compare(const char* run, const Outcome& plain, const Outcome& fast) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Sessions s;
+    // The plain run also evaluates with the reference descent through the
+    // precedence levels, the oracle of the evaluator's climb.
     jol::SetSpeedupsForTesting(0);
+    jol::SetExpressionRoutineForTesting(&fuzz::ReferenceExpression);
     const Outcome plain = s.plain.Run(data, size);
+    jol::SetExpressionRoutineForTesting(nullptr);
     jol::SetSpeedupsForTesting(jol::speedup::All);
     Compare("all speed-ups", plain, s.fast.Run(data, size));
     // The speed-up left off: from the input's bytes, so that each input
