@@ -10,6 +10,7 @@
 #include "lang/evaluator.h"
 #include "lang/fast/line_cache.h"
 #include "lang/fast/speedups.h"
+#include "lang/fast/token_cache.h"
 #include "lang/fast/variable_hint.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
