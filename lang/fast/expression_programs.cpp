@@ -711,14 +711,21 @@ private:
     bool checked_ = false; // every name of the program checked
 };
 
+// The general steps, out of line: their stack would make every run pay for
+// its frame, the quick ones too.
+[[gnu::noinline]] int RunSteps(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p,
+                               Value& result) {
+    ProgramRun run(ctx, e, p);
+    return run.Run(result);
+}
+
 // Runs program p of line e: 1 evaluated, 0 failed (what was pending freed),
 // -1 not run with nothing changed.
 int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Value& result) {
     if (!ProgramMayRun(ctx, e, p)) return -1;
     if (p->integers && RunIntegers(ctx, *e, *p, result)) return FinishProgram(ctx, *e, *p, result);
     if (const int r = CompareInPlace(ctx, *e, *p, result); r >= 0) return r;
-    ProgramRun run(ctx, e, p);
-    return run.Run(result);
+    return RunSteps(ctx, e, p, result);
 }
 
 } // namespace
