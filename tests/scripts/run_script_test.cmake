@@ -103,15 +103,22 @@ set(quoted_args "")
 foreach(arg IN LISTS args)
   string(APPEND quoted_args " [==[${arg}]==]")
 endforeach()
+# The outputs go to files, not pipes: under Wine the first program that
+# opens a window starts the desktop process, which inherits its standard
+# handles and outlives it; a pipe would stay open until that process ends.
+set(out_file "${scratch}.stdout")
+set(err_file "${scratch}.stderr")
 cmake_language(EVAL CODE "
 execute_process(
   COMMAND \${EMULATOR} \${JOLRUN} --dump-vars \${options} \${NAME}.jol ${quoted_args}
   WORKING_DIRECTORY \${DIR}
   ${input}
   RESULT_VARIABLE status
-  OUTPUT_VARIABLE out
-  ERROR_VARIABLE err
+  OUTPUT_FILE \${out_file}
+  ERROR_FILE \${err_file}
   TIMEOUT 100)")
+file(READ "${out_file}" out)
+file(READ "${err_file}" err)
 string(REPLACE "\r" "" out "${out}")
 string(REPLACE "\r" "" err "${err}")
 
