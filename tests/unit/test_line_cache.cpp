@@ -479,6 +479,24 @@ TEST_F(LineCache, AThreadThatEndsFreesItsLineCache) {
     EXPECT_EQ(o.error, 0) << o;
     EXPECT_NE(o.vars.find("a=5"), std::string::npos) << o;
     EXPECT_EQ(jol::LiveLineCaches(), before);
+
+    // A context that ran on a thread that has ended runs again on another:
+    // nothing of the freed cache is read.
+    ScriptRig rig(200, 16384);
+    ASSERT_TRUE(rig.ok());
+    // (no line end after the last line: no fetch after it notes that none
+    // was found)
+    const std::string script = "a = 1\r\nb = a + 1";
+    auto run_once = [&] {
+        plat::MemHandle block = ScriptRig::Block(script);
+        ProcessDaBatBuffer(0, rig.context(), block, nullptr, nullptr);
+        plat::mem_free(block);
+    };
+    std::thread first(run_once);
+    first.join();
+    run_once();
+    const jol::LastRun last = rig.LastRun();
+    EXPECT_EQ(last.error, 0);
 }
 
 // JOL_NO_SPEEDUPS: empty or "0" leaves every speed-up on, "all" and "1"
