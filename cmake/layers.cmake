@@ -9,7 +9,7 @@ set(JOL_LAYERS
   # The language, the statement executor and the dispatcher are one target:
   # statements evaluate expressions, expressions call functions, and
   # functions report errors and run statements.
-  "jol_core=lang,dispatch,exec"
+  "jol_core=lang,lang/fast,dispatch,exec"
   "jol_lib_data=lib/data"
   "jol_lib_desktop=lib/desktop"
   "jol_ui=ui"

@@ -8,13 +8,13 @@
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
 #include "host/context/errors.h"
-#include "lang/change_epoch.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/line_cache.h"
+#include "lang/fast/speedups.h"
 #include "lang/keyword_table.h"
-#include "lang/line_cache.h"
 #include "lang/math_functions.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 
@@ -28,8 +28,7 @@ bool IsKeyword(const ScriptContext* ctx, int id) {
 }
 
 void FreeSlots(ScriptContext* ctx, Value* args, int last) {
-    for (int i = 0; i <= last && i < 6; ++i)
-        if (args[i].flags & vf::String) FreeValueString(ctx, args[i]);
+    FreeArguments(ctx, args, last < 5 ? last + 1 : 6);
 }
 
 // Converts the arguments 1..count as the row's bits ask. 0 with the error
@@ -90,11 +89,16 @@ int Dispatch(ScriptContext* ctx, int id, Value& result, Value* args, bool variad
 void FinishCall(ScriptContext* ctx, int id, Value& result, Value* args, bool variadic, int count,
                 unsigned string_bits, unsigned float_bits) {
     Dispatch(ctx, id, result, args, variadic, count, string_bits, float_bits);
-    if (ctx->host_keywords && SpeedupsEnabled()) CheckHostKeywords(ctx);
+    if (ctx->host_keywords && SpeedupOn(speedup::Tokens)) CheckHostKeywords(ctx);
     FreeSlots(ctx, args, count);
 }
 
 } // namespace
+
+void FreeArguments(ScriptContext* ctx, Value* first, int count) {
+    for (int i = 0; i < count; ++i)
+        if (first[i].flags & vf::String) FreeValueString(ctx, first[i]);
+}
 
 int CallWithArguments(ScriptContext* ctx, int id, Value& result, Value* args, int count) {
     const KeywordEntry* row = KeywordRow(ctx, id);

@@ -16,4 +16,8 @@ int CallFunction(ScriptContext* ctx, int id, Value& result);
 // that run no code outside the library: the change epoch stands.
 int CallWithArguments(ScriptContext* ctx, int id, Value& result, Value* args, int count);
 
+// Frees the strings of count evaluated arguments, first to last, as a call
+// whose argument list failed frees the complete ones.
+void FreeArguments(ScriptContext* ctx, Value* first, int count);
+
 } // namespace jol

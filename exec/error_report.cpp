@@ -7,7 +7,7 @@
 #include "exec/script_run.h"
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
-#include "lang/change_epoch.h"
+#include "lang/fast/change_epoch.h"
 #include "platform/boxes.h"
 #include "platform/files.h"
 #include "platform/memory.h"

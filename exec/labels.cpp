@@ -4,7 +4,7 @@
 
 #include "exec/script_run.h"
 #include "host/context/errors.h"
-#include "lang/change_epoch.h"
+#include "lang/fast/change_epoch.h"
 #include "platform/memory.h"
 #include "platform/text.h"
 

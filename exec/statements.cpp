@@ -10,10 +10,10 @@
 #include "host/context/message_pump.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
-#include "lang/expression_programs.h"
+#include "lang/fast/expression_programs.h"
+#include "lang/fast/speedups.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
@@ -355,7 +355,8 @@ int To(Statement& s, bool first) {
     if (!NextToken(ctx)) return 0;
     Value end;
     if (!Evaluate(ctx, end) || !ForNumber(ctx, end)) return 0;
-    if (AtEnd(ctx) && SpeedupsEnabled() && IntegerRound(ctx, s, top, index, end, Value{}, first))
+    if (AtEnd(ctx) && SpeedupOn(speedup::IntegerFor) &&
+        IntegerRound(ctx, s, top, index, end, Value{}, first))
         return 1;
     Value var;
     if (!VariableNumber(ctx, index, var)) return 0;
@@ -373,7 +374,8 @@ int To(Statement& s, bool first) {
         }
         if (!ForNumber(ctx, step)) return 0;
     }
-    if (SpeedupsEnabled() && IntegerRound(ctx, s, top, index, end, step, first)) return 1;
+    if (SpeedupOn(speedup::IntegerFor) && IntegerRound(ctx, s, top, index, end, step, first))
+        return 1;
     const bool down = Negative(step);
 
     if (!first) {

@@ -9,9 +9,9 @@
 #include "host/context/errors.h"
 #include "host/context/message_pump.h"
 #include "host/script_run.h"
-#include "lang/change_epoch.h"
 #include "lang/conversion.h"
-#include "lang/line_cache.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/line_cache.h"
 #include "lang/tokenizer.h"
 #include "platform/environment.h"
 
@@ -159,6 +159,10 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     const char* const outer_base = ctx->token.cached_base;
     const std::uint32_t outer_stamp = ctx->token.cached_stamp;
     ctx->token.cached_line = nullptr;
+    // The line cache is the thread's and ends with it; a context may run
+    // on another thread the next time, so a run that no other run called
+    // starts with no line fetched.
+    if (!outer_run) NoteFetchedLine(ctx, nullptr, nullptr);
 
     int result = kRunEnded;
     static_assert(sizeof line == kTextSize);

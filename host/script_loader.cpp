@@ -7,9 +7,9 @@
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
 #include "host/script_run.h"
-#include "lang/change_epoch.h"
-#include "lang/line_cache.h"
-#include "lang/speedups.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/line_cache.h"
+#include "lang/fast/speedups.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "platform/text.h"
@@ -151,14 +151,42 @@ int ServeFetchedLine(ScriptContext* ctx, CachedLine* e, char* line, RunCursor& c
     return 1;
 }
 
-} // namespace
+// The text of the cursor's block, locked; null when the block cannot be
+// locked (the error raised) or the fetch has nothing to read (a next
+// offset at or past the end, a jump that leads nowhere, ends the script:
+// nothing past the text is ever read).
+const unsigned char* LockText(ScriptContext* ctx, std::size_t size, const RunCursor& cur) {
+    const void* text = plat::mem_lock(cur.block);
+    if (!text) {
+        ReportLoadError(ctx, Err::ScriptNoLock);
+        Raise(ctx, Err::ScriptNoLock);
+        return nullptr;
+    }
+    if (cur.next_offset >= cur.text_length || size == 0) {
+        plat::mem_unlock(cur.block);
+        return nullptr;
+    }
+    return static_cast<const unsigned char*>(text);
+}
 
-int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur) {
-    // A line found in the block's bytes at the current change epoch is
-    // served without the block: nothing can have written or freed it since.
-    // The line that followed the last one when it ran before needs no
-    // search.
-    if (size == kTextSize && cur.next_offset < cur.text_length && SpeedupsEnabled()) {
+// Unlocks the text after FetchLine and gives its answer, a line too long
+// raised.
+int EndFetch(ScriptContext* ctx, const RunCursor& cur, int got) {
+    plat::mem_unlock(cur.block);
+    if (got >= 0) return got;
+    ReportLoadError(ctx, Err::LineTooLong);
+    Raise(ctx, Err::LineTooLong);
+    return 0;
+}
+
+// GetNextLine through the line cache. A line found in the block's bytes at
+// the current change epoch is served without the block: nothing can have
+// written or freed it since. The line that followed the last one when it
+// ran before needs no search. Otherwise the same bytes as last time give
+// the same line, and a line fetched afresh is kept.
+int FetchThroughLineCache(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur) {
+    const bool keep = size == kTextSize;
+    if (keep && cur.next_offset < cur.text_length) {
         if (CachedLine* e =
                 FollowingCheckedLine(ctx->token, cur.block, cur.text_length, cur.next_offset))
             return ServeFetchedLine(ctx, e, line, cur);
@@ -167,73 +195,33 @@ int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur
             return ServeFetchedLine(ctx, e, line, cur);
         }
     }
-    const char* text = static_cast<const char*>(plat::mem_lock(cur.block));
-    if (!text) {
-        ReportLoadError(ctx, Err::ScriptNoLock);
-        Raise(ctx, Err::ScriptNoLock);
-        return 0;
-    }
-    // A next offset at or past the end (a jump that leads nowhere) ends the
-    // script: nothing past the text is ever read.
-    if (cur.next_offset >= cur.text_length || size == 0) {
-        plat::mem_unlock(cur.block);
-        return 0;
-    }
-    if (SpeedupsEnabled()) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-        const std::uint16_t from = cur.next_offset;
-        if (size == kTextSize) {
-            // The same bytes as last time give the same line.
-            if (CachedLine* e = FindFetchedLine(cur.block, cur.text_length, from, bytes)) {
-                plat::mem_unlock(cur.block);
-                LinkFollowingLine(ctx->token, e, from);
-                return ServeFetchedLine(ctx, e, line, cur);
-            }
-        }
-        const int got = FetchLine(bytes, line, size, cur);
-        CachedLine* kept = nullptr;
-        if (got == 1 && size == kTextSize)
-            kept = RememberFetchedLine(cur.block, cur.text_length, from, cur.next_offset,
-                                       cur.line_start, bytes, line);
-        plat::mem_unlock(cur.block);
-        LinkFollowingLine(ctx->token, kept, from);
-        NoteFetchedLine(ctx, kept, line);
-        if (got >= 0) return got;
-        ReportLoadError(ctx, Err::LineTooLong);
-        Raise(ctx, Err::LineTooLong);
-        return 0;
-    }
-    std::size_t copied = 0;
-    bool started = false;
-    while (cur.next_offset < cur.text_length) {
-        const std::uint16_t at = cur.next_offset;
-        const unsigned char c = static_cast<unsigned char>(text[at]);
-        if (c == 0) {
-            // A zero byte inside the text ends the script; the offset stays
-            // on it, so every later fetch ends there too.
+    const unsigned char* text = LockText(ctx, size, cur);
+    if (!text) return 0;
+    const std::uint16_t from = cur.next_offset;
+    if (keep) {
+        if (CachedLine* e = FindFetchedLine(cur.block, cur.text_length, from, text)) {
             plat::mem_unlock(cur.block);
-            return 0;
+            LinkFollowingLine(ctx->token, e, from);
+            return ServeFetchedLine(ctx, e, line, cur);
         }
-        ++cur.next_offset;
-        if (c == '\n') continue;
-        if (!started && (c == ' ' || c == '\t')) continue;
-        if (!started) {
-            started = true;
-            cur.line_start = at;
-        }
-        if (c == '\r' || c == kCtrlZ) break;
-        if (copied + 1 >= size) {
-            plat::mem_unlock(cur.block);
-            ReportLoadError(ctx, Err::LineTooLong);
-            Raise(ctx, Err::LineTooLong);
-            return 0;
-        }
-        line[copied++] = static_cast<char>(c);
     }
-    plat::mem_unlock(cur.block);
-    if (cur.next_offset >= cur.text_length && copied == 0) return 0;
-    line[copied] = 0;
-    return 1;
+    const int got = FetchLine(text, line, size, cur);
+    CachedLine* kept = nullptr;
+    if (got == 1 && keep)
+        kept = RememberFetchedLine(cur.block, cur.text_length, from, cur.next_offset,
+                                   cur.line_start, text, line);
+    LinkFollowingLine(ctx->token, kept, from);
+    NoteFetchedLine(ctx, kept, line);
+    return EndFetch(ctx, cur, got);
+}
+
+} // namespace
+
+int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur) {
+    if (SpeedupOn(speedup::Lines)) return FetchThroughLineCache(ctx, line, size, cur);
+    const unsigned char* text = LockText(ctx, size, cur);
+    if (!text) return 0;
+    return EndFetch(ctx, cur, FetchLine(text, line, size, cur));
 }
 
 std::size_t ConvertUnicodeScript(ScriptContext* ctx, char* text, std::size_t capacity) {

@@ -2,7 +2,10 @@
 // stream, one function per precedence level.
 #pragma once
 
+#include <cstdint>
+
 #include "host/context/script_context.h"
+#include "lang/keyword_table.h"
 #include "resources/error_codes.h"
 
 namespace jol {
@@ -26,9 +29,47 @@ int ApplyUnary(ScriptContext* ctx, int op, Value& operand);
 int CompareTexts(ScriptContext* ctx, int op, Value& left, const char* lt, Value& right,
                  const char* rt);
 
+// IntegerOutcome for the operators it does not take at once.
+Err OtherIntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out);
+
 // The integer arithmetic of a binary operator (not a comparison):
 // Err::None with the outcome in out, or the error the operation raises.
-Err IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out);
+// Results wrap around; a division by -1 is a negation (the one quotient
+// that overflows wraps too) and its remainder 0. The commonest operators
+// are taken here, where the callers' loops inline them.
+inline Err IntegerOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
+    const auto ua = static_cast<std::uint32_t>(a);
+    const auto ub = static_cast<std::uint32_t>(b);
+    switch (op) {
+    case kw::Plus:
+        *out = static_cast<std::int32_t>(ua + ub);
+        return Err::None;
+    case kw::Minus:
+        *out = static_cast<std::int32_t>(ua - ub);
+        return Err::None;
+    case kw::Multiply:
+        *out = static_cast<std::int32_t>(ua * ub);
+        return Err::None;
+    case kw::Divide:
+        if (b == 0) return Err::DivideByZero;
+        *out = b == -1 ? static_cast<std::int32_t>(0u - ua) : a / b;
+        return Err::None;
+    case kw::Mod:
+        if (b == 0) return Err::DivideByZero;
+        *out = b == -1 ? 0 : a % b;
+        return Err::None;
+    default:
+        return OtherIntegerOutcome(op, a, b, out);
+    }
+}
+
+// For the differential fuzzer only: a routine that evaluates a whole
+// expression in place of the evaluator's precedence climb (null: the
+// climb), and the operand it builds on (a value, a parenthesis, a call,
+// with its unary operators). Set it only between runs.
+using ExpressionRoutine = int (*)(ScriptContext* ctx, Value& out);
+void SetExpressionRoutineForTesting(ExpressionRoutine routine);
+int EvaluateOperand(ScriptContext* ctx, Value& out);
 
 // A comparison's outcome (1 or 0) from the sign of left against right.
 int CompareResult(int op, int sign);

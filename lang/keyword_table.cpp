@@ -2,7 +2,7 @@
 // lookup over the built-in, extender and host rows.
 #include "lang/keyword_table.h"
 
-#include "lang/speedups.h"
+#include "lang/fast/speedups.h"
 
 #include <cstring>
 
@@ -593,7 +593,7 @@ int BestRow(const KeywordEntry* rows, int count, const char* p, bool identifier_
     int best_len = 0;
     int best = -1;
     const auto raw = static_cast<unsigned char>(*p);
-    if (SpeedupsEnabled() && raw != 0 && raw < 0x80) {
+    if (SpeedupOn(speedup::Keywords) && raw != 0 && raw < 0x80) {
         // A seven-bit first character is compared lower-cased with the
         // row's first byte before anything else: rows that differ there
         // are passed over as MatchRow would reject them.

@@ -6,7 +6,7 @@
 #include "host/context/assert.h"
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
-#include "lang/change_epoch.h"
+#include "lang/fast/change_epoch.h"
 #include "platform/boxes.h"
 
 namespace jol {

@@ -63,6 +63,11 @@ void AbandonJoin(ScriptContext* ctx, TextJoin& join) {
     join.block = 0;
 }
 
+void FailJoin(ScriptContext* ctx, TextJoin& join) {
+    Raise(ctx, Err::StrCatSyntax);
+    AbandonJoin(ctx, join);
+}
+
 void FinishJoin(TextJoin& join, Value& result) {
     result.str = join.block;
     result.flags = vf::String;

@@ -33,6 +33,11 @@ bool JoinValue(ScriptContext* ctx, TextJoin& join, Value& v);
 // Frees the result of a join that failed on the way.
 void AbandonJoin(ScriptContext* ctx, TextJoin& join);
 
+// Ends a join whose argument failed, as StrCat ends: an argument that
+// failed without an error code is StrCat's syntax error, and the result
+// goes.
+void FailJoin(ScriptContext* ctx, TextJoin& join);
+
 // The result: a string value holding the joined text.
 void FinishJoin(TextJoin& join, Value& result);
 

@@ -27,7 +27,7 @@ struct TokenState {
     char name[32] = {};
     char subst_line[257] = {};
     char subst_name[257] = {};
-    // The line cache binding (lang/line_cache.h): tokens read with the
+    // The line cache binding (lang/fast/line_cache.h): tokens read with the
     // cursor in the line buffer at cached_base come from cached_line while
     // its stamp is still cached_stamp. Null: every token is read.
     CachedLine* cached_line = nullptr;

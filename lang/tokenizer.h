@@ -7,8 +7,6 @@
 
 namespace jol {
 
-struct CachedLine;
-
 // Reads the next token at the line cursor (ctx->token.cursor) into the
 // token state. A failure raises its error code.
 void get_token(ScriptContext* ctx);
@@ -20,10 +18,9 @@ inline bool NextToken(ScriptContext* ctx) {
     return ctx->error_code == 0;
 }
 
-// get_token's serving of token k recorded for the bound line e, for a
-// caller that knows the cursor stands where that token was read from and
-// the binding is valid.
-void ServeCachedToken(ScriptContext* ctx, CachedLine& e, int k);
+// Reads the next token at the line cursor from the text itself, without
+// the token cache (get_token's general routine).
+void ReadToken(ScriptContext* ctx);
 
 // Moves the cursor back to where the current token began. Only the current
 // token can be stepped back over, once, and only while the cursor still

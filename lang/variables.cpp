@@ -6,10 +6,11 @@
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
-#include "lang/change_epoch.h"
 #include "lang/conversion.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/speedups.h"
+#include "lang/fast/variable_index.h"
 #include "lang/keyword_table.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "platform/text.h"
@@ -31,16 +32,6 @@ bool SameName(const VarEntry& e, const char* key) {
     return e.name[0] == key[0] && std::strncmp(e.name, key, kKeySize) == 0;
 }
 
-// SameName without the library call: equal up to the key's terminator or
-// over the whole name field, as strncmp compares them.
-bool SameKey(const VarEntry& e, const char* key) {
-    for (std::size_t k = 0; k < kKeySize; ++k) {
-        if (e.name[k] != key[k]) return false;
-        if (key[k] == 0) return true;
-    }
-    return true;
-}
-
 // Scans the entries in use for the key; remembers the last free entry.
 int Scan(ScriptContext* ctx, const char* key, int* last_free) {
     if (last_free) *last_free = -1;
@@ -58,52 +49,16 @@ int Scan(ScriptContext* ctx, const char* key, int* last_free) {
     return -1;
 }
 
-unsigned KeyHash(const char* key) {
-    unsigned h = 2166136261u;
-    for (std::size_t k = 0; k < kKeySize && key[k]; ++k)
-        h = (h ^ static_cast<unsigned char>(key[k])) * 16777619u;
-    return (h ^ (h >> 15)) & (kVarIndexSlots - 1);
-}
-
-// The index of the context, emptied first when the table binding changed.
-VariableIndex& BoundIndex(ScriptContext* ctx) {
-    VariableIndex& ix = ctx->var_index;
-    if (ix.table != ctx->vars || ix.capacity != ctx->vars_capacity) {
-        std::memset(ix.slot, 0, sizeof ix.slot);
-        ix.table = ctx->vars;
-        ix.capacity = ctx->vars_capacity;
-    }
-    return ix;
-}
-
-// Remembers that the key is held by entry n.
-void Remember(ScriptContext* ctx, const char* key, int n) {
-    if (!SpeedupsEnabled() || !ctx->vars || n < 0) return;
-    JOL_ASSERT(n < ctx->vars_count);
-    BoundIndex(ctx).slot[KeyHash(key)] = static_cast<std::uint16_t>(n + 1);
-}
-
-// The scan's answer through the index: a slot whose entry is in use, below
-// the count and carries the key is the entry the scan would find (the
-// library never gives two entries in use one name); anything else is
-// looked up by the scan, whose find is remembered. last_free is only
-// meaningful when the name is absent, which always takes the scan.
+// The scan's answer, through the variable index when it holds the key;
+// a find of the scan is remembered there. last_free is only meaningful
+// when the name is absent, which always takes the scan.
 int Find(ScriptContext* ctx, const char* key, int* last_free) {
-    if (!SpeedupsEnabled() || !ctx || !ctx->vars) return Scan(ctx, key, last_free);
-    VariableIndex& ix = BoundIndex(ctx);
-    const unsigned h = KeyHash(key);
-    int count = ctx->vars_count;
-    if (count > ctx->vars_capacity) count = ctx->vars_capacity;
-    const int hint = ix.slot[h] - 1;
-    if (hint >= 0 && hint < count) {
-        const VarEntry& e = ctx->vars[hint];
-        if (e.flags != 0 && SameKey(e, key)) {
-            if (last_free) *last_free = -1;
-            return hint;
-        }
+    if (const int n = IndexedEntry(ctx, key); n >= 0) {
+        if (last_free) *last_free = -1;
+        return n;
     }
     const int n = Scan(ctx, key, last_free);
-    if (n >= 0) ix.slot[h] = static_cast<std::uint16_t>(n + 1);
+    RememberEntry(ctx, key, n);
     return n;
 }
 
@@ -145,7 +100,7 @@ void InvalidateVariableIndex(ScriptContext* ctx) {
 void FoldName(const char* name, char* key) {
     std::memset(key, 0, kKeySize);
     if (!name || !*name) return;
-    if (SpeedupsEnabled()) {
+    if (SpeedupOn(speedup::Variables)) {
         // Seven-bit names of at most 30 characters are their own key, in
         // the seven-bit lower case (the same in every code page).
         std::size_t n = 0;
@@ -197,7 +152,7 @@ int MentionVariable(ScriptContext* ctx, const char* lower_name) {
     if (n < 0) return -1;
     VarEntry& e = ctx->vars[n];
     SetName(e, key);
-    Remember(ctx, key, n);
+    RememberEntry(ctx, key, n);
     e.f = 0.0;
     e.i = -1;
     e.flags = vf::Unset;
@@ -208,7 +163,7 @@ int MentionVariable(ScriptContext* ctx, const char* lower_name) {
 namespace {
 
 bool HintHolds(const ScriptContext* ctx, const char* name, int hint) {
-    if (!SpeedupsEnabled() || hint < 0 || !ctx || !ctx->vars || !name) return false;
+    if (!SpeedupOn(speedup::Variables) || hint < 0 || !ctx || !ctx->vars || !name) return false;
     int count = ctx->vars_count;
     if (count > ctx->vars_capacity) count = ctx->vars_capacity;
     if (hint >= count) return false;
@@ -289,7 +244,7 @@ void SetVariable(ScriptContext* ctx, const char* name, const char* text, std::in
     }
     VarEntry& e = ctx->vars[n];
     SetName(e, key);
-    Remember(ctx, key, n);
+    RememberEntry(ctx, key, n);
     e.f = 0.0;
     e.i = integer;
     e.flags = static_cast<std::uint32_t>(type);

@@ -1,8 +1,10 @@
 // Differential fuzz target of the fast paths: the same bytes run as a script
-// twice, once with the fast paths off and once with them on, each in an
-// environment of its own (context, variable table, string heap) that
-// starts every input in the same state. The two runs must leave the same
-// outcome: the result of ProcessDaBatBuffer, the last run record (error,
+// three times, with every speed-up off (and the expressions evaluated by
+// the reference descent of tests/fuzz/reference_levels.cpp), with all of them on, and with all
+// on but one (chosen from the input, so that a difference names its
+// speed-up), each in an environment of its own (context, variable table,
+// string heap) that starts every input in the same state. The runs must
+// leave the same outcome: the result of ProcessDaBatBuffer, the last run record (error,
 // result, line start), the error code, every variable in table order (its
 // name, type flags and text), the free total of the heap and the place of
 // every block in it. Any difference is printed and aborts.
@@ -24,12 +26,14 @@
 #include "host/context/script_context.h"
 #include "host/entry_points.h"
 #include "host/process_buffer.h"
+#include "lang/evaluator.h"
+#include "lang/fast/speedups.h"
 #include "lang/keyword_table.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "platform/memory.h"
 #include "tests/fuzz/fuzz_limits.h"
+#include "tests/fuzz/reference_levels.h"
 
 namespace {
 
@@ -155,39 +159,58 @@ struct Setup {
 };
 
 struct Sessions : Setup {
-    Environment plain, fast;
+    Environment plain, fast, all_but_one;
 };
 
-void Report(const char* what, const Outcome& a, const Outcome& b) {
+void Report(const char* what, const char* run, const Outcome& a, const Outcome& b) {
     std::fprintf(stderr,
-                 "fuzz_speedups: %s differs\n"
+                 "fuzz_speedups: %s differs with %s\n"
                  "plain: ran %d error %d last run %d/%d at %d heap %u\n%s"
                  "fast:  ran %d error %d last run %d/%d at %d heap %u\n%s",
-                 what, a.ran, a.error_code, a.last_error, a.last_result, a.last_line, a.heap_free,
-                 a.variables.c_str(), b.ran, b.error_code, b.last_error, b.last_result, b.last_line,
-                 b.heap_free, b.variables.c_str());
+                 what, run, a.ran, a.error_code, a.last_error, a.last_result, a.last_line,
+                 a.heap_free, a.variables.c_str(), b.ran, b.error_code, b.last_error, b.last_result,
+                 b.last_line, b.heap_free, b.variables.c_str());
     std::abort();
+}
+
+// Aborts with the difference when the run of the speed-ups named by run
+// left another outcome than the plain one.
+void Compare(const char* run, const Outcome& plain, const Outcome& fast) {
+    if (plain.ran != fast.ran) Report("the result", run, plain, fast);
+    if (plain.error_code != fast.error_code) Report("the error code", run, plain, fast);
+    if (plain.last_error != fast.last_error || plain.last_result != fast.last_result ||
+        plain.last_line != fast.last_line)
+        Report("the last run", run, plain, fast);
+    if (plain.variables != fast.variables) Report("the variables", run, plain, fast);
+    if (plain.heap_free != fast.heap_free) Report("the heap", run, plain, fast);
+    if (plain.layout != fast.layout) {
+        std::fprintf(stderr, "plain heap: %s\nfast heap:  %s\n", plain.layout.c_str(),
+                     fast.layout.c_str());
+        Report("the heap's layout", run, plain, fast);
+    }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Sessions s;
-    jol::SetSpeedupsForTesting(false);
+    // The plain run also evaluates with the reference descent through the
+    // precedence levels, the oracle of the evaluator's climb.
+    jol::SetSpeedupsForTesting(0);
+    jol::SetExpressionRoutineForTesting(&fuzz::ReferenceExpression);
     const Outcome plain = s.plain.Run(data, size);
-    jol::SetSpeedupsForTesting(true);
-    const Outcome fast = s.fast.Run(data, size);
-    if (plain.ran != fast.ran) Report("the result", plain, fast);
-    if (plain.error_code != fast.error_code) Report("the error code", plain, fast);
-    if (plain.last_error != fast.last_error || plain.last_result != fast.last_result ||
-        plain.last_line != fast.last_line)
-        Report("the last run", plain, fast);
-    if (plain.variables != fast.variables) Report("the variables", plain, fast);
-    if (plain.heap_free != fast.heap_free) Report("the heap", plain, fast);
-    if (plain.layout != fast.layout) {
-        std::fprintf(stderr, "plain heap: %s\nfast heap:  %s\n", plain.layout.c_str(),
-                     fast.layout.c_str());
-        Report("the heap's layout", plain, fast);
-    }
+    jol::SetExpressionRoutineForTesting(nullptr);
+    jol::SetSpeedupsForTesting(jol::speedup::All);
+    Compare("all speed-ups", plain, s.fast.Run(data, size));
+    // The speed-up left off: from the input's bytes, so that each input
+    // always takes the same one.
+    std::uint32_t h = 2166136261u;
+    for (std::size_t k = 0; k < size; ++k)
+        h = (h ^ data[k]) * 16777619u;
+    const int off = static_cast<int>(h % jol::speedup::kCount);
+    jol::SetSpeedupsForTesting(jol::speedup::All & ~(1u << off));
+    char run[64];
+    std::snprintf(run, sizeof run, "all speed-ups but \"%s\"", jol::speedup::kNames[off]);
+    Compare(run, plain, s.all_but_one.Run(data, size));
     return 0;
 }

@@ -8,11 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "lang/fast/line_cache.h"
+#include "lang/fast/speedups.h"
 #include "lang/keyword_table.h"
-#include "lang/line_cache.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "platform/memory.h"
 #include "tests/unit/script_rig.h"
@@ -120,7 +121,7 @@ std::int32_t JOL_STDCALL BlockRewritingHost(jol::ExtArg, jol::ExtArg, jol::ExtAr
 Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200,
                 jol::ExtenderEntry callback = nullptr, const jol::KeywordEntry* host = nullptr,
                 std::uint32_t hooks = 0, unsigned heap_bytes = 16384) {
-    jol::SetSpeedupsForTesting(fast);
+    jol::SetSpeedupsForTesting(fast ? jol::speedup::All : 0);
     ScriptRig rig(var_entries, heap_bytes);
     Outcome o;
     if (!rig.ok()) return o;
@@ -163,7 +164,7 @@ Outcome RunWith(bool fast, const std::string& script, unsigned var_entries = 200
 
 class LineCache : public ::testing::Test {
 protected:
-    void TearDown() override { jol::SetSpeedupsForTesting(true); }
+    void TearDown() override { jol::SetSpeedupsForTesting(jol::speedup::All); }
 
     // The outcome of both paths, which must agree; the fast one.
     Outcome Both(const std::string& script, unsigned var_entries = 200,
@@ -463,4 +464,56 @@ TEST(LineCacheIndex, KeepsWhatIsFetchedAgainAndFindsEachLineAsItself) {
     jol::ClearLineCache();
     for (int n = 0; n < 1000; ++n)
         ASSERT_EQ(jol::FindFetchedLine(block, length, starts[n], bytes), nullptr);
+}
+
+// A thread that runs a script and ends frees the line cache it made (the
+// leak check of the sanitizer builds sees it too).
+TEST_F(LineCache, AThreadThatEndsFreesItsLineCache) {
+    const int before = jol::LiveLineCaches();
+    Outcome o;
+    std::thread run([&] {
+        o = RunWith(true, "a = 0\r\nwhile a < 5\r\n  a = a + 1\r\nendwhile\r\n");
+        EXPECT_EQ(jol::LiveLineCaches(), before + 1);
+    });
+    run.join();
+    EXPECT_EQ(o.error, 0) << o;
+    EXPECT_NE(o.vars.find("a=5"), std::string::npos) << o;
+    EXPECT_EQ(jol::LiveLineCaches(), before);
+
+    // A context that ran on a thread that has ended runs again on another:
+    // nothing of the freed cache is read.
+    ScriptRig rig(200, 16384);
+    ASSERT_TRUE(rig.ok());
+    // (no line end after the last line: no fetch after it notes that none
+    // was found)
+    const std::string script = "a = 1\r\nb = a + 1";
+    auto run_once = [&] {
+        plat::MemHandle block = ScriptRig::Block(script);
+        ProcessDaBatBuffer(0, rig.context(), block, nullptr, nullptr);
+        plat::mem_free(block);
+    };
+    std::thread first(run_once);
+    first.join();
+    run_once();
+    const jol::LastRun last = rig.LastRun();
+    EXPECT_EQ(last.error, 0);
+}
+
+// JOL_NO_SPEEDUPS: empty or "0" leaves every speed-up on, "all" and "1"
+// switch all off, a list switches off the ones it names, in any case.
+TEST(Speedups, TheSwitchNamesTheSpeedupsToLeaveOff) {
+    using namespace jol::speedup;
+    EXPECT_EQ(jol::SpeedupsLeftOn(nullptr), All);
+    EXPECT_EQ(jol::SpeedupsLeftOn(""), All);
+    EXPECT_EQ(jol::SpeedupsLeftOn("0"), All);
+    EXPECT_EQ(jol::SpeedupsLeftOn("1"), 0u);
+    EXPECT_EQ(jol::SpeedupsLeftOn("all"), 0u);
+    EXPECT_EQ(jol::SpeedupsLeftOn("ALL"), 0u);
+    EXPECT_EQ(jol::SpeedupsLeftOn("lines"), All & ~Lines);
+    EXPECT_EQ(jol::SpeedupsLeftOn("Tokens,programs"), All & ~(Tokens | Programs));
+    EXPECT_EQ(jol::SpeedupsLeftOn("variables,,keywords,for"),
+              All & ~(Variables | Keywords | IntegerFor));
+    EXPECT_EQ(jol::SpeedupsLeftOn("line,forx,programs"), All & ~Programs);
+    for (int k = 0; k < kCount; ++k)
+        EXPECT_EQ(jol::SpeedupsLeftOn(kNames[k]), All & ~(1u << k)) << kNames[k];
 }

@@ -1,4 +1,4 @@
-#include "lang/expression_programs.h"
+#include "lang/fast/expression_programs.h"
 
 #include <cstring>
 #include <new>
@@ -9,14 +9,15 @@
 #include "host/context/errors.h"
 #include "lang/conversion.h"
 #include "lang/evaluator.h"
+#include "lang/fast/line_cache.h"
+#include "lang/fast/speedups.h"
+#include "lang/fast/token_cache.h"
+#include "lang/fast/variable_hint.h"
 #include "lang/keyword_table.h"
-#include "lang/line_cache.h"
 #include "lang/math_functions.h"
-#include "lang/speedups.h"
 #include "lang/string_heap.h"
 #include "lang/text_join.h"
 #include "lang/tokenizer.h"
-#include "lang/variable_hint.h"
 #include "lang/variables.h"
 
 namespace jol {
@@ -341,35 +342,6 @@ bool NamesReadable(const ScriptContext* ctx, CachedLine& e, const ExpressionProg
     return true;
 }
 
-// The commonest integer operators at once, with the results of the
-// evaluator's IntegerOutcome (wrap-around, division by -1); false for the
-// others and for what raises an error.
-inline bool QuickOutcome(int op, std::int32_t a, std::int32_t b, std::int32_t* out) {
-    const auto ua = static_cast<std::uint32_t>(a);
-    const auto ub = static_cast<std::uint32_t>(b);
-    switch (op) {
-    case kw::Plus:
-        *out = static_cast<std::int32_t>(ua + ub);
-        return true;
-    case kw::Minus:
-        *out = static_cast<std::int32_t>(ua - ub);
-        return true;
-    case kw::Multiply:
-        *out = static_cast<std::int32_t>(ua * ub);
-        return true;
-    case kw::Divide: // a zero divisor is IntegerOutcome's error
-        if (b == 0) return false;
-        *out = b == -1 ? static_cast<std::int32_t>(0u - ua) : a / b;
-        return true;
-    case kw::Mod:
-        if (b == 0) return false;
-        *out = b == -1 ? 0 : a % b;
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A program of plain integers only (every name read holds an integer, no
 // operation fails): its steps over a stack of numbers, with the values the
 // general steps leave (an operator's result keeps its left operand's float
@@ -403,7 +375,7 @@ bool RunIntegers(const ScriptContext* ctx, CachedLine& e, const ExpressionProgra
             std::int32_t r;
             if (s.value == 3)
                 r = CompareResult(s.op, a < b ? -1 : (a > b ? 1 : 0));
-            else if (!QuickOutcome(s.op, a, b, &r) && IntegerOutcome(s.op, a, b, &r) != Err::None)
+            else if (IntegerOutcome(s.op, a, b, &r) != Err::None)
                 return false;
             numbers[sp - 1] = r;
         }
@@ -474,8 +446,8 @@ int CompareInPlace(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p
             text[k] = HeapText(ctx, v.str);
         } else if (s.kind == StepString) {
             // what a quoted string's copy holds besides its text
-            side[k].f = 77.77;
-            side[k].i = -7777;
+            side[k].f = kFillerFloat;
+            side[k].i = kFillerInteger;
             side[k].flags = vf::String;
             text[k] = e.pool + e.tokens[s.token].text;
         } else {
@@ -493,203 +465,258 @@ int CompareInPlace(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p
     return 0;
 }
 
-// Runs program p of line e: 1 evaluated, 0 failed (what was pending freed),
-// -1 not run with nothing changed.
-int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Value& result) {
-    // First the checks that change nothing: every name read must be the
-    // entry its token was mentioned as, holding a value.
+// The checks that change nothing and that no step repeats: a parenthesis
+// or a function switched off since is the evaluator's to report, and an
+// assignment's target must be the entry its token was mentioned as.
+bool ProgramMayRun(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p) {
     if (p->parens) {
         const KeywordEntry* row = KeywordRow(ctx, kw::LParen);
-        if (row && RowDisabled(*row)) return -1;
+        if (row && RowDisabled(*row)) return false;
     }
-    if (p->target >= 0) {
-        if (!TokenNamesEntry(ctx, *e, e->tokens[p->target])) return -1;
-    }
-    // A function switched off since is the evaluator's to report.
+    if (p->target >= 0 && !TokenNamesEntry(ctx, *e, e->tokens[p->target])) return false;
     for (int k = 0; k < p->calls; ++k) {
         const KeywordEntry* row = KeywordRow(ctx, p->call_ids[k]);
-        if (!row || RowDisabled(*row)) return -1;
+        if (!row || RowDisabled(*row)) return false;
+    }
+    return true;
+}
+
+// The evaluator's own steps of a program, in its order: each operand as
+// the evaluator reads it (strings copied into the heap), each operator
+// applied with its right side freed after it. An error frees what is
+// pending from the innermost out, as the evaluator's levels do.
+//
+// The names are checked as they come while nothing has changed yet (plain
+// integers pushed and combined change nothing); before the first step that
+// may change something (a heap copy, an operator on other values, a call)
+// every name still to come is checked at once. The stack is raw storage:
+// its values are made as they are pushed. Each argument list open has a
+// frame: where its arguments begin on the stack and how many are complete.
+//
+// Each step answers 1 (done), 0 (failed: Unwind frees what is pending) or
+// -1 (not run, nothing changed since the program began).
+class ProgramRun {
+public:
+    ProgramRun(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p)
+        : ctx_(ctx), e_(e), p_(p), stack_(reinterpret_cast<Value*>(stack_storage_)),
+          frames_(reinterpret_cast<Frame*>(frame_storage_)) {}
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Runs the steps: 1 evaluated, 0 failed (what was pending freed), -1
+    // not run with nothing changed.
+    int Run(Value& result) {
+        for (int k = 0; k < p_->count; ++k) {
+            const int r = Step(k);
+            if (r < 0) return -1;
+            if (r == 0) return Unwind(result);
+        }
+        result = stack_[0];
+        return FinishProgram(ctx_, *e_, *p_, result);
     }
 
-    if (p->integers && RunIntegers(ctx, *e, *p, result)) return FinishProgram(ctx, *e, *p, result);
-    if (const int r = CompareInPlace(ctx, *e, *p, result); r >= 0) return r;
-
-    // Then the evaluator's own steps, in its order: each operand as the
-    // evaluator reads it (strings copied into the heap), each operator
-    // applied with its right side freed after it. An error frees what is
-    // pending from the innermost out, as the evaluator's levels do.
-    //
-    // The names are checked as they come while nothing has changed yet
-    // (plain integers pushed and combined change nothing); before the
-    // first step that may change something (a heap copy, an operator on
-    // other values, a call) every name still to come is checked at once.
-    // The stack is raw storage: its values are made as they are pushed.
-    // Each argument list open has a frame: where its arguments begin on the
-    // stack and how many are complete.
-    alignas(Value) unsigned char storage[sizeof(Value) * kStackDepth];
-    Value* const stack = reinterpret_cast<Value*>(storage);
+private:
     struct Frame {
         int base;
         int done;
         bool join;     // StrCat's list, whose arguments are joined as they come
         TextJoin text; // its result so far
     };
-    alignas(Frame) unsigned char frame_storage[sizeof(Frame) * kCallDepth];
-    Frame* const frames = reinterpret_cast<Frame*>(frame_storage);
-    int fp = 0;
-    int sp = 0;
-    bool ok = true;
-    bool checked = false; // every name of the program checked
-    for (int k = 0; ok && k < p->count; ++k) {
-        const ProgramStep& s = p->steps[k];
+
+    // Every name of the program from step k + 1 on, before step k changes
+    // something.
+    bool NamesChecked(int k) {
+        if (!checked_) checked_ = NamesReadable(ctx_, *e_, *p_, k + 1);
+        return checked_;
+    }
+
+    // A fresh value on top of the stack; the translation kept the operands
+    // within it.
+    Value* Push() {
+        JOL_ASSERT(sp_ < kStackDepth);
+        return new (&stack_[sp_++]) Value;
+    }
+
+    int Step(int k) {
+        const ProgramStep& s = p_->steps[k];
         switch (s.kind) {
-        case StepVariable: {
-            CachedToken& c = e->tokens[s.token];
-            if (!checked && !NameReadable(ctx, *e, c)) return -1;
-            // The translation kept the operands within the stack and the
-            // arguments within their lists; names read are entries in use.
-            JOL_ASSERT(sp < kStackDepth);
-            JOL_ASSERT(c.var_hint >= 0 && c.var_hint < ctx->vars_count);
-            const VarEntry& v = ctx->vars[c.var_hint];
-            Value* out = new (&stack[sp]) Value;
-            out->f = v.f;
-            out->i = v.i;
-            out->flags = v.flags;
-            out->var = c.var_hint;
-            if ((v.flags & vf::String) && v.str) {
-                if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
-                out->str = HeapCopyText(ctx, HeapText(ctx, v.str));
-                ok = out->str != 0;
-            }
-            if (ok) ++sp;
-            break;
-        }
+        case StepVariable:
+            return PushVariable(k, s);
         case StepNumber: {
-            JOL_ASSERT(sp < kStackDepth);
-            Value* out = new (&stack[sp++]) Value;
+            Value* out = Push();
             out->i = s.value;
             out->flags = vf::Integer;
-            break;
+            return 1;
         }
-        case StepString: {
-            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
-            const std::uint16_t h = HeapCopyText(ctx, e->pool + e->tokens[s.token].text);
-            ok = h != 0;
-            if (ok) {
-                JOL_ASSERT(sp < kStackDepth);
-                Value* out = new (&stack[sp++]) Value;
-                out->f = 77.77;
-                out->i = -7777;
-                out->flags = vf::String;
-                out->str = h;
-            }
-            break;
-        }
+        case StepString:
+            return PushString(k, s);
         case StepCallOpen:
-            JOL_ASSERT(fp < kCallDepth);
-            new (&frames[fp++]) Frame{sp, 0, false, TextJoin{}};
-            break;
-        case StepJoinOpen: {
-            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
-            // A failure here is the handler's before its first argument:
-            // the frame unwinds with nothing pending.
-            JOL_ASSERT(fp < kCallDepth);
-            Frame* f = new (&frames[fp++]) Frame{sp, 0, true, TextJoin{}};
-            ok = BeginJoin(ctx, f->text);
-            break;
-        }
+            JOL_ASSERT(fp_ < kCallDepth);
+            new (&frames_[fp_++]) Frame{sp_, 0, false, TextJoin{}};
+            return 1;
+        case StepJoinOpen:
+            return OpenJoin(k);
         case StepJoinAdd:
-            JOL_ASSERT(fp > 0 && sp > frames[fp - 1].base);
-            ok = JoinValue(ctx, frames[fp - 1].text, stack[--sp]);
-            break;
-        case StepJoinEnd: {
-            JOL_ASSERT(fp > 0 && frames[fp - 1].base < kStackDepth);
-            Frame& f = frames[--fp];
-            sp = f.base;
-            Value* out = new (&stack[sp++]) Value;
-            out->flags = vf::Integer;
-            FinishJoin(f.text, *out);
-            AfterHandler(ctx);
-            ok = ctx->error_code == 0;
-            break;
-        }
+            JOL_ASSERT(fp_ > 0 && sp_ > frames_[fp_ - 1].base);
+            return JoinValue(ctx_, frames_[fp_ - 1].text, stack_[--sp_]) ? 1 : 0;
+        case StepJoinEnd:
+            return EndJoin();
         case StepArgEnd:
-            JOL_ASSERT(fp > 0);
-            ++frames[fp - 1].done;
-            break;
-        case StepCall: {
-            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
-            JOL_ASSERT(fp > 0 && s.value <= kFixedArgsMax && frames[fp - 1].base + s.value <= sp);
-            const Frame f = frames[--fp];
-            Value args[6];
-            for (int i = 1; i <= s.value; ++i)
-                args[i] = stack[f.base + i - 1];
-            sp = f.base;
-            // The function's value starts empty, as the evaluator has it;
-            // it is pending (and freed on an error) like any operand.
-            Value* out = new (&stack[sp++]) Value;
-            ok = CallWithArguments(ctx, s.op, *out, args, s.value) && ctx->error_code == 0;
-            break;
-        }
-        default: {
-            JOL_ASSERT(sp >= 2);
-            Value& left = stack[sp - 2];
-            Value& right = stack[sp - 1];
-            if (PlainIntegers(s, left, right)) {
-                --sp;
-                break;
-            }
-            if (!checked && !(checked = NamesReadable(ctx, *e, *p, k + 1))) return -1;
-            ok = s.value == 3 ? Compare(ctx, s.op, left, right)
-                              : ApplyBinary(ctx, s.op, left, right);
-            FreeValueString(ctx, right);
-            --sp;
-            ok = ok && ctx->error_code == 0;
-            break;
-        }
+            JOL_ASSERT(fp_ > 0);
+            ++frames_[fp_ - 1].done;
+            return 1;
+        case StepCall:
+            return Call(k, s);
+        default:
+            return Binary(k, s);
         }
     }
-    if (!ok) {
-        // What is pending is freed as the evaluator frees it: within an
-        // argument list the argument being read from the innermost out,
-        // then the complete arguments in order (the dispatcher's way), then
-        // the list's own enclosing values.
-        const bool in_first_call = fp > 0 && frames[0].base == 0;
-        for (int f = fp - 1; f >= 0; --f) {
-            const int done_end = frames[f].base + frames[f].done;
-            while (sp > done_end)
-                FreeValueString(ctx, stack[--sp]);
-            for (int k = frames[f].base; k < done_end; ++k)
-                FreeValueString(ctx, stack[k]);
-            sp = frames[f].base;
-            if (frames[f].join) {
-                // StrCat's handler: an argument that failed without a code is
-                // its syntax error; its result block goes, and the
-                // dispatcher's steps after a handler follow.
-                Raise(ctx, Err::StrCatSyntax);
-                AbandonJoin(ctx, frames[f].text);
-                AfterHandler(ctx);
+
+    int PushVariable(int k, const ProgramStep& s) {
+        CachedToken& c = e_->tokens[s.token];
+        if (!checked_ && !NameReadable(ctx_, *e_, c)) return -1;
+        // Names read are entries in use.
+        JOL_ASSERT(sp_ < kStackDepth);
+        JOL_ASSERT(c.var_hint >= 0 && c.var_hint < ctx_->vars_count);
+        const VarEntry& v = ctx_->vars[c.var_hint];
+        Value* out = new (&stack_[sp_]) Value;
+        out->f = v.f;
+        out->i = v.i;
+        out->flags = v.flags;
+        out->var = c.var_hint;
+        if ((v.flags & vf::String) && v.str) {
+            if (!NamesChecked(k)) return -1;
+            out->str = HeapCopyText(ctx_, HeapText(ctx_, v.str));
+            if (!out->str) return 0; // not pending: nothing to free
+        }
+        ++sp_;
+        return 1;
+    }
+
+    int PushString(int k, const ProgramStep& s) {
+        if (!NamesChecked(k)) return -1;
+        const std::uint16_t h = HeapCopyText(ctx_, e_->pool + e_->tokens[s.token].text);
+        if (!h) return 0;
+        Value* out = Push();
+        out->f = kFillerFloat;
+        out->i = kFillerInteger;
+        out->flags = vf::String;
+        out->str = h;
+        return 1;
+    }
+
+    int OpenJoin(int k) {
+        if (!NamesChecked(k)) return -1;
+        // A failure here is the handler's before its first argument: the
+        // frame unwinds with nothing pending.
+        JOL_ASSERT(fp_ < kCallDepth);
+        Frame* f = new (&frames_[fp_++]) Frame{sp_, 0, true, TextJoin{}};
+        return BeginJoin(ctx_, f->text) ? 1 : 0;
+    }
+
+    int EndJoin() {
+        JOL_ASSERT(fp_ > 0 && frames_[fp_ - 1].base < kStackDepth);
+        Frame& f = frames_[--fp_];
+        sp_ = f.base;
+        Value* out = Push();
+        out->flags = vf::Integer;
+        FinishJoin(f.text, *out);
+        AfterHandler(ctx_);
+        return ctx_->error_code == 0 ? 1 : 0;
+    }
+
+    int Call(int k, const ProgramStep& s) {
+        if (!NamesChecked(k)) return -1;
+        JOL_ASSERT(fp_ > 0 && s.value <= kFixedArgsMax && frames_[fp_ - 1].base + s.value <= sp_);
+        const Frame f = frames_[--fp_];
+        Value args[6];
+        for (int i = 1; i <= s.value; ++i)
+            args[i] = stack_[f.base + i - 1];
+        sp_ = f.base;
+        // The function's value starts empty, as the evaluator has it; it is
+        // pending (and freed on an error) like any operand.
+        Value* out = Push();
+        return CallWithArguments(ctx_, s.op, *out, args, s.value) && ctx_->error_code == 0 ? 1 : 0;
+    }
+
+    int Binary(int k, const ProgramStep& s) {
+        JOL_ASSERT(sp_ >= 2);
+        Value& left = stack_[sp_ - 2];
+        Value& right = stack_[sp_ - 1];
+        if (PlainIntegers(s, left, right)) {
+            --sp_;
+            return 1;
+        }
+        if (!NamesChecked(k)) return -1;
+        const int ok =
+            s.value == 3 ? Compare(ctx_, s.op, left, right) : ApplyBinary(ctx_, s.op, left, right);
+        FreeValueString(ctx_, right);
+        --sp_;
+        return ok && ctx_->error_code == 0 ? 1 : 0;
+    }
+
+    // A step failed: what is pending is freed as the evaluator frees it.
+    // Within an argument list the argument being read goes from the
+    // innermost out, then the complete arguments in order (the dispatcher's
+    // way), then the list's own enclosing values; a join whose argument
+    // failed ends as StrCat's does. The value of the expression: its first
+    // operand when that was read, the empty value of a first operand that
+    // is a call.
+    int Unwind(Value& result) {
+        const bool in_first_call = fp_ > 0 && frames_[0].base == 0;
+        for (int f = fp_ - 1; f >= 0; --f) {
+            const int done_end = frames_[f].base + frames_[f].done;
+            while (sp_ > done_end)
+                FreeValueString(ctx_, stack_[--sp_]);
+            FreeArguments(ctx_, stack_ + frames_[f].base, frames_[f].done);
+            sp_ = frames_[f].base;
+            if (frames_[f].join) {
+                FailJoin(ctx_, frames_[f].text);
+                AfterHandler(ctx_);
             }
         }
-        while (sp > 1)
-            FreeValueString(ctx, stack[--sp]);
+        while (sp_ > 1)
+            FreeValueString(ctx_, stack_[--sp_]);
         // An assignment clears its target even when its expression failed.
-        if (p->target >= 0) ClearVariable(ctx, e->tokens[p->target].var_hint);
-        // The value of the expression: its first operand when that was
-        // read, the empty value of a first operand that is a call.
-        if (sp > 0) {
-            result = stack[0];
+        if (p_->target >= 0) ClearVariable(ctx_, e_->tokens[p_->target].var_hint);
+        if (sp_ > 0) {
+            result = stack_[0];
         } else if (in_first_call) {
             // A call's value is empty until the dispatcher starts it as the
             // integer 0, which StrCat's has been from before its arguments.
             result = Value{};
-            if (frames[0].join) result.flags = vf::Integer;
+            if (frames_[0].join) result.flags = vf::Integer;
         }
         return 0;
     }
 
-    result = stack[0];
-    return FinishProgram(ctx, *e, *p, result);
+    ScriptContext* const ctx_;
+    CachedLine* const e_;
+    const ExpressionProgram* const p_;
+    alignas(Value) unsigned char stack_storage_[sizeof(Value) * kStackDepth];
+    alignas(Frame) unsigned char frame_storage_[sizeof(Frame) * kCallDepth];
+    Value* const stack_;
+    Frame* const frames_;
+    int sp_ = 0;
+    int fp_ = 0;
+    bool checked_ = false; // every name of the program checked
+};
+
+// The general steps, out of line: their stack would make every run pay for
+// its frame, the quick ones too.
+[[gnu::noinline]] int RunSteps(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p,
+                               Value& result) {
+    ProgramRun run(ctx, e, p);
+    return run.Run(result);
+}
+
+// Runs program p of line e: 1 evaluated, 0 failed (what was pending freed),
+// -1 not run with nothing changed.
+int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Value& result) {
+    if (!ProgramMayRun(ctx, e, p)) return -1;
+    if (p->integers && RunIntegers(ctx, *e, *p, result)) return FinishProgram(ctx, *e, *p, result);
+    if (const int r = CompareInPlace(ctx, *e, *p, result); r >= 0) return r;
+    return RunSteps(ctx, e, p, result);
 }
 
 } // namespace
@@ -705,7 +732,7 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
 }
 
 int RunExpressionLine(ScriptContext* ctx, Value& result, const char* at) {
-    if (ctx->error_code || !SpeedupsEnabled()) return -1;
+    if (ctx->error_code || !SpeedupOn(speedup::Programs)) return -1;
     CachedLine* e = BoundLine(ctx);
     if (!e) return -1;
     TokenState& t = ctx->token;

@@ -8,8 +8,8 @@
 
 #include "host/context/assert.h"
 #include "host/context/script_context.h"
-#include "lang/change_epoch.h"
-#include "lang/line_cache.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/line_cache.h"
 
 namespace jol {
 

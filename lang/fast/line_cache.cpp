@@ -1,10 +1,10 @@
-#include "lang/line_cache.h"
+#include "lang/fast/line_cache.h"
 
 #include <cstring>
 
 #include "host/context/script_context.h"
-#include "lang/change_epoch.h"
-#include "lang/speedups.h"
+#include "lang/fast/change_epoch.h"
+#include "lang/fast/speedups.h"
 #include "platform/memory.h"
 
 namespace jol {
@@ -36,8 +36,10 @@ struct LineCache {
     KeywordEntry host_copy[kHostCopyRows];
 };
 
-// One cache per thread, made on first use and kept for the thread's life:
-// a plain pointer, so that reaching it costs the same everywhere. On ELF
+// One cache per thread, made on first use and freed when the thread ends:
+// a plain pointer, so that reaching it costs the same everywhere (the
+// owner below, whose destructor frees it, is touched only when it is
+// made). On ELF
 // systems it sits in the static thread-local block (the initial-exec
 // model), so that reaching it is one load instead of a call for every
 // line; a pointer fits in the room the loader keeps for libraries loaded
@@ -49,7 +51,24 @@ struct LineCache {
 #endif
 thread_local LineCache* t_cache JOL_FAST_TLS = nullptr;
 
+std::atomic<int> g_live_caches{0};
+
+struct CacheOwner {
+    CacheOwner() = default;
+    CacheOwner(const CacheOwner&) = delete;
+    CacheOwner& operator=(const CacheOwner&) = delete;
+    ~CacheOwner() {
+        delete t_cache;
+        t_cache = nullptr;
+        g_live_caches.fetch_sub(1, std::memory_order_relaxed);
+    }
+};
+
 [[gnu::noinline]] LineCache& MakeCache() {
+    // The owner is made with the cache, in this thread, and ends with it.
+    thread_local CacheOwner owner;
+    (void)owner;
+    g_live_caches.fetch_add(1, std::memory_order_relaxed);
     t_cache = new LineCache();
     return *t_cache;
 }
@@ -225,8 +244,8 @@ CachedLine* RememberFetchedLine(plat::MemHandle block, std::uint16_t text_length
 bool FetchedLineIsPlain(const ScriptContext* ctx, const char* line) {
     const TokenState& t = ctx->token;
     const CachedLine* e = t.fetched;
-    return SpeedupsEnabled() && e && t.fetched_line == line && e->stamp == t.fetched_stamp &&
-           e->plain;
+    return SpeedupOn(speedup::Lines) && e && t.fetched_line == line &&
+           e->stamp == t.fetched_stamp && e->plain;
 }
 
 void NoteFetchedLine(ScriptContext* ctx, CachedLine* e, const char* line) {
@@ -239,7 +258,7 @@ void NoteFetchedLine(ScriptContext* ctx, CachedLine* e, const char* line) {
 void BindLineTokens(ScriptContext* ctx, const char* line) {
     TokenState& t = ctx->token;
     t.cached_line = nullptr;
-    if (!SpeedupsEnabled() || !line) return;
+    if (!SpeedupOn(speedup::Tokens) || !line) return;
     // The entry of the last fetch, while it still holds that line and the
     // buffer is the one the line went to (a line that was substituted is
     // never bound).
@@ -269,6 +288,10 @@ void BindLineTokens(ScriptContext* ctx, const char* line) {
 
 void UnbindLineTokens(ScriptContext* ctx) {
     ctx->token.cached_line = nullptr;
+}
+
+int LiveLineCaches() {
+    return g_live_caches.load(std::memory_order_relaxed);
 }
 
 void ClearLineCache() {

@@ -16,14 +16,14 @@
 // tokenizer mentions it, so entries are created in the same order.
 //
 // The cache is per thread: a run and everything it calls stay on one
-// thread, and no lock is needed.
+// thread, and no lock is needed. It is freed when its thread ends.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 
-#include "lang/change_epoch.h"
+#include "lang/fast/change_epoch.h"
 #include "lang/keyword_entry.h"
 #include "lang/token_state.h"
 #include "platform/memory.h"
@@ -51,7 +51,7 @@ struct CachedToken {
 };
 
 // An expression of the line translated, from its recorded tokens, into
-// steps over integers (lang/expression_programs.h). Only a cache: it is made
+// steps over integers (lang/fast/expression_programs.h). Only a cache: it is made
 // from the tokens and dropped with them.
 constexpr int kProgramSteps = 32;
 constexpr int kLinePrograms = 6;
@@ -203,6 +203,10 @@ void UnbindLineTokens(ScriptContext* ctx);
 
 // Forgets every cached line of this thread (tests).
 void ClearLineCache();
+
+// The number of threads that hold a line cache (tests): a thread's cache
+// is freed when the thread ends.
+int LiveLineCaches();
 
 // Empties the entry's tokens and makes them valid for the current
 // generation.

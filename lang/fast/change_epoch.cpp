@@ -1,4 +1,4 @@
-#include "lang/change_epoch.h"
+#include "lang/fast/change_epoch.h"
 
 namespace jol {
 
