@@ -169,10 +169,7 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
     if (FetchLine(ctx, line, cur)) {
         for (;;) {
             result = kRunReturned;
-            if (ctx->exclusive)
-                PumpMessagesExclusive(ctx);
-            else
-                PumpMessages(ctx);
+            PumpBetweenLines(ctx);
             if (Cancelled(ctx)) {
                 result = kRunStopped;
                 break;

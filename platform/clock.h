@@ -14,6 +14,10 @@ struct LocalTime {
 LocalTime local_time();
 // Milliseconds since the system started, wrapping in 32 bits.
 std::uint32_t tick_count();
+// Microseconds from a fixed point, never going back, read without a system
+// call (the performance counter on Windows, the vDSO clock on Linux): cheap
+// enough to read before every script line.
+std::uint64_t monotonic_us();
 // The last-write time of a file as local time in the packed file-system
 // form (date: bits 9-15 year - 1980, 5-8 month, 0-4 day; time: bits 11-15
 // hour, 5-10 minute, 0-4 seconds / 2). The file is opened for reading,

@@ -2,6 +2,7 @@
 
 #include "host/context/script_context.h"
 #include "host/context/variable_index.h"
+#include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/input.h"
 #include "platform/interrupt.h"
@@ -12,6 +13,14 @@ namespace {
 
 constexpr std::uint32_t kHookPoll = 1;
 const char kEmptyText[] = "";
+
+// The full look between lines (the queue and the cancel keys, a system
+// call each on Windows) is taken once this many microseconds have passed
+// since the last one: host windows are still serviced and Ctrl+Break still
+// seen within a millisecond, and a line costs no system call.
+constexpr std::uint64_t kLookInterval = 1000;
+// When the next full look between lines of this thread is due.
+thread_local std::uint64_t t_look_due = 0;
 
 ExtArg TextArg(const char* text) {
     return reinterpret_cast<ExtArg>(text);
@@ -64,6 +73,12 @@ inline void Pump(ScriptContext* ctx, bool sleep_between) {
     PumpFrom(ctx, m, sleep_between);
 }
 
+// The cancel chord was seen: the script is cancelled unless it switched
+// Ctrl+Break off.
+void NoteCancelChord(ScriptContext* ctx) {
+    if (!(ctx->options.termination_flags & termination::IgnoreBreak)) ctx->cancel = 1;
+}
+
 } // namespace
 
 void PumpMessages(ScriptContext* ctx) {
@@ -74,14 +89,26 @@ void PumpMessagesExclusive(ScriptContext* ctx) {
     Pump(ctx, false);
 }
 
+void PumpBetweenLines(ScriptContext* ctx) {
+    const std::uint64_t now = plat::monotonic_us();
+    if (now < t_look_due) {
+        // Between full looks only the interrupt request is read, a word of
+        // memory; it is taken as the full look would take it.
+        if (plat::cancel_requested()) NoteCancelChord(ctx);
+        NotifyPoll(ctx);
+        return;
+    }
+    t_look_due = now + kLookInterval;
+    Pump(ctx, !ctx->exclusive);
+}
+
 void PollCancelKeys(ScriptContext* ctx) {
     // The console's interrupt (Ctrl+C) counts as the cancel chord; a pending
     // request is taken even while Ctrl+Break is switched off, so that it
     // does not linger until it is switched on again.
     const bool interrupt = plat::cancel_requested();
-    const bool chord =
-        interrupt || (plat::key_down(plat::vk::Control) && plat::key_down(plat::vk::Cancel));
-    if (chord && !(ctx->options.termination_flags & termination::IgnoreBreak)) ctx->cancel = 1;
+    if (interrupt || (plat::key_down(plat::vk::Control) && plat::key_down(plat::vk::Cancel)))
+        NoteCancelChord(ctx);
     NotifyPoll(ctx);
 }
 

@@ -14,6 +14,11 @@ struct ScriptContext;
 void PumpMessages(ScriptContext* ctx);
 // As PumpMessages without the sleep (the script asked for exclusive running).
 void PumpMessagesExclusive(ScriptContext* ctx);
+// The look before a script line: as PumpMessages (or PumpMessagesExclusive
+// while the script runs exclusively) once a millisecond has passed since the
+// last look of the thread; before that, only a pending interrupt request is
+// taken. The poll notification is sent either way.
+void PumpBetweenLines(ScriptContext* ctx);
 // Sets the cancel flag when Ctrl and Break are both down (unless the
 // script turned Ctrl+Break off), then sends the poll notification when the
 // host asked for it.

@@ -24,6 +24,13 @@ int month_days(int y, int m) {
 
 } // namespace
 
+std::uint64_t monotonic_us() {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000u +
+           static_cast<std::uint64_t>(ts.tv_nsec) / 1000u;
+}
+
 LocalTime local_time() {
     struct timespec ts {};
     ::clock_gettime(CLOCK_REALTIME, &ts);

@@ -7,10 +7,13 @@
 // new section goes at the end of the file.
 //
 // The file is replaced atomically: the new text goes to a temporary file in
-// the same folder, which is flushed to disk and renamed over the old one,
-// so a reader sees either the old or the new file, never a part. Writers
-// are serialised by an exclusive lock on the folder, which holds across
-// processes; readers need no lock.
+// the same folder, which is renamed over the old one, so a reader sees
+// either the old or the new file, never a part, and a process that dies
+// mid-write leaves the old file whole. Writers are serialised by an
+// exclusive lock on the folder, which holds across processes; readers need
+// no lock. The disk is not forced on every write, as the system's own
+// profile writes do not force it: a script writes one key per row of its
+// data, and a flush each time would cost many times the work.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
@@ -158,8 +161,7 @@ std::string base_of(const std::string& path) {
 
 // Writes the text to a new temporary file beside path and renames it over
 // path. The folder is locked by the caller.
-bool replace_file(const std::string& path, int folder_fd, const std::string& text, bool existed,
-                  mode_t mode) {
+bool replace_file(const std::string& path, const std::string& text, bool existed, mode_t mode) {
     static std::atomic<unsigned> serial{0};
     const std::string temp = folder_of(path) + "/." + base_of(path) + "." +
                              std::to_string(::getpid()) + "." + std::to_string(serial++) + ".tmp";
@@ -167,7 +169,6 @@ bool replace_file(const std::string& path, int folder_fd, const std::string& tex
     if (fd < 0) return fail(errno);
     bool ok = write_all(fd, text);
     if (ok && existed) ok = ::fchmod(fd, mode & 07777) == 0;
-    if (ok) ok = ::fsync(fd) == 0;
     int e = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -181,11 +182,10 @@ bool replace_file(const std::string& path, int folder_fd, const std::string& tex
         ::unlink(temp.c_str());
         return fail(e);
     }
-    ::fsync(folder_fd);
     return true;
 }
 
-bool rewrite_locked(const std::string& path, int folder_fd, const char* section, const char* key,
+bool rewrite_locked(const std::string& path, const char* section, const char* key,
                     const char* value) {
     std::string text;
     bool exists = false;
@@ -209,7 +209,7 @@ bool rewrite_locked(const std::string& path, int folder_fd, const char* section,
         out += line.text;
         out += "\r\n";
     }
-    return replace_file(path, folder_fd, out, exists, st.st_mode);
+    return replace_file(path, out, exists, st.st_mode);
 }
 
 } // namespace
@@ -239,7 +239,7 @@ bool write_profile_string(const char* file, const char* section, const char* key
             return fail(e);
         }
     }
-    bool ok = rewrite_locked(path, folder, section, key, value);
+    bool ok = rewrite_locked(path, section, key, value);
     std::uint32_t code = get_last_error();
     ::flock(folder, LOCK_UN);
     ::close(folder);

@@ -24,6 +24,19 @@ std::uint32_t tick_count() {
     return GetTickCount();
 }
 
+std::uint64_t monotonic_us() {
+    // The counter's frequency is fixed at boot.
+    static const std::uint64_t frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<std::uint64_t>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const auto count = static_cast<std::uint64_t>(now.QuadPart);
+    return count / frequency * 1000000u + count % frequency * 1000000u / frequency;
+}
+
 bool file_write_time_packed(const char* path, std::uint16_t* date, std::uint16_t* time) {
     if (!path || !*path) return false;
     HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -61,6 +61,20 @@ TEST(PlatformClock, LocalTimeAndTicks) {
     const std::uint32_t spent = plat::tick_count() - t0;
     EXPECT_GE(spent, 44u);
     EXPECT_LT(spent, 5000u);
+
+    // The microsecond clock never goes back, and the sleep shows in it to
+    // the microsecond rather than to the tick (the conversion from the
+    // counter's own unit must not lose the fraction of a second).
+    std::uint64_t last = plat::monotonic_us();
+    for (int i = 0; i < 1000; ++i) {
+        const std::uint64_t now = plat::monotonic_us();
+        ASSERT_GE(now, last);
+        last = now;
+    }
+    plat::sleep_ms(30);
+    const std::uint64_t slept = plat::monotonic_us() - last;
+    EXPECT_GE(slept, 29000u);
+    EXPECT_LT(slept, 5000000u);
 }
 
 TEST(PlatformClock, FileWriteTimes) {

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "platform/environment.h"
 #include "platform/interrupt.h"
 #include "platform/memory.h"
+#include "platform/modules.h"
+#include "platform/window_system.h"
 #include "tests/unit/script_rig.h"
 #include "tests/unit/test_errors.h"
 
@@ -284,6 +287,76 @@ TEST(RunLoop, CancelRequestsEndTheRun) {
     EXPECT_EQ(rig.LastRun().result, 0);
     EXPECT_FALSE(plat::cancel_requested());
     EXPECT_GE(std::atoi(rig.Var("i").c_str()), 19);
+}
+
+// A host window posted to while a tight loop runs: the run loop does not
+// look at the queue before every line, but the window is still serviced
+// while the loop goes on.
+constexpr unsigned kHostPing = 0x8000 + 7; // an application message
+struct Ping {
+    plat::Hwnd window = 0;
+    int line_posted = 0;
+    int line_served = 0; // the line notified first after the window saw it
+    bool served = false;
+    int lines = 0;
+    plat::MemHandle context = 0;
+};
+Ping g_ping;
+
+std::intptr_t JOL_STDCALL PingProc(plat::Hwnd w, unsigned message, std::uintptr_t wparam,
+                                   std::intptr_t lparam) {
+    if (message == kHostPing) {
+        g_ping.served = true;
+        return 0;
+    }
+    return plat::def_window_proc(w, message, wparam, lparam);
+}
+
+std::int32_t JOL_STDCALL PingLines(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
+                                   jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg a8,
+                                   jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg) {
+    const char* text = reinterpret_cast<const char*>(a8);
+    if (request != jol::notify::Poll || !text || std::strcmp(text, "2")) return 0;
+    ++g_ping.lines;
+    if (g_ping.lines == 50) {
+        plat::post_message(g_ping.window, kHostPing, 0, 0);
+        g_ping.line_posted = g_ping.lines;
+    }
+    // The run stops once the window has seen the message, or, should it
+    // never see it, after ten million lines.
+    if ((g_ping.served && !g_ping.line_served) || g_ping.lines >= 10000000) {
+        if (g_ping.served) g_ping.line_served = g_ping.lines;
+        auto* ctx = static_cast<jol::ScriptContext*>(plat::mem_lock(g_ping.context));
+        ctx->cancel = 1;
+        ctx->report_cancel = 0;
+        plat::mem_unlock(g_ping.context);
+    }
+    return 0;
+}
+
+TEST(RunLoop, HostWindowsAreServicedWhileALoopRuns) {
+    plat::WindowClass wc;
+    wc.name = "JolRunLoopPing";
+    wc.proc = PingProc;
+    wc.instance = plat::module_of_address(reinterpret_cast<const void*>(&PingProc));
+    ASSERT_TRUE(plat::register_class(wc));
+    g_ping = Ping{};
+    g_ping.window = plat::create_window(wc.name, "ping", plat::ws::OverlappedWindow, 0, 0, 50, 50,
+                                        0, wc.instance, nullptr);
+    ASSERT_NE(g_ping.window, 0u);
+
+    ScriptRig rig;
+    ASSERT_TRUE(rig.ok());
+    rig.Lock()->hook_flags = 2;
+    rig.Lock()->options.termination_flags = jol::termination::NoCancelBox;
+    rig.Unlock();
+    rig.Unlock();
+    g_ping.context = rig.context();
+    EXPECT_EQ(rig.Run("i = 0\r\n:top\r\ni = i + 1\r\nGOTO top\r\n", &PingLines), 1);
+    EXPECT_TRUE(g_ping.served);
+    EXPECT_GT(g_ping.line_served, g_ping.line_posted);
+    EXPECT_LT(g_ping.lines, 10000000);
+    plat::destroy_window(g_ping.window);
 }
 
 TEST(RunLoop, PollCancelKeysTakesTheInterrupt) {
