@@ -18,6 +18,12 @@ std::uint32_t tick_count();
 // call (the performance counter on Windows, the vDSO clock on Linux): cheap
 // enough to read before every script line.
 std::uint64_t monotonic_us();
+// A count that rises at a steady rate of its own, unknown here, read without
+// a system call and cheaper than monotonic_us where that one needs a system
+// call (the processor's time-stamp counter on Windows; the vDSO clock in
+// nanoseconds on Linux). Measure its rate against monotonic_us; a count that
+// went back (another processor's counter) must be taken as a fresh start.
+std::uint64_t fast_ticks();
 // The last-write time of a file as local time in the packed file-system
 // form (date: bits 9-15 year - 1980, 5-8 month, 0-4 day; time: bits 11-15
 // hour, 5-10 minute, 0-4 seconds / 2). The file is opened for reading,

@@ -19,8 +19,39 @@ const char kEmptyText[] = "";
 // since the last one: host windows are still serviced and Ctrl+Break still
 // seen within a millisecond, and a line costs no system call.
 constexpr std::uint64_t kLookInterval = 1000;
-// When the next full look between lines of this thread is due.
-thread_local std::uint64_t t_look_due = 0;
+
+// When the next full look between lines of this thread is due. The fast
+// ticks are read before every line; the microsecond clock, a system call
+// on some systems, only when the ticks say a look may be due, and it
+// measures the ticks' rate afresh at every look.
+struct LookClock {
+    std::uint64_t ticks = 0;    // the fast ticks at the last look
+    std::uint64_t us = 0;       // the microsecond clock at the last look
+    std::uint64_t interval = 0; // ticks per look interval; 0 while unknown
+};
+thread_local LookClock t_look;
+
+bool LookDue() {
+    const std::uint64_t ticks = plat::fast_ticks();
+    if (ticks < t_look.ticks) {
+        // Another processor's counter: measure the rate again.
+        t_look.ticks = ticks;
+        t_look.interval = 0;
+    }
+    const std::uint64_t ticked = ticks - t_look.ticks;
+    if (t_look.interval && ticked < t_look.interval) return false;
+    const std::uint64_t us = plat::monotonic_us();
+    const std::uint64_t elapsed = us - t_look.us;
+    // The ticks' rate over the span since the last look: the interval is
+    // measured afresh each time, so a wrong figure lasts one look at most.
+    if (elapsed > 0 && ticked > 0 && t_look.us != 0)
+        t_look.interval =
+            ticked / elapsed * kLookInterval + ticked % elapsed * kLookInterval / elapsed;
+    if (elapsed < kLookInterval && t_look.us != 0) return false;
+    t_look.ticks = ticks;
+    t_look.us = us;
+    return true;
+}
 
 ExtArg TextArg(const char* text) {
     return reinterpret_cast<ExtArg>(text);
@@ -90,15 +121,13 @@ void PumpMessagesExclusive(ScriptContext* ctx) {
 }
 
 void PumpBetweenLines(ScriptContext* ctx) {
-    const std::uint64_t now = plat::monotonic_us();
-    if (now < t_look_due) {
+    if (!LookDue()) {
         // Between full looks only the interrupt request is read, a word of
         // memory; it is taken as the full look would take it.
         if (plat::cancel_requested()) NoteCancelChord(ctx);
         NotifyPoll(ctx);
         return;
     }
-    t_look_due = now + kLookInterval;
     Pump(ctx, !ctx->exclusive);
 }
 

@@ -31,6 +31,13 @@ std::uint64_t monotonic_us() {
            static_cast<std::uint64_t>(ts.tv_nsec) / 1000u;
 }
 
+std::uint64_t fast_ticks() {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(ts.tv_nsec);
+}
+
 LocalTime local_time() {
     struct timespec ts {};
     ::clock_gettime(CLOCK_REALTIME, &ts);

@@ -1,5 +1,8 @@
 // The clock and file times: the system's own.
 #include <windows.h>
+#if defined(__i386__) || defined(__x86_64__)
+#include <x86intrin.h>
+#endif
 
 #include "platform/clock.h"
 
@@ -35,6 +38,18 @@ std::uint64_t monotonic_us() {
     QueryPerformanceCounter(&now);
     const auto count = static_cast<std::uint64_t>(now.QuadPart);
     return count / frequency * 1000000u + count % frequency * 1000000u / frequency;
+}
+
+std::uint64_t fast_ticks() {
+#if defined(__i386__) || defined(__x86_64__)
+    // An instruction, where the performance counter may be a system call
+    // (it is one under Wine).
+    return __rdtsc();
+#else
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint64_t>(now.QuadPart);
+#endif
 }
 
 bool file_write_time_packed(const char* path, std::uint16_t* date, std::uint16_t* time) {
