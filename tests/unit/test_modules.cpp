@@ -120,9 +120,14 @@ TEST(Modules, TraitsGiveTheCallableAndDeterministicSets) {
 TEST(Modules, PendingListIsExactlyTheFunctionsWithoutHandler) {
     std::set<std::string> missing;
     const KeywordEntry* rows = BuiltinKeywords();
-    for (int i = 0; i < BuiltinKeywordCount(); ++i)
-        if (RowKind(rows[i]) == kind::Function && !FindHandler(rows[i].id))
-            missing.insert(RowName(rows[i]));
+    for (int i = 0; i < BuiltinKeywordCount(); ++i) {
+        // The rows named with "?" are the tokenizer's own marks, which no
+        // script calls by name: ?deserver never has a handler, and member
+        // access (?oleobject) goes to the automation bridge.
+        const std::string name = RowName(rows[i]);
+        if (RowKind(rows[i]) == kind::Function && name[0] != '?' && !FindHandler(rows[i].id))
+            missing.insert(name);
+    }
 
     const std::set<std::string> listed = PendingList();
     std::set<std::string> built, unlisted;
