@@ -46,16 +46,11 @@ if [ $# -gt 0 ]; then workloads=("$@"); else
   for f in "$here"/workloads/*.jol; do workloads+=("$(basename "$f" .jol)"); done
 fi
 
-# file_read reads a 50 MB text file, made here once and named to every
-# interpreter in JOL_BENCH_TEXT.
-for w in "${workloads[@]}"; do
-  if [ "$w" = file_read ]; then
-    data=$(mktemp -d /tmp/jol-compare.XXXXXX)
-    trap 'rm -rf "$data"' EXIT
-    export JOL_BENCH_TEXT="$data/text.txt"
-    make_text "$JOL_BENCH_TEXT"
-  fi
-done
+# file_read reads a 50 MB text file and ini_write a CSV file, made here once
+# and named to every interpreter in JOL_BENCH_TEXT and JOL_BENCH_CSV.
+data=$(mktemp -d /tmp/jol-compare.XXXXXX)
+trap 'rm -rf "$data"' EXIT
+bench_data "$data" "${workloads[@]}"
 
 # A run of JOL starts and ends with a 20 ms pause each (the host's window
 # gets its messages then); the time of a one-line script shows that fixed
@@ -71,6 +66,7 @@ printf '%-18s %9s' workload jol
 for p in "${available[@]}"; do printf ' %22s' "$p"; done
 printf '\n'
 for w in "${workloads[@]}"; do
+  prep_for "$w"
   jt=$(best "$jolrun" "$here/workloads/$w.jol")
   printf '%-18s %8ss' "$w" "$jt"
   for p in "${available[@]}"; do

@@ -20,3 +20,33 @@ make_text() {
     s = sprintf("The quick brown fox jumps over the lazy dog %08d\r\n", n)
     printf "%s", s; size += length(s) } }' >"$1"
 }
+
+# make_csv FILE: 2,000 rows "region,amount" (20 regions), ended by CR LF.
+make_csv() {
+  awk 'BEGIN { for (n = 0; n < 2000; n++)
+    printf "region%02d,%d\r\n", (n * 7) % 20, (n * 37) % 1000 }' >"$1"
+}
+
+# bench_data DIR WORKLOAD...: makes the data the workloads read, in DIR,
+# and names it in the environment.
+bench_data() {
+  local dir=$1 w
+  shift
+  for w in "$@"; do
+    case $w in
+    file_read)
+      export JOL_BENCH_TEXT="$dir/text.txt"
+      make_text "$JOL_BENCH_TEXT"
+      ;;
+    ini_write)
+      export JOL_BENCH_CSV="$dir/rows.csv" JOL_BENCH_INI="$dir/totals.ini"
+      make_csv "$JOL_BENCH_CSV"
+      ;;
+    esac
+  done
+}
+
+# prep_for WORKLOAD: sets PREP for a workload that must start from nothing.
+prep_for() {
+  if [ "$1" = ini_write ]; then PREP='rm -f "$JOL_BENCH_INI"'; else PREP=""; fi
+}

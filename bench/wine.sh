@@ -51,12 +51,7 @@ if [ $# -gt 0 ]; then workloads=("$@"); else
   workloads=()
   for f in "$here"/workloads/*.jol; do workloads+=("$(basename "$f" .jol)"); done
 fi
-for w in "${workloads[@]}"; do
-  if [ "$w" = file_read ]; then
-    export JOL_BENCH_TEXT="$work/text.txt"
-    make_text "$JOL_BENCH_TEXT"
-  fi
-done
+bench_data "$work" "${workloads[@]}"
 
 printf 'x = 1\r\n' >"$work/startup.jol"
 ns=$(best "$native/jolrun" "$work/startup.jol")
@@ -66,6 +61,7 @@ echo "loops cut to $rounds rounds; ratio: Windows time / native time (less start
 printf '%-18s %9s %9s %18s\n' workload native windows ratio
 for w in "${workloads[@]}"; do
   sed "s/1000000/$rounds/g" "$here/workloads/$w.jol" >"$work/$w.jol"
+  prep_for "$w"
   nt=$(best "$native/jolrun" "$work/$w.jol")
   wt=$(best "$wine" "$windows/jolrun.exe" "$work/$w.jol")
   if [ "$nt" = fail ] || [ "$wt" = fail ]; then
