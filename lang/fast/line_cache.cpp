@@ -1,6 +1,9 @@
 #include "lang/fast/line_cache.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 #include "host/context/script_context.h"
 #include "lang/fast/change_epoch.h"
@@ -20,15 +23,24 @@ constexpr unsigned kIndexSlots = 1024; // a power of two, four times the lines
 constexpr int kHostRowsMax = 1000;     // rows a host table may have (ids 900 to 1899)
 constexpr int kHostCopyRows = 128;     // larger host tables drop the tokens at every check
 
+// The first state of the refill choice.
+constexpr std::uint32_t kDrawSeed = 0x2545F491u;
+
 // The lines are found through an open-addressing index by block and offset,
 // so that any lines may be kept together: a loop body of many lines stays
 // whole in the cache instead of pushing its own lines out where their
 // places collide.
+//
+// The cache is made from zeroed memory that the system hands out untouched
+// (1.25 MiB, of which a short script uses a few entries): the record is
+// never constructed as a whole, and each entry is constructed when it is
+// first taken. Every field but draw starts as zero bytes.
 struct LineCache {
     CachedLine lines[kCachedLines];
     std::uint16_t index[kIndexSlots] = {}; // entry number + 1 by hash, 0 = free
     unsigned hand = 0;                     // the next entry to fill while some are empty
-    std::uint32_t draw = 0x2545F491u;      // the state of the refill choice
+    unsigned built = 0;                    // the entries constructed so far, from the first
+    std::uint32_t draw = kDrawSeed;        // the state of the refill choice
     std::uint32_t next_stamp = 0;
     // the host keyword table the tokens were read with, and a copy of it
     const KeywordEntry* host_rows = nullptr;
@@ -58,7 +70,7 @@ struct CacheOwner {
     CacheOwner(const CacheOwner&) = delete;
     CacheOwner& operator=(const CacheOwner&) = delete;
     ~CacheOwner() {
-        delete t_cache;
+        std::free(t_cache);
         t_cache = nullptr;
         g_live_caches.fetch_sub(1, std::memory_order_relaxed);
     }
@@ -68,8 +80,13 @@ struct CacheOwner {
     // The owner is made with the cache, in this thread, and ends with it.
     thread_local CacheOwner owner;
     (void)owner;
+    static_assert(std::is_trivially_copyable_v<LineCache> &&
+                  std::is_trivially_destructible_v<LineCache>);
+    auto* made = static_cast<LineCache*>(std::calloc(1, sizeof(LineCache)));
+    if (!made) throw std::bad_alloc();
+    made->draw = kDrawSeed;
     g_live_caches.fetch_add(1, std::memory_order_relaxed);
-    t_cache = new LineCache();
+    t_cache = made;
     return *t_cache;
 }
 
@@ -140,7 +157,7 @@ CachedLine& EntryFor(LineCache& c, plat::MemHandle block, std::uint16_t from) {
     const unsigned slot = IndexSlot(c, block, from);
     if (c.index[slot] != 0) return c.lines[c.index[slot] - 1u];
     unsigned pick = c.hand;
-    if (c.lines[pick].indexed) {
+    if (pick < c.built && c.lines[pick].indexed) {
         // xorshift: the same choices in every run, so timings repeat.
         c.draw ^= c.draw << 13;
         c.draw ^= c.draw >> 17;
@@ -148,6 +165,10 @@ CachedLine& EntryFor(LineCache& c, plat::MemHandle block, std::uint16_t from) {
         pick = c.draw % kCachedLines;
     } else {
         c.hand = (pick + 1) % kCachedLines;
+        if (pick >= c.built) {
+            new (&c.lines[pick]) CachedLine();
+            c.built = pick + 1;
+        }
     }
     CachedLine& e = c.lines[pick];
     Unindex(c, e);
@@ -296,7 +317,8 @@ int LiveLineCaches() {
 
 void ClearLineCache() {
     if (!t_cache) return;
-    for (CachedLine& e : t_cache->lines) {
+    for (unsigned i = 0; i < t_cache->built; ++i) {
+        CachedLine& e = t_cache->lines[i];
         e.raw_length = 0;
         e.indexed = false;
         e.after = nullptr;
