@@ -2,6 +2,7 @@
 
 #include "host/context/script_context.h"
 #include "host/context/variable_index.h"
+#include "platform/abi.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/input.h"
@@ -29,7 +30,7 @@ struct LookClock {
     std::uint64_t us = 0;       // the microsecond clock at the last look
     std::uint64_t interval = 0; // ticks per look interval; 0 while unknown
 };
-thread_local LookClock t_look;
+thread_local LookClock t_look JOL_FAST_TLS;
 
 bool LookDue() {
     const std::uint64_t ticks = plat::fast_ticks();
@@ -121,6 +122,12 @@ void PumpMessagesExclusive(ScriptContext* ctx) {
 }
 
 void PumpBetweenLines(ScriptContext* ctx) {
+    // Where the backend can tell at no cost that a look would find nothing,
+    // the clock is not read at all.
+    if (plat::nothing_to_poll()) {
+        NotifyPoll(ctx);
+        return;
+    }
     if (!LookDue()) {
         // Between full looks only the interrupt request is read, a word of
         // memory; it is taken as the full look would take it.

@@ -8,6 +8,7 @@
 #include "host/context/script_context.h"
 #include "lang/fast/change_epoch.h"
 #include "lang/fast/speedups.h"
+#include "platform/abi.h"
 #include "platform/memory.h"
 
 namespace jol {
@@ -51,16 +52,7 @@ struct LineCache {
 // One cache per thread, made on first use and freed when the thread ends:
 // a plain pointer, so that reaching it costs the same everywhere (the
 // owner below, whose destructor frees it, is touched only when it is
-// made). On ELF
-// systems it sits in the static thread-local block (the initial-exec
-// model), so that reaching it is one load instead of a call for every
-// line; a pointer fits in the room the loader keeps for libraries loaded
-// later.
-#if defined(__ELF__)
-#define JOL_FAST_TLS __attribute__((tls_model("initial-exec")))
-#else
-#define JOL_FAST_TLS
-#endif
+// made).
 thread_local LineCache* t_cache JOL_FAST_TLS = nullptr;
 
 std::atomic<int> g_live_caches{0};
