@@ -13,23 +13,14 @@ top=$(cd "$here/.." && pwd)
 build=${JOL_BUILD:-$top/build/native}
 statement=${STATEMENT:-x = x + 1}
 rounds=20000
-command -v valgrind >/dev/null 2>&1 || { echo "valgrind is needed" >&2; exit 1; }
-if [ -z "$JOL_BUILD" ]; then cmake --preset native -S "$top" >/dev/null; fi
-cmake --build "$build" -j"$(nproc)" --target jolrun >/dev/null
-
-work=$(mktemp -d /tmp/jol-body.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+. "$here/timing.sh"
+callgrind_setup
 
 # script COPIES: the loop with that many copies of the statement, CR LF.
 script() {
   printf 'i = 0\r\nx = 5\r\nWhile i < %d\r\n' "$rounds"
   for ((k = 0; k < $1; k++)); do printf '%s\r\n' "$statement"; done
   printf 'i = i + 1\r\nEndWhile\r\n'
-}
-
-instructions() {
-  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$build/jolrun" "$1" 2>&1 >/dev/null |
-    sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
 }
 
 script 0 >"$work/empty.jol"

@@ -12,17 +12,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
 build=${JOL_BUILD:-$top/build/native}
 rounds=100000
-command -v valgrind >/dev/null 2>&1 || { echo "valgrind is needed" >&2; exit 1; }
-if [ -z "$JOL_BUILD" ]; then cmake --preset native -S "$top" >/dev/null; fi
-cmake --build "$build" -j"$(nproc)" --target jolrun >/dev/null
-
-work=$(mktemp -d /tmp/jol-rounds.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-
-instructions() {
-  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$build/jolrun" "$1" 2>&1 >/dev/null |
-    sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
-}
+. "$here/timing.sh"
+callgrind_setup
 
 for w in "${@:-while_arith for_if_else string_compare}"; do
   for name in $w; do

@@ -1,4 +1,4 @@
-# Shared by the comparison scripts (sourced, not run).
+# Shared by the benchmark scripts (sourced, not run).
 # best CMD...: the best wall time of $runs runs of a command, in seconds;
 # "fail" when it fails. PREP, when set, runs (untimed) before each run.
 best() {
@@ -49,4 +49,21 @@ bench_data() {
 # prep_for WORKLOAD: sets PREP for a workload that must start from nothing.
 prep_for() {
   if [ "$1" = ini_write ]; then PREP='rm -f "$JOL_BENCH_INI"'; else PREP=""; fi
+}
+
+# callgrind_setup: for the instruction counts; needs valgrind, builds the
+# jolrun of $build (the native preset's own folder unless JOL_BUILD names
+# another build) and makes $work, removed at the end.
+callgrind_setup() {
+  command -v valgrind >/dev/null 2>&1 || { echo "valgrind is needed" >&2; exit 1; }
+  if [ -z "$JOL_BUILD" ]; then cmake --preset native -S "$top" -Wno-dev >/dev/null; fi
+  cmake --build "$build" -j"$(nproc)" --target jolrun >/dev/null
+  work=$(mktemp -d /tmp/jol-callgrind.XXXXXX)
+  trap 'rm -rf "$work"' EXIT
+}
+
+# instructions SCRIPT: the instructions callgrind counts in a run of it.
+instructions() {
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$build/jolrun" "$1" 2>&1 >/dev/null |
+    sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
 }

@@ -43,14 +43,7 @@
 #include <cstdint>
 
 #include "lang/keyword_entry.h"
-
-#ifndef JOL_STDCALL
-#if defined(_WIN32) && !defined(_WIN64)
-#define JOL_STDCALL __stdcall
-#else
-#define JOL_STDCALL
-#endif
-#endif
+#include "platform/abi.h"
 
 namespace jol {
 

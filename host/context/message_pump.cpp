@@ -42,13 +42,16 @@ bool LookDue() {
     const std::uint64_t ticked = ticks - t_look.ticks;
     if (t_look.interval && ticked < t_look.interval) return false;
     const std::uint64_t us = plat::monotonic_us();
-    const std::uint64_t elapsed = us - t_look.us;
-    // The ticks' rate over the span since the last look: the interval is
-    // measured afresh each time, so a wrong figure lasts one look at most.
-    if (elapsed > 0 && ticked > 0 && t_look.us != 0)
-        t_look.interval =
-            ticked / elapsed * kLookInterval + ticked % elapsed * kLookInterval / elapsed;
-    if (elapsed < kLookInterval && t_look.us != 0) return false;
+    if (t_look.us != 0) {
+        // The ticks' rate over the span since the last look: the interval
+        // is measured afresh each time, so a wrong figure lasts one look at
+        // most.
+        const std::uint64_t elapsed = us - t_look.us;
+        if (elapsed > 0 && ticked > 0)
+            t_look.interval =
+                ticked / elapsed * kLookInterval + ticked % elapsed * kLookInterval / elapsed;
+        if (elapsed < kLookInterval) return false;
+    }
     t_look.ticks = ticks;
     t_look.us = us;
     return true;
