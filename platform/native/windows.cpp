@@ -15,6 +15,7 @@
 #include "platform/abi.h"
 #include "platform/input.h"
 #include "platform/native/poll_state.h"
+#include "platform/native/x11_display.h"
 #include "platform/system.h"
 #include "platform/system_errors.h"
 #include "platform/window_system.h"
@@ -213,13 +214,15 @@ Hwnd get_focus() {
 }
 
 bool nothing_to_poll() {
-    // No keyboard reaches the native desktop, so the cancel keys are never
-    // down.
+    // The cancel keys are the console's interrupt here, already counted in
+    // the pending flag. Events waiting on the X connection cannot be told
+    // without reading its socket, so with a display the look is made.
     return g_queued.load(std::memory_order_acquire) == 0 &&
-           detail::g_cancel_pending.load(std::memory_order_relaxed) == 0;
+           detail::g_cancel_pending.load(std::memory_order_relaxed) == 0 && !x11::connected();
 }
 
 bool peek_message(Msg* m, bool remove) {
+    x11::drain_events();
     if (g_queued.load(std::memory_order_acquire) == 0) return false;
     Desktop& d = desktop();
     std::lock_guard<std::recursive_mutex> hold(d.lock);
