@@ -24,12 +24,10 @@ rig_wait_line "$log" '^click 1002$'
 # File > Open from the keyboard.
 xdotool windowfocus --sync "$RIG_WINDOW"
 xdotool key alt+f
-sleep 0.3
 xdotool key o
 rig_wait_line "$log" '^command 101$'
 # File > Exit closes it, with the text the edit control received.
 xdotool key alt+f
-sleep 0.3
 xdotool key x
 rig_wait_line "$log" '^exit$'
 grep -q '^text aZ1$' "$log" || rig_fail "edit text: $(grep '^text' "$log")"

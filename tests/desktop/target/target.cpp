@@ -38,10 +38,6 @@ constexpr int kIdEdit = 1001;
 constexpr int kIdButton = 1002;
 
 std::string g_log;
-HWND g_edit = nullptr;
-HWND g_button = nullptr;
-WNDPROC g_edit_proc = nullptr;
-WNDPROC g_button_proc = nullptr;
 
 // One line at the end of the log, written through at once: a test reads
 // the log while the program runs, and may end it by its process id.
@@ -56,6 +52,13 @@ void Log(const char* format, ...) {
         std::fclose(f);
     }
 }
+
+#ifndef JOL_TARGET_CONSOLE
+
+HWND g_edit = nullptr;
+HWND g_button = nullptr;
+WNDPROC g_edit_proc = nullptr;
+WNDPROC g_button_proc = nullptr;
 
 // Keys, characters and focus that reach a control or the window.
 void LogInput(const char* name, UINT message, WPARAM wparam) {
@@ -156,6 +159,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }
+
+#endif
 
 } // namespace
 
