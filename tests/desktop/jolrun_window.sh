@@ -20,8 +20,8 @@ rig_has_window "^$title\$" || rig_fail "the window went away while the script ra
 : >"$go"
 wait "$jolrun"
 status=$?
-[ "$status" -eq 0 ] || rig_fail "jolrun exited with $status: $(cat "$RIG_WORK"/*.err)"
-grep -q '^found=1' "$RIG_WORK"/*.out || rig_fail "the script did not see the file: $(cat "$RIG_WORK"/*.out)"
+[ "$status" -eq 0 ] || rig_fail "jolrun exited with $status: $(cat "$RIG_ERR")"
+grep -q '^found=1' "$RIG_OUT" || rig_fail "the script did not see the file: $(cat "$RIG_OUT")"
 ! rig_has_window "^$title\$" || rig_fail "the window outlived jolrun"
 
 if [ -n "${JOL_EMULATOR:-}" ]; then
@@ -39,7 +39,7 @@ if [ -n "${JOL_EMULATOR:-}" ]; then
   wait "$jolrun"
   status=$?
   [ "$status" -eq 3 ] || rig_fail "closing the window: jolrun exited with $status"
-  grep -q 'jolrun: cancelled' "$RIG_WORK"/*.err || rig_fail "closing: $(cat "$RIG_WORK"/*.err)"
+  grep -q 'jolrun: cancelled' "$RIG_ERR" || rig_fail "closing: $(cat "$RIG_ERR")"
   ! rig_has_window "^$title\$" || rig_fail "the closed window outlived jolrun"
 fi
 echo "jolrun --window: ok"

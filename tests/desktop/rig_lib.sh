@@ -20,12 +20,16 @@ rig_program() {
   fi
 }
 
-# Starts a command in the background, its output in $RIG_WORK/NAME.out and
-# .err, NAME being the command's base name; its process id goes to RIG_PID
-# and to the list of processes that rig.sh ends after the test.
+# Starts a command in the background: its process id goes to RIG_PID and
+# to the list of processes that rig.sh ends after the test, the names of
+# the files that take its standard output and error to RIG_OUT and RIG_ERR
+# (spawnN.out and spawnN.err in RIG_WORK, N counting the commands started).
+RIG_SPAWNED=0
 rig_spawn() {
-  name=$(basename "$1")
-  "$@" </dev/null >"$RIG_WORK/$name.out" 2>"$RIG_WORK/$name.err" &
+  RIG_SPAWNED=$((RIG_SPAWNED + 1))
+  RIG_OUT=$RIG_WORK/spawn$RIG_SPAWNED.out
+  RIG_ERR=$RIG_WORK/spawn$RIG_SPAWNED.err
+  "$@" </dev/null >"$RIG_OUT" 2>"$RIG_ERR" &
   RIG_PID=$!
   echo "$RIG_PID" >>"$RIG_PIDS"
 }
@@ -61,19 +65,6 @@ rig_wait_line() {
     [ "$tries" -gt 0 ] || rig_fail "no line '$2' in $1: $(cat "$1" 2>/dev/null)"
     sleep 0.1
   done
-}
-
-# Ends a process started by rig_spawn and waits until it is gone.
-rig_stop() {
-  kill "$1" 2>/dev/null || return 0
-  tries=50
-  while kill -0 "$1" 2>/dev/null && [ "$tries" -gt 0 ]; do
-    tries=$((tries - 1))
-    sleep 0.1
-  done
-  kill -9 "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-  return 0
 }
 
 # A path as the program under test sees it: under Wine, the Unix root is
