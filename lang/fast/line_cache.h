@@ -39,12 +39,19 @@ constexpr std::size_t kCachedTextPool = 1024;
 
 struct CachedToken {
     TokenClass cls = TokenClass::End;
+    // A Keyword's row kind (without the disabled mark) + 1 when it was
+    // read; 0 unknown. Rows change kind only with the keyword generation.
+    std::uint8_t row_kind = 0;
     std::int16_t id = 0;
     std::uint16_t start = 0;    // offset in the line where the token began
     std::uint16_t end = 0;      // offset of the cursor after it
     std::uint16_t text = 0;     // offset of its text in the pool
     std::uint16_t length = 0;   // bytes of its text
     std::int16_t var_hint = -1; // a Variable's entry when last mentioned
+    // The program made for the expression that starts here, by whether it
+    // allows assignment: its place in the line's programs + 1 (0 none).
+    // Only a hint: the program's own first token and kind are compared.
+    std::uint8_t program[2] = {0, 0};
     // The change epoch at which var_hint last carried the name in the
     // table the line's names_vars names (0: never).
     std::uint64_t names_epoch = 0;
@@ -170,6 +177,13 @@ inline CachedLine* FollowingCheckedLine(const TokenState& t, plat::MemHandle blo
         n->checked_epoch != ChangeEpoch())
         return nullptr;
     return n;
+}
+
+// The row kind (RowKind) of the current token, a Keyword just served from
+// the bound line's record; -1 when the record does not hold it.
+inline int ServedKeywordKind(const TokenState& t) {
+    if (t.cached_token < 0 || !t.cached_line || t.cls != TokenClass::Keyword) return -1;
+    return t.cached_line->tokens[t.cached_token].row_kind - 1;
 }
 
 // Remembers e as the line after the one last fetched for the context, when
