@@ -12,6 +12,7 @@
 #include "lang/evaluator.h"
 #include "lang/fast/expression_programs.h"
 #include "lang/fast/speedups.h"
+#include "lang/fast/token_cache.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
@@ -798,14 +799,20 @@ int StructureWord(Statement& s, int id) {
     return Raise(s.ctx, Err::StructureUndefined);
 }
 
-// IF, WHILE and TO (a FOR round) on a line that ran before, whose
-// expression runs from the program made for it then: the word itself is
-// not handed out into the token state first, since the expression's tokens
-// replace it before anything can see it. -1, with nothing changed, where
-// this does not apply; the statement is then read as usual.
-int RecordedWordStatement(Statement& s) {
+// A statement of a line that ran before, from the token recorded at its
+// start, where that needs no reading of the line:
+// - IF, WHILE and TO (a FOR round), whose expression runs from the
+//   program made for it then: the word itself is not handed out into the
+//   token state first, since the expression's tokens replace it before
+//   anything can see it;
+// - the words that end or flip a structure, handed out at once;
+// - a name that starts a passed-over line, handed out (and so mentioned)
+//   as reading it does.
+// -1, with nothing changed, where none applies; the statement is then
+// read as usual.
+int RecordedStatement(Statement& s) {
     ScriptContext* ctx = s.ctx;
-    const CachedLine* e = BoundTokens(ctx);
+    CachedLine* e = BoundTokens(ctx);
     if (!e) return -1;
     const char* base = ctx->token.cached_base;
     const char* at = s.line + s.offset;
@@ -813,8 +820,31 @@ int RecordedWordStatement(Statement& s) {
     const unsigned k = e->slot[at - base];
     if (k == 0) return -1;
     const CachedToken& w = e->tokens[k - 1u];
+    if (w.cls == TokenClass::Variable) {
+        if (!s.skip) return -1;
+        ServeCachedToken(ctx, *e, static_cast<int>(k - 1u));
+        // A passed-over line need not read.
+        if (ctx->error_code) ClearSpeculativeError(ctx);
+        Trace(ctx, kTraceSkipped);
+        return 1;
+    }
     if (w.cls != TokenClass::Keyword || w.row_kind != kind::Structure + 1) return -1;
-    if (w.id != kw::If && w.id != kw::While && w.id != kw::To) return -1;
+    switch (w.id) {
+    case kw::EndIf:
+    case kw::EndWhile:
+    case kw::Next:
+    case kw::EndFor:
+    case kw::Else:
+        ServeCachedToken(ctx, *e, static_cast<int>(k - 1u));
+        return StructureWord(s, w.id);
+    case kw::If:
+    case kw::While:
+    case kw::To:
+        break;
+    default:
+        return -1;
+    }
+    if (s.skip) return -1;
     StructureRecord* top = nullptr;
     if (w.id == kw::To) {
         top = Top(ctx);
@@ -853,10 +883,7 @@ int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cu
         return 1;
     }
 
-    if (!skip) {
-        const int r = RecordedWordStatement(s);
-        if (r >= 0) return r;
-    }
+    if (const int r = RecordedStatement(s); r >= 0) return r;
 
     // A statement of a line that ran before, which starts with a name, runs
     // from its expression program at once.
