@@ -104,10 +104,12 @@ struct CachedLine {
     std::uint32_t stamp = 0;
     // The change epoch at which the block last held the bytes (0: never).
     std::uint64_t checked_epoch = 0;
-    // The entry fetched after this one, from its end, the last time, with
-    // the stamp it had then: a hint that spares the next fetch its search.
+    // The entry fetched after this one the last time, from after_from (its
+    // end, or where a jump led), with the stamp it had then: a hint that
+    // spares the next fetch from there its search.
     CachedLine* after = nullptr;
     std::uint32_t after_stamp = 0;
+    std::uint16_t after_from = 0;
     char raw[kCachedRawMax];
     char line[kCachedLineSize];
 
@@ -161,18 +163,21 @@ CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, st
 CachedLine* FindCheckedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from);
 
 // The line after the one last fetched for the context, when the fetch at
-// from in block continues where that one ended and the line kept after it
+// from in block goes on from where the fetch after that one went on last
+// time (its end, or where the same jump led) and the line kept from there
 // is still there and was found in the block's bytes at the current change
 // epoch (as FindCheckedLine would find it, without the search). Null when
 // there is none.
 inline CachedLine* FollowingCheckedLine(const TokenState& t, plat::MemHandle block,
                                         std::uint16_t text_length, std::uint16_t from) {
     const CachedLine* p = t.fetched;
-    if (!p || p->stamp != t.fetched_stamp || p->to != from || p->block != block) return nullptr;
+    if (!p || p->stamp != t.fetched_stamp || p->after_from != from || p->block != block)
+        return nullptr;
     CachedLine* n = p->after;
-    // The link was made when p ended at from and n was kept from there in
-    // the same block; an entry that gets another line drops its link, and n
-    // gets another stamp, so neither can have moved since.
+    // The link was made when the fetch after p went on at from and n was
+    // kept from there in the same block; an entry that gets another line
+    // drops its link, and n gets another stamp, so neither can have moved
+    // since.
     if (!n || n->stamp != p->after_stamp || n->text_length != text_length ||
         n->checked_epoch != ChangeEpoch())
         return nullptr;
@@ -186,13 +191,14 @@ inline int ServedKeywordKind(const TokenState& t) {
     return t.cached_line->tokens[t.cached_token].row_kind - 1;
 }
 
-// Remembers e as the line after the one last fetched for the context, when
-// the fetch of e at from continued where that one ended.
+// Remembers e, fetched at from, as the line after the one last fetched for
+// the context, in the same block.
 inline void LinkFollowingLine(const TokenState& t, CachedLine* e, std::uint16_t from) {
     CachedLine* p = t.fetched;
-    if (!p || !e || p->stamp != t.fetched_stamp || p->to != from || p->block != e->block) return;
+    if (!p || !e || p->stamp != t.fetched_stamp || p->block != e->block) return;
     p->after = e;
     p->after_stamp = e->stamp;
+    p->after_from = from;
 }
 
 // Keeps a line that was fetched from text[from, to) (at most kCachedRawMax
