@@ -767,8 +767,9 @@ int RunMadeProgram(ScriptContext* ctx, Value& result, int first, int assign) {
     const bool name = c.cls == TokenClass::Variable;
     if (assign && !name) return -1;
     // A name is read where the usual path serves it; a name that is not
-    // the entry its token was mentioned as is mentioned there.
-    if (name && !TokenNamesEntry(ctx, *e, c)) return -1;
+    // the entry its token was mentioned as is mentioned there. (An
+    // assignment's target is checked with the program.)
+    if (name && p->target != first && !TokenNamesEntry(ctx, *e, c)) return -1;
     const int r = RunProgram(ctx, e, p, result);
     if (r < 0) return -1;
     if (r == 0) {
