@@ -12,6 +12,7 @@
 #include "lang/evaluator.h"
 #include "lang/fast/expression_programs.h"
 #include "lang/fast/speedups.h"
+#include "lang/fast/token_cache.h"
 #include "lang/keyword_table.h"
 #include "lang/math_functions.h"
 #include "lang/string_heap.h"
@@ -142,6 +143,16 @@ int Evaluate(ScriptContext* ctx, Value& v) {
     return ProcessSubExpression(ctx, v, 0);
 }
 
+// The expression after the statement word just read, into v, from the
+// program a run of the line made before, without reading its first token
+// first: 1 evaluated, 0 failed (as Evaluate), -1 not run (nothing read).
+int ProgramAfterWord(ScriptContext* ctx, Value& v) {
+    const int first = ProgramTokenAt(ctx, ctx->token.cursor, 0);
+    if (first < 0) return -1;
+    v = Value{};
+    return RunMadeProgram(ctx, v, first, 0);
+}
+
 // The integer view of a condition; Err::NoNumber when it has none.
 int Condition(ScriptContext* ctx, Value& v, std::int32_t* out) {
     if (!ToInteger(ctx, v, true)) {
@@ -255,58 +266,75 @@ int ThenElse(Statement& s, bool is_else) {
     return 1;
 }
 
+// IF once its condition is evaluated into v.
+int IfEvaluated(Statement& s, Value& v) {
+    ScriptContext* ctx = s.ctx;
+    if (!TokenIs(ctx, kw::Then) && !AtEnd(ctx)) {
+        ReleaseValue(ctx, v);
+        return Raise(ctx, Err::ThenNotFound);
+    }
+    std::int32_t c;
+    if (!Condition(ctx, v, &c)) return 0;
+    ctx->last_if = c != 0;
+    ctx->trace.truth = c != 0;
+    return ThenElse(s, false);
+}
+
 int If(Statement& s) {
     ScriptContext* ctx = s.ctx;
     if (!s.skip) {
-        if (!NextToken(ctx)) return 0;
         Value v;
-        if (!Evaluate(ctx, v)) return 0;
-        if (!TokenIs(ctx, kw::Then) && !AtEnd(ctx)) {
-            ReleaseValue(ctx, v);
-            return Raise(ctx, Err::ThenNotFound);
+        if (const int quick = ProgramAfterWord(ctx, v); quick >= 0) {
+            if (!quick) return 0;
+        } else {
+            if (!NextToken(ctx)) return 0;
+            if (!Evaluate(ctx, v)) return 0;
         }
-        std::int32_t c;
-        if (!Condition(ctx, v, &c)) return 0;
-        ctx->last_if = c != 0;
-        ctx->trace.truth = c != 0;
-    } else {
-        // Passed over: read up to THEN without evaluating anything.
-        for (;;) {
-            if (!NextToken(ctx)) {
-                // A token that does not read is stepped over.
-                ClearSpeculativeError(ctx);
-                ctx->token.cls = TokenClass::String;
-                if (*ctx->token.cursor) ++ctx->token.cursor;
-            }
-            if (AtEnd(ctx) || TokenIs(ctx, kw::Then)) break;
-        }
-        ctx->last_if = 0;
+        return IfEvaluated(s, v);
     }
+    // Passed over: read up to THEN without evaluating anything.
+    for (;;) {
+        if (!NextToken(ctx)) {
+            // A token that does not read is stepped over.
+            ClearSpeculativeError(ctx);
+            ctx->token.cls = TokenClass::String;
+            if (*ctx->token.cursor) ++ctx->token.cursor;
+        }
+        if (AtEnd(ctx) || TokenIs(ctx, kw::Then)) break;
+    }
+    ctx->last_if = 0;
     return ThenElse(s, false);
 }
 
 // --------------------------------------------------------------- loops
 
+// WHILE once its condition is evaluated into v.
+int WhileEvaluated(Statement& s, Value& v) {
+    ScriptContext* ctx = s.ctx;
+    if (!AtEnd(ctx)) {
+        ReleaseValue(ctx, v);
+        return Raise(ctx, Err::PastEnd);
+    }
+    std::int32_t c;
+    if (!Condition(ctx, v, &c)) return 0;
+    ctx->trace.truth = c != 0;
+    return Push(ctx, kWhileRecord, s.cur.line_start, c ? 0 : kFalse);
+}
+
 int While(Statement& s) {
     ScriptContext* ctx = s.ctx;
     ctx->last_if = -1;
     Trace(ctx, kTraceWhile);
-    std::uint16_t state = kSkipped;
-    if (!s.skip) {
+    if (s.skip) return Push(ctx, kWhileRecord, s.cur.line_start, kSkipped);
+    Value v;
+    if (const int quick = ProgramAfterWord(ctx, v); quick >= 0) {
+        if (!quick) return 0;
+    } else {
         if (!NextToken(ctx)) return 0;
         if (AtEnd(ctx)) return Raise(ctx, Err::Incomplete);
-        Value v;
         if (!Evaluate(ctx, v)) return 0;
-        if (!AtEnd(ctx)) {
-            ReleaseValue(ctx, v);
-            return Raise(ctx, Err::PastEnd);
-        }
-        std::int32_t c;
-        if (!Condition(ctx, v, &c)) return 0;
-        state = c ? 0 : kFalse;
-        ctx->trace.truth = c != 0;
     }
-    return Push(ctx, kWhileRecord, s.cur.line_start, state);
+    return WhileEvaluated(s, v);
 }
 
 // A round of a FOR loop whose bound, step and variable are plain integers
@@ -344,17 +372,11 @@ bool IntegerRound(ScriptContext* ctx, const Statement& s, StructureRecord* top, 
 
 // The TO part of a FOR line: the first round (first) or a round resumed by
 // NEXT.
-int To(Statement& s, bool first) {
+// TO once its bound is evaluated into end; top is the FOR record.
+int ToEvaluated(Statement& s, bool first, StructureRecord* top, Value& end) {
     ScriptContext* ctx = s.ctx;
-    ctx->last_if = -1;
-    Trace(ctx, kTraceFor);
-    StructureRecord* top = Top(ctx);
-    if (!top || top->code != kForRecord) return Raise(ctx, Err::ToWithoutFor);
     const int index = top->extra;
-
-    if (!NextToken(ctx)) return 0;
-    Value end;
-    if (!Evaluate(ctx, end) || !ForNumber(ctx, end)) return 0;
+    if (!ForNumber(ctx, end)) return 0;
     if (AtEnd(ctx) && SpeedupOn(speedup::IntegerFor) &&
         IntegerRound(ctx, s, top, index, end, Value{}, first))
         return 1;
@@ -395,6 +417,22 @@ int To(Statement& s, bool first) {
         ctx->trace.truth = bound.i != 0;
     }
     return 1;
+}
+
+int To(Statement& s, bool first) {
+    ScriptContext* ctx = s.ctx;
+    ctx->last_if = -1;
+    Trace(ctx, kTraceFor);
+    StructureRecord* top = Top(ctx);
+    if (!top || top->code != kForRecord) return Raise(ctx, Err::ToWithoutFor);
+    Value end;
+    if (const int quick = ProgramAfterWord(ctx, end); quick >= 0) {
+        if (!quick) return 0;
+    } else {
+        if (!NextToken(ctx)) return 0;
+        if (!Evaluate(ctx, end)) return 0;
+    }
+    return ToEvaluated(s, first, top, end);
 }
 
 // Where a FOR line resumes on later rounds: the position of its TO part.
@@ -761,6 +799,72 @@ int StructureWord(Statement& s, int id) {
     return Raise(s.ctx, Err::StructureUndefined);
 }
 
+// A statement of a line that ran before, from the token recorded at its
+// start, where that needs no reading of the line:
+// - IF, WHILE and TO (a FOR round), whose expression runs from the
+//   program made for it then: the word itself is not handed out into the
+//   token state first, since the expression's tokens replace it before
+//   anything can see it;
+// - the words that end or flip a structure, handed out at once;
+// - a name that starts a passed-over line, handed out (and so mentioned)
+//   as reading it does.
+// -1, with nothing changed, where none applies; the statement is then
+// read as usual.
+int RecordedStatement(Statement& s) {
+    ScriptContext* ctx = s.ctx;
+    CachedLine* e = BoundTokens(ctx);
+    if (!e) return -1;
+    const char* base = ctx->token.cached_base;
+    const char* at = s.line + s.offset;
+    if (at < base || at - base > e->line_length) return -1;
+    const unsigned k = e->slot[at - base];
+    if (k == 0) return -1;
+    const CachedToken& w = e->tokens[k - 1u];
+    if (w.cls == TokenClass::Variable) {
+        if (!s.skip) return -1;
+        ServeCachedToken(ctx, *e, static_cast<int>(k - 1u));
+        // A passed-over line need not read.
+        if (ctx->error_code) ClearSpeculativeError(ctx);
+        Trace(ctx, kTraceSkipped);
+        return 1;
+    }
+    if (w.cls != TokenClass::Keyword || w.row_kind != kind::Structure + 1) return -1;
+    switch (w.id) {
+    case kw::EndIf:
+    case kw::EndWhile:
+    case kw::Next:
+    case kw::EndFor:
+    case kw::Else:
+        ServeCachedToken(ctx, *e, static_cast<int>(k - 1u));
+        return StructureWord(s, w.id);
+    case kw::If:
+    case kw::While:
+    case kw::To:
+        break;
+    default:
+        return -1;
+    }
+    if (s.skip) return -1;
+    StructureRecord* top = nullptr;
+    if (w.id == kw::To) {
+        top = Top(ctx);
+        if (!top || top->code != kForRecord) return -1;
+    }
+    const int first = ProgramTokenAt(ctx, base + w.end, 0);
+    if (first < 0) return -1;
+    Value v{};
+    const int r = RunMadeProgram(ctx, v, first, 0);
+    if (r < 0) return -1;
+    if (w.id == kw::If) return r ? IfEvaluated(s, v) : 0;
+    ctx->last_if = -1;
+    if (w.id == kw::While) {
+        Trace(ctx, kTraceWhile);
+        return r ? WhileEvaluated(s, v) : 0;
+    }
+    Trace(ctx, kTraceFor);
+    return r ? ToEvaluated(s, false, top, v) : 0;
+}
+
 int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cur,
         bool substituted) {
     const StructureRecord* top = Top(ctx);
@@ -779,10 +883,12 @@ int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cu
         return 1;
     }
 
+    if (const int r = RecordedStatement(s); r >= 0) return r;
+
     // A statement of a line that ran before, which starts with a name, runs
     // from its expression program at once.
-    if (!skip && ctx->token.cached_line) {
-        const int r = RunExpressionLine(ctx, result, line + offset);
+    if (const int first = skip ? -1 : ProgramTokenAt(ctx, line + offset, 1); first >= 0) {
+        const int r = RunMadeProgram(ctx, result, first, 1);
         if (r >= 0) {
             Trace(ctx, kTraceExpression);
             if (r == 0) return 0;
@@ -803,8 +909,8 @@ int Run(ScriptContext* ctx, Value& result, char* line, int offset, RunCursor& cu
         if (skip) return 1;
         return Raise(ctx, Err::Incomplete);
     }
-    int kind = -1;
-    if (ctx->token.cls == TokenClass::Keyword) {
+    int kind = ServedKeywordKind(ctx->token);
+    if (kind < 0 && ctx->token.cls == TokenClass::Keyword) {
         if (const KeywordEntry* row = KeywordRow(ctx, ctx->token.id)) kind = RowKind(*row);
     }
     if (kind != kind::Command && kind != kind::Structure) {

@@ -72,6 +72,7 @@ bool FetchFailed(const ScriptContext* ctx) {
 // leaves it when none follows. A fetch or a substitution that fails before
 // that raises its own code in its place.
 int FetchLine(ScriptContext* ctx, char* line, RunCursor& cur) {
+    if (FetchFollowingLine(ctx, line, cur)) return 1;
     const SavedError previous = SetErrorAside(ctx);
     const int got = GetNextLine(ctx, line, kTextSize, cur);
     RestoreUnlessRaised(ctx, previous);

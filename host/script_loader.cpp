@@ -217,6 +217,14 @@ int FetchThroughLineCache(ScriptContext* ctx, char* line, std::size_t size, RunC
 
 } // namespace
 
+bool FetchFollowingLine(ScriptContext* ctx, char* line, RunCursor& cur) {
+    if (!SpeedupOn(speedup::Lines) || cur.next_offset >= cur.text_length) return false;
+    CachedLine* e = FollowingCheckedLine(ctx->token, cur.block, cur.text_length, cur.next_offset);
+    if (!e) return false;
+    ServeFetchedLine(ctx, e, line, cur);
+    return true;
+}
+
 int GetNextLine(ScriptContext* ctx, char* line, std::size_t size, RunCursor& cur) {
     if (SpeedupOn(speedup::Lines)) return FetchThroughLineCache(ctx, line, size, cur);
     const unsigned char* text = LockText(ctx, size, cur);

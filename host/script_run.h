@@ -17,6 +17,12 @@ constexpr std::uint16_t kMaxScriptText = 65520;
 // The run loop over the block from cur.next_offset; a run result.
 int RunScript(ScriptContext* ctx, RunCursor& cur);
 
+// GetNextLine into a line buffer of kTextSize bytes, for the one case that
+// needs no look at the block and raises nothing: the line that followed
+// the last one fetched when it ran before, found in the block's bytes at
+// the current change epoch. False, with nothing done, otherwise.
+bool FetchFollowingLine(ScriptContext* ctx, char* line, RunCursor& cur);
+
 // Runs the statement of one line (statement_offset into line) and reports its
 // error. 1 go on, 0 stop, -1 RETURN without GOSUB.
 int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor& cur,

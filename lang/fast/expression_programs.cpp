@@ -50,14 +50,6 @@ void AfterHandler(ScriptContext* ctx) {
 
 constexpr int kPendingTries = 3; // translations tried before a line is given up
 
-// The entry of the bound line while its tokens are valid, else null.
-CachedLine* BoundLine(ScriptContext* ctx) {
-    const TokenState& t = ctx->token;
-    CachedLine* e = t.cached_line;
-    if (!e || e->stamp != t.cached_stamp || e->generation != TokenCacheGeneration()) return nullptr;
-    return e;
-}
-
 // The recorded token that is the current token, -1 when there is none.
 int CurrentToken(const ScriptContext* ctx, const CachedLine& e) {
     const TokenState& t = ctx->token;
@@ -78,6 +70,17 @@ int CurrentToken(const ScriptContext* ctx, const CachedLine& e) {
 
 bool IsKeywordToken(const CachedToken& c, int id) {
     return c.cls == TokenClass::Keyword && c.id == id;
+}
+
+// The recorded name of token c into the token state's name: a short one
+// (every name is, but one the tokenizer cut at its limit) as one block of
+// the name's size, with whatever the pool holds after its terminator.
+inline void CopyRecordedName(TokenState& t, const CachedLine& e, const CachedToken& c) {
+    static_assert(sizeof t.name <= kCachedTextPool);
+    if (c.length < sizeof t.name && c.text + sizeof t.name <= kCachedTextPool)
+        std::memcpy(t.name, e.pool + c.text, sizeof t.name);
+    else
+        std::memcpy(t.name, e.pool + c.text, c.length + 1u);
 }
 
 // Translation of the recorded tokens, in the evaluator's order: an operand,
@@ -286,24 +289,43 @@ void Translate(ScriptContext* ctx, const CachedLine& e, ExpressionProgram& p, in
     }
 }
 
+// The program made already for the expression at token first that allows
+// assignment or not (through the token's hint when it holds), else null.
+ExpressionProgram* MadeProgram(CachedLine& e, int first, int assign) {
+    CachedToken& c = e.tokens[first];
+    if (const unsigned h = c.program[assign]; h != 0) {
+        ExpressionProgram& p = e.programs[h - 1u];
+        if (p.first == first && p.assign == assign && p.state != ProgramEmpty) return &p;
+    }
+    for (int k = 0; k < kLinePrograms; ++k) {
+        ExpressionProgram& p = e.programs[k];
+        if (p.state != ProgramEmpty && p.first == first && p.assign == assign) {
+            c.program[assign] = static_cast<std::uint8_t>(k + 1);
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
 // The program for the expression at token first, translated when it is
 // not yet; null when there is none to run.
 const ExpressionProgram* ProgramFor(ScriptContext* ctx, CachedLine& e, int first, int assign) {
-    ExpressionProgram* free_place = nullptr;
-    for (ExpressionProgram& p : e.programs) {
-        if (p.state == ProgramEmpty) {
-            if (!free_place) free_place = &p;
-            continue;
-        }
-        if (p.first != first || p.assign != assign) continue;
-        if (p.state == ProgramPending) Translate(ctx, e, p, first);
-        return p.state == ProgramReady ? &p : nullptr;
+    if (ExpressionProgram* p = MadeProgram(e, first, assign)) {
+        if (p->state == ProgramPending) Translate(ctx, e, *p, first);
+        return p->state == ProgramReady ? p : nullptr;
     }
+    ExpressionProgram* free_place = nullptr;
+    for (ExpressionProgram& p : e.programs)
+        if (p.state == ProgramEmpty) {
+            free_place = &p;
+            break;
+        }
     if (!free_place) return nullptr;
     free_place->first = static_cast<std::int8_t>(first);
     free_place->assign = static_cast<std::uint8_t>(assign);
     free_place->tries = 0;
     Translate(ctx, e, *free_place, first);
+    e.tokens[first].program[assign] = static_cast<std::uint8_t>(free_place - e.programs + 1);
     return free_place->state == ProgramReady ? free_place : nullptr;
 }
 
@@ -400,15 +422,17 @@ int FinishProgram(ScriptContext* ctx, CachedLine& e, const ExpressionProgram& p,
     TokenState& t = ctx->token;
     if (p.last_var >= 0) {
         const CachedToken& c = e.tokens[p.last_var];
-        std::memcpy(t.name, e.pool + c.text, c.length + 1u);
+        CopyRecordedName(t, e, c);
         t.var_slot = c.var_hint;
     }
     t.cursor = t.cached_base + p.term_from;
     // The token after the expression was recorded when the program was
-    // made; it is served at once while the binding still holds (a function
-    // the program called may have dropped the tokens).
-    if (t.cached_line == &e && e.stamp == t.cached_stamp &&
-        e.generation == TokenCacheGeneration() && e.slot[p.term_from] == p.term + 1)
+    // made; it is served at once while the binding still holds. Only a
+    // function the program called can have dropped the tokens since the
+    // program was found through the binding.
+    if (p.calls == 0 ||
+        (t.cached_line == &e && e.stamp == t.cached_stamp &&
+         e.generation == TokenCacheGeneration() && e.slot[p.term_from] == p.term + 1))
         ServeCachedToken(ctx, e, p.term);
     else
         get_token(ctx);
@@ -722,7 +746,7 @@ int RunProgram(ScriptContext* ctx, CachedLine* e, const ExpressionProgram* p, Va
 } // namespace
 
 int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed) {
-    CachedLine* e = BoundLine(ctx);
+    CachedLine* e = BoundTokens(ctx);
     if (!e) return -1;
     const int first = CurrentToken(ctx, *e);
     if (first < 0) return -1;
@@ -731,28 +755,21 @@ int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allow
     return RunProgram(ctx, e, p, result);
 }
 
-int RunExpressionLine(ScriptContext* ctx, Value& result, const char* at) {
+int RunMadeProgram(ScriptContext* ctx, Value& result, int first, int assign) {
     if (ctx->error_code || !SpeedupOn(speedup::Programs)) return -1;
-    CachedLine* e = BoundLine(ctx);
-    if (!e) return -1;
-    TokenState& t = ctx->token;
-    if (at < t.cached_base || at - t.cached_base > e->line_length) return -1;
-    const int k = e->slot[at - t.cached_base];
-    if (k == 0) return -1;
-    const int first = k - 1;
+    CachedLine* e = BoundTokens(ctx);
+    if (!e || first >= e->count) return -1;
     CachedToken& c = e->tokens[first];
-    if (c.cls != TokenClass::Variable) return -1;
-    // Only a program made already: the first run of a line reads it as
-    // usual, which translates it.
-    const ExpressionProgram* p = nullptr;
-    for (const ExpressionProgram& q : e->programs)
-        if (q.state == ProgramReady && q.first == first && q.assign == 1) {
-            p = &q;
-            break;
-        }
-    // The name is read where the usual path serves it; a name that is not
-    // the entry its token was mentioned as is mentioned there.
-    if (!p || !TokenNamesEntry(ctx, *e, c)) return -1;
+    const unsigned h = c.program[assign];
+    if (h == 0) return -1;
+    const ExpressionProgram* p = &e->programs[h - 1u];
+    if (p->state != ProgramReady || p->first != first || p->assign != assign) return -1;
+    const bool name = c.cls == TokenClass::Variable;
+    if (assign && !name) return -1;
+    // A name is read where the usual path serves it; a name that is not
+    // the entry its token was mentioned as is mentioned there. (An
+    // assignment's target is checked with the program.)
+    if (name && p->target != first && !TokenNamesEntry(ctx, *e, c)) return -1;
     const int r = RunProgram(ctx, e, p, result);
     if (r < 0) return -1;
     if (r == 0) {
@@ -761,9 +778,10 @@ int RunExpressionLine(ScriptContext* ctx, Value& result, const char* at) {
         FreeValueString(ctx, result);
         return 0;
     }
-    if (p->last_var < 0) {
+    if (name && p->last_var < 0) {
         // No name was read after the first token: it is the last one.
-        std::memcpy(t.name, e->pool + c.text, c.length + 1u);
+        TokenState& t = ctx->token;
+        CopyRecordedName(t, *e, c);
         t.var_slot = c.var_hint;
     }
     return 1;

@@ -22,6 +22,7 @@
 #pragma once
 
 #include "host/context/script_context.h"
+#include "lang/fast/line_cache.h"
 
 namespace jol {
 
@@ -51,11 +52,34 @@ enum ProgramState : std::uint8_t {
 // them); -1: not run, nothing changed, evaluate it as usual.
 int RunExpressionProgram(ScriptContext* ctx, Value& result, int assignment_allowed);
 
-// An expression statement (an assignment among them) whose first token, a
-// name, is at `at` in the line bound to the tokens, run from the program
-// an earlier run of the line made, without reading its first token first.
+// An expression whose first token is recorded in the line bound to the
+// tokens (first) and has a program made for it by an earlier run of the
+// line (assign: one that allows assignment, whose first token must be a
+// name), run without reading that first token: an expression statement
+// (an assignment among them) or the expression after IF, WHILE or TO.
 // 1: evaluated, 0: failed (as ProcessSubExpression fails), with the token
-// state reading the statement leaves; -1: not run, nothing changed.
-int RunExpressionLine(ScriptContext* ctx, Value& result, const char* at);
+// state reading the expression leaves; -1: not run, nothing changed.
+int RunMadeProgram(ScriptContext* ctx, Value& result, int first, int assign);
+
+// The entry of the line bound to the tokens while its tokens are valid,
+// else null.
+inline CachedLine* BoundTokens(const ScriptContext* ctx) {
+    const TokenState& t = ctx->token;
+    CachedLine* e = t.cached_line;
+    if (!e || e->stamp != t.cached_stamp || e->generation != TokenCacheGeneration()) return nullptr;
+    return e;
+}
+
+// The recorded token read from at in the bound line when a program may
+// have been made for the expression it starts (assign as above), else -1:
+// the quick look before RunMadeProgram, which checks everything again.
+inline int ProgramTokenAt(const ScriptContext* ctx, const char* at, int assign) {
+    const TokenState& t = ctx->token;
+    const CachedLine* e = t.cached_line;
+    if (!e || at < t.cached_base || at - t.cached_base > e->line_length) return -1;
+    const unsigned k = e->slot[at - t.cached_base];
+    if (k == 0 || e->tokens[k - 1u].program[assign] == 0) return -1;
+    return static_cast<int>(k - 1u);
+}
 
 } // namespace jol

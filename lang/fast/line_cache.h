@@ -39,12 +39,19 @@ constexpr std::size_t kCachedTextPool = 1024;
 
 struct CachedToken {
     TokenClass cls = TokenClass::End;
+    // A Keyword's row kind (without the disabled mark) + 1 when it was
+    // read; 0 unknown. Rows change kind only with the keyword generation.
+    std::uint8_t row_kind = 0;
     std::int16_t id = 0;
     std::uint16_t start = 0;    // offset in the line where the token began
     std::uint16_t end = 0;      // offset of the cursor after it
     std::uint16_t text = 0;     // offset of its text in the pool
     std::uint16_t length = 0;   // bytes of its text
     std::int16_t var_hint = -1; // a Variable's entry when last mentioned
+    // The program made for the expression that starts here, by whether it
+    // allows assignment: its place in the line's programs + 1 (0 none).
+    // Only a hint: the program's own first token and kind are compared.
+    std::uint8_t program[2] = {0, 0};
     // The change epoch at which var_hint last carried the name in the
     // table the line's names_vars names (0: never).
     std::uint64_t names_epoch = 0;
@@ -97,10 +104,12 @@ struct CachedLine {
     std::uint32_t stamp = 0;
     // The change epoch at which the block last held the bytes (0: never).
     std::uint64_t checked_epoch = 0;
-    // The entry fetched after this one, from its end, the last time, with
-    // the stamp it had then: a hint that spares the next fetch its search.
+    // The entry fetched after this one the last time, from after_from (its
+    // end, or where a jump led), with the stamp it had then: a hint that
+    // spares the next fetch from there its search.
     CachedLine* after = nullptr;
     std::uint32_t after_stamp = 0;
+    std::uint16_t after_from = 0;
     char raw[kCachedRawMax];
     char line[kCachedLineSize];
 
@@ -154,31 +163,42 @@ CachedLine* FindFetchedLine(plat::MemHandle block, std::uint16_t text_length, st
 CachedLine* FindCheckedLine(plat::MemHandle block, std::uint16_t text_length, std::uint16_t from);
 
 // The line after the one last fetched for the context, when the fetch at
-// from in block continues where that one ended and the line kept after it
+// from in block goes on from where the fetch after that one went on last
+// time (its end, or where the same jump led) and the line kept from there
 // is still there and was found in the block's bytes at the current change
 // epoch (as FindCheckedLine would find it, without the search). Null when
 // there is none.
 inline CachedLine* FollowingCheckedLine(const TokenState& t, plat::MemHandle block,
                                         std::uint16_t text_length, std::uint16_t from) {
     const CachedLine* p = t.fetched;
-    if (!p || p->stamp != t.fetched_stamp || p->to != from || p->block != block) return nullptr;
+    if (!p || p->stamp != t.fetched_stamp || p->after_from != from || p->block != block)
+        return nullptr;
     CachedLine* n = p->after;
-    // The link was made when p ended at from and n was kept from there in
-    // the same block; an entry that gets another line drops its link, and n
-    // gets another stamp, so neither can have moved since.
+    // The link was made when the fetch after p went on at from and n was
+    // kept from there in the same block; an entry that gets another line
+    // drops its link, and n gets another stamp, so neither can have moved
+    // since.
     if (!n || n->stamp != p->after_stamp || n->text_length != text_length ||
         n->checked_epoch != ChangeEpoch())
         return nullptr;
     return n;
 }
 
-// Remembers e as the line after the one last fetched for the context, when
-// the fetch of e at from continued where that one ended.
+// The row kind (RowKind) of the current token, a Keyword just served from
+// the bound line's record; -1 when the record does not hold it.
+inline int ServedKeywordKind(const TokenState& t) {
+    if (t.cached_token < 0 || !t.cached_line || t.cls != TokenClass::Keyword) return -1;
+    return t.cached_line->tokens[t.cached_token].row_kind - 1;
+}
+
+// Remembers e, fetched at from, as the line after the one last fetched for
+// the context, in the same block.
 inline void LinkFollowingLine(const TokenState& t, CachedLine* e, std::uint16_t from) {
     CachedLine* p = t.fetched;
-    if (!p || !e || p->stamp != t.fetched_stamp || p->to != from || p->block != e->block) return;
+    if (!p || !e || p->stamp != t.fetched_stamp || p->block != e->block) return;
     p->after = e;
     p->after_stamp = e->stamp;
+    p->after_from = from;
 }
 
 // Keeps a line that was fetched from text[from, to) (at most kCachedRawMax

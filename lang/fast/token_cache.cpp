@@ -5,6 +5,7 @@
 #include "host/context/script_context.h"
 #include "lang/fast/line_cache.h"
 #include "lang/fast/variable_hint.h"
+#include "lang/keyword_table.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
 
@@ -14,7 +15,8 @@ namespace {
 
 // Keeps the token just read from the bound line, at the offset its scan
 // started from; a full entry keeps nothing more.
-void RecordToken(CachedLine& e, unsigned offset, const TokenState& t, const char* base) {
+void RecordToken(ScriptContext* ctx, CachedLine& e, unsigned offset, const TokenState& t,
+                 const char* base) {
     if (e.count >= kCachedTokens) return;
     const std::size_t length = std::strlen(t.text);
     if (e.pool_used + length + 1 > kCachedTextPool) return;
@@ -27,6 +29,11 @@ void RecordToken(CachedLine& e, unsigned offset, const TokenState& t, const char
     c.length = static_cast<std::uint16_t>(length);
     c.var_hint = t.cls == TokenClass::Variable ? t.var_slot : std::int16_t{-1};
     c.names_epoch = 0;
+    c.program[0] = c.program[1] = 0;
+    c.row_kind = 0;
+    if (t.cls == TokenClass::Keyword)
+        if (const KeywordEntry* row = KeywordRow(ctx, t.id); row && RowKind(*row) < 255)
+            c.row_kind = static_cast<std::uint8_t>(RowKind(*row) + 1);
     std::memcpy(e.pool + e.pool_used, t.text, length + 1);
     e.pool_used += length + 1;
     e.slot[offset] = static_cast<std::uint8_t>(++e.count);
@@ -46,7 +53,7 @@ static_assert(kShortText <= sizeof(TokenState::name) && kShortText <= sizeof(Tok
     t.end = t.cursor;
     t.cached_token = -1;
     if (before == 0 && ctx->error_code == 0) {
-        RecordToken(e, offset, t, t.cached_base);
+        RecordToken(ctx, e, offset, t, t.cached_base);
         if (e.slot[offset]) t.cached_token = static_cast<std::int16_t>(e.slot[offset] - 1);
     }
     return true;
