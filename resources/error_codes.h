@@ -55,9 +55,13 @@
     X(FileTimeGetMissing, 1125, Minor)                                               \
     X(BinaryAllocFailed, 1126, Minor)                                                \
     X(FileTimeTouchMissing, 1128, Minor)                                             \
+    X(NotSupported, 1193, Minor)                                                     \
     X(ExtenderMinor, 1213, Minor)      /* an extender's minor failure */             \
     X(ExeInfoMissing, 1240, Minor)                                                   \
     X(BinaryFileTooLarge, 1330, Minor)                                               \
+    X(MenuNotAccessible, 1315, Minor)                                                \
+    X(MenuItemNotFound, 1316, Minor)                                                 \
+    X(MenuPostFailed, 1317, Minor)                                                   \
     X(IniGuarded, 1335, Minor)                                                       \
     X(MathDomain, 1341, Minor)                                                       \
     X(MathOverflow, 1342, Minor)                                                     \
@@ -87,6 +91,12 @@
     X(InstallSource, 1434, Minor)                                                    \
     X(InstallName, 1435, Minor)                                                      \
     X(InstallDirectory, 1436, Minor)                                                 \
+    X(MouseClickType, 1439, Minor)                                                   \
+    X(MouseNoWindow, 1440, Minor)                                                    \
+    X(MouseChildNoParent, 1441, Minor)                                               \
+    X(MouseParentNotFound, 1442, Minor)                                              \
+    X(MouseChildNotFound, 1443, Minor)                                               \
+    X(MouseButtonNotFound, 1444, Minor)                                              \
     X(DataTypeInvalid, 1448, Minor)                                                  \
     X(TimeJulToYmdBad, 1461, Minor)                                                  \
     X(TimeSubtractFailed, 1462, Minor)                                               \
@@ -118,6 +128,7 @@
     X(DiskVolBadRequest, 1520, Minor)                                                \
     X(DiskVolFailed, 1522, Minor)                                                    \
     /* moderate */                                                                   \
+    X(SendKeySyntax, 2001, Moderate)                                                 \
     X(StrCatSyntax, 2058, Moderate)                                                  \
     X(AverageSyntax, 2060, Moderate)                                                 \
     X(DirRenameBadFrom, 2203, Moderate)                                              \
@@ -173,9 +184,11 @@
     X(SubstLineTooLong, 3101, Fatal)                                                 \
     X(DropNotVariable, 3102, Fatal)                                                  \
     X(IsDefinedNotVariable, 3103, Fatal)                                             \
+    X(WaitForKeyCodes, 3123, Fatal)                                                  \
     X(BinaryEodRange, 3127, Fatal)                                                   \
     X(ObjectsNotInitialized, 3132, Fatal)                                            \
     X(IntControlOpcode, 3171, Fatal)                                                 \
+    X(MouseInfoRequest, 3205, Fatal)                                                 \
     X(ExtenderMemory, 3210, Fatal)                                                   \
     X(CallTooDeep, 3211, Fatal)                                                      \
     X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \
