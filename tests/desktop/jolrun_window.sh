@@ -1,0 +1,25 @@
+# jolrun --window shows a real top-level window with the title it is given
+# while the script runs, hands it to the library, and takes it away again
+# when the run ends cleanly.
+. "$RIG_LIB"
+title="JOL host window $$"
+go=$RIG_WORK/go
+rig_spawn_program "$JOLRUN" --dump-vars --window "$title" wait_for_file.jol "$(rig_path "$go")"
+jolrun=$RIG_PID
+rig_wait_window "^$title\$"
+if [ -z "${JOL_EMULATOR:-}" ]; then
+  # The window is jolrun's own X window, with the names and the protocol
+  # a window manager needs.
+  props=$(xprop -id "$RIG_WINDOW" WM_CLASS _NET_WM_NAME WM_PROTOCOLS)
+  echo "$props" | grep -q 'WM_CLASS(STRING) = "jolrun", "JolRun"' || rig_fail "class: $props"
+  echo "$props" | grep -q "_NET_WM_NAME(UTF8_STRING) = \"$title\"" || rig_fail "name: $props"
+  echo "$props" | grep -q 'WM_DELETE_WINDOW' || rig_fail "protocols: $props"
+fi
+rig_has_window "^$title\$" || rig_fail "the window went away while the script ran"
+: >"$go"
+wait "$jolrun"
+status=$?
+[ "$status" -eq 0 ] || rig_fail "jolrun exited with $status: $(cat "$RIG_WORK"/*.err)"
+grep -q '^found=1' "$RIG_WORK"/*.out || rig_fail "the script did not see the file: $(cat "$RIG_WORK"/*.out)"
+! rig_has_window "^$title\$" || rig_fail "the window outlived jolrun"
+echo "jolrun --window: ok"
