@@ -6,10 +6,15 @@
 #include "host/context/message_pump.h"
 #include "host/context/script_context.h"
 #include "lang/string_heap.h"
+#include "platform/environment.h"
 #include "platform/input.h"
 
 namespace jol {
 namespace {
+
+// How long a button is held down in a click, and up between the two
+// clicks of a double click (well within any double-click time).
+constexpr unsigned kButtonMs = 15;
 
 namespace click {
 constexpr std::int32_t LeftClick = 513;
@@ -83,8 +88,13 @@ int FnMouseClick(ScriptContext* ctx, int, Value& result, Value* args) {
     // A double click is two clicks in quick succession, as the user makes
     // it: the system and the program see it as theirs.
     for (int n = 0; n < (twice ? 2 : 1); ++n) {
+        // Each press and release held for a moment, as a hand would: a
+        // window manager that takes the first press to activate the window
+        // sees the release after it.
         plat::send_mouse_buttons(buttons, false);
+        plat::sleep_ms(kButtonMs);
         plat::send_mouse_buttons(buttons, true);
+        plat::sleep_ms(kButtonMs);
     }
     if (shift) plat::send_key_event(plat::vk::Shift, true);
     if (ctrl) plat::send_key_event(plat::vk::Control, true);
