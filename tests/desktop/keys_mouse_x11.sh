@@ -69,4 +69,40 @@ done
 wait "$message"
 status=$?
 [ $status -eq 3 ] || [ $status -eq 5 ] || rig_fail "xmessage ended with $status"
+
+# WaitForKey: the empty second key ends the list, so "a" is not waited
+# for; "." is the period key (not Delete). The wait sleeps between looks.
+script "$RIG_WORK/wait.jol" 'first = WaitForKey("{F1}", "", "a", "", "")' \
+  'second = WaitForKey("x", ".", "", "", "")'
+rig_spawn "$JOLRUN" --dump-vars "$RIG_WORK/wait.jol"
+waiter=$RIG_PID
+press() {
+  sleep 0.3
+  xdotool keydown "$1"
+  sleep 0.1
+  xdotool keyup "$1"
+}
+# Clock ticks of processor time the waiting program used so far.
+ticks() {
+  set -- $(sed 's/^.*) //' "/proc/$waiter/stat")
+  echo $((${12} + ${13}))
+}
+sleep 1
+start=$(ticks)
+sleep 1
+used=$(($(ticks) - start))
+echo "WaitForKey: $used ticks in a second"
+[ "$used" -lt 20 ] || rig_fail "WaitForKey used $used ticks of processor time in a second"
+press a
+kill -0 "$waiter" 2>/dev/null || rig_fail "WaitForKey took the key a"
+press F1
+press Delete
+press period
+tries=50
+while kill -0 "$waiter" 2>/dev/null && [ $tries -gt 0 ]; do
+  tries=$((tries - 1))
+  sleep 0.1
+done
+out=$RIG_WORK/jolrun.out
+grep -q '^first=1$' "$out" && grep -q '^second=2$' "$out" || rig_fail "WaitForKey: $(cat "$out")"
 echo "keys and mouse: ok"
