@@ -1,0 +1,42 @@
+# Keystrokes and the mouse under Windows: the target program logs the
+# characters and keys it receives and the click on its button.
+. "$RIG_LIB"
+screen_width() {
+  xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*\)x.*/\1/p'
+}
+screen_height() {
+  xdpyinfo | sed -n 's/^ *dimensions: *[0-9]*x\([0-9]*\) .*/\1/p'
+}
+script() {
+  out=$1
+  shift
+  : >"$out"
+  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
+}
+log=$RIG_WORK/target.log
+rig_spawn_program "$JOL_TARGET" "$(rig_path "$log")"
+rig_wait_window '^JOL Target$'
+rig_wait_line "$log" '^ready$'
+xdotool windowfocus --sync "$RIG_WINDOW" || rig_fail "cannot focus the target"
+rig_wait_line "$log" '^focus edit$'
+# \351 (e acute) has no key on the US layout: it arrives as the character.
+script "$RIG_WORK/keys.jol" "$(printf 'SendKey("aZ{}}{+ 2}\351~")')" 'SendKey("{F5}")'
+rig_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/keys.jol")" >"$RIG_WORK/keys.out" \
+  2>"$RIG_WORK/keys.err" || rig_fail "keys.jol: $(cat "$RIG_WORK/keys.err")"
+rig_wait_line "$log" '^keydown 116$'
+chars=$(grep '^char ' "$log" | tr '\n' ' ')
+[ "$chars" = "char 97 char 90 char 125 char 43 char 43 char 233 char 13 " ] ||
+  rig_fail "characters: $chars"
+# The button's middle is 70, 65 from the client area's corner.
+set -- $(sed -n 's/^client //p' "$log")
+xdotool mousemove $(($1 + 70)) $(($2 + 65))
+script "$RIG_WORK/click.jol" 'title = MouseInfo(1)' 'clicked = MouseClick(@LCLICK, 0)' \
+  'MouseMove(500, 500, "", "")' 'pixels = MouseInfo(3)' 'bad = MouseInfo(7)'
+rig_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/click.jol")" >"$RIG_WORK/click.out" \
+  2>"$RIG_WORK/click.err"
+rig_wait_line "$log" '^click 1002$'
+for want in 'title=JOL Target' 'clicked=1' "pixels=$(($(screen_width) / 2)) $(($(screen_height) / 2))"; do
+  grep -q "^$want\$" "$RIG_WORK/click.out" || rig_fail "want $want: $(cat "$RIG_WORK/click.out")"
+done
+grep -q 'error 3205' "$RIG_WORK/click.err" || rig_fail "MouseInfo(7): $(cat "$RIG_WORK/click.err")"
+echo "keys and mouse under Windows: ok"
