@@ -88,12 +88,9 @@ bool key_pressed_since_last(int virtual_key);
 // message, or an event on the X connection); returns early when it does.
 void wait_for_input(int ms);
 
-// Waits at most ms milliseconds for the program of a window to be idle for
-// input. CannotWait: the program cannot be waited for (none found, no
-// access, not a program with a message loop; always on X, which has no
-// such notion).
-enum class InputIdle { Idle, Busy, CannotWait };
-InputIdle wait_window_idle(Hwnd w, int ms);
+// Gives the keyboard focus to a window of another program (a child of the
+// window in front) and confirms that it has it; false when it has not.
+bool focus_window(Hwnd w);
 
 // The mouse: the cursor position in screen pixels, the buttons held and
 // synthetic button events. Buttons are a mask of these bits.
@@ -108,10 +105,6 @@ unsigned mouse_buttons_down();
 // Presses (release false) or releases the buttons of the mask together at
 // the cursor position.
 bool send_mouse_buttons(unsigned buttons, bool release);
-
-// The screen size in pixels (0 by 0 without a desktop).
-int screen_width();
-int screen_height();
 
 // What lies under a screen point: the innermost window, the top-level
 // window that holds it (the window itself when it has no parent), their

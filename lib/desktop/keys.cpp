@@ -1,13 +1,18 @@
 #include "lib/desktop/keys.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "host/context/errors.h"
 #include "host/context/message_pump.h"
+#include "host/context/process_state.h"
 #include "host/context/script_context.h"
 #include "lang/string_heap.h"
 #include "lib/desktop/key_language.h"
+#include "lib/desktop/window_find.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/input.h"
 #include "platform/text.h"
 #include "platform/window_system.h"
@@ -48,29 +53,60 @@ bool KeyEvent(ScriptContext* ctx, int vk, bool release) {
 }
 
 // The foreground window decides the pacing: looked at again when its
-// handle or title changed since the last item.
+// handle or title changed since the last item. A console window of the
+// Windows NT family takes its keys in console mode (when that is on); a
+// program that can be asked is waited for until it is idle (when that is
+// on).
 void DecidePacing(ScriptContext* ctx) {
     KeystrokeState& k = ctx->keystrokes;
     const RunOptions& o = ctx->options;
     if (!o.wait_input_idle && !o.console_keys) return;
-    const plat::Hwnd w = plat::get_foreground_window();
-    char title[sizeof k.title];
-    plat::get_window_text(w, title, sizeof title);
-    if (w == k.foreground && std::strcmp(title, k.title) == 0) return;
+    const plat::Hwnd w = plat::desk::foreground();
+    const std::string title = w ? plat::desk::title(w, sizeof k.title - 1) : std::string();
+    if (w == k.foreground && title == k.title) return;
     k.foreground = w;
-    std::memcpy(k.title, title, sizeof title);
+    std::snprintf(k.title, sizeof k.title, "%s", title.c_str());
     k.console_mode = 0;
-    k.wait_idle = w && o.wait_input_idle ? 1 : 0;
+    k.wait_idle = 0;
+    if (!w) return;
+    if (o.console_keys && Process().version.nt && IsDosWindow(w))
+        k.console_mode = 1;
+    else if (o.wait_input_idle && plat::desk::window_process(w) != 0)
+        k.wait_idle = 1;
 }
 
 void WaitIdle(ScriptContext* ctx) {
     if (!ctx->keystrokes.wait_idle) return;
-    while (!ctx->cancel) {
-        const plat::InputIdle idle = plat::wait_window_idle(ctx->keystrokes.foreground, 100);
-        if (idle != plat::InputIdle::Busy) return;
+    // 1 idle, -1 cannot be waited for; 0 still busy.
+    while (!ctx->cancel && plat::desk::wait_input_idle(ctx->keystrokes.foreground, 100) == 0)
         PumpMessages(ctx);
-    }
 }
+
+// Num Lock is off while keys go to a console window (its keypad would
+// type digits for the cursor keys), and back on afterwards however the
+// typing ends.
+class NumLockOff {
+public:
+    NumLockOff() {
+        const plat::Hwnd w = plat::desk::foreground();
+        if (w && IsDosWindow(w) && plat::key_toggled(plat::vk::NumLock)) {
+            Press();
+            switched_ = true;
+        }
+    }
+    ~NumLockOff() {
+        if (switched_ && !plat::key_toggled(plat::vk::NumLock)) Press();
+    }
+    NumLockOff(const NumLockOff&) = delete;
+    NumLockOff& operator=(const NumLockOff&) = delete;
+
+private:
+    static void Press() {
+        plat::send_key_event(plat::vk::NumLock, false, true);
+        plat::send_key_event(plat::vk::NumLock, true, true);
+    }
+    bool switched_ = false;
+};
 
 struct Held {
     bool shift = false, ctrl = false, alt = false;
@@ -137,6 +173,7 @@ bool SendItem(ScriptContext* ctx, const KeyItem& item) {
 
 int SendKeys(ScriptContext* ctx, const char* keys) {
     if (!plat::input_available()) return Raise(ctx, Err::NotSupported);
+    const NumLockOff num_lock;
     std::size_t pos = 0;
     KeyItem item;
     bool failed = false;
@@ -167,6 +204,34 @@ namespace {
 int FnSendKey(ScriptContext* ctx, int, Value& result, Value* args) {
     result.i = 0;
     SendKeys(ctx, HeapText(ctx, args[1].str));
+    return 1;
+}
+
+int FnSendKeysTo(ScriptContext* ctx, int, Value& result, Value* args) {
+    result.i = 0;
+    const char* name = HeapText(ctx, args[1].str);
+    if (*name) {
+        const plat::Hwnd w = FindWindowRetry(ctx, name);
+        if (!w) return Raise(ctx, Err::WinActivateNotFound);
+        // Keys go where the focus is: into nothing else than the window
+        // asked for.
+        if (!ActivateWindow(ctx, w)) return Raise(ctx, Err::WinNotActivated);
+    }
+    SendKeys(ctx, HeapText(ctx, args[2].str));
+    return 1;
+}
+
+int FnSendKeysChild(ScriptContext* ctx, int, Value& result, Value* args) {
+    result.i = 0;
+    const plat::Hwnd parent = FindWindowRetry(ctx, HeapText(ctx, args[1].str));
+    if (!parent) return Raise(ctx, Err::WinActivateNotFound);
+    const plat::Hwnd child = FindChildWindow(parent, HeapText(ctx, args[2].str));
+    if (!child) return Raise(ctx, Err::ChildNotFound);
+    // A disabled child takes no keys, and the parent must be in front.
+    if (!plat::desk::is_enabled(child) || !ActivateWindow(ctx, parent) ||
+        !plat::focus_window(child))
+        return Raise(ctx, Err::WinNotActivated);
+    SendKeys(ctx, HeapText(ctx, args[3].str));
     return 1;
 }
 
@@ -304,9 +369,13 @@ int FnWaitForKey(ScriptContext* ctx, int, Value& result, Value* args) {
 }
 
 constexpr ModuleFunction kFunctions[] = {
-    {"sendkey", FnSendKey, 0},           {"keytoggleget", FnKeyToggleGet, 0},
-    {"keytoggleset", FnKeyToggleSet, 0}, {"iskeydown", FnIsKeyDown, 0},
+    {"sendkey", FnSendKey, 0},
+    {"keytoggleget", FnKeyToggleGet, 0},
+    {"keytoggleset", FnKeyToggleSet, 0},
+    {"iskeydown", FnIsKeyDown, 0},
     {"waitforkey", FnWaitForKey, 0},
+    {"sendkeysto", FnSendKeysTo, 0},
+    {"sendkeyschild", FnSendKeysChild, 0},
 };
 
 } // namespace

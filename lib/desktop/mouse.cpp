@@ -6,6 +6,8 @@
 #include "host/context/message_pump.h"
 #include "host/context/script_context.h"
 #include "lang/string_heap.h"
+#include "lib/desktop/window_find.h"
+#include "platform/desktop.h"
 #include "platform/environment.h"
 #include "platform/input.h"
 
@@ -33,14 +35,40 @@ constexpr std::int32_t RButton = 8;
 constexpr std::int32_t MButton = 16;
 } // namespace modifier
 
+// The window a mouse function names: none (0, no error) when both names
+// are empty; else the parent by one search (or its WinId) and the child
+// among its descendants. 0 with the error raised when not found.
+plat::Hwnd MouseWindow(ScriptContext* ctx, const char* parent, const char* child, bool* failed) {
+    *failed = false;
+    if (*child && !*parent) {
+        *failed = true;
+        return Raise(ctx, Err::MouseChildNoParent);
+    }
+    if (!*parent) return 0;
+    const plat::Hwnd top = FindWindowOnce(ctx, parent);
+    if (!top) {
+        *failed = true;
+        return Raise(ctx, Err::MouseParentNotFound);
+    }
+    if (!*child) return top;
+    const plat::Hwnd w = FindChildWindow(top, child);
+    if (!w) {
+        *failed = true;
+        return Raise(ctx, Err::MouseChildNotFound);
+    }
+    return w;
+}
+
 int FnMouseMove(ScriptContext* ctx, int, Value& result, Value* args) {
-    const char* parent = HeapText(ctx, args[3].str);
-    const char* child = HeapText(ctx, args[4].str);
-    if (*child && !*parent) return Raise(ctx, Err::MouseChildNoParent);
-    if (*parent) return Raise(ctx, Err::MouseParentNotFound);
+    bool failed = false;
+    const plat::Hwnd w =
+        MouseWindow(ctx, HeapText(ctx, args[3].str), HeapText(ctx, args[4].str), &failed);
+    if (failed) return 0;
     if (!plat::input_available()) return Raise(ctx, Err::NotSupported);
-    const std::int32_t x = ScaleToScreen(0, args[1].i, plat::screen_width());
-    const std::int32_t y = ScaleToScreen(0, args[2].i, plat::screen_height());
+    plat::Rect frame;
+    if (w && !plat::desk::window_rect(w, &frame)) return Raise(ctx, Err::MouseParentNotFound);
+    const std::int32_t x = ScaleToScreen(frame.left, args[1].i, plat::desk::screen_width());
+    const std::int32_t y = ScaleToScreen(frame.top, args[2].i, plat::desk::screen_height());
     plat::set_cursor_pos(x, y);
     result.i = 1;
     return 1;
@@ -76,6 +104,9 @@ int FnMouseClick(ScriptContext* ctx, int, Value& result, Value* args) {
     plat::WindowAtPoint at;
     if (!plat::get_cursor_pos(&x, &y) || !plat::window_at_point(x, y, &at))
         return Raise(ctx, Err::MouseNoWindow);
+    // The window's program is brought forward first, as the click of a
+    // hand would; the click goes to the same point either way.
+    ActivateWindow(ctx, at.top_level);
     const std::int32_t mods = args[2].i;
     unsigned buttons = button;
     if (mods & modifier::LButton) buttons |= plat::mouse::Left;
@@ -110,8 +141,8 @@ int FnMouseInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     const bool have_cursor = plat::get_cursor_pos(&x, &y);
     plat::WindowAtPoint at;
     const bool have_window = have_cursor && plat::window_at_point(x, y, &at);
-    const std::int32_t width = plat::screen_width();
-    const std::int32_t height = plat::screen_height();
+    const std::int32_t width = plat::desk::screen_width();
+    const std::int32_t height = plat::desk::screen_height();
     char text[64] = {};
     const char* out = text;
     switch (request) {

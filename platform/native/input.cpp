@@ -465,8 +465,15 @@ void wait_for_input(int ms) {
     poll(&p, 1, ms);
 }
 
-InputIdle wait_window_idle(Hwnd, int) {
-    return InputIdle::CannotWait;
+bool focus_window(Hwnd w) {
+    Display* d = display();
+    if (!d || !w) return false;
+    x11::ErrorTrap trap;
+    XSetInputFocus(d, static_cast<Window>(w), RevertToParent, CurrentTime);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    return !trap.failed() && focus == static_cast<Window>(w);
 }
 
 bool get_cursor_pos(int* x, int* y) {
@@ -506,14 +513,6 @@ bool send_mouse_buttons(unsigned buttons, bool release) {
     if (buttons & mouse::Right) XTestFakeButtonEvent(d, 3, press, CurrentTime);
     XSync(d, False);
     return true;
-}
-
-int screen_width() {
-    return x11::screen_width();
-}
-
-int screen_height() {
-    return x11::screen_height();
 }
 
 bool window_at_point(int x, int y, WindowAtPoint* out) {

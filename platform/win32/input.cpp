@@ -116,16 +116,18 @@ void wait_for_input(int ms) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
 }
 
-InputIdle wait_window_idle(Hwnd w, int ms) {
-    DWORD pid = 0;
-    if (!w || !GetWindowThreadProcessId(reinterpret_cast<HWND>(w), &pid) || !pid)
-        return InputIdle::CannotWait;
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
-    if (!process) return InputIdle::CannotWait;
-    const DWORD got = WaitForInputIdle(process, static_cast<DWORD>(ms < 0 ? 0 : ms));
-    CloseHandle(process);
-    if (got == 0) return InputIdle::Idle;
-    return got == WAIT_TIMEOUT ? InputIdle::Busy : InputIdle::CannotWait;
+bool focus_window(Hwnd w) {
+    HWND target = reinterpret_cast<HWND>(w);
+    const DWORD mine = GetCurrentThreadId();
+    const DWORD theirs = GetWindowThreadProcessId(target, nullptr);
+    if (!theirs) return false;
+    // The focus of another thread's windows is set from within its input
+    // state, shared for the moment.
+    const bool attached = theirs != mine && AttachThreadInput(mine, theirs, TRUE);
+    SetFocus(target);
+    const bool has = GetFocus() == target;
+    if (attached) AttachThreadInput(mine, theirs, FALSE);
+    return has;
 }
 
 bool get_cursor_pos(int* x, int* y) {
@@ -160,14 +162,6 @@ bool send_mouse_buttons(unsigned buttons, bool release) {
         in.mi.dwFlags |= release ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_MIDDLEDOWN;
     if (!in.mi.dwFlags) return true;
     return send(&in, 1);
-}
-
-int screen_width() {
-    return GetSystemMetrics(SM_CXSCREEN);
-}
-
-int screen_height() {
-    return GetSystemMetrics(SM_CYSCREEN);
 }
 
 bool window_at_point(int x, int y, WindowAtPoint* out) {

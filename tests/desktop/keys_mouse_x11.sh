@@ -37,14 +37,38 @@ expected=$(printf 'abC\r\r\r+}\r\001aB\303\251\033[29~.' | od -An -tx1)
 got=$(od -An -tx1 "$typed")
 [ "$got" = "$expected" ] || rig_fail "typed: $got, expected $expected"
 
+# SendKeysTo brings its window forward before it types: the keys reach it
+# and not the window that had the focus; a window that is not there is
+# 1045 and nothing is typed.
+other=$RIG_WORK/other
+rig_spawn env LC_ALL=C.UTF-8 xterm -u8 -T "JOL other" -e sh -c "stty raw -echo; cat > '$other'"
+rig_wait_window '^JOL other$'
+xdotool windowactivate --sync "$RIG_WINDOW" || rig_fail "cannot activate the other xterm"
+: >"$typed.before"
+cp "$typed" "$typed.before"
+script "$RIG_WORK/to.jol" 'IntControl(46, 0, 0, 0, 0)' 'ErrorMode(@OFF)' \
+  'SendKeysTo("JOL nowhere", "lost")' 'missing = LastError()' \
+  'SendKeysTo("JOL keys", "to{ENTER}")' 'sent = LastError()'
+"$JOLRUN" --dump-vars "$RIG_WORK/to.jol" >"$RIG_WORK/to.out" 2>"$RIG_WORK/to.err" ||
+  rig_fail "to.jol: $(cat "$RIG_WORK/to.err")"
+for want in missing=1045 sent=0; do
+  grep -q "^$want\$" "$RIG_WORK/to.out" || rig_fail "want $want: $(cat "$RIG_WORK/to.out")"
+done
+rig_wait_line "$typed" 'to.$'
+[ ! -s "$other" ] || rig_fail "the other window received: $(od -c "$other")"
+[ "$(od -An -tx1 "$typed")" = "$(printf '%sto\r' "$(cat "$typed.before")" | od -An -tx1)" ] ||
+  rig_fail "SendKeysTo typed: $(od -c "$typed")"
+
 # The mouse: a move to the middle of the screen, read back two ways.
 script "$RIG_WORK/move.jol" \
   'MouseMove(500, 500, "", "")' 'units = MouseInfo(2)' 'pixels = MouseInfo(3)' \
   'far = MouseMove(2000000000, -2000000000, "", "")' 'corner = MouseInfo(3)' \
-  'buttons = MouseInfo(4)'
+  'buttons = MouseInfo(4)' 'MouseMove(20, 40, "JOL keys", "")' 'over = MouseInfo(1)' \
+  'ErrorMode(@OFF)' 'MouseMove(1, 1, "JOL nowhere", "")' 'nowhere = LastError()'
 "$JOLRUN" --dump-vars "$RIG_WORK/move.jol" >"$RIG_WORK/move.out" 2>"$RIG_WORK/move.err" ||
   rig_fail "move.jol: $(cat "$RIG_WORK/move.err")"
-for want in 'units=500 500' 'pixels=512 384' 'corner=1023 0' 'buttons=0'; do
+for want in 'units=500 500' 'pixels=512 384' 'corner=1023 0' 'buttons=0' 'over=JOL keys' \
+  nowhere=1442; do
   grep -q "^$want\$" "$RIG_WORK/move.out" || rig_fail "want $want: $(cat "$RIG_WORK/move.out")"
 done
 
