@@ -21,6 +21,7 @@
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
 #include "lib/desktop/keys.h"
+#include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
 #include "ui/file_replace.h"
 #include "ui/message_boxes.h"
@@ -39,7 +40,7 @@ constexpr const Module* kModules[] = {
     &kStringModule,     &kItemModule,        &kTimeModule,      &kIniModule,
     &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule, &kFileModule,
     &kExeInfoModule,    &kFileReplaceModule, &kCallModule,      &kKeyModule,
-    &kMouseModule,
+    &kMouseModule,      &kMenuModule,
 };
 
 } // namespace

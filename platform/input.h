@@ -92,6 +92,27 @@ void wait_for_input(int ms);
 // window in front) and confirms that it has it; false when it has not.
 bool focus_window(Hwnd w);
 
+// The command items of a window's menu bar, depth first from its first
+// item: for each item without a submenu, the texts of the items on the way
+// to it from the menu bar down (the item's own last), its command id and
+// whether it is enabled. Submenus deeper than kMenuDepth levels are not
+// entered. visit returns false to stop the walk. False when the window has
+// no menu bar (always natively: X has no menu bars, a program draws its
+// own).
+constexpr int kMenuDepth = 10;
+struct MenuCommand {
+    const char* path[kMenuDepth + 1] = {};
+    int depth = 0; // the number of texts in path
+    unsigned id = 0;
+    bool enabled = true;
+};
+bool walk_menu_bar(Hwnd w, bool (*visit)(const MenuCommand& item, void* data), void* data);
+
+// True when the buttons of other programs are windows whose texts can be
+// read and that take posted mouse messages (Win32); on X a program draws
+// its buttons itself.
+bool buttons_readable();
+
 // The mouse: the cursor position in screen pixels, the buttons held and
 // synthetic button events. Buttons are a mask of these bits.
 namespace mouse {

@@ -1,6 +1,7 @@
 #include "lib/desktop/mouse.h"
 
 #include <cstdio>
+#include <string>
 
 #include "host/context/errors.h"
 #include "host/context/message_pump.h"
@@ -10,6 +11,8 @@
 #include "platform/desktop.h"
 #include "platform/environment.h"
 #include "platform/input.h"
+#include "platform/text.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {
@@ -134,6 +137,65 @@ int FnMouseClick(ScriptContext* ctx, int, Value& result, Value* args) {
     return 1;
 }
 
+// A button's text as MouseClickBtn compares it: without leading spaces
+// and tabs, ampersands and trailing blanks.
+std::string ButtonText(const std::string& text) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    for (; i < text.size(); ++i)
+        if (text[i] != '&') out += text[i];
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
+        out.pop_back();
+    return out;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (plat::to_upper_char(a[i]) != plat::to_upper_char(b[i])) return false;
+    return true;
+}
+
+namespace msg {
+constexpr unsigned ChildActivate = 0x0022;
+constexpr unsigned MdiActivate = 0x0222;
+constexpr unsigned LButtonDown = 0x0201;
+constexpr unsigned LButtonUp = 0x0202;
+constexpr std::uintptr_t MkLButton = 1;
+} // namespace msg
+
+int FnMouseClickBtn(ScriptContext* ctx, int, Value& result, Value* args) {
+    const char* parent_name = HeapText(ctx, args[1].str);
+    const char* child_name = HeapText(ctx, args[2].str);
+    if (!*parent_name) return Raise(ctx, Err::MouseButtonNotFound);
+    bool failed = false;
+    const plat::Hwnd w = MouseWindow(ctx, parent_name, child_name, &failed);
+    if (failed) return 0;
+    const plat::Hwnd parent = FindWindowOnce(ctx, parent_name);
+    // Buttons are found by their texts: X has no windows for them to read.
+    if (!plat::buttons_readable()) return Raise(ctx, Err::NotSupported);
+    const std::string wanted = ButtonText(HeapText(ctx, args[3].str));
+    for (plat::Hwnd button : plat::desk::descendants(w)) {
+        if (plat::get_parent(button) != w) continue;
+        const std::string text = plat::desk::title(button);
+        if (text.empty() || !SameText(ButtonText(text), wanted)) continue;
+        ActivateWindow(ctx, parent);
+        if (*child_name && plat::desk::is_enabled(w)) {
+            plat::desk::send_message(w, msg::ChildActivate, 0, 0);
+            plat::desk::send_message(plat::get_parent(w), msg::MdiActivate, w, 0);
+            plat::desk::send_message(w, msg::ChildActivate, 0, 0);
+        }
+        plat::desk::post_window_message(button, msg::LButtonDown, msg::MkLButton, 0);
+        plat::desk::post_window_message(button, msg::LButtonUp, 0, 0);
+        PumpMessages(ctx);
+        result.i = 1;
+        return 1;
+    }
+    return Raise(ctx, Err::MouseButtonNotFound);
+}
+
 int FnMouseInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     const std::int32_t request = args[1].i;
     if (request < 0 || request > 6) return Raise(ctx, Err::MouseInfoRequest);
@@ -190,10 +252,9 @@ int FnMouseDrag(ScriptContext*, int, Value& result, Value*) {
 }
 
 constexpr ModuleFunction kFunctions[] = {
-    {"mousemove", FnMouseMove, 0},
-    {"mouseclick", FnMouseClick, 0},
-    {"mouseinfo", FnMouseInfo, 0},
-    {"mousedrag", FnMouseDrag, 0},
+    {"mousemove", FnMouseMove, 0},         {"mouseclick", FnMouseClick, 0},
+    {"mouseinfo", FnMouseInfo, 0},         {"mousedrag", FnMouseDrag, 0},
+    {"mouseclickbtn", FnMouseClickBtn, 0},
 };
 
 } // namespace

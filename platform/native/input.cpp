@@ -476,6 +476,14 @@ bool focus_window(Hwnd w) {
     return !trap.failed() && focus == static_cast<Window>(w);
 }
 
+bool walk_menu_bar(Hwnd, bool (*)(const MenuCommand&, void*), void*) {
+    return false;
+}
+
+bool buttons_readable() {
+    return false;
+}
+
 bool get_cursor_pos(int* x, int* y) {
     Display* d = display();
     if (!d) return false;

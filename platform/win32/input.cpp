@@ -51,6 +51,34 @@ void client_on_screen(HWND w, Rect* r) {
     r->bottom = corner.y + (rc.bottom - rc.top);
 }
 
+struct MenuWalk {
+    bool (*visit)(const MenuCommand&, void*);
+    void* data;
+    MenuCommand item;
+    char texts[kMenuDepth + 1][256];
+};
+
+// False when the visitor stopped the walk.
+bool walk_menu(HMENU menu, int depth, MenuWalk* walk) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (state != static_cast<UINT>(-1) && (state & MF_SEPARATOR)) continue;
+        char* text = walk->texts[depth];
+        if (GetMenuStringA(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION) <= 0) text[0] = 0;
+        walk->item.path[depth] = text;
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            if (depth + 1 < kMenuDepth && !walk_menu(sub, depth + 1, walk)) return false;
+            continue;
+        }
+        walk->item.depth = depth + 1;
+        walk->item.id = GetMenuItemID(menu, i);
+        walk->item.enabled = state == static_cast<UINT>(-1) || !(state & (MF_GRAYED | MF_DISABLED));
+        if (!walk->visit(walk->item, walk->data)) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool input_available() {
@@ -128,6 +156,18 @@ bool focus_window(Hwnd w) {
     const bool has = GetFocus() == target;
     if (attached) AttachThreadInput(mine, theirs, FALSE);
     return has;
+}
+
+bool walk_menu_bar(Hwnd w, bool (*visit)(const MenuCommand& item, void* data), void* data) {
+    HMENU bar = GetMenu(reinterpret_cast<HWND>(w));
+    if (!bar || !IsMenu(bar)) return false;
+    MenuWalk walk{visit, data, {}, {}};
+    walk_menu(bar, 0, &walk);
+    return true;
+}
+
+bool buttons_readable() {
+    return true;
 }
 
 bool get_cursor_pos(int* x, int* y) {

@@ -48,10 +48,12 @@ xdotool windowactivate --sync "$RIG_WINDOW" || rig_fail "cannot activate the oth
 cp "$typed" "$typed.before"
 script "$RIG_WORK/to.jol" 'IntControl(46, 0, 0, 0, 0)' 'ErrorMode(@OFF)' \
   'SendKeysTo("JOL nowhere", "lost")' 'missing = LastError()' \
-  'SendKeysTo("JOL keys", "to{ENTER}")' 'sent = LastError()'
+  'SendKeysTo("JOL keys", "to{ENTER}")' 'sent = LastError()' \
+  'SendMenusTo("JOL keys", "FileOpen")' 'menu = LastError()' \
+  'MouseClickBtn("JOL keys", "", "OK")' 'button = LastError()'
 "$JOLRUN" --dump-vars "$RIG_WORK/to.jol" >"$RIG_WORK/to.out" 2>"$RIG_WORK/to.err" ||
   rig_fail "to.jol: $(cat "$RIG_WORK/to.err")"
-for want in missing=1045 sent=0; do
+for want in missing=1045 sent=0 menu=1315 button=1193; do
   grep -q "^$want\$" "$RIG_WORK/to.out" || rig_fail "want $want: $(cat "$RIG_WORK/to.out")"
 done
 rig_wait_line "$typed" 'to.$'

@@ -7,6 +7,7 @@
 
 #include "lib/desktop/key_language.h"
 #include "lib/desktop/key_names.h"
+#include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
 
 namespace {
@@ -130,6 +131,17 @@ TEST(MouseScale, NoOverflowAndNoDivisionByZero) {
     EXPECT_EQ(jol::ScaleToScreen(0, -2000000000, 1024), 0);
     EXPECT_EQ(jol::ScaleToThousandths(50, 100), 500);
     EXPECT_EQ(jol::ScaleToThousandths(50, 0), 0);
+}
+
+TEST(MenuKey, LettersAndDigitsOfThePath) {
+    // "File Open", "FileOpen" and the texts with their ampersands all name
+    // the same command; the request ends at a backslash, the item's text
+    // at the tab before its accelerator.
+    EXPECT_EQ(jol::MenuKey("&File&Open", '\\', 256), "FILEOPEN");
+    EXPECT_EQ(jol::MenuKey("File Open|_x\\tail", '\\', 256), "FILEOPENX");
+    EXPECT_EQ(jol::MenuKey("&File&Open...\tCtrl+O", '\t', 1000), "FILEOPEN");
+    EXPECT_EQ(jol::MenuKey("abcdef", 0, 3), "ABC");
+    EXPECT_EQ(jol::MenuKey("- * -", 0, 256), "");
 }
 
 } // namespace
