@@ -39,4 +39,35 @@ for want in 'title=JOL Target' 'clicked=1' "pixels=$(($(screen_width) / 2)) $(($
   grep -q "^$want\$" "$RIG_WORK/click.out" || rig_fail "want $want: $(cat "$RIG_WORK/click.out")"
 done
 grep -q 'error 3205' "$RIG_WORK/click.err" || rig_fail "MouseInfo(7): $(cat "$RIG_WORK/click.err")"
+
+# By name: keys typed after the window was brought forward, menu commands
+# by their path, the button by its text.
+script "$RIG_WORK/named.jol" 'ErrorMode(@OFF)' 'IntControl(46, 0, 0, 0, 0)' \
+  'SendKeysTo("JOL Target", "q")' 'sent = LastError()' \
+  'SendKeysTo("JOL Nowhere", "w")' 'missing = LastError()' \
+  'open = SendMenusTo("JOL Target", "File Open")' \
+  'SendMenusTo("JOL Target", "&Edit&Copy")' \
+  'SendMenusTo("JOL Target", "File")' 'submenu = LastError()' \
+  'SendMenusTo("JOL Target", "FileSave")' 'unknown = LastError()' \
+  'pressed = MouseClickBtn("JOL Target", "", "press ME")' \
+  'MouseClickBtn("JOL Target", "", "Apply")' 'nobutton = LastError()' \
+  'MouseClickBtn("", "", "Apply")' 'noparent = LastError()'
+: >"$log.before"
+cp "$log" "$log.before"
+rig_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/named.jol")" >"$RIG_WORK/named.out" \
+  2>"$RIG_WORK/named.err" || rig_fail "named.jol: $(cat "$RIG_WORK/named.err")"
+for want in sent=0 missing=1045 open=1 submenu=1316 unknown=1316 pressed=1 nobutton=1444 \
+  noparent=1444; do
+  grep -q "^$want\$" "$RIG_WORK/named.out" || rig_fail "want $want: $(cat "$RIG_WORK/named.out")"
+done
+new_events() {
+  tail -n +$(($(wc -l <"$log.before") + 1)) "$log" | grep -E '^(char|command|click) ' | tr '\n' ' '
+}
+expected="char 113 command 101 command 201 click 1002 "
+tries=100
+while [ "$(new_events)" != "$expected" ] && [ $tries -gt 0 ]; do
+  tries=$((tries - 1))
+  sleep 0.1
+done
+[ "$(new_events)" = "$expected" ] || rig_fail "events: $(new_events)"
 echo "keys and mouse under Windows: ok"
