@@ -66,4 +66,29 @@ while [ "$(new_events)" != "$expected" ] && [ $tries -gt 0 ]; do
   sleep 0.1
 done
 [ "$(new_events)" = "$expected" ] || rig_fail "events: $(new_events)"
+
+# WaitForKey sees the keys typed into the target: not "a" (the empty
+# second key ends the list), then F1.
+script "$RIG_WORK/wait.jol" 'key = WaitForKey("{F1}", "", "a", "", "")'
+rig_spawn_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/wait.jol")"
+waiter=$RIG_PID
+sleep 2
+xdotool windowfocus --sync "$RIG_WINDOW"
+press() {
+  xdotool keydown "$1"
+  sleep 0.1
+  xdotool keyup "$1"
+  sleep 0.3
+}
+press a
+kill -0 "$waiter" 2>/dev/null || rig_fail "WaitForKey took the key a"
+press F1
+tries=100
+while kill -0 "$waiter" 2>/dev/null && [ $tries -gt 0 ]; do
+  tries=$((tries - 1))
+  sleep 0.1
+done
+# rig_spawn_program names the output after the program it starts.
+cat "$RIG_WORK"/*.out | tr -d "\r" | grep -q '^key=1$' ||
+  rig_fail "WaitForKey: $(cat "$RIG_WORK"/*.out)"
 echo "keys and mouse under Windows: ok"
