@@ -39,6 +39,7 @@ set(JOL_RECORD_HEADERS
   lib/data/buffer_slots.h
   lib/data/private_environment.h
   lib/desktop/dde_state.h
+  lib/desktop/keystroke_state.h
   lib/desktop/process_list.h
   ui/dialog_state.h)
 

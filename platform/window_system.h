@@ -45,6 +45,9 @@ std::intptr_t JOL_STDCALL def_window_proc(Hwnd w, unsigned message, std::uintptr
                                           std::intptr_t lparam);
 bool destroy_window(Hwnd w);
 bool is_window(Hwnd w);
+// The handle that a 32-bit window number names. Window handles have 32
+// significant bits everywhere; the 64-bit system keeps them sign-extended.
+Hwnd handle_from_id(std::uint32_t id);
 Hwnd get_parent(Hwnd w);
 bool get_window_rect(Hwnd w, Rect* r);
 std::uint32_t get_window_style(Hwnd w);

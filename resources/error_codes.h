@@ -49,15 +49,34 @@
     X(DirMakeFailed, 1029, Minor)                                                    \
     X(DirRemoveFailed, 1030, Minor)                                                  \
     X(DirChangeFailed, 1031, Minor)                                                  \
+    X(WinCloseNotFound, 1039, Minor)                                                 \
+    X(WinHideNotFound, 1040, Minor)                                                  \
+    X(WinIconizeNotFound, 1041, Minor)                                               \
+    X(WinZoomNotFound, 1042, Minor)                                                  \
+    X(WinShowNotFound, 1043, Minor)                                                  \
+    X(WinPlaceNotFound, 1044, Minor)                                                 \
+    X(WinActivateNotFound, 1045, Minor)                                              \
+    X(WinNotActivated, 1046, Minor)                                                  \
     X(FileOpenFailed, 1077, Minor)                                                   \
     X(FileAttrGetMissing, 1083, Minor)                                               \
     X(FileAttrSetFailed, 1086, Minor)                                                \
+    X(WinPositionNotFound, 1119, Minor)                                              \
+    X(WinTitleNotFound, 1121, Minor)                                                 \
     X(FileTimeGetMissing, 1125, Minor)                                               \
     X(BinaryAllocFailed, 1126, Minor)                                                \
     X(FileTimeTouchMissing, 1128, Minor)                                             \
+    X(WinExeNameNotFound, 1172, Minor)                                               \
+    X(NotSupported, 1193, Minor)                                                     \
+    X(WinPlacementNotFound, 1200, Minor)                                             \
+    X(WinPlacementFailed, 1201, Minor)                                               \
     X(ExtenderMinor, 1213, Minor)      /* an extender's minor failure */             \
+    X(WinIsDosBad, 1227, Minor)                                                      \
     X(ExeInfoMissing, 1240, Minor)                                                   \
     X(BinaryFileTooLarge, 1330, Minor)                                               \
+    X(MenuNotAccessible, 1315, Minor)                                                \
+    X(MenuItemNotFound, 1316, Minor)                                                 \
+    X(MenuPostFailed, 1317, Minor)                                                   \
+    X(WinItemChildNoParent, 1334, Minor)                                             \
     X(IniGuarded, 1335, Minor)                                                       \
     X(MathDomain, 1341, Minor)                                                       \
     X(MathOverflow, 1342, Minor)                                                     \
@@ -68,6 +87,7 @@
     X(MathNegativeRoot, 1349, Minor)                                                 \
     X(MathLogDomain, 1350, Minor)                                                    \
     X(MathFactorial, 1351, Minor)      /* also a negative integer power */           \
+    X(ChildNotFound, 1368, Minor)                                                    \
     X(FileCompareFirst, 1389, Minor)                                                 \
     X(FileCompareSecond, 1390, Minor)                                                \
     X(ListTooLong, 1398, Minor)                                                      \
@@ -77,19 +97,28 @@
     X(FileMoveRoom, 1405, Minor)                                                     \
     X(FileAppendRoom, 1406, Minor)                                                   \
     X(ListDelimiterInvalid, 1407, Minor)                                             \
+    X(WinIdGetNotFound, 1408, Minor)                                                 \
     X(DirAttrGetMissing, 1421, Minor)                                                \
     X(DirAttrSetFailed, 1422, Minor)                                                 \
     X(FileNameLongMissing, 1423, Minor)                                              \
     X(FileNameShortMissing, 1424, Minor)                                             \
+    X(InternalError, 1425, Minor)                                                    \
     X(RenameSourceMissing, 1426, Minor)                                              \
     X(RenameBadTarget, 1427, Minor)                                                  \
     X(RenameOtherDrive, 1428, Minor)                                                 \
     X(InstallSource, 1434, Minor)                                                    \
     X(InstallName, 1435, Minor)                                                      \
     X(InstallDirectory, 1436, Minor)                                                 \
+    X(MouseClickType, 1439, Minor)                                                   \
+    X(MouseNoWindow, 1440, Minor)                                                    \
+    X(MouseChildNoParent, 1441, Minor)                                               \
+    X(MouseParentNotFound, 1442, Minor)                                              \
+    X(MouseChildNotFound, 1443, Minor)                                               \
+    X(MouseButtonNotFound, 1444, Minor)                                              \
     X(DataTypeInvalid, 1448, Minor)                                                  \
     X(TimeJulToYmdBad, 1461, Minor)                                                  \
     X(TimeSubtractFailed, 1462, Minor)                                               \
+    X(IntControlNoWindow, 1464, Minor)                                               \
     X(NoInputControl, 1465, Minor)                                                   \
     X(DiskInfoBadDrive, 1468, Minor)                                                 \
     X(DiskInfoBadRequest, 1469, Minor)                                               \
@@ -118,6 +147,8 @@
     X(DiskVolBadRequest, 1520, Minor)                                                \
     X(DiskVolFailed, 1522, Minor)                                                    \
     /* moderate */                                                                   \
+    X(SendKeySyntax, 2001, Moderate)                                                 \
+    X(WinCloseNotSyntax, 2038, Moderate)                                             \
     X(StrCatSyntax, 2058, Moderate)                                                  \
     X(AverageSyntax, 2060, Moderate)                                                 \
     X(DirRenameBadFrom, 2203, Moderate)                                              \
@@ -173,9 +204,13 @@
     X(SubstLineTooLong, 3101, Fatal)                                                 \
     X(DropNotVariable, 3102, Fatal)                                                  \
     X(IsDefinedNotVariable, 3103, Fatal)                                             \
+    X(WaitForKeyCodes, 3123, Fatal)                                                  \
     X(BinaryEodRange, 3127, Fatal)                                                   \
     X(ObjectsNotInitialized, 3132, Fatal)                                            \
     X(IntControlOpcode, 3171, Fatal)                                                 \
+    X(WinPlaceSizeNumber, 3199, Fatal)                                               \
+    X(WinPlaceSetCount, 3202, Fatal)                                                 \
+    X(MouseInfoRequest, 3205, Fatal)                                                 \
     X(ExtenderMemory, 3210, Fatal)                                                   \
     X(CallTooDeep, 3211, Fatal)                                                      \
     X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \

@@ -175,6 +175,7 @@ constexpr MessageRow kMessages[] = {
     {1043, "WinShow: Window not found"},
     {1044, "WinPlace: Window not found"},
     {1045, "WinActivate: Window not found"},
+    {1046, "WinActivate: Window could not be brought to the front"},
     {1077, "FileOpen: Open failed"},
     {1083, "FileAttrGet: File not found"},
     {1086, "FileAttrSet: File not found or access denied"},

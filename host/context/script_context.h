@@ -30,6 +30,7 @@
 #include "lib/data/file_slots.h"
 #include "lib/data/private_environment.h"
 #include "lib/desktop/dde_state.h"
+#include "lib/desktop/keystroke_state.h"
 #include "lib/desktop/process_list.h"
 #include "platform/handles.h"
 #include "platform/memory.h"
@@ -143,11 +144,13 @@ struct ScriptContext {
     const RunCursor* run = nullptr;
     // where the error that stopped the last run was reported
     StopReport stop;
+    // the foreground window SendKey decided its pacing for
+    KeystrokeState keystrokes;
 };
 
 static_assert(std::is_standard_layout_v<ScriptContext>);
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(ScriptContext) == 18392);
+static_assert(sizeof(ScriptContext) == 18480);
 static_assert(offsetof(ScriptContext, token) == 2400);
 static_assert(offsetof(ScriptContext, files) == 3280);
 static_assert(offsetof(ScriptContext, buffers) == 3400);
@@ -165,7 +168,7 @@ static_assert(offsetof(ScriptContext, extenders) == 9324);
 static_assert(offsetof(ScriptContext, var_index) == 15544);
 static_assert(offsetof(ScriptContext, stop) == 16580);
 #else
-static_assert(sizeof(ScriptContext) == 19184);
+static_assert(sizeof(ScriptContext) == 19280);
 static_assert(offsetof(ScriptContext, token) == 2424);
 static_assert(offsetof(ScriptContext, files) == 3360);
 static_assert(offsetof(ScriptContext, buffers) == 3520);

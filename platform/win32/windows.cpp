@@ -64,6 +64,10 @@ bool destroy_window(Hwnd w) {
     return DestroyWindow(hwnd_of(w)) != 0;
 }
 
+Hwnd handle_from_id(std::uint32_t id) {
+    return reinterpret_cast<Hwnd>(LongToHandle(static_cast<LONG>(id)));
+}
+
 bool is_window(Hwnd w) {
     return w && IsWindow(hwnd_of(w));
 }
