@@ -20,6 +20,8 @@
 #include "lib/data/item_list.h"
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
+#include "lib/desktop/window_functions.h"
+#include "lib/desktop/window_placement.h"
 #include "ui/file_replace.h"
 #include "ui/message_boxes.h"
 
@@ -36,7 +38,8 @@ constexpr const Module* kModules[] = {
     &kBinaryModule,     &kEnvironmentModule, &kCoreModule,      &kMathModule,
     &kStringModule,     &kItemModule,        &kTimeModule,      &kIniModule,
     &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule, &kFileModule,
-    &kExeInfoModule,    &kFileReplaceModule, &kCallModule,
+    &kExeInfoModule,    &kFileReplaceModule, &kCallModule,      &kWindowModule,
+    &kPlacementModule,
 };
 
 } // namespace
