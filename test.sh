@@ -2,7 +2,9 @@
 # Sets the machine up when needed, builds every configuration (Linux,
 # Linux with sanitizers, Windows x86_64 and the shipped Windows i686
 # library) with warnings as errors, and runs every test: on Linux directly,
-# and the Windows build under Wine on a virtual display.
+# and the Windows build under Wine on a virtual display. The native desktop
+# tests start a display of their own (tests/desktop/rig.sh); the other
+# native tests run without one.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
@@ -31,7 +33,15 @@ done
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
-sleep 1
+# Ready once it answers; the keyboard map is the same on every machine, so
+# that keys typed by the desktop tests come out as the same characters.
+tries=100
+until xprop -root >/dev/null 2>&1; do
+  tries=$((tries - 1))
+  [ "$tries" -gt 0 ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
+  sleep 0.1
+done
+setxkbmap us
 # The server and Wine's own services start here, outside the tests: a
 # service started by a test's program would hold that test's output open.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

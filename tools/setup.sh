@@ -1,9 +1,14 @@
 #!/bin/sh
 # Installs what the build and the tests need, when it is missing. Runs as
 # root (or through sudo) without prompts; a machine that has everything is
-# left alone.
+# left alone. The desktop tests need a virtual display (xvfb), a window
+# manager (openbox), keyboard and mouse from outside (xdotool), a fixed
+# keyboard map (setxkbmap of x11-xkb-utils), programs to drive (xterm,
+# xmessage of x11-utils) and the tools to look at windows and the
+# clipboard (xprop of x11-utils, xclip).
 set -e
-packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth libx11-dev libxtst-dev clang-format clang libclang-rt-14-dev"
+packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth clang-format clang libclang-rt-14-dev
+libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -7,7 +7,8 @@
 // reports how it ended and releases the environment again. It offers a
 // few host functions of its own (HostName, Version, HostEcho) through its
 // keyword table and callback, and can trace the notifications the library
-// sends it.
+// sends it. With --window it opens a top-level window of its own and hands
+// it to the library as the host window.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,14 @@
 #include <vector>
 
 #include "jol.h"
+
+namespace jolrun {
+// The host window (host_window_win32.cpp, host_window_x11.cpp): opens a
+// shown top-level window with this title and gives its handle, or 0 with
+// the reason in *why; CloseHostWindow destroys it.
+std::uintptr_t OpenHostWindow(const char* title, std::string* why);
+void CloseHostWindow();
+} // namespace jolrun
 
 namespace {
 
@@ -35,6 +44,7 @@ struct Options {
     bool trace_lines = false;
     const char* quiet_log = "";
     const char* answers = nullptr;
+    const char* window_title = nullptr;
     unsigned long max_lines = 0; // 0: no limit
     unsigned vars = 1000;
     unsigned heap = 65532;
@@ -52,6 +62,9 @@ void Usage(std::FILE* out) {
                "                   (an empty name logs nothing)\n"
                "  --answers FILE   answer the boxes from FILE (ok, cancel, yes, no, abort, retry,\n"
                "                   ignore or button numbers, separated by commas or line ends)\n"
+               "  --window TITLE   open a top-level window titled TITLE for the run and hand it\n"
+               "                   to the library as the host window (on Linux it needs the\n"
+               "                   display named by DISPLAY)\n"
                "  --max-lines N    cancel the run, as Ctrl+C does, after N lines have run\n"
                "  --trace-lines    print each line notification on standard error as\n"
                "                   'jolrun: line OFFSET: TEXT' (with ' (last set: NAME)'\n"
@@ -120,6 +133,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             o->quiet_log = argv[++i];
         } else if (!std::strcmp(a, "--answers") && has_value) {
             o->answers = argv[++i];
+        } else if (!std::strcmp(a, "--window") && has_value) {
+            o->window_title = argv[++i];
         } else if (!std::strcmp(a, "--max-lines") && has_value) {
             if (!ParseNumber(argv[++i], 1, 4000000000ul, &n)) return false;
             o->max_lines = n;
@@ -331,8 +346,18 @@ std::int32_t Service(std::uintptr_t context, std::int32_t request, const std::st
     return DLLServices(context, request, copy.data(), nullptr, number, 0);
 }
 
+// The host window of --window, destroyed after the environment is
+// released.
+struct WindowOfRun {
+    std::uintptr_t handle = 0;
+    ~WindowOfRun() {
+        if (handle) jolrun::CloseHostWindow();
+    }
+};
+
 struct Environment {
     std::uintptr_t context = 0, vars = 0, heap = 0;
+    std::uintptr_t window = 0; // the host window, 0 for none
 
     bool Open(const Options& o) {
         if (DoDaDllInit(0, 0, JOL_HANDSHAKE_HANDLE, JOL_INIT_HANDSHAKE, 0, nullptr, nullptr) !=
@@ -349,8 +374,8 @@ struct Environment {
         }
         if (DoDaDllInit(0, context, 0, JOL_INIT_CONTEXT, 0, nullptr, nullptr) !=
                 JOL_CONTEXT_READY ||
-            DoDaDllInit(0, context, vars, JOL_INIT_VARIABLES, o.vars, "JOLRUN", "JOLRUN.INI") !=
-                1 ||
+            DoDaDllInit(window, context, vars, JOL_INIT_VARIABLES, o.vars, "JOLRUN",
+                        "JOLRUN.INI") != 1 ||
             DoDaDllInit(0, context, heap, JOL_INIT_HEAP, o.heap, "jolrun", nullptr) != 1) {
             std::fputs("jolrun: the library could not set up a script environment\n", stderr);
             return false;
@@ -475,7 +500,7 @@ int RunScript(Environment& env, const Options& o) {
     g_trace = o.trace_lines;
     JolWatchInterrupt();
     const std::int32_t ran =
-        ProcessDaBatBuffer(0, env.context, block, &HostCallback, kHostKeywords);
+        ProcessDaBatBuffer(env.window, env.context, block, &HostCallback, kHostKeywords);
     JolBlockFree(block);
     if (o.dump_vars) env.DumpVariables();
     if (!ran) {
@@ -514,7 +539,17 @@ int main(int argc, char** argv) {
     }
     o.quiet_log_name = FullName(o.quiet_log);
     o.quiet_log = o.quiet_log_name.c_str();
+    WindowOfRun window;
+    if (o.window_title) {
+        std::string why;
+        window.handle = jolrun::OpenHostWindow(o.window_title, &why);
+        if (!window.handle) {
+            std::fprintf(stderr, "jolrun: --window: %s\n", why.c_str());
+            return kExitFailed;
+        }
+    }
     Environment env;
+    env.window = window.handle;
     if (!env.Open(o)) return kExitFailed;
     return RunScript(env, o);
 }

@@ -1,0 +1,78 @@
+# Shell functions for desktop tests, sourced by a test that rig.sh runs:
+#   . "$RIG_LIB"
+# The environment holds DISPLAY, RIG_WORK (the test's empty scratch folder),
+# JOLRUN (the jolrun program), JOL_EMULATOR (the program that runs Windows
+# programs, empty for native ones) and, in the Windows build, JOL_TARGET and
+# JOL_TARGET_CONSOLE (the target programs).
+
+rig_fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+
+# Runs a program of the build and waits for it, through the emulator when
+# there is one.
+rig_program() {
+  if [ -n "${JOL_EMULATOR:-}" ]; then
+    "$JOL_EMULATOR" "$@"
+  else
+    "$@"
+  fi
+}
+
+# Starts a command in the background: its process id goes to RIG_PID and
+# to the list of processes that rig.sh ends after the test, the names of
+# the files that take its standard output and error to RIG_OUT and RIG_ERR
+# (spawnN.out and spawnN.err in RIG_WORK, N counting the commands started).
+RIG_SPAWNED=0
+rig_spawn() {
+  RIG_SPAWNED=$((RIG_SPAWNED + 1))
+  RIG_OUT=$RIG_WORK/spawn$RIG_SPAWNED.out
+  RIG_ERR=$RIG_WORK/spawn$RIG_SPAWNED.err
+  "$@" </dev/null >"$RIG_OUT" 2>"$RIG_ERR" &
+  RIG_PID=$!
+  echo "$RIG_PID" >>"$RIG_PIDS"
+}
+
+# As rig_spawn, for a program of the build (through the emulator).
+rig_spawn_program() {
+  if [ -n "${JOL_EMULATOR:-}" ]; then
+    rig_spawn "$JOL_EMULATOR" "$@"
+  else
+    rig_spawn "$@"
+  fi
+}
+
+# Waits up to SECONDS (default 15) for a visible window whose title matches
+# the regular expression PATTERN; its window id goes to RIG_WINDOW.
+rig_wait_window() {
+  RIG_WINDOW=$(timeout "${2:-15}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null |
+    head -n 1)
+  [ -n "$RIG_WINDOW" ] || rig_fail "no window titled '$1' appeared"
+}
+
+# True when a visible window's title matches PATTERN now.
+rig_has_window() {
+  [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]
+}
+
+# Waits up to SECONDS (default 10) until FILE holds a line matching the
+# extended regular expression PATTERN.
+rig_wait_line() {
+  tries=$((${3:-10} * 10))
+  while ! grep -E -q -- "$2" "$1" 2>/dev/null; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || rig_fail "no line '$2' in $1: $(cat "$1" 2>/dev/null)"
+    sleep 0.1
+  done
+}
+
+# A path as the program under test sees it: under Wine, the Unix root is
+# drive Z:.
+rig_path() {
+  if [ -n "${JOL_EMULATOR:-}" ]; then
+    printf 'Z:%s\n' "$1" | tr / '\\'
+  else
+    printf '%s\n' "$1"
+  fi
+}
