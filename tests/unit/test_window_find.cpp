@@ -2,11 +2,14 @@
 // needed.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "lib/desktop/window_find.h"
+#include "lib/desktop/window_functions.h"
 #include "platform/text.h"
 #include "platform/window_system.h"
+#include "tests/unit/data_handler_rig.h"
 
 namespace {
 
@@ -83,6 +86,26 @@ TEST(WindowFind, WinIdKeepsHandlesWithTheHighBit) {
             EXPECT_STREQ(id, "");
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// A wait for a window that never comes lasts the seconds asked, not a
+// quarter more.
+TEST(WindowFind, WaitExistWaitsTheTimeAsked) {
+    test::HandlerRig rig;
+    const auto start = std::chrono::steady_clock::now();
+    const test::HandlerResult r =
+        rig.Call(jol::kWindowModule, 446, {"no such window anywhere~", 1});
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    EXPECT_EQ(r.error, 0);
+    EXPECT_EQ(r.i, 0);
+    EXPECT_GE(ms, 950);
+    EXPECT_LT(ms, 1200);
 }
 
 } // namespace
