@@ -54,6 +54,10 @@ public:
             handle_ = jol::FindWindowOnce(&ctx, (title + "~").c_str());
             if (!handle_) plat::sleep_ms(100);
         }
+        // The window manager gives a new window the focus once it has
+        // managed it: wait for that, so that it takes nothing later.
+        for (int i = 0; i < 40 && handle_ && plat::desk::foreground() != handle_; ++i)
+            plat::sleep_ms(50);
 #endif
     }
     ~TestWindow() {
