@@ -20,6 +20,7 @@
 #include "lang/tokenizer.h"
 #include "lib/desktop/window_find.h"
 #include "platform/boxes.h"
+#include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/environment.h"
 #include "platform/modules.h"
@@ -66,6 +67,15 @@ std::int32_t ClampSeconds(std::int32_t s) {
     if (s > 86400) return 86400;
     if (s < -1) return 0;
     return s;
+}
+
+// The milliseconds since start, given those counted before: the low 32
+// bits come from the tick count, the rest from the earlier count.
+std::uint64_t ElapsedSince(std::uint32_t start, std::uint64_t before) {
+    const std::uint32_t low = plat::tick_count() - start;
+    std::uint64_t now = (before & ~0xFFFFFFFFull) | low;
+    if (now < before) now += 0x100000000ull;
+    return now;
 }
 
 std::string BaseName(const std::string& path) {
@@ -226,16 +236,24 @@ int FnWinExist(ScriptContext* ctx, int, Value& result, Value* args) {
     return Result(result, FindWindowOnce(ctx, ArgText(ctx, args[1])) ? 1 : 0);
 }
 
-// Waits in rounds of 200 ms, five to the second, so that a timeout of n
-// seconds waits n seconds. found() is asked before each round.
+// Waits in rounds of 200 ms until the seconds asked have passed by the
+// clock (not a count of rounds, which the searches would lengthen).
+// found() is asked before each round.
 template <typename Found> int WaitRounds(ScriptContext* ctx, std::int32_t seconds, Found found) {
     seconds = ClampSeconds(seconds);
-    for (std::int64_t round = 0;; ++round) {
+    const std::uint64_t limit = seconds < 0 ? 0 : static_cast<std::uint64_t>(seconds) * 1000;
+    const std::uint32_t start = plat::tick_count();
+    std::uint64_t spent = 0;
+    for (;;) {
         if (found()) return 1;
-        if (seconds >= 0 && round >= 5LL * seconds) return 0;
+        // Elapsed time over many wraps of the 32-bit tick count: each
+        // round is far shorter than a wrap.
+        spent = ElapsedSince(start, spent);
+        if (seconds >= 0 && spent >= limit) return 0;
         PumpMessages(ctx);
         if (ctx->cancel) return 0;
-        plat::sleep_ms(200);
+        const std::uint64_t left = seconds < 0 ? 200 : limit - spent;
+        plat::sleep_ms(static_cast<unsigned>(left < 200 ? left : 200));
     }
 }
 

@@ -18,7 +18,8 @@ window=$RIG_WINDOW
 
 rig_spawn_program "$JOLRUN" --dump-vars windows_first.jol "$title"
 wait "$RIG_PID" || rig_fail "first script: $(cat "$RIG_ERR")"
-out=$RIG_OUT
+out=$RIG_WORK/first.txt
+tr -d '\r' <"$RIG_OUT" >"$out"
 for want in exist=1 exact=1 inner=1 suffix=1 nocase=0 longer=0 act=1 "front=$title" state=2 \
             "exe=$exe" newtitle=1 listed=1 listedid=1 zoomed=3; do
   grep -Eqx -- "$want" "$out" || rig_fail "expected $want: $(cat "$out")"
@@ -32,7 +33,8 @@ xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_VERT ||
 
 rig_spawn_program "$JOLRUN" --dump-vars windows_second.jol "$id"
 wait "$RIG_PID" || rig_fail "second script: $(cat "$RIG_ERR")"
-out=$RIG_OUT
+out=$RIG_WORK/second.txt
+tr -d '\r' <"$RIG_OUT" >"$out"
 for want in hidden=-1 stillthere=1 "shown=[23]" iconic=1 after=0 e1045=1045; do
   grep -Eqx -- "$want" "$out" || rig_fail "expected $want: $(cat "$out")"
 done
