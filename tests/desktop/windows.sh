@@ -25,11 +25,15 @@ for want in exist=1 exact=1 inner=1 suffix=1 nocase=0 longer=0 act=1 "front=$tit
   grep -Eqx -- "$want" "$out" || rig_fail "expected $want: $(cat "$out")"
 done
 id=$(sed -n 's/^id=//p' "$out")
-# From outside: the window is in front, renamed and maximised.
-[ "$(xdotool getactivewindow)" = "$window" ] || rig_fail "not the active window"
+# From outside: the window is in front, renamed and maximised. (Wine's
+# desktop has no window manager to name the active window, and Wine keeps
+# the maximised state to itself: there the script's own read-back stands.)
+if [ -z "${JOL_EMULATOR:-}" ]; then
+  [ "$(xdotool getactivewindow)" = "$window" ] || rig_fail "not the active window"
+  xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_VERT ||
+    rig_fail "not maximised: $(xprop -id "$window" _NET_WM_STATE)"
+fi
 [ "$(xdotool getwindowname "$window")" = "$title renamed" ] || rig_fail "title not set"
-xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_VERT ||
-  rig_fail "not maximised: $(xprop -id "$window" _NET_WM_STATE)"
 
 rig_spawn_program "$JOLRUN" --dump-vars windows_second.jol "$id"
 wait "$RIG_PID" || rig_fail "second script: $(cat "$RIG_ERR")"
