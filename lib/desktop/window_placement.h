@@ -22,8 +22,8 @@ extern const Module kPlacementModule;
 std::int32_t ToPixels(std::int32_t units, std::int32_t screen);
 std::int32_t ToUnits(std::int32_t pixels, std::int32_t screen);
 
-// WinPlace's work on a window already found: 1, or 0 with the error set.
-// by_name: the window was named by the script, so it is not activated.
+// WinPlace's work on a window already found (never activated): 1, or 0
+// with the error set. DLLServices 18 uses it.
 int PlaceWindow(ScriptContext* ctx, plat::Hwnd w, std::int32_t x1, std::int32_t y1, std::int32_t x2,
                 std::int32_t y2);
 // WinPosition's text of a window ("left,top,right,bottom"); false when
