@@ -333,20 +333,20 @@ int RunOpcode(ScriptContext* ctx, std::int32_t opcode, const Params& p, char* ou
         CopyBounded(ctx, out, done, size);
         return 1;
     }
-    // Window searches and messages (21, 22, 23, 25, 31, 36, 44, 47, 48),
-    // icon replacement (37) and the log-off and shutdown requests (66 to
-    // 68) need services this library does not offer yet: they fail as an
-    // undefined function would.
     case 21:
     case 22:
     case 23:
     case 25:
     case 31:
     case 36:
-    case 37:
     case 44:
     case 47:
     case 48:
+        return WindowOpcode(ctx, opcode, p.p, out, size);
+    // Icon replacement (37) and the log-off and shutdown requests (66 to
+    // 68) need services this library does not offer yet: they fail as an
+    // undefined function would.
+    case 37:
     case 66:
     case 67:
     case 68:

@@ -34,6 +34,13 @@ const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* 
 // for any other number.
 std::uintptr_t BinaryBufferAddress(ScriptContext* ctx, std::int64_t handle);
 
+// The window opcodes (21, 22, 23, 25, 31, 36, 44, 47, 48) are answered by
+// the window functions above this layer, which define this (upward hook;
+// lib/desktop/window_functions.cpp): p[1] to p[4] the texts of the
+// arguments. 1 with the result text in out, 0 with the error set.
+int WindowOpcode(ScriptContext* ctx, std::int32_t opcode, const char* const* p, char* out,
+                 std::size_t size);
+
 // Gives every run option its initial value; nt_platform selects the
 // console keystroke default.
 void InitRunOptions(RunOptions& options, bool nt_platform);

@@ -23,6 +23,8 @@
 #include "lib/desktop/keys.h"
 #include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
+#include "lib/desktop/window_functions.h"
+#include "lib/desktop/window_placement.h"
 #include "ui/file_replace.h"
 #include "ui/message_boxes.h"
 
@@ -39,8 +41,8 @@ constexpr const Module* kModules[] = {
     &kBinaryModule,     &kEnvironmentModule, &kCoreModule,      &kMathModule,
     &kStringModule,     &kItemModule,        &kTimeModule,      &kIniModule,
     &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule, &kFileModule,
-    &kExeInfoModule,    &kFileReplaceModule, &kCallModule,      &kKeyModule,
-    &kMouseModule,      &kMenuModule,
+    &kExeInfoModule,    &kFileReplaceModule, &kCallModule,      &kWindowModule,
+    &kPlacementModule,  &kKeyModule,         &kMouseModule,     &kMenuModule,
 };
 
 } // namespace

@@ -1,17 +1,23 @@
 #include "host/services.h"
 
 #include <cstring>
+#include <string>
 
 #include "dispatch/extenders.h"
 #include "exec/error_report.h"
 #include "host/call.h"
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
+#include "host/context/integer_text.h"
 #include "host/context/script_context.h"
+#include "host/context/settings.h"
 #include "include/jol.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
+#include "lib/desktop/window_functions.h"
+#include "lib/desktop/window_placement.h"
 #include "platform/memory.h"
+#include "platform/window_system.h"
 
 namespace jol {
 namespace {
@@ -185,14 +191,31 @@ std::int32_t RunRequest(ScriptContext* ctx, std::int32_t request, char* text1, c
         return 1;
     case service::TerminationFlags:
         return ctx->options.termination_flags;
+    case service::SaveWindowPosition: {
+        std::string position;
+        if (!PositionText(static_cast<plat::Hwnd>(number), &position))
+            return Raise(ctx, Err::WinPositionNotFound);
+        WriteSetting(ctx->settings_section, Text(text1), position.c_str(), ctx->settings_ini);
+        return 1;
+    }
+    case service::PlaceWindow: {
+        const auto w = static_cast<plat::Hwnd>(number);
+        if (!w || !plat::is_window(w)) return Raise(ctx, Err::WinPlaceNotFound);
+        std::int32_t v[4] = {};
+        const char* at = Text(text1);
+        for (std::int32_t& n : v) {
+            n = ParseIntegerText(at);
+            const char* comma = std::strchr(at, ',');
+            at = comma ? comma + 1 : "";
+        }
+        return PlaceWindow(ctx, w, v[0], v[1], v[2], v[3]);
+    }
+    case service::ActivateWindow:
+        return ActivateByName(ctx, Text(text1));
     case service::SendMenu:
     case service::RunByExtension:
-    case service::SaveWindowPosition:
-    case service::PlaceWindow:
-    case service::ActivateWindow:
-        // The menu search, the extensions launcher and window placement
-        // and activation are not available in this build: these requests
-        // fail.
+        // The menu search and the extensions launcher are not available in
+        // this build: these requests fail.
         return 0;
     case service::HostFlagA: {
         const std::int32_t old = ctx->options.host_flag_a;

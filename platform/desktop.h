@@ -91,6 +91,13 @@ int min_height();
 int frame_width();
 int frame_height();
 int caption_height();
+// Whether a window takes part in an arrangement of the desktop: a normal,
+// visible, not minimized window with a sizing border.
+bool can_arrange(Hwnd w);
+// The bottom of the usable screen for a window placed by the system's
+// default rule: the measured value on Win32; natively the work area's
+// bottom when there is a display.
+int default_bottom(int measured);
 // The usable area of the screen (without task bars and docks).
 bool work_area(Rect* r);
 

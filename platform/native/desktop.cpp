@@ -169,6 +169,16 @@ bool work_area(Rect* r) {
     return x11::work_area(r);
 }
 
+bool can_arrange(Hwnd w) {
+    return x11::can_arrange(w);
+}
+
+int default_bottom(int measured) {
+    Rect wa;
+    if (x11::display() && x11::work_area(&wa)) return wa.bottom;
+    return measured;
+}
+
 bool get_placement(Hwnd w, Placement* p) {
     return x11::get_placement(w, p);
 }

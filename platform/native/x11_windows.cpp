@@ -489,6 +489,25 @@ bool work_area(Rect* r) {
     return true;
 }
 
+bool can_arrange(Hwnd w) {
+    if (!is_client(w) || is_minimized(w)) return false;
+    XWindowAttributes a{};
+    if (!attributes(xid(w), &a) || a.map_state != IsViewable || a.override_redirect) return false;
+    std::vector<long> types;
+    if (get_cardinals(xid(w), "_NET_WM_WINDOW_TYPE", XA_ATOM, &types))
+        for (long t : types)
+            if (static_cast<Atom>(t) != atom("_NET_WM_WINDOW_TYPE_NORMAL")) return false;
+    // A window whose least and greatest sizes agree has no sizing border.
+    XSizeHints hints{};
+    long supplied = 0;
+    ErrorTrap trap;
+    if (XGetWMNormalHints(display(), xid(w), &hints, &supplied) && !trap.failed() &&
+        (hints.flags & PMinSize) && (hints.flags & PMaxSize) &&
+        hints.min_width == hints.max_width && hints.min_height == hints.max_height)
+        return false;
+    return true;
+}
+
 int frame_size(int which) {
     const Extents e = some_frame();
     switch (which) {

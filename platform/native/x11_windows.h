@@ -42,6 +42,7 @@ bool command(Hwnd w, int command); // desk::Command
 bool window_rect(Hwnd w, Rect* r);
 bool move_window(Hwnd w, const Rect& r);
 bool work_area(Rect* r);
+bool can_arrange(Hwnd w);
 // 0 the sizing frame's width, 1 its height, 2 the caption's height.
 int frame_size(int which);
 int min_size(bool height);

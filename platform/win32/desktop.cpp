@@ -207,6 +207,16 @@ int caption_height() {
     return GetSystemMetrics(SM_CYCAPTION);
 }
 
+bool can_arrange(Hwnd w) {
+    const auto style = static_cast<DWORD>(GetWindowLongA(hwnd_of(w), GWL_STYLE));
+    return !(style & WS_POPUP) && (style & WS_THICKFRAME) && (style & WS_VISIBLE) &&
+           !IsIconic(hwnd_of(w));
+}
+
+int default_bottom(int measured) {
+    return measured;
+}
+
 bool work_area(Rect* r) {
     RECT wa{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0)) return false;

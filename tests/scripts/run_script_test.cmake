@@ -11,6 +11,8 @@
 #   ; lock: NAME        a resource the script shares with other tests (the
 #                       user's profile, for one); tests naming the same
 #                       lock do not run at the same time
+#   ; backend: native   the script runs on the native backend only (under
+#                       an emulator the test is skipped)
 #   ; answers: off      no scripted answers at all, and standard input is
 #                       empty (no terminal): nobody can answer a box. Only
 #                       the native backend writes such boxes; under an
@@ -54,6 +56,7 @@ set(args "")
 set(options "")
 set(needs "")
 set(answers_off FALSE)
+set(native_only FALSE)
 file(STRINGS ${script} head LIMIT_COUNT 12)
 foreach(line IN LISTS head)
   if(line MATCHES "^; *exit: *([0-9]+)")
@@ -62,6 +65,8 @@ foreach(line IN LISTS head)
     separate_arguments(args UNIX_COMMAND "${CMAKE_MATCH_1}")
   elseif(line MATCHES "^; *options: *(.*)$")
     separate_arguments(options UNIX_COMMAND "${CMAKE_MATCH_1}")
+  elseif(line MATCHES "^; *backend: *native")
+    set(native_only TRUE)
   elseif(line MATCHES "^; *answers: *off")
     set(answers_off TRUE)
   elseif(line MATCHES "^; *needs: *(.*)$")
@@ -75,6 +80,10 @@ foreach(line IN LISTS head)
     endforeach()
   endif()
 endforeach()
+if(native_only AND EMULATOR)
+  message("JOLTEST-SKIPPED: the script tests the native backend")
+  return()
+endif()
 set(scratch "${CMAKE_CURRENT_BINARY_DIR}/scratch/${NAME}")
 file(REMOVE_RECURSE "${scratch}")
 file(MAKE_DIRECTORY "${scratch}")

@@ -217,10 +217,25 @@ TEST_F(IntControl, FullHeapFailsTheResult) {
 }
 
 TEST_F(IntControl, OpcodesNotBuiltFail) {
-    for (int opcode : {21, 22, 23, 25, 31, 36, 37, 44, 47, 48, 66, 67, 68}) {
+    for (int opcode : {37, 66, 67, 68}) {
         SCOPED_TRACE(opcode);
         EXPECT_EQ(Error(opcode), Err::FunctionNotDefined);
     }
+}
+
+// The window opcodes where no such window exists (on any desktop, or
+// none): searches give "0", class questions empty answers, commands their
+// not-found error; nothing waits while the retries are off.
+TEST_F(IntControl, WindowOpcodesFindNothing) {
+    ctx()->options.window_wait_retries = -1;
+    EXPECT_EQ(Text(21, "no such window anywhere~"), "0");
+    EXPECT_EQ(Text(21, "#WIN$ID#0FFFFFF0"), "0");
+    EXPECT_EQ(Text(44, "0"), "");
+    EXPECT_EQ(Text(25, "NoSuchClassAnywhere", "Edit"), "0 0 0");
+    EXPECT_EQ(Text(31), "");
+    EXPECT_EQ(Error(36, "no such window anywhere~"), Err::IntControlNoWindow);
+    EXPECT_EQ(Error(47, "no such window anywhere~"), Err::IntControlNoWindow);
+    EXPECT_EQ(Error(48, "no such window anywhere~"), Err::IntControlNoWindow);
 }
 
 TEST_F(IntControl, UnknownOpcodesWithoutAHostIntControlFail) {

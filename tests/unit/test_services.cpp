@@ -190,6 +190,14 @@ TEST_F(Services, RequestsNotOfferedGiveZero) {
     ExpectUnlocked();
 }
 
+// The window requests refuse what names no window, without waiting for one.
+TEST_F(Services, WindowRequestsRefuseWhatIsNoWindow) {
+    EXPECT_EQ(Call(jol::service::SaveWindowPosition, "JolTestPosition", nullptr, 0), 0);
+    EXPECT_EQ(Call(jol::service::PlaceWindow, "0,0,500,500", nullptr, 0), 0);
+    EXPECT_EQ(Call(jol::service::ActivateWindow, "#WIN$ID#0FFFFFF0"), 0);
+    ExpectUnlocked();
+}
+
 TEST_F(Services, BinaryBufferHandlesThatNameNoBufferAreRefused) {
     char data[] = "abc";
     EXPECT_EQ(Call(jol::service::FillBuffer, data, reinterpret_cast<const char*>(3), 0,
