@@ -6,15 +6,23 @@
 #include <vector>
 
 #include "host/context/script_context.h"
+#include "include/jol.h"
 #include "lang/evaluator.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
 #include "lang/variables.h"
 #include "tests/unit/test_errors.h"
 
-// The entries the library exports to hosts.
-extern "C" int find_var(jol::ScriptContext* ctx, const char* name);
-extern "C" void get_token(jol::ScriptContext* ctx);
+// The entries the library exports to hosts, which name the context by the
+// public header's opaque type.
+namespace {
+int HostFindVar(jol::ScriptContext* ctx, const char* name) {
+    return ::find_var(reinterpret_cast<JolScriptContext*>(ctx), name);
+}
+void HostGetToken(jol::ScriptContext* ctx) {
+    ::get_token(reinterpret_cast<JolScriptContext*>(ctx));
+}
+} // namespace
 
 namespace jol {
 namespace {
@@ -37,7 +45,7 @@ struct Env {
         ctx->error_code = 0;
         ctx->current_line = line;
         ctx->token.cursor = line;
-        get_token(ctx.get());
+        HostGetToken(ctx.get());
         if (ctx->error_code) return 0;
         return ProcessSubExpression(ctx.get(), out, 1);
     }
@@ -85,7 +93,7 @@ TEST(Variables, NamesAreOneVariableWhateverTheirCase) {
     SetVariable(ctx, "Total", nullptr, 1, 1);
     SetVariable(ctx, "TOTAL", nullptr, 2, 1);
     EXPECT_EQ(ctx->vars_count, 1);
-    int n = find_var(ctx, "total");
+    int n = HostFindVar(ctx, "total");
     ASSERT_EQ(n, 0);
     EXPECT_EQ(ctx->vars[0].i, 2);
     EXPECT_STREQ(ctx->vars[0].name, "total");
@@ -100,7 +108,7 @@ TEST(Variables, NamesAreOneVariableWhateverTheirCase) {
 TEST(Variables, FindVarDistinguishesUnknownAndUnset) {
     Env e(10);
     ScriptContext* ctx = e.ctx.get();
-    EXPECT_EQ(find_var(ctx, "nothing"), -1);
+    EXPECT_EQ(HostFindVar(ctx, "nothing"), -1);
     EXPECT_EQ(ctx->error_code, Err::VarUndefined);
     ctx->error_code = 0;
     int n = MentionVariable(ctx, "seen");
@@ -108,7 +116,7 @@ TEST(Variables, FindVarDistinguishesUnknownAndUnset) {
     EXPECT_EQ(ctx->vars[0].flags, vf::Unset);
     EXPECT_EQ(ctx->vars[0].i, -1);
     EXPECT_EQ(MentionVariable(ctx, "seen"), 0); // no second entry
-    EXPECT_EQ(find_var(ctx, "seen"), -1);
+    EXPECT_EQ(HostFindVar(ctx, "seen"), -1);
     EXPECT_EQ(ctx->error_code, Err::VarUnset);
     ctx->error_code = 0;
     char buf[40] = "old";
@@ -118,21 +126,21 @@ TEST(Variables, FindVarDistinguishesUnknownAndUnset) {
     // The exported entries, called by a host with the code its last run
     // left pending: a failure is reported in its place, a success keeps it.
     ReplaceError(ctx, Err::StopExit);
-    EXPECT_EQ(::find_var(ctx, "nothing"), -1);
+    EXPECT_EQ(HostFindVar(ctx, "nothing"), -1);
     EXPECT_EQ(ctx->error_code, Err::VarUndefined);
     ReplaceError(ctx, Err::StopExit);
-    EXPECT_EQ(::find_var(ctx, "seen"), -1);
+    EXPECT_EQ(HostFindVar(ctx, "seen"), -1);
     EXPECT_EQ(ctx->error_code, Err::VarUnset);
     SetVariable(ctx, "known", nullptr, 7, 1);
     ReplaceError(ctx, Err::StopExit);
-    EXPECT_GE(::find_var(ctx, "known"), 0);
+    EXPECT_GE(HostFindVar(ctx, "known"), 0);
     EXPECT_EQ(ctx->error_code, Err::StopExit);
     char line[] = "known $";
     ctx->token.cursor = line;
-    ::get_token(ctx);
+    HostGetToken(ctx);
     EXPECT_EQ(ctx->token.cls, TokenClass::Variable);
     EXPECT_EQ(ctx->error_code, Err::StopExit);
-    ::get_token(ctx);
+    HostGetToken(ctx);
     EXPECT_EQ(ctx->error_code, Err::Unrecognizable);
     ClearError(ctx);
 }
