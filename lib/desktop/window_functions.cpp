@@ -44,11 +44,7 @@ int Result(Value& result, std::int32_t v) {
 }
 
 int TextResult(ScriptContext* ctx, Value& result, const std::string& text) {
-    const std::uint16_t h = HeapCopyText(ctx, text.c_str());
-    if (!h) return Raise(ctx, Err::StringMemory);
-    result.str = h;
-    result.flags = vf::String;
-    return 1;
+    return ResultCopy(ctx, result, text.c_str());
 }
 
 // A window command that the desktop could not carry out: there is no

@@ -40,11 +40,7 @@ std::int32_t ClampUnits(std::int32_t v) {
 }
 
 int TextResult(ScriptContext* ctx, Value& result, const std::string& text) {
-    const std::uint16_t h = HeapCopyText(ctx, text.c_str());
-    if (!h) return Raise(ctx, Err::StringMemory);
-    result.str = h;
-    result.flags = vf::String;
-    return 1;
+    return ResultCopy(ctx, result, text.c_str());
 }
 
 // The low three bits set: the next multiple of 8, less one.
