@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/abi.h"
 #include "platform/handles.h"
 #include "platform/window_system.h"
 
@@ -30,6 +31,16 @@ bool available();
 std::vector<Hwnd> top_level_windows();
 // Every descendant of a window, parents before their children.
 std::vector<Hwnd> descendants(Hwnd parent);
+
+// An enumeration callback: called with each window and the caller's data;
+// returning 0 ends the enumeration. On Win32 it is what the system's own
+// enumeration calls.
+using EnumProc = int(JOL_STDCALL*)(Hwnd w, std::intptr_t data);
+// Calls proc for the top-level windows in the order of top_level_windows.
+void enum_windows(EnumProc proc, std::intptr_t data);
+// Calls proc for the descendants of parent in the order of descendants;
+// nothing when parent is no window.
+void enum_child_windows(Hwnd parent, EnumProc proc, std::intptr_t data);
 
 constexpr std::size_t kTitleMax = 256;
 // The window's title, cut to max bytes (never splitting a double-byte
@@ -131,7 +142,10 @@ bool send_text_message(Hwnd w, unsigned message, std::uintptr_t wparam, const ch
 bool send_message(Hwnd w, unsigned message, std::uintptr_t wparam, std::intptr_t lparam);
 bool post_window_message(Hwnd w, unsigned message, std::uintptr_t wparam, std::intptr_t lparam);
 // Waits until the window's process waits for input, at most ms: 1 idle,
-// 0 timed out, -1 not supported (natively).
+// 0 timed out, -1 when it cannot be waited for (a console program, a
+// process that cannot be opened or has ended; always natively).
 int wait_input_idle(Hwnd w, std::uint32_t ms);
+// Whether the system can wait for a process to be idle at all (Win32).
+bool can_wait_input_idle();
 
 } // namespace plat::desk

@@ -41,19 +41,8 @@ int FnSendMenusTo(ScriptContext* ctx, int, Value& result, Value* args) {
     result.i = 0;
     const plat::Hwnd w = FindWindowOnce(ctx, HeapText(ctx, args[1].str));
     if (!w) return Raise(ctx, Err::WinActivateNotFound);
-    if (ctx->options.wait_input_idle) {
-        while (!ctx->cancel && plat::desk::wait_input_idle(w, 100) == 0)
-            PumpMessages(ctx);
-    }
-    ActivateWindow(ctx, w);
-    MenuSearch search;
-    search.wanted = MenuKey(HeapText(ctx, args[2].str), '\\', kRequestMax);
-    if (!plat::walk_menu_bar(w, Compare, &search)) return Raise(ctx, Err::MenuNotAccessible);
-    if (!search.found || search.wanted.empty()) return Raise(ctx, Err::MenuItemNotFound);
-    if (!plat::desk::post_window_message(w, kWmCommand, search.id, 0))
-        return Raise(ctx, Err::MenuPostFailed);
-    result.i = 1;
-    return 1;
+    result.i = SendMenuCommand(ctx, w, HeapText(ctx, args[2].str));
+    return result.i;
 }
 
 constexpr ModuleFunction kFunctions[] = {
@@ -61,6 +50,21 @@ constexpr ModuleFunction kFunctions[] = {
 };
 
 } // namespace
+
+std::int32_t SendMenuCommand(ScriptContext* ctx, plat::Hwnd w, const char* path) {
+    if (ctx->options.wait_input_idle) {
+        while (!ctx->cancel && plat::desk::wait_input_idle(w, 100) == 0)
+            PumpMessages(ctx);
+    }
+    ActivateWindow(ctx, w);
+    MenuSearch search;
+    search.wanted = MenuKey(path, '\\', kRequestMax);
+    if (!plat::walk_menu_bar(w, Compare, &search)) return Raise(ctx, Err::MenuNotAccessible);
+    if (!search.found || search.wanted.empty()) return Raise(ctx, Err::MenuItemNotFound);
+    if (!plat::desk::post_window_message(w, kWmCommand, search.id, 0))
+        return Raise(ctx, Err::MenuPostFailed);
+    return 1;
+}
 
 std::string MenuKey(const char* text, char stop, std::size_t limit) {
     std::string key;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "dispatch/handler.h"
+#include "platform/handles.h"
 
 namespace jol {
 
@@ -13,6 +15,11 @@ namespace jol {
 // counts as a letter), up to the first stop character (0 for none) and at
 // most limit characters of text read.
 std::string MenuKey(const char* text, char stop, std::size_t limit);
+
+// Chooses the command of window w's menu bar that path names, as
+// SendMenusTo does once it has found the window: 1 when the command was
+// posted, else 0 with the error raised.
+std::int32_t SendMenuCommand(ScriptContext* ctx, plat::Hwnd w, const char* path);
 
 // The module record of SendMenusTo.
 extern const Module kMenuModule;

@@ -8,6 +8,7 @@
 
 #include "host/context/message_pump.h"
 #include "host/context/script_context.h"
+#include "lib/desktop/window_enum.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/environment.h"
@@ -16,6 +17,14 @@
 
 namespace jol {
 namespace {
+
+// The record of a title search: the pattern, whether the windows are
+// children (where a title is matched as a child's) and the window found.
+struct TitleSearch {
+    const char* pattern;
+    bool child;
+    plat::Hwnd found;
+};
 
 constexpr char kWinIdPrefix[] = "#WIN$ID#";
 constexpr std::size_t kPatternMax = 256;
@@ -127,9 +136,9 @@ plat::Hwnd FindWindowOnce(ScriptContext* ctx, const char* name) {
         return host && plat::is_window(host) ? host : 0;
     }
     if (IsWinId(name)) return WinIdWindow(name);
-    for (plat::Hwnd w : plat::desk::top_level_windows())
-        if (TitleMatches(plat::desk::title(w).c_str(), name)) return w;
-    return 0;
+    TitleSearch search{name, false, 0};
+    plat::desk::enum_windows(WinEnumFuncx, reinterpret_cast<std::intptr_t>(&search));
+    return search.found;
 }
 
 plat::Hwnd FindWindowRetry(ScriptContext* ctx, const char* name) {
@@ -143,16 +152,15 @@ plat::Hwnd FindWindowRetry(ScriptContext* ctx, const char* name) {
 
 plat::Hwnd FindChildWindow(plat::Hwnd parent, const char* name) {
     if (!parent || !name) return 0;
-    const std::vector<plat::Hwnd> kids = plat::desk::descendants(parent);
     if (IsWinId(name)) {
         const plat::Hwnd w = WinIdWindow(name);
-        for (plat::Hwnd k : kids)
+        for (plat::Hwnd k : plat::desk::descendants(parent))
             if (k == w) return w;
         return 0;
     }
-    for (plat::Hwnd k : kids)
-        if (TitleMatches(plat::desk::title(k).c_str(), name, true)) return k;
-    return 0;
+    TitleSearch search{name, true, 0};
+    plat::desk::enum_child_windows(parent, WinEnumFuncx, reinterpret_cast<std::intptr_t>(&search));
+    return search.found;
 }
 
 bool WaitPumping(ScriptContext* ctx, unsigned ms) {
@@ -212,3 +220,10 @@ bool IsDosWindow(plat::Hwnd w) {
 }
 
 } // namespace jol
+
+JOL_LISTED_EXPORT int JOL_STDCALL WinEnumFuncx(plat::Hwnd w, std::intptr_t data) {
+    auto* search = reinterpret_cast<jol::TitleSearch*>(data);
+    if (!jol::TitleMatches(plat::desk::title(w).c_str(), search->pattern, search->child)) return 1;
+    search->found = w;
+    return 0;
+}

@@ -18,6 +18,7 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/tokenizer.h"
+#include "lib/desktop/window_enum.h"
 #include "lib/desktop/window_find.h"
 #include "platform/boxes.h"
 #include "platform/clock.h"
@@ -85,6 +86,31 @@ bool Listed(const std::string& title) {
     return !title.empty() && title != "WinOldAp";
 }
 
+// The record of WinCloseNot's walk: the windows named are kept.
+struct CloseWalk {
+    const ScriptContext* ctx;
+    const std::vector<std::string>* names;
+};
+
+// The record of a listing's walk.
+enum class ItemForm {
+    Titles,       // WinItemize: top-level titles, tab after each
+    TitlesAndIds, // WinItemNameId: "title|id|" for each
+    ChildTitles,  // WinItemChild: the titles of the descendants, tab after each
+};
+struct ItemWalk {
+    ItemForm form;
+    std::string list;
+};
+
+// The record of IntControl 25's walk: up to three class names and the
+// state found for each (0 absent, 1 present but hidden, 2 present and
+// visible: the best among the windows of that class).
+struct ChildClassWalk {
+    const char* classes[3];
+    char state[3];
+};
+
 int FnWinActivate(ScriptContext* ctx, int, Value& result, Value* args) {
     return Result(result, ActivateByName(ctx, ArgText(ctx, args[1])));
 }
@@ -127,18 +153,8 @@ bool ReadCloseNotNames(ScriptContext* ctx, std::vector<std::string>* names) {
 int FnWinCloseNot(ScriptContext* ctx, int, Value& result, Value*) {
     std::vector<std::string> names;
     if (!ReadCloseNotNames(ctx, &names)) return 0;
-    for (Hwnd w : desk::top_level_windows()) {
-        if (!desk::is_visible(w) || IsHost(ctx, w)) continue;
-        const std::string title = desk::title(w);
-        if (!Listed(title)) continue;
-        bool kept = false;
-        for (const std::string& name : names) {
-            kept = IsWinId(name.c_str()) ? WinIdWindow(name.c_str()) == w
-                                         : TitleMatches(title.c_str(), name.c_str());
-            if (kept) break;
-        }
-        if (!kept) desk::command(w, desk::Command::Close);
-    }
+    CloseWalk walk{ctx, &names};
+    desk::enum_windows(WinEnumClose, reinterpret_cast<std::intptr_t>(&walk));
     return Result(result, 1);
 }
 
@@ -287,41 +303,23 @@ int FnWinName(ScriptContext* ctx, int, Value& result, Value*) {
 // The listings collect their text in one pass and are copied to the heap
 // once, so a window that appears meanwhile cannot outgrow the result.
 int FnWinItemize(ScriptContext* ctx, int, Value& result, Value*) {
-    std::string list;
-    for (Hwnd w : desk::top_level_windows()) {
-        const std::string title = desk::title(w);
-        if (!Listed(title)) continue;
-        list += title;
-        list += '\t';
-    }
-    return TextResult(ctx, result, list);
+    ItemWalk walk{ItemForm::Titles, {}};
+    desk::enum_windows(WinEnumItem, reinterpret_cast<std::intptr_t>(&walk));
+    return TextResult(ctx, result, walk.list);
 }
 
 int FnWinItemNameId(ScriptContext* ctx, int, Value& result, Value*) {
-    std::string list;
-    for (Hwnd w : desk::top_level_windows()) {
-        const std::string title = desk::title(w);
-        char id[kWinIdLength + 1];
-        if (!Listed(title) || !MakeWinId(w, id)) continue;
-        list += title;
-        list += '|';
-        list += id;
-        list += '|';
-    }
-    return TextResult(ctx, result, list);
+    ItemWalk walk{ItemForm::TitlesAndIds, {}};
+    desk::enum_windows(WinEnumItem, reinterpret_cast<std::intptr_t>(&walk));
+    return TextResult(ctx, result, walk.list);
 }
 
 int FnWinItemChild(ScriptContext* ctx, int, Value& result, Value* args) {
     const Hwnd parent = FindWindowRetry(ctx, ArgText(ctx, args[1]));
     if (!parent) return Raise(ctx, Err::WinItemChildNoParent);
-    std::string list;
-    for (Hwnd w : desk::descendants(parent)) {
-        const std::string title = desk::title(w);
-        if (title.empty()) continue;
-        list += title;
-        list += '\t';
-    }
-    return TextResult(ctx, result, list);
+    ItemWalk walk{ItemForm::ChildTitles, {}};
+    desk::enum_child_windows(parent, WinEnumItem, reinterpret_cast<std::intptr_t>(&walk));
+    return TextResult(ctx, result, walk.list);
 }
 
 int FnWinExistChild(ScriptContext* ctx, int, Value& result, Value* args) {
@@ -449,19 +447,6 @@ void WriteText(ScriptContext* ctx, const std::string& text, char* out, std::size
     CopyBounded(ctx, out, text.c_str(), size);
 }
 
-// 0 absent, 1 present but hidden, 2 present and visible: the best of the
-// windows of that class among the descendants.
-char ChildClassState(const std::vector<Hwnd>& kids, const char* cls) {
-    if (!*cls) return '0';
-    char best = '0';
-    for (Hwnd k : kids) {
-        if (desk::class_name(k) != cls) continue;
-        if (desk::is_visible(k)) return '2';
-        best = '1';
-    }
-    return best;
-}
-
 // Asks a window to end (opcodes 47 and 48) and tells whether it did
 // within half a second.
 int AskToEnd(ScriptContext* ctx, Hwnd w, unsigned message, std::uintptr_t wparam, char* out,
@@ -503,9 +488,9 @@ int WindowOpcode(ScriptContext* ctx, std::int32_t opcode, const char* const* p, 
             WriteText(ctx, "0 0 0", out, size);
             return 1;
         }
-        const std::vector<Hwnd> kids = desk::descendants(top);
-        const char text[] = {ChildClassState(kids, p[2]), ' ', ChildClassState(kids, p[3]), ' ',
-                             ChildClassState(kids, p[4]), 0};
+        ChildClassWalk walk{{p[2], p[3], p[4]}, {'0', '0', '0'}};
+        desk::enum_child_windows(top, WinEnumChildClasses, reinterpret_cast<std::intptr_t>(&walk));
+        const char text[] = {walk.state[0], ' ', walk.state[1], ' ', walk.state[2], 0};
         WriteText(ctx, text, out, size);
         return 1;
     }
@@ -525,8 +510,8 @@ int WindowOpcode(ScriptContext* ctx, std::int32_t opcode, const char* const* p, 
         if (!w) return Raise(ctx, Err::IntControlNoWindow);
         const std::int32_t ms = ParseNumber(p[2]);
         const int idle = desk::wait_input_idle(w, ms < 0 ? 0u : static_cast<std::uint32_t>(ms));
-        if (idle < 0) return Raise(ctx, Err::NotSupported);
-        WriteText(ctx, idle ? "1" : "0", out, size);
+        if (idle < 0 && !desk::can_wait_input_idle()) return Raise(ctx, Err::NotSupported);
+        WriteText(ctx, idle > 0 ? "1" : "0", out, size);
         return 1;
     }
     case 44: {
@@ -551,3 +536,57 @@ int WindowOpcode(ScriptContext* ctx, std::int32_t opcode, const char* const* p, 
 }
 
 } // namespace jol
+
+JOL_LISTED_EXPORT int JOL_STDCALL WinEnumClose(plat::Hwnd w, std::intptr_t data) {
+    using namespace jol;
+    const auto* walk = reinterpret_cast<const CloseWalk*>(data);
+    if (!desk::is_visible(w) || IsHost(walk->ctx, w)) return 1;
+    const std::string title = desk::title(w);
+    if (!Listed(title)) return 1;
+    for (const std::string& name : *walk->names) {
+        const bool kept = IsWinId(name.c_str()) ? WinIdWindow(name.c_str()) == w
+                                                : TitleMatches(title.c_str(), name.c_str());
+        if (kept) return 1;
+    }
+    desk::command(w, desk::Command::Close);
+    return 1;
+}
+
+JOL_LISTED_EXPORT int JOL_STDCALL WinEnumItem(plat::Hwnd w, std::intptr_t data) {
+    using namespace jol;
+    auto* walk = reinterpret_cast<ItemWalk*>(data);
+    const std::string title = desk::title(w);
+    switch (walk->form) {
+    case ItemForm::Titles:
+        if (!Listed(title)) return 1;
+        walk->list += title;
+        walk->list += '\t';
+        return 1;
+    case ItemForm::TitlesAndIds: {
+        char id[kWinIdLength + 1];
+        if (!Listed(title) || !MakeWinId(w, id)) return 1;
+        walk->list += title;
+        walk->list += '|';
+        walk->list += id;
+        walk->list += '|';
+        return 1;
+    }
+    case ItemForm::ChildTitles:
+        if (title.empty()) return 1;
+        walk->list += title;
+        walk->list += '\t';
+        return 1;
+    }
+    return 1;
+}
+
+JOL_LISTED_EXPORT int JOL_STDCALL WinEnumChildClasses(plat::Hwnd w, std::intptr_t data) {
+    using namespace jol;
+    auto* walk = reinterpret_cast<ChildClassWalk*>(data);
+    const std::string cls = desk::class_name(w);
+    for (int i = 0; i < 3; ++i) {
+        if (!*walk->classes[i] || walk->state[i] == '2' || cls != walk->classes[i]) continue;
+        walk->state[i] = desk::is_visible(w) ? '2' : '1';
+    }
+    return 1;
+}

@@ -62,6 +62,18 @@ std::vector<Hwnd> descendants(Hwnd parent) {
     return x11::descendants(parent);
 }
 
+// The windows are listed first, so that a callback that acts on a window
+// (closes it) does not disturb the walk.
+void enum_windows(EnumProc proc, std::intptr_t data) {
+    for (Hwnd w : x11::top_level())
+        if (!proc(w, data)) return;
+}
+
+void enum_child_windows(Hwnd parent, EnumProc proc, std::intptr_t data) {
+    for (Hwnd w : x11::descendants(parent))
+        if (!proc(w, data)) return;
+}
+
 std::string title(Hwnd w, std::size_t max) {
     if (in_process(w)) {
         std::string out(max + 1, '\0');
@@ -224,6 +236,10 @@ bool post_window_message(Hwnd w, unsigned message, std::uintptr_t wparam, std::i
 
 int wait_input_idle(Hwnd, std::uint32_t) {
     return -1;
+}
+
+bool can_wait_input_idle() {
+    return false;
 }
 
 } // namespace desk

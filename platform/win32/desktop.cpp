@@ -22,6 +22,12 @@ Hwnd handle_of(HWND w) {
     return reinterpret_cast<Hwnd>(w);
 }
 
+// The library's callbacks have the system's shape with its types spelled
+// as integers: the same arguments in the same places.
+WNDENUMPROC system_proc(desk::EnumProc proc) {
+    return reinterpret_cast<WNDENUMPROC>(reinterpret_cast<void (*)()>(proc));
+}
+
 BOOL CALLBACK collect(HWND w, LPARAM list) {
     reinterpret_cast<std::vector<Hwnd>*>(list)->push_back(handle_of(w));
     return TRUE;
@@ -54,6 +60,15 @@ std::vector<Hwnd> descendants(Hwnd parent) {
     if (parent && IsWindow(hwnd_of(parent)))
         EnumChildWindows(hwnd_of(parent), collect, reinterpret_cast<LPARAM>(&out));
     return out;
+}
+
+void enum_windows(EnumProc proc, std::intptr_t data) {
+    EnumWindows(system_proc(proc), data);
+}
+
+void enum_child_windows(Hwnd parent, EnumProc proc, std::intptr_t data) {
+    if (parent && IsWindow(hwnd_of(parent)))
+        EnumChildWindows(hwnd_of(parent), system_proc(proc), data);
 }
 
 std::string title(Hwnd w, std::size_t max) {
@@ -313,10 +328,16 @@ bool post_window_message(Hwnd w, unsigned message, std::uintptr_t wparam, std::i
 int wait_input_idle(Hwnd w, std::uint32_t ms) {
     const std::uint32_t pid = window_process(w);
     HANDLE p = pid ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid) : nullptr;
-    if (!p) return 0;
+    if (!p) return -1;
     const DWORD r = WaitForInputIdle(p, ms);
     CloseHandle(p);
-    return r == 0 ? 1 : 0;
+    // A console program, or one that has ended, cannot be waited for.
+    if (r == 0) return 1;
+    return r == WAIT_TIMEOUT ? 0 : -1;
+}
+
+bool can_wait_input_idle() {
+    return true;
 }
 
 } // namespace desk

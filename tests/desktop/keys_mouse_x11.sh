@@ -102,7 +102,7 @@ script "$RIG_WORK/wait.jol" 'first = WaitForKey("{F1}", "", "a", "", "")' \
   'second = WaitForKey("x", ".", "", "", "")'
 rig_spawn "$JOLRUN" --dump-vars "$RIG_WORK/wait.jol"
 waiter=$RIG_PID
-waiter_out=$RIG_OUT
+out=$RIG_OUT
 press() {
   sleep 0.3
   xdotool keydown "$1"
@@ -130,6 +130,5 @@ while kill -0 "$waiter" 2>/dev/null && [ $tries -gt 0 ]; do
   tries=$((tries - 1))
   sleep 0.1
 done
-out=$waiter_out
 grep -q '^first=1$' "$out" && grep -q '^second=2$' "$out" || rig_fail "WaitForKey: $(cat "$out")"
 echo "keys and mouse: ok"

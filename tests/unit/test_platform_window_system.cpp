@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/abi.h"
+#include "platform/desktop.h"
 #include "platform/interrupt.h"
 #include "platform/modules.h"
 #include "platform/system.h"
@@ -196,3 +197,10 @@ TEST_F(PlatformWindows, ForegroundAndDisplayFont) {
 }
 
 } // namespace
+
+// A window whose process cannot be waited for (none here: the handle names
+// no window) is not "still busy": the keystroke and menu functions wait in
+// a loop for as long as it is.
+TEST(PlatformDesktop, NoProcessToWaitForIsNotBusy) {
+    EXPECT_EQ(plat::desk::wait_input_idle(plat::handle_from_id(0x0FFFFFF0u), 100), -1);
+}

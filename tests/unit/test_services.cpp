@@ -15,7 +15,9 @@
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
 #include "lang/variables.h"
+#include "lib/desktop/menus.h"
 #include "platform/memory.h"
+#include "platform/window_system.h"
 #include "tests/unit/test_errors.h"
 #include "tests/unit/test_support.h"
 
@@ -196,6 +198,27 @@ TEST_F(Services, WindowRequestsRefuseWhatIsNoWindow) {
     EXPECT_EQ(Call(jol::service::PlaceWindow, "0,0,500,500", nullptr, 0), 0);
     EXPECT_EQ(Call(jol::service::ActivateWindow, "#WIN$ID#0FFFFFF0"), 0);
     ExpectUnlocked();
+}
+
+// Request 15 is the menu search of SendMenusTo on the given window: a
+// window without a menu bar (every window of this test) fails with the
+// menu error, and the caller's error code is left as it was.
+TEST_F(Services, MenuRequestRunsTheMenuSearch) {
+    const plat::Hwnd w = test::CreateTestWindow(0);
+    ASSERT_TRUE(w);
+    SetErrorCode(7);
+    EXPECT_EQ(Call(jol::service::SendMenu, "File Open", nullptr, 0, static_cast<std::intptr_t>(w)),
+              0);
+    EXPECT_EQ(ErrorCode(), 7);
+    SetErrorCode(0);
+    ScriptContext* ctx = Bind();
+    EXPECT_EQ(jol::SendMenuCommand(ctx, w, "File Open"), 0);
+    EXPECT_EQ(ctx->error_code, static_cast<std::int16_t>(jol::Err::MenuNotAccessible));
+    ctx->error_code = 0;
+    Unbind(ctx);
+    EXPECT_EQ(Call(jol::service::SendMenu, "File Open", nullptr, 0, 0), 0);
+    ExpectUnlocked();
+    plat::destroy_window(w);
 }
 
 TEST_F(Services, BinaryBufferHandlesThatNameNoBufferAreRefused) {

@@ -14,18 +14,32 @@
 //   focus NAME            NAME (window, edit, button) received the focus
 //   text TEXT             the edit control's text, when the window closes
 //   exit                  the window is destroyed
+// With --jol SCRIPT it also hosts the library, as any host does through
+// the public header: once the window is up it runs SCRIPT in its own
+// process (so the library reads the menu bar of a window of its own), then
+// logs
+//   run R E               ProcessDaBatBuffer's answer and the last error
+//   var NAME=VALUE        each variable with a value after the run
+//   service PATH N        DLLServices' menu request for PATH on the window
+// and keeps the window open.
 // Built as joltarget_console (JOL_TARGET_CONSOLE), it is a console program
 // instead: it titles its console "JOL Target Console", logs "ready", then
 // one "line TEXT" per line of its standard input and "eof" at its end.
 //
-// usage: joltarget [--title TITLE] LOG
+// usage: joltarget [--title TITLE] [--jol SCRIPT] LOG
 //        joltarget_console LOG
 #include <windows.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#ifndef JOL_TARGET_CONSOLE
+#include "jol.h"
+#endif
 
 namespace {
 
@@ -36,8 +50,10 @@ constexpr int kIdExit = 102;
 constexpr int kIdCopy = 201;
 constexpr int kIdEdit = 1001;
 constexpr int kIdButton = 1002;
+constexpr UINT kRunScript = WM_APP + 1;
 
 std::string g_log;
+std::string g_script; // --jol
 
 // One line at the end of the log, written through at once: a test reads
 // the log while the program runs, and may end it by its process id.
@@ -113,8 +129,88 @@ void MakeControls(HWND window) {
         SetWindowLongPtrA(g_button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ButtonProc)));
 }
 
+// The host's callback: no host functions, no interest in notifications.
+std::int32_t JOL_STDCALL NoHostFunctions(JolArg, JolArg, JolArg, JolArg, JolArg, JolArg, JolArg,
+                                         JolArg, JolArg, JolArg, JolArg, JolArg) {
+    return 0;
+}
+
+// Every variable with a value, as "var NAME=VALUE".
+void LogVariables(std::uintptr_t context, std::uintptr_t vars, unsigned capacity) {
+    const std::int32_t count =
+        DLLServices(context, JOL_SERVICE_VARIABLE_COUNT, nullptr, nullptr, 1, 0);
+    std::vector<std::string> names;
+    if (const auto* table = static_cast<const JolVarEntry*>(JolBlockLock(vars))) {
+        for (std::int32_t i = 0; i < count && static_cast<unsigned>(i) < capacity; ++i) {
+            if (!table[i].flags || (table[i].flags & JOL_VALUE_UNSET)) continue;
+            names.emplace_back(table[i].name, strnlen(table[i].name, sizeof table[i].name));
+        }
+        JolBlockUnlock(vars);
+    }
+    static char text[4096];
+    for (std::string& name : names) {
+        if (!DLLServices(context, JOL_SERVICE_GET_VARIABLE, name.data(), text, sizeof text, 0))
+            text[0] = 0;
+        Log("var %s=%s", name.c_str(), text);
+    }
+}
+
+// Runs the --jol script with the window as the host window, then asks for
+// two menu paths through the service entry.
+void RunHosted(HWND window) {
+    constexpr unsigned kVars = 200;
+    constexpr unsigned kHeap = 65532;
+    std::vector<char> text;
+    if (std::FILE* f = std::fopen(g_script.c_str(), "rb")) {
+        char chunk[4096];
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+            text.insert(text.end(), chunk, chunk + n);
+        std::fclose(f);
+    }
+    const auto w = reinterpret_cast<std::uintptr_t>(window);
+    if (DoDaDllInit(0, 0, JOL_HANDSHAKE_HANDLE, JOL_INIT_HANDSHAKE, 0, nullptr, nullptr) !=
+        JOL_HANDSHAKE_ANSWER) {
+        Log("run no library");
+        return;
+    }
+    const std::uintptr_t context = JolBlockAlloc(JOL_CONTEXT_BLOCK_SIZE);
+    const std::uintptr_t vars = JolBlockAlloc(sizeof(JolVarEntry) * kVars);
+    const std::uintptr_t heap = JolBlockAlloc(kHeap);
+    const std::uintptr_t script = JolBlockAlloc(text.size() + 2);
+    if (context && vars && heap && script &&
+        DoDaDllInit(0, context, 0, JOL_INIT_CONTEXT, 0, nullptr, nullptr) == JOL_CONTEXT_READY &&
+        DoDaDllInit(w, context, vars, JOL_INIT_VARIABLES, kVars, "JOLTARGET", "JOLTARGET.INI") ==
+            1 &&
+        DoDaDllInit(0, context, heap, JOL_INIT_HEAP, kHeap, "joltarget", nullptr) == 1) {
+        if (void* p = JolBlockLock(script)) {
+            if (!text.empty()) std::memcpy(p, text.data(), text.size());
+            JolBlockUnlock(script);
+        }
+        const std::int32_t ran = ProcessDaBatBuffer(w, context, script, NoHostFunctions, nullptr);
+        Log("run %ld %ld", static_cast<long>(ran),
+            static_cast<long>(
+                DLLServices(context, JOL_SERVICE_LAST_ERROR, nullptr, nullptr, 0, 0)));
+        LogVariables(context, vars, kVars);
+        for (const char* path : {"File Open", "File"}) {
+            std::string copy = path;
+            Log("service %s %ld", path,
+                static_cast<long>(DLLServices(context, JOL_SERVICE_SEND_MENU, copy.data(), nullptr,
+                                              0, static_cast<JolArg>(w))));
+        }
+        DoDaDllInit(0, context, 0, JOL_INIT_RELEASE, 0, nullptr,
+                    reinterpret_cast<const char*>(&NoHostFunctions));
+    } else {
+        Log("run no environment");
+    }
+    for (std::uintptr_t h : {script, heap, vars, context})
+        if (h) JolBlockFree(h);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
+    case kRunScript:
+        RunHosted(window);
+        return 0;
     case WM_CREATE:
         MakeControls(window);
         return 0;
@@ -194,8 +290,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         title = argv[i + 1];
         i += 2;
     }
+    if (i + 1 < argc && !std::strcmp(argv[i], "--jol")) {
+        g_script = argv[i + 1];
+        i += 2;
+    }
     if (i + 1 != argc) {
-        MessageBoxA(nullptr, "usage: joltarget [--title TITLE] LOG", kDefaultTitle, MB_OK);
+        MessageBoxA(nullptr, "usage: joltarget [--title TITLE] [--jol SCRIPT] LOG", kDefaultTitle,
+                    MB_OK);
         return 2;
     }
     g_log = argv[i];
@@ -217,6 +318,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     ClientToScreen(window, &origin);
     Log("client %ld %ld", static_cast<long>(origin.x), static_cast<long>(origin.y));
     Log("ready");
+    if (!g_script.empty()) PostMessageA(window, kRunScript, 0, 0);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

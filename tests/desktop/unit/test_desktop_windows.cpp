@@ -22,6 +22,8 @@ namespace {
 constexpr int kWinPlaceGet = 435;
 constexpr int kWinPlaceSet = 436;
 constexpr int kWinPlace = 434;
+constexpr int kWinItemize = 428;
+constexpr int kWinItemNameId = 429;
 
 // A top-level window titled title, until the end of the test.
 class TestWindow {
@@ -104,6 +106,32 @@ TEST(DesktopWindows, FindsActivatesAndReadsBack) {
     EXPECT_EQ(plat::desk::foreground(), b.handle());
     EXPECT_EQ(jol::ActivateByName(ctx, first.c_str()), 1);
     EXPECT_EQ(plat::desk::foreground(), a.handle());
+}
+
+// The listings walk the desktop's windows through the library's
+// enumeration callbacks: both windows are there, each once, with its WinId.
+TEST(DesktopWindows, ListingsNameEveryWindowOnce) {
+    const std::string first = "JOL desktop listed " + std::to_string(std::rand());
+    const std::string second = "JOL desktop also listed " + std::to_string(std::rand());
+    TestWindow a(first), b(second);
+    ASSERT_NE(a.handle(), 0u);
+    ASSERT_NE(b.handle(), 0u);
+    test::HandlerRig rig;
+    const auto count = [](const std::string& text, const std::string& part) {
+        int n = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos;
+             at = text.find(part, at + 1))
+            ++n;
+        return n;
+    };
+    const test::HandlerResult titles = rig.Call(jol::kWindowModule, kWinItemize, {});
+    EXPECT_EQ(titles.error, 0);
+    EXPECT_EQ(count(titles.s, first + "\t"), 1) << titles.s;
+    EXPECT_EQ(count(titles.s, second + "\t"), 1) << titles.s;
+    const test::HandlerResult ids = rig.Call(jol::kWindowModule, kWinItemNameId, {});
+    EXPECT_EQ(ids.error, 0);
+    EXPECT_EQ(count(ids.s, first + "|" + a.id() + "|"), 1) << ids.s;
+    EXPECT_EQ(count(ids.s, second + "|" + b.id() + "|"), 1) << ids.s;
 }
 
 // Reads "x y ..." numbers.
