@@ -173,27 +173,30 @@ bool SendItem(ScriptContext* ctx, const KeyItem& item) {
 
 int SendKeys(ScriptContext* ctx, const char* keys) {
     if (!plat::input_available()) return Raise(ctx, Err::NotSupported);
-    const NumLockOff num_lock;
-    std::size_t pos = 0;
-    KeyItem item;
     bool failed = false;
-    while (!ctx->cancel) {
-        const KeyParse step = NextKeyItem(keys, &pos, &item);
-        if (step == KeyParse::End) break;
-        if (step == KeyParse::Error) {
-            failed = true;
-            break;
+    {
+        // Num Lock comes back before an error is reported.
+        const NumLockOff num_lock;
+        std::size_t pos = 0;
+        KeyItem item;
+        while (!ctx->cancel) {
+            const KeyParse step = NextKeyItem(keys, &pos, &item);
+            if (step == KeyParse::End) break;
+            if (step == KeyParse::Error) {
+                failed = true;
+                break;
+            }
+            DecidePacing(ctx);
+            WaitIdle(ctx);
+            Pump(ctx, 2);
+            if (!SendItem(ctx, item)) {
+                failed = true;
+                break;
+            }
+            Pump(ctx, 2);
+            if (ctx->options.sendkey_delay > 0 && !ConsoleMode(ctx))
+                Pause(ctx, ctx->options.sendkey_delay);
         }
-        DecidePacing(ctx);
-        WaitIdle(ctx);
-        Pump(ctx, 2);
-        if (!SendItem(ctx, item)) {
-            failed = true;
-            break;
-        }
-        Pump(ctx, 2);
-        if (ctx->options.sendkey_delay > 0 && !ConsoleMode(ctx))
-            Pause(ctx, ctx->options.sendkey_delay);
     }
     Pump(ctx, 4);
     return failed ? Raise(ctx, Err::SendKeySyntax) : 1;
