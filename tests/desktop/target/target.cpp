@@ -26,7 +26,10 @@
 // instead: it titles its console "JOL Target Console", logs "ready", then
 // one "line TEXT" per line of its standard input and "eof" at its end.
 //
-// usage: joltarget [--title TITLE] [--jol SCRIPT] LOG
+// With --class NAME the window's class is NAME instead (a test can give it
+// the class of another kind of window, such as a console's).
+//
+// usage: joltarget [--title TITLE] [--class NAME] [--jol SCRIPT] LOG
 //        joltarget_console LOG
 #include <windows.h>
 
@@ -285,18 +288,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     const char* title = kDefaultTitle;
     int argc = __argc;
     char** argv = __argv;
+    const char* class_name = kClassName;
     int i = 1;
-    if (i + 1 < argc && !std::strcmp(argv[i], "--title")) {
-        title = argv[i + 1];
-        i += 2;
-    }
-    if (i + 1 < argc && !std::strcmp(argv[i], "--jol")) {
-        g_script = argv[i + 1];
-        i += 2;
+    for (; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--title"))
+            title = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--jol"))
+            g_script = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--class"))
+            class_name = argv[i + 1];
+        else
+            break;
     }
     if (i + 1 != argc) {
-        MessageBoxA(nullptr, "usage: joltarget [--title TITLE] [--jol SCRIPT] LOG", kDefaultTitle,
-                    MB_OK);
+        MessageBoxA(nullptr, "usage: joltarget [--title TITLE] [--class NAME] [--jol SCRIPT] LOG",
+                    kDefaultTitle, MB_OK);
         return 2;
     }
     g_log = argv[i];
@@ -306,9 +312,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = class_name;
     if (!RegisterClassA(&wc)) return 1;
-    HWND window = CreateWindowExA(0, kClassName, title, WS_OVERLAPPEDWINDOW, 100, 100, 400, 200,
+    HWND window = CreateWindowExA(0, class_name, title, WS_OVERLAPPEDWINDOW, 100, 100, 400, 200,
                                   nullptr, MakeMenu(), instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, show == SW_HIDE ? SW_SHOWNORMAL : show);

@@ -1,0 +1,46 @@
+# SendKey switches Num Lock off while it types into a console window and on
+# again at the end, whether the typing ends normally or at a bad key name.
+# The target program poses as a console window by its window class.
+. "$RIG_LIB"
+script() {
+  out=$1
+  shift
+  : >"$out"
+  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
+}
+log=$RIG_WORK/target.log
+rig_spawn_program "$JOL_TARGET" --class ConsoleWindowClass --title "JOL Console" \
+  "$(rig_path "$log")"
+rig_wait_window '^JOL Console$'
+rig_wait_line "$log" '^ready$'
+script "$RIG_WORK/numlock.jol" 'KeyToggleSet(@NUMLOCK, @ON)' 'before = KeyToggleGet(@NUMLOCK)' \
+  'SendKeysTo("JOL Console", "ab")' 'typed = KeyToggleGet(@NUMLOCK)' \
+  'ErrorMode(@OFF)' 'SendKeysTo("JOL Console", "c{NOSUCHKEY}")' 'error = LastError()' \
+  'broken = KeyToggleGet(@NUMLOCK)'
+# The bad key name is a moderate error: its box stays up until OK is
+# pressed, and then the script goes on.
+rig_spawn_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/numlock.jol")"
+runner=$RIG_PID
+out=$RIG_OUT
+rig_wait_window '^2001:'
+xdotool windowfocus --sync "$RIG_WINDOW" || rig_fail "cannot focus the error box"
+xdotool key Return
+tries=100
+while kill -0 "$runner" 2>/dev/null && [ $tries -gt 0 ]; do
+  tries=$((tries - 1))
+  sleep 0.1
+done
+for want in before=1 typed=1 error=2001 broken=1; do
+  tr -d "\r" <"$out" | grep -q "^$want\$" || rig_fail "want $want: $(cat "$out")"
+done
+chars() {
+  grep '^char ' "$log" | tr '\n' ' '
+}
+expected="char 97 char 98 char 99 "
+tries=100
+while [ "$(chars)" != "$expected" ] && [ $tries -gt 0 ]; do
+  tries=$((tries - 1))
+  sleep 0.1
+done
+[ "$(chars)" = "$expected" ] || rig_fail "characters: $(chars)"
+echo "Num Lock around typing into a console window: ok"
