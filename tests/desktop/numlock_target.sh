@@ -17,21 +17,15 @@ script "$RIG_WORK/numlock.jol" 'KeyToggleSet(@NUMLOCK, @ON)' 'before = KeyToggle
   'SendKeysTo("JOL Console", "ab")' 'typed = KeyToggleGet(@NUMLOCK)' \
   'ErrorMode(@OFF)' 'SendKeysTo("JOL Console", "c{NOSUCHKEY}")' 'error = LastError()' \
   'broken = KeyToggleGet(@NUMLOCK)'
-# The bad key name is a moderate error: its box stays up until OK is
-# pressed, and then the script goes on.
-rig_spawn_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/numlock.jol")"
-runner=$RIG_PID
-out=$RIG_OUT
-rig_wait_window '^2001:'
-xdotool windowfocus --sync "$RIG_WINDOW" || rig_fail "cannot focus the error box"
-xdotool key Return
-tries=100
-while kill -0 "$runner" 2>/dev/null && [ $tries -gt 0 ]; do
-  tries=$((tries - 1))
-  sleep 0.1
-done
+# The bad key name is a moderate error: its box is answered OK from the
+# answer queue, and the script goes on.
+out=$RIG_WORK/numlock.out
+export JOL_ANSWERS=ok
+rig_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/numlock.jol")" >"$out" \
+  2>"$RIG_WORK/numlock.err" || true
+unset JOL_ANSWERS
 for want in before=1 typed=1 error=2001 broken=1; do
-  tr -d "\r" <"$out" | grep -q "^$want\$" || rig_fail "want $want: $(cat "$out")"
+  tr -d "\r" <"$out" | grep -q "^$want\$" || rig_fail "want $want: $(cat "$out" "$RIG_WORK/numlock.err")"
 done
 chars() {
   grep '^char ' "$log" | tr '\n' ' '
