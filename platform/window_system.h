@@ -81,6 +81,8 @@ Hwnd get_foreground_window();
 // The window's title into out (always terminated); its length, 0 for no
 // window or no title.
 std::size_t get_window_text(Hwnd w, char* out, std::size_t out_size);
+// Sets the window's title; false when it is no window.
+bool set_window_text(Hwnd w, const char* text);
 
 // -------------------------------------------------------------- display
 // Text metrics of the system fixed font on the display, in the layout of

@@ -84,7 +84,7 @@ std::string title(Hwnd w, std::size_t max) {
 }
 
 bool set_title(Hwnd w, const char* text) {
-    return x11::set_title(w, text);
+    return set_window_text(w, text);
 }
 
 std::string class_name(Hwnd w) {

@@ -315,6 +315,16 @@ Cursor set_cursor(Cursor c) {
     return old;
 }
 
+bool set_window_text(Hwnd w, const char* text) {
+    if (w && !(w & x11::kInProcessBit)) return x11::set_title(w, text);
+    Desktop& d = desktop();
+    std::lock_guard<std::recursive_mutex> hold(d.lock);
+    auto it = d.windows.find(w);
+    if (it == d.windows.end()) return false;
+    it->second.title = text ? text : "";
+    return true;
+}
+
 std::size_t get_window_text(Hwnd w, char* out, std::size_t out_size) {
     if (!out || out_size == 0) return 0;
     *out = 0;

@@ -173,6 +173,10 @@ Cursor set_cursor(Cursor c) {
     return reinterpret_cast<Cursor>(SetCursor(reinterpret_cast<HCURSOR>(c)));
 }
 
+bool set_window_text(Hwnd w, const char* text) {
+    return w && SetWindowTextA(hwnd_of(w), text ? text : "") != 0;
+}
+
 std::size_t get_window_text(Hwnd w, char* out, std::size_t out_size) {
     if (!out || out_size == 0) return 0;
     *out = 0;
