@@ -95,16 +95,16 @@ KeyParse NextKeyItem(const char* keys, std::size_t* pos, KeyItem* item) {
     return KeyParse::Item;
 }
 
-bool ParseWaitKey(const char* text, WaitKeySpec* spec) {
-    *spec = WaitKeySpec{};
+bool ParseWaitKey(const char* text, ParsedWaitKey* parsed) {
+    *parsed = ParsedWaitKey{};
     const char* p = text;
     for (;; ++p) {
         if (*p == '+')
-            spec->modifiers |= wait_mod::Shift;
+            parsed->modifiers |= wait_mod::Shift;
         else if (*p == '^')
-            spec->modifiers |= wait_mod::Ctrl;
+            parsed->modifiers |= wait_mod::Ctrl;
         else if (*p == '!')
-            spec->modifiers |= wait_mod::Alt;
+            parsed->modifiers |= wait_mod::Alt;
         else
             break;
     }
@@ -119,15 +119,15 @@ bool ParseWaitKey(const char* text, WaitKeySpec* spec) {
             if (body.size() >= 2) {
                 const int code = KeyCodeOfName(body, key_use::WaitForKey);
                 if (code >= 0) {
-                    spec->named = true;
-                    spec->code = code;
+                    parsed->named = true;
+                    parsed->code = code;
                     return true;
                 }
             }
         }
         ++p;
     }
-    spec->character = plat::to_upper_char(*p);
+    parsed->character = plat::to_upper_char(*p);
     return true;
 }
 

@@ -48,12 +48,12 @@ constexpr std::uint32_t Alt = 0x2000;
 // A key string of WaitForKey: its prefix bits and either the virtual-key
 // code of a name or the character to find on the keyboard. False when the
 // string holds prefixes only.
-struct WaitKeySpec {
+struct ParsedWaitKey {
     std::uint32_t modifiers = 0;
     bool named = false;
     int code = 0;
     char character = 0; // upper case
 };
-bool ParseWaitKey(const char* text, WaitKeySpec* spec);
+bool ParseWaitKey(const char* text, ParsedWaitKey* parsed);
 
 } // namespace jol

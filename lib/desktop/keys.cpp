@@ -299,13 +299,13 @@ struct AwaitedKey {
 // Letters, digits and the space bar are their own key codes; any other
 // character is the key of the keyboard layout that types it, with the
 // modifiers the layout needs. False when the layout has no key for it.
-bool ResolveWaitKey(const WaitKeySpec& spec, AwaitedKey* key) {
-    key->modifiers = spec.modifiers;
-    if (spec.named) {
-        key->code = spec.code;
+bool ResolveWaitKey(const ParsedWaitKey& parsed, AwaitedKey* key) {
+    key->modifiers = parsed.modifiers;
+    if (parsed.named) {
+        key->code = parsed.code;
         return true;
     }
-    const unsigned char c = static_cast<unsigned char>(spec.character);
+    const unsigned char c = static_cast<unsigned char>(parsed.character);
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') {
         key->code = c;
         return true;
@@ -341,8 +341,8 @@ int FnWaitForKey(ScriptContext* ctx, int, Value& result, Value* args) {
     for (int i = 1; i <= 5; ++i) {
         const char* text = HeapText(ctx, args[i].str);
         if (!*text) break;
-        WaitKeySpec spec;
-        if (!ParseWaitKey(text, &spec) || !ResolveWaitKey(spec, &keys[count]))
+        ParsedWaitKey parsed;
+        if (!ParseWaitKey(text, &parsed) || !ResolveWaitKey(parsed, &keys[count]))
             return Raise(ctx, Err::WaitForKeyCodes);
         ++count;
     }

@@ -5,19 +5,13 @@
 # so a right or bottom edge may fall short of its place by less than a
 # cell; the left and top edges are exact.
 . "$RIG_LIB"
-script() {
-  out=$1
-  shift
-  : >"$out"
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
-}
 ids=""
 for n in 1 2 3; do
   rig_spawn xterm -T "JOL arrange $n" -geometry 30x5+$((n * 40))+$((n * 40))
   rig_wait_window "^JOL arrange $n\$"
   ids="$ids $RIG_WINDOW"
 done
-script "$RIG_WORK/arrange.jol" 'done = WinArrange(@COLUMNS)'
+rig_script "$RIG_WORK/arrange.jol" 'done = WinArrange(@COLUMNS)'
 "$JOLRUN" --dump-vars "$RIG_WORK/arrange.jol" >"$RIG_WORK/arrange.out" \
   2>"$RIG_WORK/arrange.err" || rig_fail "arrange.jol: $(cat "$RIG_WORK/arrange.err")"
 grep -q '^done=1$' "$RIG_WORK/arrange.out" || rig_fail "WinArrange: $(cat "$RIG_WORK/arrange.out")"

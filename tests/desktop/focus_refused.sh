@@ -4,12 +4,6 @@
 # it cannot be activated: SendKeysTo fails with 1046 and types nothing,
 # neither into it nor into the xterm that keeps the focus.
 . "$RIG_LIB"
-script() {
-  out=$1
-  shift
-  : >"$out"
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
-}
 focused=$RIG_WORK/focused
 unmanaged=$RIG_WORK/unmanaged
 rig_spawn xterm -T "JOL focused" -e sh -c "stty raw -echo; cat > '$focused'"
@@ -24,7 +18,7 @@ unmanaged_id=$(timeout 15 xdotool search --sync --pid "$RIG_PID" 2>/dev/null | h
 xdotool set_window --name "JOL unmanaged" "$unmanaged_id"
 xdotool windowactivate --sync "$focused_id" || rig_fail "cannot activate the focused xterm"
 winid=$(printf '#WIN$ID#%08X' "$unmanaged_id")
-script "$RIG_WORK/refused.jol" 'IntControl(46, 0, 0, 0, 0)' 'ErrorMode(@OFF)' \
+rig_script "$RIG_WORK/refused.jol" 'IntControl(46, 0, 0, 0, 0)' 'ErrorMode(@OFF)' \
   'listed = WinExist("JOL unmanaged")' \
   'SendKeysTo("JOL unmanaged", "bytitle")' 'bytitle = LastError()' \
   "present = WinExist(\"$winid\")" \

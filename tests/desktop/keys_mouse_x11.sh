@@ -3,13 +3,6 @@
 # Lock on, a key the map lacks, a character the map lacks) and the button
 # of an xmessage that a real click pressed.
 . "$RIG_LIB"
-# A script from lines given as arguments, with CR LF line ends.
-script() {
-  out=$1
-  shift
-  : >"$out"
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
-}
 
 typed=$RIG_WORK/typed
 rig_spawn env LC_ALL=C.UTF-8 xterm -u8 -T "JOL keys" -e sh -c "stty raw -echo; cat > '$typed'"
@@ -17,7 +10,7 @@ rig_wait_window '^JOL keys$'
 xdotool windowactivate --sync "$RIG_WINDOW" || rig_fail "cannot activate the xterm"
 # \351 is e acute in the script's code page (1252): no key of the US map
 # types it. F16 has no key on the map either.
-script "$RIG_WORK/keys.jol" \
+rig_script "$RIG_WORK/keys.jol" \
   'SendKey("ab+c{ENTER 3}{+}{}}~^a")' \
   'before = KeyToggleGet(@CAPSLOCK)' \
   'KeyToggleSet(@CAPSLOCK, @ON)' \
@@ -46,7 +39,7 @@ rig_wait_window '^JOL other$'
 xdotool windowactivate --sync "$RIG_WINDOW" || rig_fail "cannot activate the other xterm"
 : >"$typed.before"
 cp "$typed" "$typed.before"
-script "$RIG_WORK/to.jol" 'IntControl(46, 0, 0, 0, 0)' 'ErrorMode(@OFF)' \
+rig_script "$RIG_WORK/to.jol" 'IntControl(46, 0, 0, 0, 0)' 'ErrorMode(@OFF)' \
   'SendKeysTo("JOL nowhere", "lost")' 'missing = LastError()' \
   'SendKeysTo("JOL keys", "to{ENTER}")' 'sent = LastError()' \
   'SendMenusTo("JOL keys", "FileOpen")' 'menu = LastError()' \
@@ -62,7 +55,7 @@ rig_wait_line "$typed" 'to.$'
   rig_fail "SendKeysTo typed: $(od -c "$typed")"
 
 # The mouse: a move to the middle of the screen, read back two ways.
-script "$RIG_WORK/move.jol" \
+rig_script "$RIG_WORK/move.jol" \
   'MouseMove(500, 500, "", "")' 'units = MouseInfo(2)' 'pixels = MouseInfo(3)' \
   'far = MouseMove(2000000000, -2000000000, "", "")' 'corner = MouseInfo(3)' \
   'buttons = MouseInfo(4)' 'MouseMove(20, 40, "JOL keys", "")' 'over = MouseInfo(1)' \
@@ -82,7 +75,7 @@ line=$(xwininfo -tree -id "$RIG_WINDOW" | grep -E '[0-9]+x[0-9]+[-+]' | tail -n 
 set -- $(echo "$line" | sed -E 's/.* ([0-9]+)x([0-9]+)[-+][0-9]+[-+][0-9]+ +\+([0-9]+)\+([0-9]+).*/\1 \2 \3 \4/')
 x=$((($3 + $1 / 2) * 1000 / 1024 + 1))
 y=$((($4 + $2 / 2) * 1000 / 768 + 1))
-script "$RIG_WORK/click.jol" "MouseMove($x, $y, \"\", \"\")" 'title = MouseInfo(1)' \
+rig_script "$RIG_WORK/click.jol" "MouseMove($x, $y, \"\", \"\")" 'title = MouseInfo(1)' \
   'clicked = MouseClick(@LCLICK, 0)'
 "$JOLRUN" --dump-vars "$RIG_WORK/click.jol" >"$RIG_WORK/click.out" 2>"$RIG_WORK/click.err" ||
   rig_fail "click.jol: $(cat "$RIG_WORK/click.err")"
@@ -98,7 +91,7 @@ status=$?
 
 # WaitForKey: the empty second key ends the list, so "a" is not waited
 # for; "." is the period key (not Delete). The wait sleeps between looks.
-script "$RIG_WORK/wait.jol" 'first = WaitForKey("{F1}", "", "a", "", "")' \
+rig_script "$RIG_WORK/wait.jol" 'first = WaitForKey("{F1}", "", "a", "", "")' \
   'second = WaitForKey("x", ".", "", "", "")'
 rig_spawn "$JOLRUN" --dump-vars "$RIG_WORK/wait.jol"
 waiter=$RIG_PID

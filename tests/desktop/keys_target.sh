@@ -7,12 +7,6 @@ screen_width() {
 screen_height() {
   xdpyinfo | sed -n 's/^ *dimensions: *[0-9]*x\([0-9]*\) .*/\1/p'
 }
-script() {
-  out=$1
-  shift
-  : >"$out"
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
-}
 log=$RIG_WORK/target.log
 rig_spawn_program "$JOL_TARGET" "$(rig_path "$log")"
 rig_wait_window '^JOL Target$'
@@ -20,7 +14,7 @@ rig_wait_line "$log" '^ready$'
 xdotool windowfocus --sync "$RIG_WINDOW" || rig_fail "cannot focus the target"
 rig_wait_line "$log" '^focus edit$'
 # \351 (e acute) has no key on the US layout: it arrives as the character.
-script "$RIG_WORK/keys.jol" "$(printf 'SendKey("aZ{}}{+ 2}\351~")')" 'SendKey("{F5}")'
+rig_script "$RIG_WORK/keys.jol" "$(printf 'SendKey("aZ{}}{+ 2}\351~")')" 'SendKey("{F5}")'
 rig_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/keys.jol")" >"$RIG_WORK/keys.out" \
   2>"$RIG_WORK/keys.err" || rig_fail "keys.jol: $(cat "$RIG_WORK/keys.err")"
 rig_wait_line "$log" '^keydown 116$'
@@ -30,7 +24,7 @@ chars=$(grep '^char ' "$log" | tr '\n' ' ')
 # The button's middle is 70, 65 from the client area's corner.
 set -- $(sed -n 's/^client //p' "$log")
 xdotool mousemove $(($1 + 70)) $(($2 + 65))
-script "$RIG_WORK/click.jol" 'title = MouseInfo(1)' 'clicked = MouseClick(@LCLICK, 0)' \
+rig_script "$RIG_WORK/click.jol" 'title = MouseInfo(1)' 'clicked = MouseClick(@LCLICK, 0)' \
   'MouseMove(500, 500, "", "")' 'pixels = MouseInfo(3)'
 rig_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/click.jol")" >"$RIG_WORK/click.out" \
   2>"$RIG_WORK/click.err"
@@ -42,7 +36,7 @@ done
 # By name: keys typed after the window was brought forward, the button by
 # its text. (Wine keeps a program's menus to that program, so the menu
 # commands of another program cannot be read here.)
-script "$RIG_WORK/named.jol" 'ErrorMode(@OFF)' 'IntControl(46, 0, 0, 0, 0)' \
+rig_script "$RIG_WORK/named.jol" 'ErrorMode(@OFF)' 'IntControl(46, 0, 0, 0, 0)' \
   'SendKeysTo("JOL Target", "q")' 'sent = LastError()' \
   'SendKeysTo("JOL Nowhere", "w")' 'missing = LastError()' \
   'SendMenusTo("JOL Nowhere", "File Open")' 'nomenu = LastError()' \
@@ -69,7 +63,7 @@ done
 
 # WaitForKey sees the keys typed into the target: not "a" (the empty
 # second key ends the list), then F1.
-script "$RIG_WORK/wait.jol" 'key = WaitForKey("{F1}", "", "a", "", "")'
+rig_script "$RIG_WORK/wait.jol" 'key = WaitForKey("{F1}", "", "a", "", "")'
 rig_spawn_program "$JOLRUN" --dump-vars "$(rig_path "$RIG_WORK/wait.jol")"
 waiter=$RIG_PID
 sleep 2

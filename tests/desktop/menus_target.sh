@@ -2,15 +2,9 @@
 # process here, so the target program hosts the library and runs the
 # script itself, then asks for menu paths through the service entry.
 . "$RIG_LIB"
-script() {
-  out=$1
-  shift
-  : >"$out"
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
-}
 log=$RIG_WORK/menus.log
 # The path is cut at a backslash; marks, spaces and case do not count.
-script "$RIG_WORK/menus.jol" 'ErrorMode(@OFF)' \
+rig_script "$RIG_WORK/menus.jol" 'ErrorMode(@OFF)' \
   'byname = SendMenusTo("JOL Target", "File Open")' \
   'marked = SendMenusTo("JOL Target", "&File|&Open")' \
   'copy = SendMenusTo("JOL Target", "edit _COPY\File Exit")' \

@@ -2,18 +2,12 @@
 # again at the end, whether the typing ends normally or at a bad key name.
 # The target program poses as a console window by its window class.
 . "$RIG_LIB"
-script() {
-  out=$1
-  shift
-  : >"$out"
-  for line in "$@"; do printf '%s\r\n' "$line" >>"$out"; done
-}
 log=$RIG_WORK/target.log
 rig_spawn_program "$JOL_TARGET" --class ConsoleWindowClass --title "JOL Console" \
   "$(rig_path "$log")"
 rig_wait_window '^JOL Console$'
 rig_wait_line "$log" '^ready$'
-script "$RIG_WORK/numlock.jol" 'KeyToggleSet(@NUMLOCK, @ON)' 'before = KeyToggleGet(@NUMLOCK)' \
+rig_script "$RIG_WORK/numlock.jol" 'KeyToggleSet(@NUMLOCK, @ON)' 'before = KeyToggleGet(@NUMLOCK)' \
   'SendKeysTo("JOL Console", "ab")' 'typed = KeyToggleGet(@NUMLOCK)' \
   'ErrorMode(@OFF)' 'SendKeysTo("JOL Console", "c{NOSUCHKEY}")' 'error = LastError()' \
   'broken = KeyToggleGet(@NUMLOCK)'

@@ -76,3 +76,12 @@ rig_path() {
     printf '%s\n' "$1"
   fi
 }
+
+# Writes a JOL script to FILE from the lines given after it, each ended by
+# CR LF.
+rig_script() {
+  rig_script_file=$1
+  shift
+  : >"$rig_script_file"
+  for line in "$@"; do printf '%s\r\n' "$line" >>"$rig_script_file"; done
+}

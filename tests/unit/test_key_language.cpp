@@ -81,28 +81,28 @@ TEST(KeyLanguage, RepeatCountsAreBounded) {
 }
 
 TEST(KeyLanguage, WaitForKeyStrings) {
-    jol::WaitKeySpec spec;
-    ASSERT_TRUE(jol::ParseWaitKey("{F1}", &spec));
-    EXPECT_TRUE(spec.named);
-    EXPECT_EQ(spec.code, 112);
-    ASSERT_TRUE(jol::ParseWaitKey("+^{esc}", &spec));
-    EXPECT_EQ(spec.code, 27);
-    EXPECT_EQ(spec.modifiers, jol::wait_mod::Shift | jol::wait_mod::Ctrl);
+    jol::ParsedWaitKey parsed;
+    ASSERT_TRUE(jol::ParseWaitKey("{F1}", &parsed));
+    EXPECT_TRUE(parsed.named);
+    EXPECT_EQ(parsed.code, 112);
+    ASSERT_TRUE(jol::ParseWaitKey("+^{esc}", &parsed));
+    EXPECT_EQ(parsed.code, 27);
+    EXPECT_EQ(parsed.modifiers, jol::wait_mod::Shift | jol::wait_mod::Ctrl);
     // Characters stay characters (the keyboard layout finds their keys):
     // "." is the period, not the Delete key.
-    ASSERT_TRUE(jol::ParseWaitKey(".", &spec));
-    EXPECT_FALSE(spec.named);
-    EXPECT_EQ(spec.character, '.');
-    ASSERT_TRUE(jol::ParseWaitKey("!q", &spec));
-    EXPECT_EQ(spec.character, 'Q');
-    EXPECT_EQ(spec.modifiers, jol::wait_mod::Alt);
+    ASSERT_TRUE(jol::ParseWaitKey(".", &parsed));
+    EXPECT_FALSE(parsed.named);
+    EXPECT_EQ(parsed.character, '.');
+    ASSERT_TRUE(jol::ParseWaitKey("!q", &parsed));
+    EXPECT_EQ(parsed.character, 'Q');
+    EXPECT_EQ(parsed.modifiers, jol::wait_mod::Alt);
     // Names WaitForKey does not know: the first letter is the key.
-    ASSERT_TRUE(jol::ParseWaitKey("{CAPSLOCK}", &spec));
-    EXPECT_FALSE(spec.named);
-    EXPECT_EQ(spec.character, 'C');
-    ASSERT_TRUE(jol::ParseWaitKey("{}}", &spec));
-    EXPECT_EQ(spec.character, '}');
-    EXPECT_FALSE(jol::ParseWaitKey("+^", &spec));
+    ASSERT_TRUE(jol::ParseWaitKey("{CAPSLOCK}", &parsed));
+    EXPECT_FALSE(parsed.named);
+    EXPECT_EQ(parsed.character, 'C');
+    ASSERT_TRUE(jol::ParseWaitKey("{}}", &parsed));
+    EXPECT_EQ(parsed.character, '}');
+    EXPECT_FALSE(jol::ParseWaitKey("+^", &parsed));
 }
 
 TEST(KeyNames, OneTableForEveryUse) {
