@@ -343,10 +343,12 @@ int RunOpcode(ScriptContext* ctx, std::int32_t opcode, const Params& p, char* ou
     case 47:
     case 48:
         return WindowOpcode(ctx, opcode, p.p, out, size);
-    // Icon replacement (37) and the log-off and shutdown requests (66 to
-    // 68) need services this library does not offer yet: they fail as an
-    // undefined function would.
     case 37:
+        if (!ReplaceIcon(ctx, p.text(1), p.text(2), p.number(3))) return 0;
+        CopyBounded(ctx, out, "1", size);
+        return 1;
+    // The log-off and shutdown requests (66 to 68) need services this
+    // library does not offer yet: they fail as an undefined function would.
     case 66:
     case 67:
     case 68:

@@ -21,16 +21,21 @@ extern const char kExitWindowsVariable[]; // "exitwindowsmessage1873658"
 // The number of diagnostic slots opcode 13 fills.
 constexpr int kDiagnosticSlots = 11;
 
-// Two requests are answered by the data functions above this layer, which
-// define these (upward hooks; lib/data/file_functions.cpp and
-// lib/data/binary_buffers.cpp):
+// Three requests are answered by the data functions above this layer, which
+// define these (upward hooks):
 //
-// IntControl 30: arranges the move of p1 to p2 (deletion when p2 is empty)
-// at the next start. "1" when the system arranged it, "2" when the
-// fallback did, "0" otherwise; errors RenameSourceMissing, RenameBadTarget
-// (the target cannot be formed), RenameOtherDrive, FileMoveRoom.
+// IntControl 30 (lib/data/file_functions.cpp): arranges the move of p1 to p2 (deletion when p2 is
+// empty) at the next start. "1" when the system arranged it, "2" when the fallback did, "0"
+// otherwise; errors RenameSourceMissing, RenameBadTarget (the target cannot be formed),
+// RenameOtherDrive, FileMoveRoom.
 const char* MoveAtNextStart(ScriptContext* ctx, const char* source, const char* target);
-// IntControl 42: the memory address of the buffer of a script handle, 0
+// IntControl 37 (lib/data/icon_replace.cpp): replaces icon number p3
+// (counted from 1) of the program file p1 by the first image of the icon
+// file p2. 1 when replaced; 0 with the error raised when not, the program
+// file then unchanged.
+int ReplaceIcon(ScriptContext* ctx, const char* program, const char* icon, std::int32_t number);
+// IntControl 42 (lib/data/binary_buffers.cpp): the memory address of the
+// buffer of a script handle, 0
 // for any other number.
 std::uintptr_t BinaryBufferAddress(ScriptContext* ctx, std::int64_t handle);
 

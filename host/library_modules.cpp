@@ -16,6 +16,7 @@
 #include "lib/data/exe_info.h"
 #include "lib/data/file_functions.h"
 #include "lib/data/file_handles.h"
+#include "lib/data/icon_replace.h"
 #include "lib/data/ini_functions.h"
 #include "lib/data/item_list.h"
 #include "lib/data/string_functions.h"
@@ -37,12 +38,13 @@ namespace {
 // the private environment block (a DDE module's step, when it comes, goes
 // before it).
 constexpr const Module* kModules[] = {
-    &kDllModule,        &kExtenderModule,    &kObjectModule,    &kFileHandleModule,
-    &kBinaryModule,     &kEnvironmentModule, &kCoreModule,      &kMathModule,
-    &kStringModule,     &kItemModule,        &kTimeModule,      &kIniModule,
-    &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule, &kFileModule,
-    &kExeInfoModule,    &kFileReplaceModule, &kCallModule,      &kWindowModule,
-    &kPlacementModule,  &kKeyModule,         &kMouseModule,     &kMenuModule,
+    &kDllModule,        &kExtenderModule,    &kObjectModule,      &kFileHandleModule,
+    &kBinaryModule,     &kEnvironmentModule, &kCoreModule,        &kMathModule,
+    &kStringModule,     &kItemModule,        &kTimeModule,        &kIniModule,
+    &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule,   &kFileModule,
+    &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
+    &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
+    &kMenuModule,
 };
 
 } // namespace

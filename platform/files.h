@@ -41,6 +41,14 @@ bool truncate_data_file(FileHandle f);
 // push and answer true). False with the last error set on failure.
 bool flush_file(FileHandle f);
 
+// Opens an existing plain file for reading and writing without sharing it
+// with anyone, to change bytes in place. The native backend refuses a file
+// that one of its own handles holds, or that another process holds an
+// advisory lock on, and keeps an exclusive advisory lock on it while the
+// handle is open. 0 on failure, with the last error set
+// (err::SharingViolation when the file is held elsewhere).
+FileHandle open_file_update(const char* path);
+
 // Text files of the file handles. Read: an existing file, read access.
 // Write: created or truncated, write access. Append: opened or created,
 // write access, positioned at its end. Pipe: an existing file or pipe,

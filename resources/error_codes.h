@@ -73,6 +73,18 @@
     X(WinIsDosBad, 1227, Minor)                                                      \
     X(ExeInfoMissing, 1240, Minor)                                                   \
     X(BinaryFileTooLarge, 1330, Minor)                                               \
+    X(IconExeMissing, 1303, Minor)                                                   \
+    X(IconIcoMissing, 1304, Minor)                                                   \
+    X(IconIcoOpen, 1305, Minor)                                                      \
+    X(IconIcoInvalid, 1306, Minor)                                                   \
+    X(IconMemory, 1307, Minor)                                                       \
+    X(IconExeOpen, 1308, Minor)                                                      \
+    X(IconExeUnrecognised, 1309, Minor)                                              \
+    X(IconNotWindows, 1310, Minor)                                                   \
+    X(IconNoResources, 1311, Minor)                                                  \
+    X(IconLarger, 1312, Minor)                                                       \
+    X(IconExeInvalid, 1313, Minor)                                                   \
+    X(IconNoIcons, 1314, Minor)                                                      \
     X(MenuNotAccessible, 1315, Minor)                                                \
     X(MenuItemNotFound, 1316, Minor)                                                 \
     X(MenuPostFailed, 1317, Minor)                                                   \
@@ -115,11 +127,15 @@
     X(MouseParentNotFound, 1442, Minor)                                              \
     X(MouseChildNotFound, 1443, Minor)                                               \
     X(MouseButtonNotFound, 1444, Minor)                                              \
+    X(IconMapping, 1445, Minor)        /* not raised: programs are read */           \
+    X(IconMapView, 1446, Minor)        /* not raised either */                       \
+    X(IconSmaller, 1447, Minor)                                                      \
     X(DataTypeInvalid, 1448, Minor)                                                  \
     X(TimeJulToYmdBad, 1461, Minor)                                                  \
     X(TimeSubtractFailed, 1462, Minor)                                               \
     X(IntControlNoWindow, 1464, Minor)                                               \
     X(NoInputControl, 1465, Minor)                                                   \
+    X(IconIndexInvalid, 1466, Minor)                                                 \
     X(DiskInfoBadDrive, 1468, Minor)                                                 \
     X(DiskInfoBadRequest, 1469, Minor)                                               \
     X(DiskInfoFailed, 1470, Minor)                                                   \

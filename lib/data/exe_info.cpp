@@ -31,6 +31,12 @@ bool ReadFromFile(void* source, std::uint64_t offset, void* out, std::size_t byt
     return plat::seek_file(f, offset) && plat::read_file(f, out, bytes, &got) && got == bytes;
 }
 
+ImageSource FileImage(plat::FileHandle* f) {
+    ImageSource image{ReadFromFile, f};
+    if (!plat::file_size(*f, &image.size)) image.size = 0;
+    return image;
+}
+
 int FnExeTypeInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     char full[kFullNameSize];
     if (!FullFileName(ArgText(ctx, args[1]), full, sizeof full) || !*full)
@@ -38,7 +44,7 @@ int FnExeTypeInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     plat::FileHandle f = plat::open_text_file(full, plat::TextOpen::Read, 1);
     if (!f) return Raise(ctx, Err::ExeInfoMissing);
     std::uint16_t signature = 0;
-    const int type = ExecutableType(ImageSource{ReadFromFile, &f}, &signature);
+    const int type = ExecutableType(FileImage(&f), &signature);
     plat::close_file(f);
     if (type == 99) {
         char text[16], caption[kTextSize];
@@ -66,7 +72,7 @@ int FnFileVerInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     plat::FileHandle f = plat::open_text_file(full, plat::TextOpen::Read, 1);
     if (!f) return ResultCopy(ctx, result, "NONE");
     std::vector<unsigned char> resource;
-    const VersionResource found = ReadVersionResource(ImageSource{ReadFromFile, &f}, &resource);
+    const VersionResource found = ReadVersionResource(FileImage(&f), &resource);
     plat::close_file(f);
     if (found == VersionResource::TooLarge) return Raise(ctx, Err::FileVerMemory);
     if (found != VersionResource::Found) return ResultCopy(ctx, result, "NONE");
@@ -91,7 +97,7 @@ int FnFileVerInfo(ScriptContext* ctx, int, Value& result, Value* args) {
 VersionResource VersionOf(const char* path, std::vector<unsigned char>* resource) {
     plat::FileHandle f = plat::open_text_file(path, plat::TextOpen::Read, 1);
     if (!f) return VersionResource::Missing;
-    const VersionResource found = ReadVersionResource(ImageSource{ReadFromFile, &f}, resource);
+    const VersionResource found = ReadVersionResource(FileImage(&f), resource);
     plat::close_file(f);
     return found;
 }

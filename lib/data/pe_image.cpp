@@ -1,6 +1,9 @@
 #include "lib/data/pe_image.h"
 
+#include <algorithm>
 #include <cstring>
+#include <unordered_set>
+#include <utility>
 
 namespace jol {
 namespace {
@@ -23,93 +26,219 @@ bool Read(const ImageSource& image, std::uint64_t offset, void* out, std::size_t
     return image.read && image.read(image.source, offset, out, bytes);
 }
 
+constexpr std::uint32_t kSubdirectory = 0x80000000u;
+constexpr std::size_t kMaxOptionalHeader = 4096;
+
 struct Section {
+    char name[8];
     std::uint32_t address, size, raw_size, raw_offset;
 };
 
+// The sections of a PE program and the place of its resource directory.
 struct Layout {
     std::vector<Section> sections;
-    std::uint32_t resource_rva = 0;
-    std::uint32_t resource_size = 0;
+    // The resource section: its address, the file offset and count of its
+    // stored bytes (cut at the file's end), and the root directory's place
+    // among them.
+    std::uint32_t section_rva = 0;
+    std::uint64_t section_at = 0;
+    std::uint32_t section_stored = 0;
+    std::uint32_t root = 0;
+    // The bytes from the root on, where the tree's offsets point.
+    std::uint32_t extent() const { return section_stored - root; }
 };
 
-bool ReadLayout(const ImageSource& image, Layout* out) {
+bool IsResourceName(const char* name) {
+    static const char kName[] = ".rsrc";
+    for (int i = 0; i < 5; ++i) {
+        char c = name[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != kName[i]) return false;
+    }
+    return true;
+}
+
+// The bytes of a section that the file stores, cut at the file's end; false
+// when its stored bytes begin beyond the end.
+bool StoredBytes(const ImageSource& image, const Section& s, std::uint32_t* stored) {
+    std::uint64_t n = s.raw_size;
+    if (image.size) {
+        if (s.raw_offset > image.size) return false;
+        if (n > image.size - s.raw_offset) n = image.size - s.raw_offset;
+    }
+    *stored = static_cast<std::uint32_t>(n);
+    return true;
+}
+
+// Reads the section table (after the file header and the optional header,
+// whatever size the file header gives it) and finds the resource
+// directory: at the address of data directory 2, or else at the start of
+// the section named ".rsrc".
+ResourceWalk ReadLayout(const ImageSource& image, Layout* out) {
     unsigned char mz[64];
-    if (!Read(image, 0, mz, sizeof mz) || mz[0] != 'M' || mz[1] != 'Z') return false;
+    if (!Read(image, 0, mz, sizeof mz) || mz[0] != 'M' || mz[1] != 'Z')
+        return ResourceWalk::Damaged;
     const std::uint32_t pe = U32(mz + 60);
     unsigned char head[24];
-    if (!Read(image, pe, head, sizeof head) || std::memcmp(head, "PE\0\0", 4) != 0) return false;
+    if (!Read(image, pe, head, sizeof head) || std::memcmp(head, "PE\0\0", 4) != 0)
+        return ResourceWalk::Damaged;
     const std::uint16_t section_count = U16(head + 6);
     const std::uint16_t optional_size = U16(head + 20);
-    if (section_count > kMaxSections || optional_size < 96) return false;
+    if (section_count > kMaxSections || optional_size > kMaxOptionalHeader)
+        return ResourceWalk::Damaged;
     std::vector<unsigned char> opt(optional_size);
-    if (!Read(image, pe + 24, opt.data(), opt.size())) return false;
-    const std::uint16_t magic = U16(opt.data());
-    std::size_t dirs;
-    std::size_t count_at;
-    if (magic == 0x10B) {
-        count_at = 92;
-        dirs = 96;
-    } else if (magic == 0x20B) {
-        count_at = 108;
-        dirs = 112;
-    } else {
-        return false;
+    if (!opt.empty() && !Read(image, pe + 24, opt.data(), opt.size())) return ResourceWalk::Damaged;
+    std::uint32_t directory_rva = 0;
+    if (opt.size() >= 2) {
+        const std::uint16_t magic = U16(opt.data());
+        const std::size_t count_at = magic == 0x20B ? 108 : 92;
+        const std::size_t dirs = count_at + 4;
+        if ((magic == 0x10B || magic == 0x20B) && opt.size() >= dirs + 3 * 8 &&
+            U32(opt.data() + count_at) >= 3)
+            directory_rva = U32(opt.data() + dirs + 16);
     }
-    if (opt.size() < dirs) return false;
-    const std::uint32_t count = U32(opt.data() + count_at);
-    if (count < 3 || opt.size() < dirs + 3 * 8) return false;
-    out->resource_rva = U32(opt.data() + dirs + 16);
-    out->resource_size = U32(opt.data() + dirs + 20);
     std::vector<unsigned char> table(static_cast<std::size_t>(section_count) * 40);
-    if (!Read(image, pe + 24 + optional_size, table.data(), table.size())) return false;
+    if (!table.empty() && !Read(image, static_cast<std::uint64_t>(pe) + 24 + optional_size,
+                                table.data(), table.size()))
+        return ResourceWalk::Damaged;
     for (std::uint16_t i = 0; i < section_count; ++i) {
-        const unsigned char* s = table.data() + i * 40;
-        out->sections.push_back(Section{U32(s + 12), U32(s + 8), U32(s + 16), U32(s + 20)});
+        const unsigned char* t = table.data() + i * 40;
+        Section s{};
+        std::memcpy(s.name, t, 8);
+        s.size = U32(t + 8);
+        s.address = U32(t + 12);
+        s.raw_size = U32(t + 16);
+        s.raw_offset = U32(t + 20);
+        out->sections.push_back(s);
     }
-    return out->resource_rva != 0;
+    for (const Section& s : out->sections) {
+        std::uint32_t stored = 0;
+        std::uint32_t at = 0;
+        if (directory_rva != 0) {
+            if (directory_rva < s.address || directory_rva - s.address >= s.raw_size) continue;
+            at = directory_rva - s.address;
+        } else if (!IsResourceName(s.name)) {
+            continue;
+        }
+        if (!StoredBytes(image, s, &stored) || at >= stored) return ResourceWalk::Damaged;
+        out->section_rva = s.address;
+        out->section_at = s.raw_offset;
+        out->section_stored = stored;
+        out->root = at;
+        return ResourceWalk::Done;
+    }
+    // A data directory that points into no section's stored bytes is damage;
+    // no directory and no section of the name is a program without resources.
+    return directory_rva != 0 ? ResourceWalk::Damaged : ResourceWalk::NoResources;
 }
 
 // The file offset of an address of the loaded image; false outside the
 // sections' stored bytes.
-bool OffsetOf(const Layout& layout, std::uint32_t rva, std::uint32_t bytes, std::uint64_t* out) {
+bool OffsetOf(const ImageSource& image, const Layout& layout, std::uint32_t rva,
+              std::uint32_t bytes, std::uint64_t* out) {
     for (const Section& s : layout.sections) {
-        if (rva < s.address) continue;
+        std::uint32_t stored = 0;
+        if (rva < s.address || !StoredBytes(image, s, &stored)) continue;
         const std::uint64_t at = rva - s.address;
-        if (at + bytes > s.raw_size) continue;
+        if (at + bytes > stored) continue;
         *out = static_cast<std::uint64_t>(s.raw_offset) + at;
         return true;
     }
     return false;
 }
 
-// Reads bytes at an offset of the resource directory.
-bool ReadResource(const ImageSource& image, const Layout& layout, std::uint32_t offset, void* out,
-                  std::uint32_t bytes) {
-    if (offset > layout.resource_size || bytes > layout.resource_size - offset) return false;
-    std::uint64_t at = 0;
-    return OffsetOf(layout, layout.resource_rva + offset, bytes, &at) &&
-           Read(image, at, out, bytes);
-}
+// The walk of a PE resource tree. Every directory lies in the resource
+// section's stored bytes and is entered once (a tree that leads back to a
+// directory is damaged), and the entries read in all are bounded by what
+// the section can hold without overlapping, so the walk ends in time
+// linear in the section's size whatever the file says.
+class TreeWalk {
+public:
+    TreeWalk(const ImageSource& image, const Layout& layout, ResourceVisit visit)
+        : image_(image), layout_(layout), visit_(std::move(visit)),
+          budget_(layout.extent() / 8 + 1) {}
 
-// The entry of a resource directory whose id is want (any entry when want
-// is 0): its target offset, with the subdirectory bit.
-bool FindEntry(const ImageSource& image, const Layout& layout, std::uint32_t directory,
-               std::uint32_t want, std::uint32_t* target) {
-    unsigned char head[16];
-    if (!ReadResource(image, layout, directory, head, sizeof head)) return false;
-    const std::uint32_t count = static_cast<std::uint32_t>(U16(head + 12)) + U16(head + 14);
-    for (std::uint32_t i = 0; i < count && i < 4096; ++i) {
-        unsigned char entry[8];
-        if (!ReadResource(image, layout, directory + 16 + i * 8, entry, sizeof entry)) return false;
-        const std::uint32_t name = U32(entry);
-        if (want == 0 || (!(name & 0x80000000u) && name == want)) {
-            *target = U32(entry + 4);
-            return true;
+    enum Step { Go, Stop, Bad };
+
+    Step Root(std::uint16_t type) {
+        std::uint32_t count = 0;
+        if (!Enter(0, &count)) return Bad;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            unsigned char entry[8];
+            if (!ReadAt(16 + i * 8, entry, sizeof entry)) return Bad;
+            const std::uint32_t name = U32(entry);
+            if ((name & kSubdirectory) || name != type) continue;
+            const std::uint32_t target = U32(entry + 4);
+            if (!(target & kSubdirectory)) return Bad;
+            const Step step = Directory(target & ~kSubdirectory, 2);
+            if (step != Go) return step;
         }
+        return Go;
     }
-    return false;
-}
+
+private:
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) {
+        const std::uint32_t extent = layout_.extent();
+        if (offset > extent || bytes > extent - offset) return false;
+        return Read(image_, layout_.section_at + layout_.root + offset, out, bytes);
+    }
+
+    // Checks a directory's header and entry array and takes its entries
+    // from the budget.
+    bool Enter(std::uint32_t at, std::uint32_t* count) {
+        if (!entered_.insert(at).second) return false;
+        unsigned char head[16];
+        if (!ReadAt(at, head, sizeof head)) return false;
+        *count = static_cast<std::uint32_t>(U16(head + 12)) + U16(head + 14);
+        if (*count > budget_) return false;
+        budget_ -= *count;
+        const std::uint64_t end = static_cast<std::uint64_t>(at) + 16 + *count * 8ull;
+        return end <= layout_.extent();
+    }
+
+    Step Directory(std::uint32_t at, int level) {
+        std::uint32_t count = 0;
+        if (!Enter(at, &count)) return Bad;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            unsigned char entry[8];
+            if (!ReadAt(static_cast<std::uint64_t>(at) + 16 + i * 8, entry, sizeof entry))
+                return Bad;
+            const std::uint32_t target = U32(entry + 4);
+            Step step;
+            if (target & kSubdirectory) {
+                // Type, name and language: nothing lies deeper.
+                if (level >= 3) return Bad;
+                step = Directory(target & ~kSubdirectory, level + 1);
+            } else {
+                step = Leaf(target);
+            }
+            if (step != Go) return step;
+        }
+        return Go;
+    }
+
+    Step Leaf(std::uint32_t at) {
+        unsigned char data[16];
+        if (!ReadAt(at, data, sizeof data)) return Bad;
+        ResourceData found;
+        found.address = U32(data);
+        found.size = U32(data + 4);
+        const std::uint32_t from = found.address;
+        const std::uint32_t stored = layout_.section_stored;
+        if (from >= layout_.section_rva && from - layout_.section_rva <= stored &&
+            found.size <= stored - (from - layout_.section_rva)) {
+            found.offset = layout_.section_at + (from - layout_.section_rva);
+            found.inside = true;
+        }
+        return visit_(found) ? Go : Stop;
+    }
+
+    const ImageSource& image_;
+    const Layout& layout_;
+    ResourceVisit visit_;
+    std::uint32_t budget_;
+    std::unordered_set<std::uint32_t> entered_;
+};
 
 // One block of a version resource: its key, its value and its children.
 struct Block {
@@ -182,25 +311,84 @@ int ExecutableType(const ImageSource& image, std::uint16_t* signature) {
     }
 }
 
+ResourceWalk WalkPeResources(const ImageSource& image, std::uint16_t type,
+                             const ResourceVisit& visit) {
+    Layout layout;
+    const ResourceWalk found = ReadLayout(image, &layout);
+    if (found != ResourceWalk::Done) return found;
+    TreeWalk walk(image, layout, visit);
+    return walk.Root(type) == TreeWalk::Bad ? ResourceWalk::Damaged : ResourceWalk::Done;
+}
+
+ResourceWalk WalkNeResources(const ImageSource& image, std::uint16_t type,
+                             const ResourceVisit& visit) {
+    constexpr unsigned kMaxShift = 15;
+    unsigned char mz[64];
+    if (!Read(image, 0, mz, sizeof mz) || mz[0] != 'M' || mz[1] != 'Z')
+        return ResourceWalk::Damaged;
+    const std::uint64_t ne = U32(mz + 60);
+    unsigned char head[64];
+    if (!Read(image, ne, head, sizeof head) || head[0] != 'N' || head[1] != 'E')
+        return ResourceWalk::Damaged;
+    const std::uint16_t table = U16(head + 36);
+    const std::uint16_t names = U16(head + 38);
+    if (table == names) return ResourceWalk::NoResources;
+    // The table ends where the resident-name table begins when that lies
+    // after it, else at the end of the file.
+    std::uint64_t end = names > table ? ne + names : UINT64_MAX;
+    if (image.size && end > image.size) end = image.size;
+    std::uint64_t at = ne + table;
+    auto take = [&](void* out, std::size_t bytes) {
+        if (at > end || bytes > end - at || !Read(image, at, out, bytes)) return false;
+        at += bytes;
+        return true;
+    };
+    unsigned char shift_field[2];
+    if (!take(shift_field, 2)) return ResourceWalk::Damaged;
+    const unsigned shift = U16(shift_field);
+    if (shift > kMaxShift) return ResourceWalk::Damaged;
+    // Each round moves on by at least eight bytes towards the end.
+    for (;;) {
+        unsigned char record[8];
+        if (!take(record, 2)) return ResourceWalk::Damaged;
+        const std::uint16_t id = U16(record);
+        if (id == 0) return ResourceWalk::Done;
+        if (!take(record + 2, 6)) return ResourceWalk::Damaged;
+        const std::uint16_t count = U16(record + 2);
+        if (at > end || count * 12ull > end - at) return ResourceWalk::Damaged;
+        for (std::uint16_t i = 0; i < count; ++i) {
+            unsigned char entry[12];
+            if (!take(entry, sizeof entry)) return ResourceWalk::Damaged;
+            if (id != type) continue;
+            ResourceData found;
+            found.offset = static_cast<std::uint64_t>(U16(entry)) << shift;
+            found.size = static_cast<std::uint32_t>(U16(entry + 2)) << shift;
+            // Resource data lies after the header and its tables.
+            found.inside = image.size != 0 && found.offset >= ne + std::max(table, names) &&
+                           found.offset + found.size <= image.size;
+            if (!visit(found)) return ResourceWalk::Done;
+        }
+    }
+}
+
 VersionResource ReadVersionResource(const ImageSource& image, std::vector<unsigned char>* out) {
     Layout layout;
-    if (!ReadLayout(image, &layout)) return VersionResource::Missing;
-    std::uint32_t type = 0, name = 0, language = 0;
-    if (!FindEntry(image, layout, 0, kVersionType, &type) || !(type & 0x80000000u))
+    if (ReadLayout(image, &layout) != ResourceWalk::Done) return VersionResource::Missing;
+    ResourceData data;
+    bool have = false;
+    TreeWalk walk(image, layout, [&](const ResourceData& found) {
+        data = found;
+        have = true;
+        return false;
+    });
+    if (walk.Root(kVersionType) == TreeWalk::Bad || !have) return VersionResource::Missing;
+    if (data.size > kMaxResource) return VersionResource::TooLarge;
+    // The version data may lie in another section than the directory.
+    std::uint64_t at = data.offset;
+    if (data.size < 6 || (!data.inside && !OffsetOf(image, layout, data.address, data.size, &at)))
         return VersionResource::Missing;
-    if (!FindEntry(image, layout, type & 0x7FFFFFFFu, 0, &name) || !(name & 0x80000000u))
-        return VersionResource::Missing;
-    if (!FindEntry(image, layout, name & 0x7FFFFFFFu, 0, &language) || (language & 0x80000000u))
-        return VersionResource::Missing;
-    unsigned char data[16];
-    if (!ReadResource(image, layout, language, data, sizeof data)) return VersionResource::Missing;
-    const std::uint32_t rva = U32(data);
-    const std::uint32_t size = U32(data + 4);
-    if (size > kMaxResource) return VersionResource::TooLarge;
-    std::uint64_t at = 0;
-    if (size < 6 || !OffsetOf(layout, rva, size, &at)) return VersionResource::Missing;
-    out->assign(size, 0);
-    if (!Read(image, at, out->data(), size)) return VersionResource::Missing;
+    out->assign(data.size, 0);
+    if (!Read(image, at, out->data(), data.size)) return VersionResource::Missing;
     return VersionResource::Found;
 }
 
@@ -262,8 +450,13 @@ bool QueryFixedFileInfo(const std::vector<unsigned char>& resource, FixedFileInf
 bool ReadFromMemory(void* source, std::uint64_t offset, void* out, std::size_t bytes) {
     const auto* image = static_cast<const std::vector<unsigned char>*>(source);
     if (!image || offset > image->size() || bytes > image->size() - offset) return false;
-    std::memcpy(out, image->data() + offset, bytes);
+    if (bytes) std::memcpy(out, image->data() + offset, bytes);
     return true;
+}
+
+ImageSource MemoryImage(const std::vector<unsigned char>* bytes) {
+    return ImageSource{ReadFromMemory, const_cast<std::vector<unsigned char>*>(bytes),
+                       bytes ? bytes->size() : 0};
 }
 
 } // namespace jol

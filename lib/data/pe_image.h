@@ -1,11 +1,18 @@
-// Reading program files: the kind of executable an MZ header leads to, and
-// the version resource of a 32-bit or 64-bit (PE) program with the string
-// values inside it. The reader is given the file through a callback, so the
-// same code serves files on disk and images built in memory.
+// Reading program files: the kind of executable an MZ header leads to, the
+// resources of 16-bit (NE) and 32-bit or 64-bit (PE) programs, and the
+// version resource with the string values inside it. The reader is given
+// the file through a callback, so the same code serves files on disk and
+// images built in memory.
+//
+// Program files come from anywhere: every offset and count read from one is
+// checked against the structure that holds it and against the file before
+// it is used, and every walk is bounded (a damaged or crafted file is
+// reported as damaged, never read beyond its end or walked for ever).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,12 +24,45 @@ using ImageRead = bool (*)(void* source, std::uint64_t offset, void* out, std::s
 struct ImageSource {
     ImageRead read = nullptr;
     void* source = nullptr;
+    // The image's size in bytes; 0 when unknown (reads then find its end).
+    std::uint64_t size = 0;
 };
 
 // 0 not an MZ program, 1 MS-DOS, 2 LE, 3 NE (16-bit Windows), 10 PE, 99
 // an MZ program with a header of another kind (its signature in
 // *signature).
 int ExecutableType(const ImageSource& image, std::uint16_t* signature);
+
+// One resource found by a walk: its data's place in the file. For a PE
+// program, address is the data's address in the loaded image, and inside
+// tells whether the data lies in the stored bytes of the resource section
+// (offset is then its file offset); for an NE program the data is where
+// the resource table says, and inside tells whether it lies after the NE
+// header and its resource and resident-name tables and ends within the
+// file (never when the image's size is unknown).
+struct ResourceData {
+    std::uint64_t offset = 0;
+    std::uint32_t size = 0;
+    std::uint32_t address = 0;
+    bool inside = false;
+};
+enum class ResourceWalk {
+    Done,        // every resource of the type was visited, or the visit stopped
+    NoResources, // the program has no resource table or section
+    Damaged,     // a structure lies outside its place, or the tree loops
+};
+// Answers false to end the walk.
+using ResourceVisit = std::function<bool(const ResourceData&)>;
+
+// Visits the resources of a type in the program's order. PE: the leaves
+// below the root entries whose id is type, depth first, each directory's
+// entries in stored order (the named ones first), at most three levels.
+// NE: the resource records of the type records whose id is type (the
+// integer types have the top bit set: 0x8003 for icons).
+ResourceWalk WalkPeResources(const ImageSource& image, std::uint16_t type,
+                             const ResourceVisit& visit);
+ResourceWalk WalkNeResources(const ImageSource& image, std::uint16_t type,
+                             const ResourceVisit& visit);
 
 enum class VersionResource { Found, Missing, TooLarge };
 // The bytes of the program's version resource (the first one of type 16).
@@ -45,7 +85,10 @@ struct FixedFileInfo {
 // False when the resource has no such part.
 bool QueryFixedFileInfo(const std::vector<unsigned char>& resource, FixedFileInfo* out);
 
-// An image held in memory (for the callback).
+// An image held in memory (for the callback): source points to a
+// std::vector<unsigned char>.
 bool ReadFromMemory(void* source, std::uint64_t offset, void* out, std::size_t bytes);
+// The image source of bytes held in memory, with its size.
+ImageSource MemoryImage(const std::vector<unsigned char>* bytes);
 
 } // namespace jol

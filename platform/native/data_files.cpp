@@ -1,10 +1,12 @@
 // Data files of the binary buffers on the native backend: descriptors plus
 // one, as every file handle of this backend.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/files.h"
 #include "platform/native/open_files.h"
@@ -63,6 +65,27 @@ bool truncate_data_file(FileHandle f) {
     if (!S_ISREG(st.st_mode)) return true; // a device has no length to cut
     off_t at = ::lseek(fd, 0, SEEK_CUR);
     return at >= 0 && ::ftruncate(fd, at) == 0;
+}
+
+FileHandle open_file_update(const char* path) {
+    std::string posix;
+    if (!path || !*path) return detail::fail_with(err::FileNotFound), 0;
+    if (!detail::map_name(path, &posix)) return 0;
+    struct stat st;
+    if (::stat(posix.c_str(), &st) != 0) return detail::fail_errno(), 0;
+    // Plain files only; one without any write permission is read-only.
+    if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return detail::fail_with(err::AccessDenied), 0;
+    if (detail::open_conflict(posix, true, true, 0, false))
+        return detail::fail_with(err::SharingViolation), 0;
+    const int fd = ::open(posix.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return detail::fail_errno(), 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return detail::fail_with(err::SharingViolation), 0;
+    }
+    detail::note_open(fd, true, true, 0);
+    return static_cast<FileHandle>(fd) + 1;
 }
 
 } // namespace plat

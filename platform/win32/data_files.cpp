@@ -42,4 +42,15 @@ bool truncate_data_file(FileHandle f) {
     return SetEndOfFile(h) != FALSE;
 }
 
+FileHandle open_file_update(const char* path) {
+    if (!path || !*path) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    return reinterpret_cast<FileHandle>(h);
+}
+
 } // namespace plat
