@@ -1,7 +1,7 @@
 // The file contract of both backends: reading by handle, the data files of
 // the binary buffers, the text files of the file handles, and copying,
 // moving and deleting whole files with the protection of open and
-// read-only files.
+// read-only files, and changing a file in place without sharing it.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -227,6 +227,36 @@ TEST(PlatformFiles, OpenFilesAreProtected) {
     EXPECT_TRUE(plat::close_file(r));
     EXPECT_TRUE(plat::delete_file(held.c_str()));
     EXPECT_EQ(plat::probe_file_open(held.c_str()), err::FileNotFound);
+}
+
+TEST(PlatformFiles, UpdatingInPlaceWithoutSharing) {
+    TempFolder dir;
+    const std::string f = dir.File("prog.exe", "0123456789");
+    FileHandle h = plat::open_file_update(f.c_str());
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(ReadSome(h, 4), "0123");
+    EXPECT_TRUE(plat::seek_file(h, 2));
+    EXPECT_TRUE(Write(h, "ab"));
+    EXPECT_TRUE(plat::flush_file(h));
+    // Nobody else may open it meanwhile, to change it or to read it.
+    EXPECT_EQ(plat::open_file_update(f.c_str()), 0u);
+    EXPECT_EQ(plat::get_last_error(), err::SharingViolation);
+    EXPECT_EQ(plat::probe_file_open(f.c_str()), err::SharingViolation);
+    EXPECT_TRUE(plat::close_file(h));
+    EXPECT_EQ(dir.Read("prog.exe"), "01ab456789");
+    // A file another handle holds, even for reading, is refused.
+    FileHandle reader = plat::open_file_read(f.c_str());
+    ASSERT_NE(reader, 0u);
+    EXPECT_EQ(plat::open_file_update(f.c_str()), 0u);
+    plat::close_file(reader);
+    // Missing files are not made; read-only files and folders are refused.
+    EXPECT_EQ(plat::open_file_update(dir.Name("missing.exe").c_str()), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.exe"));
+    EXPECT_EQ(plat::open_file_update(dir.name().c_str()), 0u);
+    const std::string locked = dir.File("locked.exe", "x");
+    ASSERT_TRUE(ReadOnly(locked));
+    EXPECT_EQ(plat::open_file_update(locked.c_str()), 0u);
+    plat::set_file_attributes(locked.c_str(), 0);
 }
 
 TEST(PlatformFiles, SameFileAndRestartMoves) {

@@ -1,0 +1,4 @@
+/* The program the icon fixtures are built around: it only has to exist. */
+int main(void) {
+    return 0;
+}
