@@ -35,7 +35,7 @@ def write(path, data):
         f.write(data)
 
 
-def ne_program(icons, shift=4, end_marker=True, names_same=False, beyond=False):
+def ne_program(icons, shift=4, names_same=False, beyond=False, data_start=0x200):
     """A small NE program: MZ stub, NE header, resource table with the icons
     (type 0x8003), resident-name table, and the icon data at aligned
     offsets."""
@@ -44,7 +44,6 @@ def ne_program(icons, shift=4, end_marker=True, names_same=False, beyond=False):
     table = struct.pack("<H", shift)
     table += struct.pack("<HHI", 0x8003, len(icons), 0)
     unit = 1 << min(shift, 15)
-    data_start = 0x200
     at = data_start
     records = b""
     placed = []
@@ -57,12 +56,8 @@ def ne_program(icons, shift=4, end_marker=True, names_same=False, beyond=False):
         placed.append((at, units * unit))
         at += units * unit
     table += records
-    if end_marker:
-        table += struct.pack("<H", 0) + b"\x00"
+    table += struct.pack("<H", 0) + b"\x00"
     resnames = restab + len(table)
-    if not end_marker:
-        # Type records that run on into the resident names: no end.
-        pass
     resident = b"\x04ICON\x00\x00" + b"\x00"
     modref = resnames + len(resident)
     header = bytearray(64)
