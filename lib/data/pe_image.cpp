@@ -120,7 +120,11 @@ ResourceWalk ReadLayout(const ImageSource& image, Layout* out) {
         } else if (!IsResourceName(s.name)) {
             continue;
         }
-        if (!StoredBytes(image, s, &stored) || at >= stored) return ResourceWalk::Damaged;
+        if (!StoredBytes(image, s, &stored)) return ResourceWalk::Damaged;
+        // Stored bytes past the section's size in memory are padding that
+        // is never loaded.
+        if (s.size != 0 && s.size < stored) stored = s.size;
+        if (at >= stored) return ResourceWalk::Damaged;
         out->section_rva = s.address;
         out->section_at = s.raw_offset;
         out->section_stored = stored;

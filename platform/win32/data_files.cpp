@@ -47,6 +47,14 @@ FileHandle open_file_update(const char* path) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
     }
+    // A folder or a read-only file is no file to change (the system would
+    // refuse them, but a layer that runs as an administrator may not).
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
     HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;

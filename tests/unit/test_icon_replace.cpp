@@ -416,6 +416,12 @@ TEST_F(IconWrite, DamagedProgramsAreLeftAlone) {
     Bytes loop = sound;
     Put32(loop, kRsrcRaw + r.names_entries + 4, 0x80000000u | r.type_dir);
     EXPECT_EQ(Refused(loop, 1, image), Err::IconExeInvalid);
+    // The second icon lies in the padding after the section's size in
+    // memory, which is never loaded.
+    Bytes padding = sound;
+    Put32(padding, 0x58 + 224 + 40 + 8, r.data[1]);
+    EXPECT_EQ(Refused(padding, 2, Pattern(296, 9)), Err::IconExeInvalid);
+    EXPECT_EQ(Write(padding, 1, image), 0);
     NeProgram ne = Ne({744, 296});
     Put16(ne.bytes, ne.table + 10 + 12, 0xF000);
     EXPECT_EQ(Refused(ne.bytes, 2, Pattern(296, 9)), Err::IconExeInvalid);
