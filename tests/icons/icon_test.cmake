@@ -127,6 +127,21 @@ if(NOT now STREQUAL was)
   string(APPEND problems "held32.exe was changed while it was held open\n")
 endif()
 
+# Natively, a lock another process holds on the program refuses it too.
+find_program(flock_tool flock)
+if(NOT EMULATOR AND flock_tool)
+  file(COPY_FILE "${FIXTURES}/prog64.exe" "${work}/locked64.exe")
+  file(WRITE "${work}/locked.jol"
+       "ErrorMode(@OFF)\r\nr = IconReplace(\"locked64.exe\", \"new744.ico\")\r\ne = LastError()\r\n")
+  execute_process(COMMAND ${flock_tool} locked64.exe ${JOLRUN} --dump-vars locked.jol
+                  WORKING_DIRECTORY "${work}" OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  file(SHA256 "${work}/locked64.exe" now)
+  file(SHA256 "${FIXTURES}/prog64.exe" was)
+  if(NOT out MATCHES "r=0\ne=1308\n" OR NOT now STREQUAL was)
+    string(APPEND problems "a program locked by another process was not refused:\n${out}${err}\n")
+  endif()
+endif()
+
 if(problems)
   message(FATAL_ERROR "${problems}")
 endif()
