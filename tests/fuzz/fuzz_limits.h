@@ -74,7 +74,7 @@ inline void DisableUnsafeFunctions() {
     static const char* const kNames[] = {
         "delay",      "timedelay",    "timewait",   "yields",      "iniwrite",      "iniwritepvt",
         "inidelete",  "inideletepvt", "environset", "filetimeset", "filetimetouch", "binaryalloc",
-        "binaryfree", "binarywrite",  "binaryread", "addextender",   "iconreplace",
+        "binaryfree", "binarywrite",  "binaryread", "addextender", "iconreplace",
     };
     jol::KeywordEntry* rows = jol::WritableBuiltinKeywords();
     const int count = jol::BuiltinKeywordCount();
