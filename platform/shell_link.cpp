@@ -186,6 +186,15 @@ bool Parse(const unsigned char* data, std::size_t size, ShellLink* out) {
     return true;
 }
 
+bool HeaderShowCommand(const unsigned char* data, std::size_t size, std::uint32_t* show) {
+    const Reader file(data, size);
+    if (!file.Has(0, kHeaderSize) || file.U32(0) != kHeaderSize ||
+        std::memcmp(file.At(4), kClassId, sizeof kClassId) != 0)
+        return false;
+    *show = file.U32(60);
+    return true;
+}
+
 std::string LocalLinkInfo(const std::string& path, const std::u16string& wide) {
     std::string s;
     Put32(s, 0); // the size, set at the end

@@ -94,6 +94,10 @@ struct ShellLink {
 // together.
 bool Parse(const unsigned char* data, std::size_t size, ShellLink* out);
 
+// The show command of a file's header alone; false when the bytes do not
+// begin with a shell-link header.
+bool HeaderShowCommand(const unsigned char* data, std::size_t size, std::uint32_t* show);
+
 // The link information block of a target path given in the code page
 // (path) and in UTF-16 (wide): a local base path on a fixed volume.
 std::string LocalLinkInfo(const std::string& path, const std::u16string& wide);

@@ -7,6 +7,10 @@
 // it: the call goes on in that apartment, which the link object works in,
 // and leaves the host's own initialisation alone.
 //
+// Some link objects (Wine's) do not take the show command from the file
+// they load: it is read from the file's header after a load, so that
+// reading shows it and a change keeps it.
+//
 // A save goes to the shortcut's name with ".tmp" added, claimed first as a
 // new file (a second writer of the same shortcut fails rather than share
 // it), and is moved over the shortcut only once it succeeded.
@@ -18,6 +22,7 @@
 
 #include <string>
 
+#include "platform/shell_link.h"
 #include "platform/shortcuts.h"
 
 namespace plat {
@@ -101,6 +106,21 @@ bool Apply(IShellLinkA* link, const ShortcutChange& c) {
     return ok;
 }
 
+// The show command in the header of a shortcut file; 0 when it cannot be
+// read.
+int StoredShowCommand(const char* path) {
+    const HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    unsigned char header[0x4C];
+    DWORD got = 0;
+    std::uint32_t show = 0;
+    const bool ok = ReadFile(h, header, sizeof header, &got, nullptr) &&
+                    lnk::HeaderShowCommand(header, got, &show);
+    CloseHandle(h);
+    return ok ? static_cast<int>(show) : 0;
+}
+
 bool IsReplaceable(const char* path) {
     const DWORD a = GetFileAttributesA(path);
     return a != INVALID_FILE_ATTRIBUTES &&
@@ -146,8 +166,9 @@ ShortcutStatus read_shortcut(const char* name, ShortcutInfo* out) {
     int index = 0;
     take(link.link->GetIconLocation(text, sizeof text, &index), out->icon_file);
     out->icon_index = index;
-    int show = 0;
-    if (SUCCEEDED(link.link->GetShowCmd(&show))) out->show_command = show;
+    int show = StoredShowCommand(path);
+    if (show == 0 && FAILED(link.link->GetShowCmd(&show))) show = 0;
+    out->show_command = show;
     WORD hotkey = 0;
     if (SUCCEEDED(link.link->GetHotkey(&hotkey))) out->hotkey = hotkey;
     return ShortcutStatus::Ok;
@@ -163,8 +184,11 @@ ShortcutStatus write_shortcut(const char* name, const ShortcutChange& change, bo
         Link link;
         const ShortcutStatus opened = link.Open();
         if (opened != ShortcutStatus::Ok) return opened;
-        if (edit && FAILED(link.file->Load(Wide(path).c_str(), STGM_READ)))
-            return ShortcutStatus::Load;
+        if (edit) {
+            if (FAILED(link.file->Load(Wide(path).c_str(), STGM_READ))) return ShortcutStatus::Load;
+            const int show = StoredShowCommand(path);
+            if (show != 0) link.link->SetShowCmd(show);
+        }
         if (!Apply(link.link, change)) return ShortcutStatus::Save;
         if (edit && !IsReplaceable(path)) return ShortcutStatus::Save;
         const HANDLE h = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

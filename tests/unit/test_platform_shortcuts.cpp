@@ -6,11 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "platform/file_system.h"
 #include "platform/shell_link.h"
 #include "platform/shortcuts.h"
 #include "tests/unit/test_support.h"
+
+#if defined(_WIN32)
+#include <objbase.h>
+#endif
 
 namespace {
 
@@ -40,6 +45,11 @@ plat::ShortcutChange Full() {
     c.icon_file = "C:\\apps\\icons.dll";
     c.icon_index = 3;
     return c;
+}
+
+// A counted string up to its first zero (some writers count a terminator).
+std::u16string Text(const std::u16string& units) {
+    return units.substr(0, units.find(u'\0'));
 }
 
 constexpr char kFull[] =
@@ -139,13 +149,32 @@ TEST(PlatformShortcuts, FilesOfOurWriterAndOfTheBackendAgree) {
     ASSERT_TRUE(plat::lnk::Parse(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                                  &read));
     EXPECT_EQ(read.local_base_path + read.common_path_suffix, "C:\\apps\\app.exe");
-    EXPECT_EQ(read.arguments, u"-x \"a b\"");
-    EXPECT_EQ(read.working_dir, u"C:\\apps");
-    EXPECT_EQ(read.name, u"the app");
-    EXPECT_EQ(read.icon_location, u"C:\\apps\\icons.dll");
+    EXPECT_EQ(Text(read.arguments), u"-x \"a b\"");
+    EXPECT_EQ(Text(read.working_dir), u"C:\\apps");
+    EXPECT_EQ(Text(read.name), u"the app");
+    EXPECT_EQ(Text(read.icon_location), u"C:\\apps\\icons.dll");
     EXPECT_EQ(read.icon_index, 3);
     EXPECT_EQ(read.show_command, 3u);
     EXPECT_EQ(read.hotkey, 0x064B);
 }
+
+#if defined(_WIN32)
+// A host whose thread is already in the multithreaded apartment: the calls
+// work in it, and the host's own initialisation stays (the next one counts
+// as a repeat, S_FALSE, not as a first, S_OK).
+TEST(PlatformShortcuts, KeepsTheHostsApartment) {
+    TempFolder dir;
+    const std::string name = dir.Name("mta.lnk");
+    std::thread host([&] {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        EXPECT_EQ(plat::write_shortcut(name.c_str(), Full(), false), plat::ShortcutStatus::Ok);
+        EXPECT_EQ(Read(name), kFull);
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+        CoUninitialize();
+        CoUninitialize();
+    });
+    host.join();
+}
+#endif
 
 } // namespace
