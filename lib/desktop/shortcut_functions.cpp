@@ -56,6 +56,9 @@ int ResolveName(ScriptContext* ctx, const char* name, NameUse use, char* full) {
     if (plat::find_shortcut(name, full, kNameSize))
         return use == NameUse::Make ? Raise(ctx, Err::ShortcutExists) : 1;
     if (use == NameUse::Info) return Raise(ctx, Err::ShortcutNotFound);
+    // An empty name names no file (it would make a file called ".LNK").
+    if (!*LastComponent(name))
+        return Raise(ctx, use == NameUse::Make ? Err::ShortcutSave : Err::ShortcutNotFound);
     const char* ext = ExtensionOf(name);
     if (ext && !IsLnk(ext)) return Raise(ctx, Err::ShortcutExtension);
     // A longer name is refused rather than cut to another file's name.
