@@ -5,39 +5,33 @@
 namespace jol {
 namespace {
 
-// Every key but the modifiers may also be a hotkey.
-constexpr unsigned kAll = key_use::SendKey | key_use::WaitForKey | key_use::Hotkey;
-constexpr unsigned kSendHot = key_use::SendKey | key_use::Hotkey;
+constexpr unsigned kBoth = key_use::SendKey | key_use::WaitForKey;
 constexpr unsigned kSend = key_use::SendKey;
 
 constexpr KeyName kNames[] = {
-    {"BACKSPACE", 8, kAll},     {"BS", 8, kAll},
-    {"CAPSLOCK", 20, kSendHot}, {"CLEAR", 12, kAll},
-    {"DELETE", 46, kAll},       {"DEL", 46, kAll},
-    {"DOWN", 40, kAll},         {"END", 35, kAll},
-    {"ENTER", 13, kAll},        {"ESCAPE", 27, kAll},
-    {"ESC", 27, kAll},          {"HELP", 47, kAll},
-    {"HOME", 36, kAll},         {"INSERT", 45, kAll},
-    {"INS", 45, kSendHot},      {"LEFT", 37, kAll},
-    {"NUMLOCK", 144, kSendHot}, {"PGDN", 34, kAll},
-    {"PGUP", 33, kAll},         {"PRTSC", 42, kAll},
-    {"RIGHT", 39, kAll},        {"TAB", 9, kAll},
-    {"UP", 38, kAll},           {"F1", 112, kAll},
-    {"F2", 113, kAll},          {"F3", 114, kAll},
-    {"F4", 115, kAll},          {"F5", 116, kAll},
-    {"F6", 117, kAll},          {"F7", 118, kAll},
-    {"F8", 119, kAll},          {"F9", 120, kAll},
-    {"F10", 121, kAll},         {"F11", 122, kAll},
-    {"F12", 123, kAll},         {"F13", 124, kAll},
-    {"F14", 125, kAll},         {"F15", 126, kAll},
-    {"F16", 127, kAll},         {"SPACE", 32, kAll},
-    {"SP", 32, kAll},           {"SHIFT", 16, kSend},
-    {"CTRL", 17, kSend},        {"MENU", 18, kSend},
+    {"BACKSPACE", 8, kBoth}, {"BS", 8, kBoth},      {"CAPSLOCK", 20, kSend}, {"CLEAR", 12, kBoth},
+    {"DELETE", 46, kBoth},   {"DEL", 46, kBoth},    {"DOWN", 40, kBoth},     {"END", 35, kBoth},
+    {"ENTER", 13, kBoth},    {"ESCAPE", 27, kBoth}, {"ESC", 27, kBoth},      {"HELP", 47, kBoth},
+    {"HOME", 36, kBoth},     {"INSERT", 45, kBoth}, {"INS", 45, kSend},      {"LEFT", 37, kBoth},
+    {"NUMLOCK", 144, kSend}, {"PGDN", 34, kBoth},   {"PGUP", 33, kBoth},     {"PRTSC", 42, kBoth},
+    {"RIGHT", 39, kBoth},    {"TAB", 9, kBoth},     {"UP", 38, kBoth},       {"F1", 112, kBoth},
+    {"F2", 113, kBoth},      {"F3", 114, kBoth},    {"F4", 115, kBoth},      {"F5", 116, kBoth},
+    {"F6", 117, kBoth},      {"F7", 118, kBoth},    {"F8", 119, kBoth},      {"F9", 120, kBoth},
+    {"F10", 121, kBoth},     {"F11", 122, kBoth},   {"F12", 123, kBoth},     {"F13", 124, kBoth},
+    {"F14", 125, kBoth},     {"F15", 126, kBoth},   {"F16", 127, kBoth},     {"SPACE", 32, kBoth},
+    {"SP", 32, kBoth},       {"SHIFT", 16, kSend},  {"CTRL", 17, kSend},     {"MENU", 18, kSend},
     {"ALT", 18, kSend},
 };
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The uses of a name: a hotkey takes every key SendKey types but the
+// modifiers, which only go with another key.
+unsigned UsesOf(const KeyName& k) {
+    const bool modifier = k.code == 16 || k.code == 17 || k.code == 18;
+    return k.uses | ((k.uses & key_use::SendKey) && !modifier ? key_use::Hotkey : 0u);
 }
 
 bool SameName(std::string_view a, const char* table_name) {
@@ -56,13 +50,13 @@ const KeyName* KeyNames(std::size_t* count) {
 
 int KeyCodeOfName(std::string_view name, unsigned use) {
     for (const KeyName& k : kNames)
-        if ((k.uses & use) && SameName(name, k.name)) return k.code;
+        if ((UsesOf(k) & use) && SameName(name, k.name)) return k.code;
     return -1;
 }
 
 const char* KeyNameOfCode(int code, unsigned use) {
     for (const KeyName& k : kNames)
-        if ((k.uses & use) && k.code == code) return k.name;
+        if ((UsesOf(k) & use) && k.code == code) return k.name;
     return nullptr;
 }
 

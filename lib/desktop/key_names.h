@@ -20,7 +20,7 @@ constexpr unsigned Hotkey = 1u << 2;
 struct KeyName {
     const char* name; // upper case
     int code;         // the virtual-key code
-    unsigned uses;    // key_use bits
+    unsigned uses;    // key_use bits (Hotkey follows from SendKey, see above)
 };
 
 // The whole table, in the order names are listed (the first name of a
