@@ -206,20 +206,22 @@ bool PutInPlace(const std::string& posix, const std::string& bytes, bool replace
     if (fd < 0) return false;
     bool ok = WriteAll(fd, bytes) && (!replace || ::fchmod(fd, mode) == 0) && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
-    if (ok) {
-        if (replace) {
-            ok = ::rename(temporary.c_str(), posix.c_str()) == 0;
-        } else {
-            // A new shortcut never replaces a file that came in the
-            // meantime.
-            ok = ::link(temporary.c_str(), posix.c_str()) == 0;
-            // A file system without hard links takes the file by name.
-            if (!ok && (errno == EPERM || errno == ENOTSUP || errno == ENOSYS))
-                ok = ::access(posix.c_str(), F_OK) != 0 &&
-                     ::rename(temporary.c_str(), posix.c_str()) == 0;
+    bool kept = true; // the temporary file is still there under its name
+    if (ok && replace) {
+        ok = ::rename(temporary.c_str(), posix.c_str()) == 0;
+        kept = !ok;
+    } else if (ok) {
+        // A new shortcut never replaces a file that came in the meantime.
+        ok = ::link(temporary.c_str(), posix.c_str()) == 0;
+        // A file system without hard links takes the file by name.
+        if (!ok && (errno == EPERM || errno == ENOTSUP || errno == ENOSYS)) {
+            ok = ::access(posix.c_str(), F_OK) != 0 &&
+                 ::rename(temporary.c_str(), posix.c_str()) == 0;
+            kept = !ok;
         }
     }
-    ::unlink(temporary.c_str());
+    // Once renamed, the name may already be another writer's claim.
+    if (kept) ::unlink(temporary.c_str());
     return ok;
 }
 
