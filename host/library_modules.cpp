@@ -24,6 +24,7 @@
 #include "lib/desktop/keys.h"
 #include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
+#include "lib/desktop/shortcut_functions.h"
 #include "lib/desktop/window_functions.h"
 #include "lib/desktop/window_placement.h"
 #include "ui/file_replace.h"
@@ -44,7 +45,7 @@ constexpr const Module* kModules[] = {
     &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule,   &kFileModule,
     &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
     &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
-    &kMenuModule,
+    &kMenuModule,       &kShortcutModule,
 };
 
 } // namespace

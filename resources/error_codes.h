@@ -110,6 +110,16 @@
     X(FileAppendRoom, 1406, Minor)                                                   \
     X(ListDelimiterInvalid, 1407, Minor)                                             \
     X(WinIdGetNotFound, 1408, Minor)                                                 \
+    X(ShortcutExtension, 1410, Minor)                                                \
+    X(ShortcutNotFound, 1411, Minor)                                                 \
+    X(ShortcutExists, 1412, Minor)                                                   \
+    X(ShortcutShowMode, 1413, Minor)                                                 \
+    X(ShortcutHotkey, 1414, Minor)                                                   \
+    X(ShortcutComInit, 1415, Minor)                                                  \
+    X(ShortcutCreateLink, 1416, Minor)                                               \
+    X(ShortcutQueryPersist, 1417, Minor)                                             \
+    X(ShortcutLoad, 1418, Minor)                                                     \
+    X(ShortcutSave, 1420, Minor)                                                     \
     X(DirAttrGetMissing, 1421, Minor)                                                \
     X(DirAttrSetFailed, 1422, Minor)                                                 \
     X(FileNameLongMissing, 1423, Minor)                                              \

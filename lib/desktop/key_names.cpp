@@ -1,5 +1,7 @@
 #include "lib/desktop/key_names.h"
 
+#include <cstring>
+
 namespace jol {
 namespace {
 
@@ -25,6 +27,13 @@ char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// The uses of a name: a hotkey takes every key SendKey types but the
+// modifiers, which only go with another key.
+unsigned UsesOf(const KeyName& k) {
+    const bool modifier = k.code == 16 || k.code == 17 || k.code == 18;
+    return k.uses | ((k.uses & key_use::SendKey) && !modifier ? key_use::Hotkey : 0u);
+}
+
 bool SameName(std::string_view a, const char* table_name) {
     std::size_t i = 0;
     for (; i < a.size(); ++i)
@@ -41,14 +50,82 @@ const KeyName* KeyNames(std::size_t* count) {
 
 int KeyCodeOfName(std::string_view name, unsigned use) {
     for (const KeyName& k : kNames)
-        if ((k.uses & use) && SameName(name, k.name)) return k.code;
+        if ((UsesOf(k) & use) && SameName(name, k.name)) return k.code;
     return -1;
 }
 
 const char* KeyNameOfCode(int code, unsigned use) {
     for (const KeyName& k : kNames)
-        if ((k.uses & use) && k.code == code) return k.name;
+        if ((UsesOf(k) & use) && k.code == code) return k.name;
     return nullptr;
+}
+
+namespace {
+
+bool IsLetterOrDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+unsigned PrefixBit(char c) {
+    switch (c) {
+    case '+':
+        return hotkey_mod::Shift;
+    case '^':
+        return hotkey_mod::Ctrl;
+    case '!':
+        return hotkey_mod::Alt;
+    case '?':
+        return hotkey_mod::Extended;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int ParseHotkey(std::string_view text) {
+    unsigned mods = 0;
+    std::size_t i = 0;
+    // A prefix character is the key itself when nothing follows it.
+    while (i + 1 < text.size() && PrefixBit(text[i])) {
+        mods |= PrefixBit(text[i]);
+        ++i;
+    }
+    std::string_view key = text.substr(i);
+    if (key.size() >= 2 && key.front() == '{' && key.back() == '}') {
+        key = key.substr(1, key.size() - 2);
+        if (key.size() != 1) {
+            const int code = KeyCodeOfName(key, key_use::Hotkey);
+            return code < 0 ? -1 : static_cast<int>(mods << 8) | code;
+        }
+    }
+    if (key.size() != 1 || !IsLetterOrDigit(key[0])) return -1;
+    return static_cast<int>(mods << 8) | Upper(key[0]);
+}
+
+void FormatHotkey(std::uint16_t word, char* out) {
+    std::size_t n = 0;
+    out[0] = 0;
+    if (word == 0) return;
+    const unsigned mods = word >> 8;
+    const int code = word & 0xFF;
+    if (mods & hotkey_mod::Shift) out[n++] = '+';
+    if (mods & hotkey_mod::Ctrl) out[n++] = '^';
+    if (mods & hotkey_mod::Alt) out[n++] = '!';
+    if (mods & hotkey_mod::Extended) out[n++] = '?';
+    if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')) {
+        out[n++] = static_cast<char>(code);
+        out[n] = 0;
+        return;
+    }
+    const char* name = KeyNameOfCode(code, key_use::Hotkey);
+    if (!name) name = "?";
+    out[n++] = '{';
+    const std::size_t len = std::strlen(name);
+    std::memcpy(out + n, name, len);
+    n += len;
+    out[n++] = '}';
+    out[n] = 0;
 }
 
 } // namespace jol
