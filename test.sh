@@ -2,7 +2,8 @@
 # Sets the machine up when needed, builds every configuration (Linux,
 # Linux with sanitizers, Windows x86_64 and the shipped Windows i686
 # library) with warnings as errors, and runs every test: on Linux directly,
-# and the Windows build under Wine on a virtual display. The native desktop
+# and the Windows build under Wine on a virtual display; then makes and
+# checks the two packages. The native desktop
 # tests start a display of their own (tests/desktop/rig.sh); the other
 # native tests run without one.
 set -e
@@ -56,6 +57,10 @@ for preset in fuzz native native-asan win64; do
   echo "== test $preset"
   ctest --preset "$preset" -j"$jobs" || failed="$failed $preset"
 done
+# The packages, from the native and win32 trees built above, unpacked and
+# tried (tests/package/check_packages.sh).
+echo "== packages"
+./package.sh --check || failed="$failed packages"
 # Each ctest run above ends with its summary; the status tells whether all
 # of them passed.
 [ -z "$failed" ]

@@ -17,6 +17,7 @@
 #include "host/context/script_context.h"
 #include "host/context/settings.h"
 #include "host/context/window_pointer_map.h"
+#include "host/fault_report.h"
 #include "host/script_run.h"
 #include "lang/keyword_table.h"
 #include "lang/string_heap.h"
@@ -242,6 +243,9 @@ std::int32_t ReleaseContext(plat::MemHandle context, const char* callback) {
     for (int i = 0; i < 5; ++i)
         PumpMessages(ctx);
     ReleaseModules(ctx, ReleaseStage::AfterPump);
+#ifdef JOL_FAULT_INJECTION
+    ReportFaults(ctx);
+#endif
     return 1;
 }
 

@@ -8,6 +8,7 @@
 #include "host/context/errors.h"
 #include "host/context/message_pump.h"
 #include "host/context/script_context.h"
+#include "host/fault_report.h"
 #include "host/script_run.h"
 #include "lang/variables.h"
 #include "platform/environment.h"
@@ -103,6 +104,9 @@ JOL_EXPORT std::int32_t ProcessDaBatBuffer(std::uintptr_t window, std::uintptr_t
                                            std::uintptr_t script, JolExtenderEntry callback,
                                            const JolKeywordEntry* host_table) {
     using namespace jol;
+#ifdef JOL_FAULT_INJECTION
+    StartFaultCounting();
+#endif
     // The host's rows have the library's row layout (checked with the
     // public header in host/entry_points.cpp).
     const auto* host_keywords = reinterpret_cast<const KeywordEntry*>(host_table);

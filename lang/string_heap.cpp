@@ -1,7 +1,10 @@
 #include "lang/string_heap.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "host/context/assert.h"
 #include "host/context/errors.h"
@@ -152,8 +155,29 @@ std::uint32_t FormatStringHeap(char* base, std::size_t block_size, std::uint32_t
     return s;
 }
 
+#ifdef JOL_FAULT_INJECTION
+namespace {
+unsigned long g_heap_taken = 0;
+unsigned long g_heap_fail_at = 0;
+bool g_heap_counting = false;
+} // namespace
+
+void HeapCountFromNow(unsigned long fail_at) {
+    g_heap_taken = 0;
+    g_heap_fail_at = fail_at;
+    g_heap_counting = true;
+}
+
+unsigned long HeapTaken() {
+    return g_heap_taken;
+}
+#endif
+
 std::uint16_t VMalloc(char* heap, std::uint32_t bytes) {
     if (!heap) return 0;
+#ifdef JOL_FAULT_INJECTION
+    if (g_heap_counting && ++g_heap_taken == g_heap_fail_at) return 0;
+#endif
     std::uint32_t size = HeapSize(heap);
     if (size == 0 || bytes > size) return 0; // also keeps the size sum from wrapping
     std::uint32_t need = (bytes + 15) & ~3u;
@@ -327,6 +351,58 @@ std::uint32_t HeapFreeTotal(const char* heap) {
     }
     return total;
 }
+
+#ifdef JOL_FAULT_INJECTION
+const char* CheckHeapOwners(const char* heap, const std::uint16_t* owners, std::size_t count) {
+    static char why[160];
+    const std::uint32_t size = HeapSize(heap);
+    if (!heap || size == 0) return "";
+    std::vector<std::uint16_t> named;
+    for (std::size_t i = 0; i < count; ++i)
+        if (owners[i]) named.push_back(owners[i]);
+    std::sort(named.begin(), named.end());
+    for (std::size_t i = 1; i < named.size(); ++i)
+        if (named[i] == named[i - 1]) {
+            std::snprintf(why, sizeof why, "block %u is named twice", named[i]);
+            return why;
+        }
+    std::vector<std::uint16_t> used;
+    std::uint32_t free_sum = 0;
+    for (std::uint32_t off = kHeapFirstBlock; off < AreaEnd(size);) {
+        const std::uint32_t s = Rd(heap, off + kSize);
+        if (s < kHeapMinBlock || s % 4 || s > AreaEnd(size) - off) {
+            std::snprintf(why, sizeof why, "the block at %u has the size %u", off, s);
+            return why;
+        }
+        if (IsUsedBlock(heap, size, off)) {
+            used.push_back(static_cast<std::uint16_t>(off + 8));
+        } else if (IsFreeBlock(heap, size, off)) {
+            free_sum += s;
+        } else {
+            std::snprintf(why, sizeof why, "the block at %u has damaged tags", off);
+            return why;
+        }
+        off += s;
+    }
+    if (free_sum != HeapFreeTotal(heap)) {
+        std::snprintf(why, sizeof why, "free blocks of %u bytes, %u of them on the free list",
+                      free_sum, HeapFreeTotal(heap));
+        return why;
+    }
+    for (std::uint16_t h : named)
+        if (!std::binary_search(used.begin(), used.end(), h)) {
+            std::snprintf(why, sizeof why, "a variable holds %u, which is no block in use", h);
+            return why;
+        }
+    for (std::uint16_t h : used)
+        if (!std::binary_search(named.begin(), named.end(), h)) {
+            std::snprintf(why, sizeof why, "block %u (\"%.40s\") is in use and owned by nobody", h,
+                          heap + h);
+            return why;
+        }
+    return "";
+}
+#endif
 
 std::uint32_t HeapBlockCapacity(const char* heap, std::uint16_t handle) {
     if (!heap || handle < kHeapFirstBlock + 8) return 0;

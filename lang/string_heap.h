@@ -74,4 +74,18 @@ std::uint32_t HeapFreeTotal(const char* heap);
 // The data capacity of a used block (its size less the tags and size).
 std::uint32_t HeapBlockCapacity(const char* heap, std::uint16_t handle);
 
+#ifdef JOL_FAULT_INJECTION
+// Test builds only (the sanitizer and fuzz builds): from this call on,
+// every VMalloc is counted, and the fail_at-th one finds no block, as in a
+// full heap (0: none fails).
+void HeapCountFromNow(unsigned long fail_at);
+unsigned long HeapTaken(); // allocations counted so far
+
+// Checks that the used blocks of the heap are exactly the blocks named by
+// owners (count handles, 0 entries ignored), each named once, and that the
+// used and free blocks tile the heap. Returns "" when they do, else what
+// is wrong, in words.
+const char* CheckHeapOwners(const char* heap, const std::uint16_t* owners, std::size_t count);
+#endif
+
 } // namespace jol

@@ -22,4 +22,16 @@ bool mem_free(MemHandle h); // true when the block was freed
 // (nothing copied) otherwise. A bad address never faults.
 bool read_process_memory(std::uintptr_t address, void* out, std::size_t bytes);
 
+#ifdef JOL_FAULT_INJECTION
+// Test builds only (the sanitizer and fuzz builds): from this call on,
+// every block taken by mem_alloc is counted, and the fail_at-th one fails
+// as if the system had no memory left (0: none fails).
+void mem_count_from_now(unsigned long fail_at);
+unsigned long mem_taken(); // blocks counted so far
+// Counts one block about to be taken; true when it is the one to fail.
+bool mem_fault_due();
+// The blocks allocated and not yet freed.
+std::size_t mem_live_count();
+#endif
+
 } // namespace plat

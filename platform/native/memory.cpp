@@ -79,6 +79,12 @@ Block* find(Table& t, MemHandle h) {
 } // namespace
 
 MemHandle mem_alloc(std::size_t bytes) {
+#ifdef JOL_FAULT_INJECTION
+    if (mem_fault_due()) {
+        set_last_error(8);
+        return 0;
+    }
+#endif
     // The storage is made before the table is locked (a block of size 0
     // still gets some, so that locking it yields a usable pointer).
     std::unique_ptr<unsigned char[]> data(new (std::nothrow) unsigned char[bytes ? bytes : 1]());
@@ -161,5 +167,13 @@ bool mem_free(MemHandle h) {
     t.free_slots.push_back(static_cast<std::size_t>(b - t.blocks.data()));
     return true;
 }
+
+#ifdef JOL_FAULT_INJECTION
+std::size_t mem_live_count() {
+    Table& t = table();
+    std::lock_guard<SpinLock> hold(t.lock);
+    return t.blocks.size() - t.free_slots.size();
+}
+#endif
 
 } // namespace plat

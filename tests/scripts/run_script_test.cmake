@@ -27,6 +27,9 @@
 # not answer is cancelled. Without it every box takes its default button:
 # the run has JOL_ANSWERS=default, the answer word that stands for every
 # box when it is the only one.
+# With RAW (a path prefix) the run's outcome is only recorded, for the
+# exhaustion runner (tests/exhaustion): RAW.status, RAW.stdout, RAW.stderr,
+# with the scratch folder RAW.scratch; nothing is compared.
 # EXTENDER and LIBRARY, when given, are the paths of the sample extender
 # and of the library; the script reads them from the environment variables
 # JOL_SAMPLE_EXTENDER and JOL_LIBRARY_MODULE (as Windows paths under Wine).
@@ -85,6 +88,9 @@ if(native_only AND EMULATOR)
   return()
 endif()
 set(scratch "${CMAKE_CURRENT_BINARY_DIR}/scratch/${NAME}")
+if(RAW)
+  set(scratch "${RAW}.scratch")
+endif()
 file(REMOVE_RECURSE "${scratch}")
 file(MAKE_DIRECTORY "${scratch}")
 jol_program_path(path "${scratch}")
@@ -117,6 +123,10 @@ endforeach()
 # handles and outlives it; a pipe would stay open until that process ends.
 set(out_file "${scratch}.stdout")
 set(err_file "${scratch}.stderr")
+if(RAW)
+  set(out_file "${RAW}.stdout")
+  set(err_file "${RAW}.stderr")
+endif()
 cmake_language(EVAL CODE "
 execute_process(
   COMMAND \${EMULATOR} \${JOLRUN} --dump-vars \${options} \${NAME}.jol ${quoted_args}
@@ -126,6 +136,10 @@ execute_process(
   OUTPUT_FILE \${out_file}
   ERROR_FILE \${err_file}
   TIMEOUT 100)")
+if(RAW)
+  file(WRITE "${RAW}.status" "${status}\n")
+  return()
+endif()
 file(READ "${out_file}" out)
 file(READ "${err_file}" err)
 string(REPLACE "\r" "" out "${out}")

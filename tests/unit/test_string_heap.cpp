@@ -417,3 +417,41 @@ TEST(StringHeap, TwoCopiesFoundReturnableComeBackExactly) {
 
 } // namespace
 } // namespace jol
+
+#ifdef JOL_FAULT_INJECTION
+namespace jol {
+namespace {
+
+// The drill of the sanitizer build: the chosen allocation fails as in a
+// full heap and the others are served; the owner check names a block
+// nobody owns, a handle that is no block in use, and a block named twice.
+TEST(StringHeap, DrillFailsTheChosenAllocationAndChecksOwners) {
+    Heap h(1024);
+    HeapCountFromNow(2);
+    const std::uint16_t a = VMalloc(h.base(), 10);
+    EXPECT_NE(a, 0);
+    EXPECT_EQ(VMalloc(h.base(), 10), 0);
+    const std::uint16_t b = VMalloc(h.base(), 10);
+    EXPECT_NE(b, 0);
+    EXPECT_EQ(HeapTaken(), 3u);
+    HeapCountFromNow(0);
+
+    const std::uint16_t both[] = {a, 0, b};
+    EXPECT_STREQ(CheckHeapOwners(h.base(), both, 3), "");
+    const std::uint16_t only_a[] = {a};
+    EXPECT_NE(std::string(CheckHeapOwners(h.base(), only_a, 1)).find("owned by nobody"),
+              std::string::npos);
+    const std::uint16_t twice[] = {a, b, a};
+    EXPECT_NE(std::string(CheckHeapOwners(h.base(), twice, 3)).find("named twice"),
+              std::string::npos);
+    VFree(h.ctx.get(), h.base(), b);
+    EXPECT_NE(std::string(CheckHeapOwners(h.base(), both, 3)).find("no block in use"),
+              std::string::npos);
+    // A damaged block is named as such.
+    PutWord(h.base(), a - 8u, 0x41414141u);
+    EXPECT_NE(std::string(CheckHeapOwners(h.base(), only_a, 1)).find("damaged"), std::string::npos);
+}
+
+} // namespace
+} // namespace jol
+#endif
