@@ -18,6 +18,7 @@
 #include "lib/data/file_handles.h"
 #include "lib/data/ini_functions.h"
 #include "lib/data/item_list.h"
+#include "lib/data/registry_functions.h"
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
 #include "lib/desktop/keys.h"
@@ -43,6 +44,7 @@ constexpr const Module* kModules[] = {
     &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule, &kFileModule,
     &kExeInfoModule,    &kFileReplaceModule, &kCallModule,      &kWindowModule,
     &kPlacementModule,  &kKeyModule,         &kMouseModule,     &kMenuModule,
+    &kRegistryModule,
 };
 
 } // namespace

@@ -5,10 +5,12 @@
 # manager (openbox), keyboard and mouse from outside (xdotool), a fixed
 # keyboard map (setxkbmap of x11-xkb-utils), programs to drive (xterm,
 # xmessage of x11-utils) and the tools to look at windows and the
-# clipboard (xprop of x11-utils, xclip).
+# clipboard (xprop of x11-utils, xclip). The native registry mounts hive
+# files through libhivex; its tools (hivexregedit, hivexget) check them.
 set -e
 packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth clang-format clang libclang-rt-14-dev
-libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip"
+libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip
+libhivex-dev libhivex-bin libwin-hivex-perl"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
