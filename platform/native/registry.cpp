@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/native/paths.h"
 #include "platform/native/registry_hive.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -413,12 +414,12 @@ std::uint32_t enum_name(RegKey key, bool values, std::uint32_t index, char* name
 
 // The lower-case path of a mount point below the users or local machine
 // root: its parent must be one of them, the name one level deep.
-bool mount_path(RegKey key, const char* subkey, std::string* path, std::string* display) {
-    if (key != kRootBase + 2 && key != kRootBase + 3) return false;
-    if (!subkey || !*subkey || std::strchr(subkey, '\\')) return false;
+std::uint32_t mount_path(RegKey key, const char* subkey, std::string* path, std::string* display) {
+    if (key != kRootBase + 2 && key != kRootBase + 3) return err::InvalidHandle;
+    if (!subkey || !*subkey || std::strchr(subkey, '\\')) return err::InvalidParameter;
     *display = std::string(root_name(key)) + "\\" + subkey;
     *path = lower(*display);
-    return true;
+    return err::Success;
 }
 
 } // namespace
@@ -626,19 +627,20 @@ std::uint32_t reg_connect(const char* computer, RegKey root, RegKey* out) {
 
 std::uint32_t reg_load_hive(RegKey key, const char* subkey, const char* file) {
     std::string path, display;
-    if (!mount_path(key, subkey, &path, &display))
-        return root_name(key) ? err::InvalidParameter : err::InvalidHandle;
+    if (std::uint32_t rc = mount_path(key, subkey, &path, &display)) return rc;
+    std::string posix;
+    std::uint32_t map_error = 0;
+    if (!detail::map_path(file ? file : "", &posix, &map_error)) return map_error;
     {
         StoreSession s(false);
         if (s.store().find(path) != s.store().end()) return err::BadKey;
     }
-    return hive::mount(path, display, file ? file : "");
+    return hive::mount(path, display, posix.c_str());
 }
 
 std::uint32_t reg_unload_hive(RegKey key, const char* subkey) {
     std::string path, display;
-    if (!mount_path(key, subkey, &path, &display))
-        return root_name(key) ? err::InvalidParameter : err::InvalidHandle;
+    if (std::uint32_t rc = mount_path(key, subkey, &path, &display)) return rc;
     return hive::unmount(path);
 }
 
