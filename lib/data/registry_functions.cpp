@@ -614,6 +614,7 @@ Err HiveError(std::uint32_t rc, bool load) {
         case err::PathNotFound:
             return Err::HiveFileNotFound;
         case err::BadDb:
+        case err::NotRegistryFile:
             return Err::HiveNotHive;
         case err::BadKey:
             return Err::HiveBadKey;
