@@ -1,5 +1,6 @@
 #include "lib/data/registry_functions.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>

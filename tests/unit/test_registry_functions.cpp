@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "lib/data/registry_functions.h"
@@ -32,12 +31,15 @@ constexpr int kUsers = -2147483645;
 namespace id {
 constexpr int RegApp = 318;
 constexpr int RegCloseKey = 319;
+constexpr int RegConnect = 320;
 constexpr int RegCreateKey = 321;
 constexpr int RegDeleteKey = 322;
 constexpr int RegLoadHive = 325;
 constexpr int RegOpenKey = 326;
 constexpr int RegQueryBin = 327;
 constexpr int RegQueryDword = 328;
+constexpr int RegQueryItem = 331;
+constexpr int RegQueryKey = 332;
 constexpr int RegQueryKeys = 333;
 constexpr int RegQueryMulSz = 334;
 constexpr int RegQueryValue = 335;
@@ -254,6 +256,22 @@ TEST_F(RegistryRig, OnlyRootsAndIssuedHandlesAreKeysAndReleaseClosesThem) {
     EXPECT_EQ(plat::reg_close(static_cast<plat::RegKey>(static_cast<std::uint32_t>(again.i))),
               plat::err::InvalidHandle);
 #endif
+}
+
+TEST_F(RegistryRig, AListThatCannotBeReadIsAnErrorNotAShortList) {
+    plat::RegKey sub = 0;
+    ASSERT_EQ(plat::reg_create_key(key_, "Sub", &sub), 0u);
+    ASSERT_EQ(plat::reg_set_value(sub, "v", plat::regtype::String, "x", 2), 0u);
+    plat::reg_close(sub);
+    auto h = Call(id::RegOpenKey, {kCurrentUser, name_ + "\\Sub"});
+    ASSERT_EQ(h.error, 0);
+    EXPECT_EQ(Call(id::RegQueryItem, {h.i, ""}).s, "v\t");
+    // The key goes while the handle is open: its lists cannot be read.
+    ASSERT_EQ(plat::reg_delete_key(key_, "Sub"), 0u);
+    EXPECT_EQ(Call(id::RegQueryKeys, {h.i}).error, Code(Err::RegQueryFailed));
+    EXPECT_EQ(Call(id::RegQueryItem, {h.i, ""}).error, Code(Err::RegQueryFailed));
+    EXPECT_EQ(Call(id::RegQueryKey, {h.i, 0}).error, Code(Err::RegQueryFailed));
+    EXPECT_EQ(Call(id::RegCloseKey, {h.i}).i, 1);
 }
 
 TEST_F(RegistryRig, ManyHandlesGrowTheTable) {
@@ -475,6 +493,33 @@ TEST_F(RegistryRig, WineLoadsAHiveOfItsOwnFormat) {
               Code(Err::RegSubkeyOpen));
 }
 #endif
+
+TEST_F(RegistryRig, ConnectReachesTheLocalRegistryOnly) {
+    for (const char* local : {"", ".", "\\\\."}) {
+        auto r = Call(id::RegConnect, {local, kCurrentUser});
+        ASSERT_EQ(r.error, 0) << local;
+        EXPECT_EQ(Call(id::RegQueryKeys, {r.i}).error, 0);
+        EXPECT_EQ(Call(id::RegCloseKey, {r.i}).i, 1);
+    }
+    EXPECT_EQ(Call(id::RegConnect, {"", 12345}).error, Code(Err::RegConnectBadHandle));
+#if defined(_WIN32)
+    // The system finds no such computer.
+    EXPECT_EQ(Call(id::RegConnect, {"\\\\jolnohost", kCurrentUser}).error,
+              Code(Err::RegConnectBadName));
+#else
+    std::string host;
+    std::getline(std::ifstream("/proc/sys/kernel/hostname"), host);
+    ASSERT_FALSE(host.empty());
+    for (const std::string& self : {host, "\\\\" + host}) {
+        auto r = Call(id::RegConnect, {self, kCurrentUser});
+        ASSERT_EQ(r.error, 0) << self;
+        EXPECT_EQ(Call(id::RegCloseKey, {r.i}).i, 1);
+    }
+    // No remote registry service on this system.
+    EXPECT_EQ(Call(id::RegConnect, {"\\\\jolnohost", kCurrentUser}).error,
+              Code(Err::RegConnectNoService));
+#endif
+}
 
 TEST_F(RegistryRig, HiveErrorsForMissingFilesAndUnmountedKeys) {
     test::TempFolder folder;
