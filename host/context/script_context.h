@@ -153,7 +153,7 @@ struct ScriptContext {
 
 static_assert(std::is_standard_layout_v<ScriptContext>);
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(ScriptContext) == 18492);
+static_assert(sizeof(ScriptContext) == 18496);
 static_assert(offsetof(ScriptContext, token) == 2400);
 static_assert(offsetof(ScriptContext, files) == 3280);
 static_assert(offsetof(ScriptContext, buffers) == 3400);
