@@ -38,6 +38,7 @@ set(JOL_RECORD_HEADERS
   lib/data/file_slots.h
   lib/data/buffer_slots.h
   lib/data/private_environment.h
+  lib/data/registry_keys.h
   lib/desktop/dde_state.h
   lib/desktop/keystroke_state.h
   lib/desktop/process_list.h

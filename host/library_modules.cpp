@@ -19,6 +19,7 @@
 #include "lib/data/icon_replace.h"
 #include "lib/data/ini_functions.h"
 #include "lib/data/item_list.h"
+#include "lib/data/registry_functions.h"
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
 #include "lib/desktop/keys.h"
@@ -45,7 +46,7 @@ constexpr const Module* kModules[] = {
     &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule,   &kFileModule,
     &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
     &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
-    &kMenuModule,       &kShortcutModule,
+    &kMenuModule,       &kShortcutModule,    &kRegistryModule,
 };
 
 } // namespace

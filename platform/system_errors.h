@@ -32,8 +32,13 @@ constexpr std::uint32_t BadExeFormat = 193;
 constexpr std::uint32_t FilenameTooLong = 206;
 constexpr std::uint32_t MoreData = 234;
 constexpr std::uint32_t NoMoreItems = 259;
+constexpr std::uint32_t BadDb = 1009;
+constexpr std::uint32_t BadKey = 1010;
 constexpr std::uint32_t RegistryCorrupt = 1015;
+constexpr std::uint32_t RegistryIoFailed = 1016;
+constexpr std::uint32_t NotRegistryFile = 1017;
 constexpr std::uint32_t DllInitFailed = 1114;
+constexpr std::uint32_t PrivilegeNotHeld = 1314;
 constexpr std::uint32_t ClassAlreadyExists = 1410;
 
 } // namespace plat::err

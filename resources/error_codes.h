@@ -65,12 +65,18 @@
     X(FileTimeGetMissing, 1125, Minor)                                               \
     X(BinaryAllocFailed, 1126, Minor)                                                \
     X(FileTimeTouchMissing, 1128, Minor)                                             \
+    X(RegOpenFailed, 1158, Minor)                                                    \
+    X(RegCreateFailed, 1159, Minor)                                                  \
     X(WinExeNameNotFound, 1172, Minor)                                               \
     X(NotSupported, 1193, Minor)                                                     \
     X(WinPlacementNotFound, 1200, Minor)                                             \
     X(WinPlacementFailed, 1201, Minor)                                               \
     X(ExtenderMinor, 1213, Minor)      /* an extender's minor failure */             \
     X(WinIsDosBad, 1227, Minor)                                                      \
+    X(RegDeleteFailed, 1229, Minor)                                                  \
+    X(RegCloseFailed, 1231, Minor)                                                   \
+    X(RegSetFailed, 1232, Minor)                                                     \
+    X(RegQueryFailed, 1233, Minor)                                                   \
     X(ExeInfoMissing, 1240, Minor)                                                   \
     X(BinaryFileTooLarge, 1330, Minor)                                               \
     X(IconExeMissing, 1303, Minor)                                                   \
@@ -105,6 +111,7 @@
     X(ListTooLong, 1398, Minor)                                                      \
     X(ExtenderRefused, 1399, Minor)                                                  \
     X(CallNotFound, 1400, Minor)                                                     \
+    X(RegBadItem, 1402, Minor)                                                       \
     X(FileCopyRoom, 1404, Minor)                                                     \
     X(FileMoveRoom, 1405, Minor)                                                     \
     X(FileAppendRoom, 1406, Minor)                                                   \
@@ -128,6 +135,8 @@
     X(RenameSourceMissing, 1426, Minor)                                              \
     X(RenameBadTarget, 1427, Minor)                                                  \
     X(RenameOtherDrive, 1428, Minor)                                                 \
+    X(RegAppNotFound, 1430, Minor)                                                   \
+    X(RegAppWrite, 1431, Minor)                                                      \
     X(InstallSource, 1434, Minor)                                                    \
     X(InstallName, 1435, Minor)                                                      \
     X(InstallDirectory, 1436, Minor)                                                 \
@@ -141,6 +150,15 @@
     X(IconMapView, 1446, Minor)        /* not raised either */                       \
     X(IconSmaller, 1447, Minor)                                                      \
     X(DataTypeInvalid, 1448, Minor)                                                  \
+    X(RegItemSubkey, 1451, Minor)                                                    \
+    X(RegSubkeyOpen, 1452, Minor)                                                    \
+    X(RegValueBinary, 1453, Minor)                                                   \
+    X(RegNotBinary, 1454, Minor)                                                     \
+    X(RegMemory, 1455, Minor)                                                        \
+    X(RegNotDword, 1456, Minor)                                                      \
+    X(RegBadBinary, 1457, Minor)                                                     \
+    X(RegBadDword, 1459, Minor)                                                      \
+    X(RegSubkeyTooLong, 1460, Minor)                                                 \
     X(TimeJulToYmdBad, 1461, Minor)                                                  \
     X(TimeSubtractFailed, 1462, Minor)                                               \
     X(IntControlNoWindow, 1464, Minor)                                               \
@@ -159,8 +177,21 @@
     X(BinaryNoKey, 1480, Minor)                                                      \
     X(BinaryKeyTooLong, 1481, Minor)                                                 \
     X(BinaryHashFull, 1482, Minor)                                                   \
+    X(RegNotExpSz, 1483, Minor)                                                      \
+    X(RegNotMulSz, 1484, Minor)                                                      \
+    X(RegBadDelimiter, 1487, Minor)                                                  \
+    X(RegValueExpSz, 1488, Minor)                                                    \
+    X(RegValueMulSz, 1489, Minor)                                                    \
+    X(RegValueNotText, 1490, Minor)                                                  \
+    X(RegQueryExType, 1492, Minor)                                                   \
+    X(RegSetExType, 1493, Minor)                                                     \
+    X(RegEntryTypeFailed, 1494, Minor)                                               \
     X(FileVerMissing, 1496, Minor)                                                   \
     X(FileVerMemory, 1498, Minor)                                                    \
+    X(RegConnectNoService, 1502, Minor)                                              \
+    X(RegConnectBadName, 1503, Minor)                                                \
+    X(RegConnectBadHandle, 1504, Minor)                                              \
+    X(RegConnectFailed, 1505, Minor)                                                 \
     X(PortFile, 1507, Minor)                                                         \
     X(PortOpen, 1508, Minor)                                                         \
     X(PortRead, 1509, Minor)                                                         \
@@ -172,6 +203,16 @@
     X(DiskVolBadRoot, 1519, Minor)                                                   \
     X(DiskVolBadRequest, 1520, Minor)                                                \
     X(DiskVolFailed, 1522, Minor)                                                    \
+    X(HiveFileNotFound, 1523, Minor)                                                 \
+    X(HivePrivilege, 1524, Minor)                                                    \
+    X(HiveBadHandle, 1525, Minor)                                                    \
+    X(HiveAccessDenied, 1526, Minor)                                                 \
+    X(HiveSharing, 1527, Minor)                                                      \
+    X(HiveBadSubkey, 1528, Minor)                                                    \
+    X(HiveFailed, 1529, Minor)                                                       \
+    X(HiveNotHive, 1531, Minor)                                                      \
+    X(HiveBadKey, 1532, Minor)                                                       \
+    X(HiveUnloadBadKey, 1533, Minor)                                                 \
     /* moderate */                                                                   \
     X(SendKeySyntax, 2001, Moderate)                                                 \
     X(WinCloseNotSyntax, 2038, Moderate)                                             \

@@ -29,6 +29,7 @@
 #include "lib/data/buffer_slots.h"
 #include "lib/data/file_slots.h"
 #include "lib/data/private_environment.h"
+#include "lib/data/registry_keys.h"
 #include "lib/desktop/dde_state.h"
 #include "lib/desktop/keystroke_state.h"
 #include "lib/desktop/process_list.h"
@@ -146,11 +147,13 @@ struct ScriptContext {
     StopReport stop;
     // the foreground window SendKey decided its pacing for
     KeystrokeState keystrokes;
+    // the registry keys the scripts opened
+    RegistryKeys registry_keys;
 };
 
 static_assert(std::is_standard_layout_v<ScriptContext>);
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(ScriptContext) == 18480);
+static_assert(sizeof(ScriptContext) == 18496);
 static_assert(offsetof(ScriptContext, token) == 2400);
 static_assert(offsetof(ScriptContext, files) == 3280);
 static_assert(offsetof(ScriptContext, buffers) == 3400);
@@ -168,7 +171,7 @@ static_assert(offsetof(ScriptContext, extenders) == 9324);
 static_assert(offsetof(ScriptContext, var_index) == 15544);
 static_assert(offsetof(ScriptContext, stop) == 16580);
 #else
-static_assert(sizeof(ScriptContext) == 19280);
+static_assert(sizeof(ScriptContext) == 19296);
 static_assert(offsetof(ScriptContext, token) == 2424);
 static_assert(offsetof(ScriptContext, files) == 3360);
 static_assert(offsetof(ScriptContext, buffers) == 3520);

@@ -8,6 +8,13 @@
 // reported on standard error and set aside under a new name; it is never
 // silently emptied.
 //
+// Hive files of the system's format can be mounted below the users and
+// local machine roots (platform/native/registry_hive.h); the keys below a
+// mount are read and written in the hive, not in the store.
+//
+// Names compare without regard to ASCII case; subkeys and values are
+// listed in the order of their lower-case names.
+//
 // File format: the line "JOLREG 1", then for each key a line "K <path>"
 // followed by its values as "V <name> <type> <hex data>", then "END <n>"
 // with n the number of K and V lines. Paths and names are escaped with %XX
@@ -17,6 +24,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +33,10 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "platform/native/paths.h"
+#include "platform/native/registry_hive.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/system_errors.h"
@@ -70,6 +81,14 @@ const char* root_name(std::uintptr_t h) {
     default:
         return nullptr;
     }
+}
+
+// True for the lower-case path of a root.
+bool root_name_of_path(const std::string& path) {
+    for (std::uintptr_t h :
+         {kRootBase + 0, kRootBase + 1, kRootBase + 2, kRootBase + 3, kRootBase + 5})
+        if (path == lower(root_name(h))) return true;
+    return false;
 }
 
 std::string escape(const std::string& s) {
@@ -349,6 +368,60 @@ std::string display_path(const Store& store, const std::string& lower_path) {
     return it == store.end() ? lower_path : it->second.path;
 }
 
+// The subkey names (or value names) of a key in lower-case name order.
+std::uint32_t list_names(const std::string& path, bool values, std::vector<std::string>* names) {
+    names->clear();
+    if (hive::covers(path)) return hive::list(path, values, names);
+    StoreSession s(false);
+    std::map<std::string, std::string> found; // lower-case name -> name
+    auto k = s.store().find(path);
+    if (k == s.store().end() && !root_name_of_path(path)) return err::FileNotFound;
+    if (values) {
+        if (k != s.store().end())
+            for (const auto& [lname, v] : k->second.values)
+                found[lname] = v.name;
+    } else {
+        const std::string prefix = path + "\\";
+        for (auto it = s.store().lower_bound(prefix);
+             it != s.store().end() && it->first.rfind(prefix, 0) == 0; ++it) {
+            const std::string rest = it->first.substr(prefix.size());
+            if (rest.find('\\') != std::string::npos) continue; // deeper down
+            const std::string& shown = it->second.path;
+            found[rest] = shown.substr(shown.size() - rest.size());
+        }
+        for (const std::string& name : hive::mounted_below(path))
+            found[lower(name)] = name;
+    }
+    for (const auto& [lname, name] : found)
+        names->push_back(name);
+    return err::Success;
+}
+
+std::uint32_t enum_name(RegKey key, bool values, std::uint32_t index, char* name,
+                        std::uint32_t* size) {
+    if (!size) return err::InvalidParameter;
+    std::string path;
+    if (!key_path(key, path, nullptr)) return err::InvalidHandle;
+    std::vector<std::string> names;
+    if (std::uint32_t rc = list_names(path, values, &names)) return rc;
+    if (index >= names.size()) return err::NoMoreItems;
+    const std::string& n = names[index];
+    if (!name || *size <= n.size()) return err::MoreData;
+    std::memcpy(name, n.c_str(), n.size() + 1);
+    *size = static_cast<std::uint32_t>(n.size());
+    return err::Success;
+}
+
+// The lower-case path of a mount point below the users or local machine
+// root: its parent must be one of them, the name one level deep.
+std::uint32_t mount_path(RegKey key, const char* subkey, std::string* path, std::string* display) {
+    if (key != kRootBase + 2 && key != kRootBase + 3) return err::InvalidHandle;
+    if (!subkey || !*subkey || std::strchr(subkey, '\\')) return err::InvalidParameter;
+    *display = std::string(root_name(key)) + "\\" + subkey;
+    *path = lower(*display);
+    return err::Success;
+}
+
 } // namespace
 
 RegKey reg_root(RegRoot root) {
@@ -377,6 +450,11 @@ std::uint32_t reg_open_key(RegKey parent, const char* subkey, bool write, RegKey
         *out = new_handle(full, write);
         return err::Success;
     }
+    if (hive::covers(full)) {
+        if (std::uint32_t rc = hive::exists(full)) return rc;
+        *out = new_handle(full, write);
+        return err::Success;
+    }
     StoreSession s(false);
     if (s.store().find(full) == s.store().end()) return err::FileNotFound;
     *out = new_handle(full, write);
@@ -389,6 +467,12 @@ std::uint32_t reg_create_key(RegKey parent, const char* subkey, RegKey* out) {
     std::string base;
     bool writable = false;
     if (!key_path(parent, base, &writable)) return err::InvalidHandle;
+    if (hive::covers(lower(join(base, subkey)))) {
+        const std::string display = join(base, subkey);
+        if (std::uint32_t rc = hive::create(display)) return rc;
+        *out = new_handle(lower(display), true);
+        return err::Success;
+    }
     StoreSession s(true);
     std::string display = join(display_path(s.store(), base), subkey);
     if (lower(display) == base) {
@@ -417,19 +501,27 @@ std::uint32_t reg_query_value(RegKey key, const char* name, std::uint32_t* type,
                               std::uint32_t* size) {
     std::string path;
     if (!key_path(key, path, nullptr)) return err::InvalidHandle;
-    StoreSession s(false);
-    auto k = s.store().find(path);
-    if (k == s.store().end()) return err::FileNotFound;
-    auto v = k->second.values.find(lower(name ? name : ""));
-    if (v == k->second.values.end()) return err::FileNotFound;
-    if (type) *type = v->second.type;
-    std::uint32_t need = static_cast<std::uint32_t>(v->second.data.size());
+    std::uint32_t found_type = regtype::None;
+    std::string bytes;
+    if (hive::covers(path)) {
+        if (std::uint32_t rc = hive::query_value(path, name, &found_type, &bytes)) return rc;
+    } else {
+        StoreSession s(false);
+        auto k = s.store().find(path);
+        if (k == s.store().end()) return err::FileNotFound;
+        auto v = k->second.values.find(lower(name ? name : ""));
+        if (v == k->second.values.end()) return err::FileNotFound;
+        found_type = v->second.type;
+        bytes = v->second.data;
+    }
+    if (type) *type = found_type;
+    std::uint32_t need = static_cast<std::uint32_t>(bytes.size());
     if (!size) return data ? err::InvalidParameter : err::Success;
     if (data && *size < need) {
         *size = need;
         return err::MoreData;
     }
-    if (data) std::memcpy(data, v->second.data.data(), need);
+    if (data) std::memcpy(data, bytes.data(), need);
     *size = need;
     return err::Success;
 }
@@ -441,6 +533,7 @@ std::uint32_t reg_set_value(RegKey key, const char* name, std::uint32_t type, co
     if (!key_path(key, path, &write)) return err::InvalidHandle;
     if (!write) return err::AccessDenied;
     if (root_name(key)) return err::AccessDenied; // values do not sit on the roots
+    if (hive::covers(path)) return hive::set_value(path, name, type, data, size);
     StoreSession s(true);
     auto k = s.store().find(path);
     if (k == s.store().end()) return err::FileNotFound; // deleted meanwhile
@@ -457,6 +550,7 @@ std::uint32_t reg_delete_value(RegKey key, const char* name) {
     bool write = false;
     if (!key_path(key, path, &write)) return err::InvalidHandle;
     if (!write) return err::AccessDenied;
+    if (hive::covers(path)) return hive::delete_value(path, name);
     StoreSession s(true);
     auto k = s.store().find(path);
     if (k == s.store().end()) return err::FileNotFound;
@@ -469,7 +563,10 @@ std::uint32_t reg_delete_key(RegKey parent, const char* subkey) {
     if (!key_path(parent, base, nullptr)) return err::InvalidHandle;
     std::string full = lower(join(base, subkey));
     if (full == base) return err::AccessDenied;
+    if (hive::covers(full)) return hive::delete_key(full);
     StoreSession s(true);
+    // A key with a hive mounted below it stays.
+    if (!hive::mounted_below(full).empty()) return err::AccessDenied;
     if (s.store().find(full) == s.store().end()) return err::FileNotFound;
     // A key with subkeys cannot be deleted, as on the system.
     auto next = s.store().upper_bound(full);
@@ -483,6 +580,68 @@ std::uint32_t reg_close(RegKey key) {
     Registry& r = registry();
     std::lock_guard<std::mutex> hold(r.lock);
     return r.open.erase(key) ? err::Success : err::InvalidHandle;
+}
+
+std::uint32_t reg_enum_key(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+    return enum_name(key, false, index, name, size);
+}
+
+std::uint32_t reg_enum_value(RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+    return enum_name(key, true, index, name, size);
+}
+
+std::uint32_t reg_query_info(RegKey key, RegKeyInfo* info) {
+    if (!info) return err::InvalidParameter;
+    *info = RegKeyInfo{};
+    std::string path;
+    if (!key_path(key, path, nullptr)) return err::InvalidHandle;
+    std::vector<std::string> names;
+    if (std::uint32_t rc = list_names(path, false, &names)) return rc;
+    info->subkeys = static_cast<std::uint32_t>(names.size());
+    for (const std::string& n : names)
+        info->longest_subkey = std::max(info->longest_subkey, static_cast<std::uint32_t>(n.size()));
+    if (std::uint32_t rc = list_names(path, true, &names)) return rc;
+    info->values = static_cast<std::uint32_t>(names.size());
+    for (const std::string& n : names)
+        info->longest_value_name =
+            std::max(info->longest_value_name, static_cast<std::uint32_t>(n.size()));
+    return err::Success;
+}
+
+std::uint32_t reg_connect(const char* computer, RegKey root, RegKey* out) {
+    if (!out) return err::InvalidParameter;
+    *out = 0;
+    if (!root_name(root)) return err::InvalidHandle;
+    const char* name = computer ? computer : "";
+    while (*name == '\\')
+        ++name;
+    char self[256] = {};
+    const bool local = !*name || std::strcmp(name, ".") == 0 ||
+                       (::gethostname(self, sizeof self - 1) == 0 && lower(name) == lower(self));
+    // There is no remote registry service to reach on this system; the
+    // system reports that as a service that could not start.
+    if (!local) return err::DllInitFailed;
+    *out = new_handle(lower(root_name(root)), true);
+    return err::Success;
+}
+
+std::uint32_t reg_load_hive(RegKey key, const char* subkey, const char* file) {
+    std::string path, display;
+    if (std::uint32_t rc = mount_path(key, subkey, &path, &display)) return rc;
+    std::string posix;
+    std::uint32_t map_error = 0;
+    if (!detail::map_path(file ? file : "", &posix, &map_error)) return map_error;
+    {
+        StoreSession s(false);
+        if (s.store().find(path) != s.store().end()) return err::BadKey;
+    }
+    return hive::mount(path, display, posix.c_str());
+}
+
+std::uint32_t reg_unload_hive(RegKey key, const char* subkey) {
+    std::string path, display;
+    if (std::uint32_t rc = mount_path(key, subkey, &path, &display)) return rc;
+    return hive::unmount(path);
 }
 
 } // namespace plat

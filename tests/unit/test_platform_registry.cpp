@@ -27,7 +27,7 @@ public:
     }
     ~TestKey() {
         const plat::RegKey user = plat::reg_root(plat::RegRoot::CurrentUser);
-        for (const char* sub : {"\\Child\\Grandchild", "\\Child", ""})
+        for (const char* sub : {"\\Child\\Grandchild", "\\Child", "\\zz", "\\Ab", "\\_u", ""})
             plat::reg_delete_key(user, (name_ + sub).c_str());
         plat::reg_delete_key(user, "Software\\JolTests"); // unless another test uses it
     }
@@ -130,6 +130,97 @@ TEST(PlatformRegistry, KeysAreMadeAlongThePathAndDeletedLeafFirst) {
     EXPECT_EQ(plat::reg_open_key(user, deep.c_str(), false, &k), err::FileNotFound);
     EXPECT_EQ(plat::reg_delete_key(user, (key.name() + "\\Child").c_str()), err::Success);
     EXPECT_EQ(plat::reg_delete_key(user, (key.name() + "\\Child").c_str()), err::FileNotFound);
+}
+
+// The names of a key's subkeys (or values) by index, until no more.
+std::string Names(plat::RegKey k, bool values, std::uint32_t* last_rc) {
+    std::string list;
+    for (std::uint32_t i = 0;; ++i) {
+        char name[64];
+        std::uint32_t size = sizeof name;
+        std::uint32_t rc = values ? plat::reg_enum_value(k, i, name, &size)
+                                  : plat::reg_enum_key(k, i, name, &size);
+        if (rc != err::Success) {
+            *last_rc = rc;
+            return list;
+        }
+        list += std::string(name, size) + "|";
+    }
+}
+
+TEST(PlatformRegistry, EnumerationInNameOrderEndsWithNoMoreItems) {
+    test::TempHome home;
+    TestKey key;
+    const plat::RegKey user = plat::reg_root(plat::RegRoot::CurrentUser);
+    plat::RegKey k = 0, c = 0;
+    ASSERT_EQ(plat::reg_create_key(user, key.name().c_str(), &k), err::Success);
+    std::uint32_t rc = 0;
+    EXPECT_EQ(Names(k, false, &rc), "");
+    EXPECT_EQ(rc, err::NoMoreItems);
+    for (const char* sub : {"zz", "Ab", "_u", "Child"}) {
+        ASSERT_EQ(plat::reg_create_key(k, sub, &c), err::Success);
+        plat::reg_close(c);
+    }
+    ASSERT_EQ(plat::reg_create_key(k, "Child\\Grandchild", &c), err::Success);
+    plat::reg_close(c);
+    // Subkeys in case-insensitive order, the grandchild not among them.
+    EXPECT_EQ(Names(k, false, &rc), "_u|Ab|Child|zz|");
+    EXPECT_EQ(rc, err::NoMoreItems);
+    // A name that does not fit is more data, not the end of the list.
+    char small[2];
+    std::uint32_t size = sizeof small;
+    EXPECT_EQ(plat::reg_enum_key(k, 1, small, &size), err::MoreData);
+
+    const std::uint32_t one = 1;
+    for (const char* v : {"zeta", "Alpha", "_under"})
+        ASSERT_EQ(plat::reg_set_value(k, v, regtype::Dword, &one, 4), err::Success);
+    ASSERT_EQ(plat::reg_set_value(k, "", regtype::String, "d", 2), err::Success);
+    // Every value once, the default one with an empty name.
+    std::string values = Names(k, true, &rc);
+    EXPECT_EQ(rc, err::NoMoreItems);
+    for (const char* v : {"|", "zeta|", "Alpha|", "_under|"})
+        EXPECT_NE(("|" + values).find(std::string("|") + v), std::string::npos) << values;
+    EXPECT_EQ(values.size(), std::string("|zeta|Alpha|_under|").size());
+
+    plat::RegKeyInfo info;
+    ASSERT_EQ(plat::reg_query_info(k, &info), err::Success);
+    EXPECT_EQ(info.subkeys, 4u);
+    EXPECT_EQ(info.longest_subkey, 5u);
+    EXPECT_EQ(info.values, 4u);
+    EXPECT_EQ(info.longest_value_name, 6u);
+
+    // Deleting: a key with subkeys stays, a missing value is not found.
+    EXPECT_NE(plat::reg_delete_key(k, "Child"), err::Success);
+    EXPECT_EQ(plat::reg_delete_value(k, "nothere"), err::FileNotFound);
+    EXPECT_EQ(plat::reg_delete_key(k, "Child\\Grandchild"), err::Success);
+    for (const char* sub : {"zz", "Ab", "_u", "Child"})
+        EXPECT_EQ(plat::reg_delete_key(k, sub), err::Success) << sub;
+    EXPECT_EQ(Names(k, false, &rc), "");
+    EXPECT_EQ(rc, err::NoMoreItems);
+    plat::reg_close(k);
+}
+
+TEST(PlatformRegistry, TheLocalRegistryThroughConnect) {
+    test::TempHome home;
+    TestKey key;
+    const plat::RegKey user = plat::reg_root(plat::RegRoot::CurrentUser);
+    plat::RegKey k = 0, remote = 0;
+    ASSERT_EQ(plat::reg_create_key(user, key.name().c_str(), &k), err::Success);
+    ASSERT_EQ(plat::reg_set_value(k, "v", regtype::String, "local", 6), err::Success);
+    plat::reg_close(k);
+    ASSERT_EQ(plat::reg_connect("", user, &remote), err::Success);
+    ASSERT_EQ(plat::reg_open_key(remote, key.name().c_str(), false, &k), err::Success);
+    char data[16] = {};
+    std::uint32_t type = 0, size = sizeof data;
+    EXPECT_EQ(plat::reg_query_value(k, "v", &type, data, &size), err::Success);
+    EXPECT_STREQ(data, "local");
+    plat::reg_close(k);
+    plat::reg_close(remote);
+#if !defined(_WIN32)
+    // No remote registry service to reach.
+    EXPECT_EQ(plat::reg_connect("\\\\elsewhere", user, &remote), err::DllInitFailed);
+    EXPECT_EQ(remote, 0u);
+#endif
 }
 
 #if !defined(_WIN32)
