@@ -83,12 +83,16 @@ const char* root_name(std::uintptr_t h) {
     }
 }
 
-// True for the lower-case path of a root.
-bool root_name_of_path(const std::string& path) {
+// The name of the root whose lower-case path this is; null for any other.
+const char* root_of_path(const std::string& path) {
     for (std::uintptr_t h :
          {kRootBase + 0, kRootBase + 1, kRootBase + 2, kRootBase + 3, kRootBase + 5})
-        if (path == lower(root_name(h))) return true;
-    return false;
+        if (path == lower(root_name(h))) return root_name(h);
+    return nullptr;
+}
+
+bool root_name_of_path(const std::string& path) {
+    return root_of_path(path) != nullptr;
 }
 
 std::string escape(const std::string& s) {
@@ -532,10 +536,14 @@ std::uint32_t reg_set_value(RegKey key, const char* name, std::uint32_t type, co
     bool write = false;
     if (!key_path(key, path, &write)) return err::InvalidHandle;
     if (!write) return err::AccessDenied;
-    if (root_name(key)) return err::AccessDenied; // values do not sit on the roots
     if (hive::covers(path)) return hive::set_value(path, name, type, data, size);
     StoreSession s(true);
     auto k = s.store().find(path);
+    if (k == s.store().end() && root_name_of_path(path)) {
+        // A root holds values as any key does; its record is made with the first.
+        k = s.store().emplace(path, KeyRec{}).first;
+        k->second.path = root_of_path(path);
+    }
     if (k == s.store().end()) return err::FileNotFound; // deleted meanwhile
     ValueRec v;
     v.name = name ? name : "";

@@ -108,6 +108,35 @@ TEST(PlatformRegistry, ValuesOfEveryTypeReadBack) {
     plat::reg_close(k);
 }
 
+// A root holds values of its own, as any key does, and lists them.
+TEST(PlatformRegistry, ValuesOnARoot) {
+    test::TempHome home;
+    const plat::RegKey user = plat::reg_root(plat::RegRoot::CurrentUser);
+    const std::string name =
+        "JolRootValue" +
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    ASSERT_EQ(plat::reg_set_value(user, name.c_str(), regtype::String, "on the root", 12),
+              err::Success);
+    char out[32] = {};
+    std::uint32_t type = 0, size = sizeof out;
+    EXPECT_EQ(plat::reg_query_value(user, name.c_str(), &type, out, &size), err::Success);
+    EXPECT_EQ(type, regtype::String);
+    EXPECT_STREQ(out, "on the root");
+    bool listed = false;
+    for (std::uint32_t i = 0;; ++i) {
+        char n[256];
+        std::uint32_t nsize = sizeof n;
+        const std::uint32_t rc = plat::reg_enum_value(user, i, n, &nsize);
+        if (rc == err::NoMoreItems) break;
+        ASSERT_EQ(rc, err::Success);
+        listed = listed || name == n;
+    }
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(plat::reg_delete_value(user, name.c_str()), err::Success);
+    size = sizeof out;
+    EXPECT_EQ(plat::reg_query_value(user, name.c_str(), &type, out, &size), err::FileNotFound);
+}
+
 TEST(PlatformRegistry, KeysAreMadeAlongThePathAndDeletedLeafFirst) {
     test::TempHome home;
     TestKey key;
