@@ -53,14 +53,15 @@ fi
 /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 || true
 
 failed=""
+# The packages, from the native and win32 trees built above, unpacked and
+# tried (tests/package/check_packages.sh); before the tests, so that the
+# output ends with ctest's summary.
+echo "== packages"
+./package.sh --check || failed="$failed packages"
 for preset in fuzz native native-asan win64; do
   echo "== test $preset"
   ctest --preset "$preset" -j"$jobs" || failed="$failed $preset"
 done
-# The packages, from the native and win32 trees built above, unpacked and
-# tried (tests/package/check_packages.sh).
-echo "== packages"
-./package.sh --check || failed="$failed packages"
 # Each ctest run above ends with its summary; the status tells whether all
-# of them passed.
+# of them (and the packages) passed.
 [ -z "$failed" ]
