@@ -26,6 +26,7 @@
 #include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
 #include "lib/desktop/shortcut_functions.h"
+#include "lib/desktop/system_info.h"
 #include "lib/desktop/window_functions.h"
 #include "lib/desktop/window_placement.h"
 #include "ui/file_replace.h"
@@ -46,7 +47,7 @@ constexpr const Module* kModules[] = {
     &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule,   &kFileModule,
     &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
     &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
-    &kMenuModule,       &kShortcutModule,    &kRegistryModule,
+    &kMenuModule,       &kShortcutModule,    &kRegistryModule,    &kSystemInfoModule,
 };
 
 } // namespace

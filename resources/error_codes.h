@@ -272,9 +272,11 @@
     X(DropNotVariable, 3102, Fatal)                                                  \
     X(IsDefinedNotVariable, 3103, Fatal)                                             \
     X(WaitForKeyCodes, 3123, Fatal)                                                  \
+    X(WinMetricsCode, 3124, Fatal)                                                   \
     X(BinaryEodRange, 3127, Fatal)                                                   \
     X(ObjectsNotInitialized, 3132, Fatal)                                            \
     X(IntControlOpcode, 3171, Fatal)                                                 \
+    X(WinResourcesRequest, 3197, Fatal)                                              \
     X(WinPlaceSizeNumber, 3199, Fatal)                                               \
     X(WinPlaceSetCount, 3202, Fatal)                                                 \
     X(MouseInfoRequest, 3205, Fatal)                                                 \

@@ -1,0 +1,68 @@
+// Facts about the machine: its memory, its processors and its name.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plat {
+
+// The memory of the system, in bytes (the load in percent). The native
+// backend reads /proc/meminfo: physical memory is MemTotal and
+// MemAvailable, the paging file is the swap space, and the virtual address
+// space is the process's limit (its address-space resource limit, or the
+// user half of the address space) less what the process has mapped.
+struct MemoryStatus {
+    std::uint32_t load = 0;
+    std::uint64_t total_physical = 0;
+    std::uint64_t available_physical = 0;
+    std::uint64_t total_paging = 0;
+    std::uint64_t available_paging = 0;
+    std::uint64_t total_virtual = 0;
+    std::uint64_t available_virtual = 0;
+};
+bool get_memory_status(MemoryStatus* out);
+
+// The processors, with the system's numbers (architecture 0 x86, 5 ARM,
+// 9 x64, 12 ARM64, 0xFFFF unknown). The native backend takes the
+// architecture from uname, the count and the active mask from the
+// scheduler, the family (level) and model and stepping (revision, model in
+// the high byte) from /proc/cpuinfo where it has them, and reports its page
+// size as the allocation granularity, mappings being made in pages.
+struct ProcessorInfo {
+    std::uint32_t architecture = 0xFFFF;
+    std::uint32_t page_size = 0;
+    std::uint64_t active_mask = 0;
+    std::uint32_t count = 0;
+    std::uint32_t type = 0;
+    std::uint32_t granularity = 0;
+    std::uint32_t level = 0;
+    std::uint32_t revision = 0;
+};
+ProcessorInfo get_processor_info();
+
+// The computer's name (natively the host name); false, with out empty,
+// when it cannot be read.
+bool get_computer_name(char* out, std::size_t size);
+
+// The system metric of an index from 0 to 74 (the system's numbering);
+// false when the system has no value to give. The native backend has the
+// metrics of the X screen and pointer while there is a display (screen
+// and work-area size, caption, frame and smallest window sizes, mouse
+// presence, buttons and their swap) and the double-byte flag; any other
+// index is false.
+bool system_metric(int index, std::int32_t* value);
+
+// The display's colours: the device's colour count (-1 when it has more
+// colours than a palette), its bits per pixel and its planes; false
+// without a display.
+bool display_colours(std::int32_t* count, std::int32_t* bits, std::int32_t* planes);
+
+// The dialog base units: the average character width and the height of
+// the system font; false where the system has no such font (natively).
+bool dialog_base_units(std::int32_t* horizontal, std::int32_t* vertical);
+
+// Whether the show-sounds accessibility option is on; false when it cannot
+// be read (natively: there is no such setting).
+bool show_sounds(bool* on);
+
+} // namespace plat
