@@ -1,8 +1,11 @@
-// Facts about the machine: its memory, its processors and its name.
+// Facts about the machine (its memory, processors, name, display metrics
+// and settings) and its help engine.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/handles.h"
 
 namespace plat {
 
@@ -64,5 +67,13 @@ bool dialog_base_units(std::int32_t* horizontal, std::int32_t* vertical);
 // Whether the show-sounds accessibility option is on; false when it cannot
 // be read (natively: there is no such setting).
 bool show_sounds(bool* on);
+
+// The help engine: shows a help file's contents, searches a keyword or
+// the start of one, runs a help macro, closes the file or shows help on
+// help, with owner's top-level window as the owner. Accepted when the
+// engine takes the request; Unsupported where there is none (natively).
+enum class HelpCommand { Contents, Key, PartialKey, Macro, Quit, HelpOnHelp };
+enum class HelpResult { Accepted, Refused, Unsupported };
+HelpResult show_help(Hwnd owner, const char* file, HelpCommand command, const char* parameter);
 
 } // namespace plat

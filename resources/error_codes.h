@@ -72,6 +72,7 @@
     X(WinPlacementNotFound, 1200, Minor)                                             \
     X(WinPlacementFailed, 1201, Minor)                                               \
     X(ExtenderMinor, 1213, Minor)      /* an extender's minor failure */             \
+    X(WinHelpCommand, 1217, Minor)                                                   \
     X(WinIsDosBad, 1227, Minor)                                                      \
     X(RegDeleteFailed, 1229, Minor)                                                  \
     X(RegCloseFailed, 1231, Minor)                                                   \

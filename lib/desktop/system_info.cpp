@@ -203,10 +203,44 @@ int FnNetInfo(ScriptContext* ctx, int, Value& result, Value* args) {
     return ResultCopy(ctx, result, list);
 }
 
+int FnWinHelp(ScriptContext* ctx, int, Value& result, Value* args) {
+    struct Command {
+        const char* name;
+        plat::HelpCommand command;
+    };
+    static constexpr Command kCommands[] = {
+        {"CONTENTS", plat::HelpCommand::Contents},
+        {"KEY", plat::HelpCommand::Key},
+        {"PARTIALKEY", plat::HelpCommand::PartialKey},
+        {"COMMAND", plat::HelpCommand::Macro},
+        {"QUIT", plat::HelpCommand::Quit},
+        {"HELPONHELP", plat::HelpCommand::HelpOnHelp},
+    };
+    const char* file = ArgText(ctx, args[1]);
+    const char* name = ArgText(ctx, args[2]);
+    const char* parameter = ArgText(ctx, args[3]);
+    for (const Command& c : kCommands) {
+        if (plat::compare_text(name, c.name, true, false) != 0) continue;
+        switch (plat::show_help(ctx->host_window, file, c.command, parameter)) {
+        case plat::HelpResult::Accepted:
+            result.i = 1;
+            return 1;
+        case plat::HelpResult::Refused:
+            result.i = 0;
+            return 1;
+        case plat::HelpResult::Unsupported:
+            result.i = 0;
+            return Raise(ctx, Err::NotSupported);
+        }
+    }
+    return Raise(ctx, Err::WinHelpCommand);
+}
+
 constexpr ModuleFunction kFunctions[] = {
     {"netinfo", FnNetInfo, 0},       {"winconfig", FnWinConfig, 0},
     {"winmetrics", FnWinMetrics, 0}, {"winresources", FnWinResources, 0},
-    {"winsysinfo", FnWinSysInfo, 0}, {"winversion", FnWinVersion, 0},
+    {"winsysinfo", FnWinSysInfo, 0}, {"winhelp", FnWinHelp, 0},
+    {"winversion", FnWinVersion, 0},
 };
 
 } // namespace

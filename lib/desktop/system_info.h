@@ -1,5 +1,5 @@
-// Facts about the system: WinMetrics, WinVersion, WinConfig, WinResources, WinSysInfo
-// and NetInfo.
+// Facts about the system: WinMetrics, WinVersion, WinConfig, WinResources,
+// WinSysInfo, NetInfo, and the help engine: WinHelp.
 #pragma once
 
 #include <cstdint>

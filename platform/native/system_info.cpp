@@ -203,4 +203,8 @@ bool show_sounds(bool* on) {
     return false;
 }
 
+HelpResult show_help(Hwnd, const char*, HelpCommand, const char*) {
+    return HelpResult::Unsupported;
+}
+
 } // namespace plat

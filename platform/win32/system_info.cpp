@@ -76,4 +76,33 @@ bool show_sounds(bool* on) {
     return true;
 }
 
+HelpResult show_help(Hwnd owner, const char* file, HelpCommand command, const char* parameter) {
+    HWND window = reinterpret_cast<HWND>(owner);
+    if (window) window = GetAncestor(window, GA_ROOT);
+    UINT code = HELP_CONTENTS;
+    ULONG_PTR data = 0;
+    switch (command) {
+    case HelpCommand::Contents:
+        break;
+    case HelpCommand::Key:
+        code = HELP_KEY;
+        break;
+    case HelpCommand::PartialKey:
+        code = HELP_PARTIALKEY;
+        break;
+    case HelpCommand::Macro:
+        code = HELP_COMMAND;
+        break;
+    case HelpCommand::Quit:
+        code = HELP_QUIT;
+        break;
+    case HelpCommand::HelpOnHelp:
+        code = HELP_HELPONHELP;
+        break;
+    }
+    if (code == HELP_KEY || code == HELP_PARTIALKEY || code == HELP_COMMAND)
+        data = reinterpret_cast<ULONG_PTR>(parameter);
+    return WinHelpA(window, file, code, data) ? HelpResult::Accepted : HelpResult::Refused;
+}
+
 } // namespace plat
