@@ -260,8 +260,8 @@ TEST_F(Evaluator, SyntaxErrorsAndUnavailableOperations) {
     EXPECT_EQ(Error("(1 + 2"), Err::Parenthesis);
     EXPECT_EQ(Error("(1 + 2 3)"), Err::Parenthesis);
     EXPECT_EQ(Error("()"), Err::Syntax);
-    // WinHelp belongs to the help engine, which this build lacks.
-    EXPECT_EQ(Error("winhelp(\"a\", \"b\", \"c\")"), Err::FunctionNotDefined);
+    // DdeInitiate belongs to the DDE conversations, which this build lacks.
+    EXPECT_EQ(Error("ddeinitiate(\"a\", \"b\")"), Err::FunctionNotDefined);
     EXPECT_EQ(Error("1 + obj.prop"), Err::ObjectsNotInitialized);
     EXPECT_EQ(Error("obj.prop = 1"), Err::ObjectsNotInitialized);
     EXPECT_EQ(Error("obj.prop = 1 2"), Err::PastEnd);
