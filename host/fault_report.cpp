@@ -33,15 +33,15 @@ void StartFaultCounting() {
     static bool started = false;
     if (started) return;
     started = true;
-    HeapCountFromNow(NumberFromEnvironment("JOL_FAIL_HEAP_ALLOC"));
-    plat::mem_count_from_now(NumberFromEnvironment("JOL_FAIL_BLOCK_ALLOC"));
+    HeapFaults().count_from_now(NumberFromEnvironment("JOL_FAIL_HEAP_ALLOC"));
+    plat::mem_faults().count_from_now(NumberFromEnvironment("JOL_FAIL_BLOCK_ALLOC"));
     if (Reporting()) std::atexit(ReportBlocksLeft);
 }
 
 void ReportFaults(ScriptContext* ctx) {
     if (!Reporting()) return;
-    std::fprintf(stderr, "jol faults: heap allocations %lu, memory blocks %lu\n", HeapTaken(),
-                 plat::mem_taken());
+    std::fprintf(stderr, "jol faults: heap allocations %lu, memory blocks %lu\n",
+                 HeapFaults().taken(), plat::mem_faults().taken());
     const char* heap = static_cast<const char*>(plat::mem_lock(ctx->heap.handle));
     const auto* vars = static_cast<const VarEntry*>(plat::mem_lock(ctx->vars_handle));
     if (heap && vars) {

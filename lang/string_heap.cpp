@@ -156,27 +156,16 @@ std::uint32_t FormatStringHeap(char* base, std::size_t block_size, std::uint32_t
 }
 
 #ifdef JOL_FAULT_INJECTION
-namespace {
-unsigned long g_heap_taken = 0;
-unsigned long g_heap_fail_at = 0;
-bool g_heap_counting = false;
-} // namespace
-
-void HeapCountFromNow(unsigned long fail_at) {
-    g_heap_taken = 0;
-    g_heap_fail_at = fail_at;
-    g_heap_counting = true;
-}
-
-unsigned long HeapTaken() {
-    return g_heap_taken;
+plat::FaultCounter& HeapFaults() {
+    static plat::FaultCounter counter;
+    return counter;
 }
 #endif
 
 std::uint16_t VMalloc(char* heap, std::uint32_t bytes) {
     if (!heap) return 0;
 #ifdef JOL_FAULT_INJECTION
-    if (g_heap_counting && ++g_heap_taken == g_heap_fail_at) return 0;
+    if (HeapFaults().due()) return 0;
 #endif
     std::uint32_t size = HeapSize(heap);
     if (size == 0 || bytes > size) return 0; // also keeps the size sum from wrapping

@@ -15,6 +15,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#ifdef JOL_FAULT_INJECTION
+#include "platform/memory.h"
+#endif
+
 namespace jol {
 
 struct ScriptContext;
@@ -75,11 +79,9 @@ std::uint32_t HeapFreeTotal(const char* heap);
 std::uint32_t HeapBlockCapacity(const char* heap, std::uint16_t handle);
 
 #ifdef JOL_FAULT_INJECTION
-// Test builds only (the sanitizer and fuzz builds): from this call on,
-// every VMalloc is counted, and the fail_at-th one finds no block, as in a
-// full heap (0: none fails).
-void HeapCountFromNow(unsigned long fail_at);
-unsigned long HeapTaken(); // allocations counted so far
+// Test builds only (the sanitizer and fuzz builds): the counter of VMalloc
+// calls; the one it makes fail finds no block, as in a full heap.
+plat::FaultCounter& HeapFaults();
 
 // Checks that the used blocks of the heap are exactly the blocks named by
 // owners (count handles, 0 entries ignored), each named once, and that the

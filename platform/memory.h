@@ -3,6 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#ifdef JOL_FAULT_INJECTION
+#include <atomic>
+#endif
 
 namespace plat {
 
@@ -23,13 +26,33 @@ bool mem_free(MemHandle h); // true when the block was freed
 bool read_process_memory(std::uintptr_t address, void* out, std::size_t bytes);
 
 #ifdef JOL_FAULT_INJECTION
-// Test builds only (the sanitizer and fuzz builds): from this call on,
-// every block taken by mem_alloc is counted, and the fail_at-th one fails
-// as if the system had no memory left (0: none fails).
-void mem_count_from_now(unsigned long fail_at);
-unsigned long mem_taken(); // blocks counted so far
-// Counts one block about to be taken; true when it is the one to fail.
-bool mem_fault_due();
+// Test builds only (the sanitizer and fuzz builds): the out-of-memory drill's
+// counter. From count_from_now on, every allocation it is asked about is
+// counted, and the fail_at-th one is due to fail as if no memory were left
+// (0: none fails). The string heap keeps one for its blocks, the movable
+// blocks below another.
+class FaultCounter {
+public:
+    void count_from_now(unsigned long fail_at) {
+        taken_ = 0;
+        fail_at_ = fail_at;
+        counting_ = true;
+    }
+    unsigned long taken() const { return taken_; } // allocations counted so far
+    // Counts one allocation about to be made; true when it is the one to fail.
+    bool due() {
+        if (!counting_) return false;
+        return ++taken_ == fail_at_.load();
+    }
+
+private:
+    std::atomic<unsigned long> taken_{0};
+    std::atomic<unsigned long> fail_at_{0};
+    std::atomic<bool> counting_{false};
+};
+
+// The counter of the blocks taken by mem_alloc.
+FaultCounter& mem_faults();
 // The blocks allocated and not yet freed.
 std::size_t mem_live_count();
 #endif

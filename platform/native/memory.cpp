@@ -80,7 +80,7 @@ Block* find(Table& t, MemHandle h) {
 
 MemHandle mem_alloc(std::size_t bytes) {
 #ifdef JOL_FAULT_INJECTION
-    if (mem_fault_due()) {
+    if (mem_faults().due()) {
         set_last_error(8);
         return 0;
     }

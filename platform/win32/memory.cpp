@@ -19,7 +19,7 @@ std::size_t mem_live_count() {
 
 MemHandle mem_alloc(std::size_t bytes) {
 #ifdef JOL_FAULT_INJECTION
-    if (mem_fault_due()) {
+    if (mem_faults().due()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }

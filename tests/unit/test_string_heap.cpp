@@ -427,14 +427,14 @@ namespace {
 // nobody owns, a handle that is no block in use, and a block named twice.
 TEST(StringHeap, DrillFailsTheChosenAllocationAndChecksOwners) {
     Heap h(1024);
-    HeapCountFromNow(2);
+    HeapFaults().count_from_now(2);
     const std::uint16_t a = VMalloc(h.base(), 10);
     EXPECT_NE(a, 0);
     EXPECT_EQ(VMalloc(h.base(), 10), 0);
     const std::uint16_t b = VMalloc(h.base(), 10);
     EXPECT_NE(b, 0);
-    EXPECT_EQ(HeapTaken(), 3u);
-    HeapCountFromNow(0);
+    EXPECT_EQ(HeapFaults().taken(), 3u);
+    HeapFaults().count_from_now(0);
 
     const std::uint16_t both[] = {a, 0, b};
     EXPECT_STREQ(CheckHeapOwners(h.base(), both, 3), "");
