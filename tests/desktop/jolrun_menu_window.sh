@@ -28,22 +28,22 @@ rig_wait_window "^jolrun: "
 # sent as synthetic events, which Wine ignores).
 xdotool windowfocus --sync "$RIG_WINDOW"
 xdotool key ctrl+o
-rig_wait_line "$RIG_ERR" "Open: opened"
+rig_wait_line "$RIG_ERR" "Open: opened" 30
 xdotool key F5
-rig_wait_line "$RIG_ERR" "Save: saved"
+rig_wait_line "$RIG_ERR" "Save: saved" 30
 xdotool key ctrl+h
-rig_wait_line "$RIG_ERR" "Secret: hidden"
+rig_wait_line "$RIG_ERR" "Secret: hidden" 30
 xdotool key alt+e
-rig_wait_line "$RIG_ERR" "Edit: edit 1"
+rig_wait_line "$RIG_ERR" "Edit: edit 1" 30
 
 # The file changes (its time moves on by more than the two seconds the
 # stored time can tell apart): the next command reloads the menu.
 write_menu changed
 touch -d "@$(($(date +%s) + 120))" "$menu"
 xdotool key ctrl+o
-rig_wait_line "$RIG_ERR" "will reloaded"
+rig_wait_line "$RIG_ERR" "will reloaded" 30
 xdotool key ctrl+o
-rig_wait_line "$RIG_ERR" "Open: changed"
+rig_wait_line "$RIG_ERR" "Open: changed" 30
 
 xdotool key alt+F4
 wait "$jolrun"
