@@ -9,12 +9,15 @@
 #include "jol.h"
 
 namespace jolrun {
+
+struct MenuSession; // menu_host.cpp
+
 namespace {
 
 constexpr char kClassName[] = "JolRunHost";
 HWND g_window = nullptr;
 HWND g_status = nullptr; // the status line of the menu window
-struct MenuSession* g_menu = nullptr;
+MenuSession* g_menu = nullptr;
 bool g_running = false; // a menu command runs
 int g_status_code = 0;
 
@@ -57,7 +60,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         if (g_menu && g_status) {
             char help[JOL_TEXT_SIZE] = "";
             MenuSessionSelect(g_menu, static_cast<std::uintptr_t>(wparam),
-                              reinterpret_cast<std::uintptr_t>(lparam), help, sizeof help);
+                              static_cast<std::uintptr_t>(lparam), help, sizeof help);
             SetWindowTextA(g_status, help);
         }
         return 0;
