@@ -298,6 +298,107 @@ typedef struct JolStopReport {
    past), fills report and returns 1; else returns 0. */
 JOL_API int32_t JolLastStop(uintptr_t context, JolStopReport* report);
 
+/* ------------------------------------------------------ menu files */
+
+/* A menu file: indented title lines (no blank: level 1, one to three
+   spaces: levels 2 to 4) and the JOL code of each item on the lines after
+   its title (indented by a tab or four spaces); code before the first
+   title is the start-up code. A title reads [_|]caption[\hotkey][;help]:
+   "_" puts a separator before the item, "|" starts a new column, the
+   hotkey is written with "!" Alt, "+" Shift, "^" Ctrl and a character or
+   a key name in braces ("^S", "!{F5}"), and a caption beginning with "@"
+   makes an item reached only by its hotkey. */
+
+/* The host's record of one menu, zero-filled before the first load with
+   path the menu file's name; the library keeps the rest. */
+#define JOL_MENU_PATH_SIZE 280
+typedef struct JolMenuState {
+    uint16_t dos_date;             /* the file's last-write time when loaded */
+    uint16_t dos_time;
+    char path[JOL_MENU_PATH_SIZE]; /* found like Call's scripts, then in the
+                                      host program's folder; the full name
+                                      is stored back */
+    int32_t last_command;          /* the last command number given out */
+    int32_t index;                 /* 0 for the first menu; its letter is 'A' + index */
+} JolMenuState;
+
+/* The hotkeys of a host's menus: up to JOL_MAX_HOTKEYS pairs of a hotkey
+   word and the item's command number. Loading the menu of index 0 empties
+   it. */
+#define JOL_MAX_HOTKEYS 100
+typedef struct JolHotkeyPair {
+    uint16_t hotkey;
+    uint16_t command;
+} JolHotkeyPair;
+typedef struct JolHotkeyTable {
+    uint32_t count;
+    JolHotkeyPair pairs[JOL_MAX_HOTKEYS];
+} JolHotkeyTable;
+
+/* kind of LoadStandardMenu: a new popup menu, a new menu bar, or else the
+   handle of an existing menu the items are added to. */
+#define JOL_MENU_POPUP 0
+#define JOL_MENU_BAR 1
+
+/* Builds the menu of the menu file named in state, giving its command
+   items the numbers first, first + 1, ... (at most last), and returns its
+   handle (0 when none could be made). Errors in the file are shown in
+   boxes owned by window and titled title; the menu built up to the error is
+   returned. For every item a help variable is kept in the variable table
+   ("%M" or "%P", the menu's letter, the command number or the popup's
+   handle) for MenuSelectProcessing. */
+JOL_API uintptr_t LoadStandardMenu(uintptr_t context, uintptr_t window, int32_t first,
+                                   int32_t last, JolMenuState* state, const char* title,
+                                   JolHotkeyTable* hotkeys, uintptr_t kind);
+
+/* The code of command number command (or, with startup nonzero, the
+   start-up code) as a new script block for ProcessDaBatBuffer, which the
+   host frees (JolBlockFree). 0 when there is none or on an error (shown),
+   -1 when the file changed since it was loaded (after a box): the host
+   loads its menus again. */
+JOL_API intptr_t ParseStandardMenu(uintptr_t context, uintptr_t window, int32_t command,
+                                   int32_t startup, int32_t first, int32_t ignored,
+                                   JolMenuState* state, const char* title);
+
+/* Help for the highlighted menu item: item carries its number (low 16
+   bits) and the menu-select flags (high 16 bits: JOL_MENU_ITEM_POPUP,
+   JOL_MENU_SYSTEM), menu the menu it is in. Writes at most size - 1
+   characters into buffer. Results: 1 the item's help, 2 a system-menu
+   entry without its own text, 3 a popup without help, 4 a command not of
+   this menu, 5 no item; -1 when the context cannot be locked. With
+   given_menu the captions are looked for in menu, else in the window's
+   menu. */
+JOL_API int32_t MenuSelectProcessing(uintptr_t context, uintptr_t window, uintptr_t item,
+                                     uintptr_t menu, int32_t first, int32_t last, char* buffer,
+                                     int32_t size, JolMenuState* state, int32_t given_menu);
+#define JOL_MENU_SYSTEM 0x2000
+
+/* A keystroke message (key-down 256 and 260 with the virtual key,
+   character 258 and 262 with the character): 1 when it is a hotkey of the
+   table, after posting the command (message 0x0111) of its item to window
+   when the window is enabled; else 0. */
+JOL_API int32_t HotKeyCheck(uintptr_t context, uintptr_t window, uint32_t message,
+                            uintptr_t key, JolHotkeyTable* hotkeys);
+
+/* Reading menus: on Windows the system's menus, on Linux the library's own
+   records, which a host presents as it likes. */
+#define JOL_MENU_ITEM_POPUP 0x0010
+#define JOL_MENU_ITEM_BARBREAK 0x0020
+#define JOL_MENU_ITEM_BREAK 0x0040
+#define JOL_MENU_ITEM_SEPARATOR 0x0800
+typedef struct JolMenuItem {
+    uint32_t flags;  /* JOL_MENU_ITEM_... */
+    uint32_t id;     /* the command number (0 for popups and separators) */
+    uintptr_t popup; /* the submenu of a popup item */
+    char text[JOL_TEXT_SIZE];
+} JolMenuItem;
+/* The number of items of a menu, -1 for no menu. */
+JOL_API int32_t JolMenuItemCount(uintptr_t menu);
+/* The item at position (0 first): 1, or 0 when there is none. */
+JOL_API int32_t JolGetMenuItem(uintptr_t menu, int32_t position, JolMenuItem* item);
+/* Destroys a menu and its submenus: 1, or 0 for no menu. */
+JOL_API int32_t JolDestroyMenu(uintptr_t menu);
+
 /* --------------------------------------------------------- blocks */
 
 /* Movable memory blocks for hosts that have no GlobalAlloc: allocated

@@ -31,7 +31,8 @@ char Upper(char c) {
 // modifiers, which only go with another key.
 unsigned UsesOf(const KeyName& k) {
     const bool modifier = k.code == 16 || k.code == 17 || k.code == 18;
-    return k.uses | ((k.uses & key_use::SendKey) && !modifier ? key_use::Hotkey : 0u);
+    return k.uses | ((k.uses & key_use::SendKey) && !modifier ? key_use::Hotkey : 0u) |
+           ((k.uses & key_use::WaitForKey) ? key_use::MenuHotkey : 0u);
 }
 
 bool SameName(std::string_view a, const char* table_name) {

@@ -15,6 +15,8 @@ namespace key_use {
 constexpr unsigned SendKey = 1u << 0;
 constexpr unsigned WaitForKey = 1u << 1;
 constexpr unsigned Hotkey = 1u << 2;
+// The key names of menu-file hotkeys: those WaitForKey knows.
+constexpr unsigned MenuHotkey = 1u << 3;
 } // namespace key_use
 
 struct KeyName {

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "jol.h"
+
 namespace jolrun {
 namespace {
 
@@ -68,6 +70,30 @@ void CloseHostWindow() {
     }
     g_display = nullptr;
     g_window = 0;
+}
+
+// Menus on Linux: the library's menu records, presented on the terminal
+// (tools/jolrun/menu_host.cpp); an X window has no menu bar.
+struct MenuSession;
+std::uintptr_t AttachMenu(std::uintptr_t window, std::uintptr_t menu);
+int MenuItemCount(std::uintptr_t menu);
+bool ReadMenuItem(std::uintptr_t menu, int position, JolMenuItem* out);
+bool RunMenuWindow(MenuSession* session, int* status);
+
+std::uintptr_t AttachMenu(std::uintptr_t, std::uintptr_t menu) {
+    return menu;
+}
+
+int MenuItemCount(std::uintptr_t menu) {
+    return JolMenuItemCount(menu);
+}
+
+bool ReadMenuItem(std::uintptr_t menu, int position, JolMenuItem* out) {
+    return JolGetMenuItem(menu, position, out) != 0;
+}
+
+bool RunMenuWindow(MenuSession*, int*) {
+    return false;
 }
 
 } // namespace jolrun

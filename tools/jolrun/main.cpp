@@ -27,6 +27,12 @@ namespace jolrun {
 // the reason in *why; CloseHostWindow destroys it.
 std::uintptr_t OpenHostWindow(const char* title, std::string* why);
 void CloseHostWindow();
+// The menu host (menu_host.cpp).
+struct MenuSession;
+MenuSession* NewMenuSession(std::uintptr_t context, std::uintptr_t window,
+                            int (*run)(std::uintptr_t block, void* data), void* data);
+void DeleteMenuSession(MenuSession* s);
+int RunMenuHost(MenuSession& s, const char* file, const char* item, bool dump);
 } // namespace jolrun
 
 namespace {
@@ -45,6 +51,9 @@ struct Options {
     const char* quiet_log = "";
     const char* answers = nullptr;
     const char* window_title = nullptr;
+    const char* menu = nullptr;      // --menu FILE
+    const char* menu_item = nullptr; // --item PATH
+    bool dump_menu = false;
     unsigned long max_lines = 0; // 0: no limit
     unsigned vars = 1000;
     unsigned heap = 65532;
@@ -56,6 +65,7 @@ struct Options {
 
 void Usage(std::FILE* out) {
     std::fputs("usage: jolrun [options] script.jol [parameters...]\n"
+               "       jolrun [options] --menu FILE [--item PATH | --dump-menu] [parameters...]\n"
                "  --dump-vars      after the run, print every variable that has a value as\n"
                "                   name=value on standard output, in table order\n"
                "  --quiet LOG      quiet mode: boxes are not shown but logged to the file LOG\n"
@@ -65,6 +75,18 @@ void Usage(std::FILE* out) {
                "  --window TITLE   open a top-level window titled TITLE for the run and hand it\n"
                "                   to the library as the host window (on Linux it needs the\n"
                "                   display named by DISPLAY)\n"
+               "  --menu FILE      be the host of the menu file FILE: run its start-up code,\n"
+               "                   then offer its menu and run the items chosen (on Windows\n"
+               "                   the menu bar of jolrun's window, with help on the status\n"
+               "                   line and the file's hotkeys; on Linux numbered lists on\n"
+               "                   the terminal, help beside each item, 0 to go back)\n"
+               "  --item PATH      with --menu: run the start-up code and the item PATH\n"
+               "                   (captions from the menu bar down, separated by '>', e.g.\n"
+               "                   \"File>Open\"; case and '&' do not count) without asking\n"
+               "  --dump-menu      with --menu: print the menu as read back from the menu\n"
+               "                   bar (items, hotkey texts, separators, column breaks and\n"
+               "                   the status-line help of each item), the last command\n"
+               "                   number and the hotkeys, and exit\n"
                "  --max-lines N    cancel the run, as Ctrl+C does, after N lines have run\n"
                "  --trace-lines    print each line notification on standard error as\n"
                "                   'jolrun: line OFFSET: TEXT' (with ' (last set: NAME)'\n"
@@ -133,6 +155,12 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             o->quiet_log = argv[++i];
         } else if (!std::strcmp(a, "--answers") && has_value) {
             o->answers = argv[++i];
+        } else if (!std::strcmp(a, "--menu") && has_value) {
+            o->menu = argv[++i];
+        } else if (!std::strcmp(a, "--item") && has_value) {
+            o->menu_item = argv[++i];
+        } else if (!std::strcmp(a, "--dump-menu")) {
+            o->dump_menu = true;
         } else if (!std::strcmp(a, "--window") && has_value) {
             o->window_title = argv[++i];
         } else if (!std::strcmp(a, "--max-lines") && has_value) {
@@ -153,7 +181,11 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             break;
         }
     }
-    if (i < argc) o->script = argv[i++];
+    if (o->menu)
+        o->script = o->menu;
+    else if (i < argc)
+        o->script = argv[i++];
+    if (!o->menu && (o->menu_item || o->dump_menu)) return false;
     for (; i < argc; ++i)
         o->params.push_back(argv[i]);
     return true;
@@ -513,6 +545,37 @@ int RunScript(Environment& env, const Options& o) {
     return Outcome(env, o);
 }
 
+struct MenuRun {
+    Environment* env;
+    const Options* o;
+};
+
+// One command of the menu: a run like a script's.
+int RunMenuBlock(std::uintptr_t block, void* data) {
+    auto* r = static_cast<MenuRun*>(data);
+    g_lines = 0;
+    const std::int32_t ran =
+        ProcessDaBatBuffer(r->env->window, r->env->context, block, &HostCallback, kHostKeywords);
+    if (!ran) {
+        std::fprintf(stderr, "jolrun: %s: the menu item cannot be run\n", r->o->script);
+        return kExitFailed;
+    }
+    return Outcome(*r->env, *r->o);
+}
+
+int RunMenu(Environment& env, const Options& o) {
+    if (!env.Prepare(o)) return kExitFailed;
+    g_max_lines = o.max_lines;
+    g_trace = o.trace_lines;
+    JolWatchInterrupt();
+    MenuRun run{&env, &o};
+    jolrun::MenuSession* s = jolrun::NewMenuSession(env.context, env.window, RunMenuBlock, &run);
+    const int status = jolrun::RunMenuHost(*s, o.menu, o.menu_item, o.dump_menu);
+    jolrun::DeleteMenuSession(s);
+    if (o.dump_vars) env.DumpVariables();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -540,6 +603,11 @@ int main(int argc, char** argv) {
     o.quiet_log_name = FullName(o.quiet_log);
     o.quiet_log = o.quiet_log_name.c_str();
     WindowOfRun window;
+#ifdef _WIN32
+    // On Windows the menu is the menu bar of jolrun's window.
+    std::string menu_title = std::string("jolrun: ") + (o.menu ? o.menu : "");
+    if (o.menu && !o.window_title) o.window_title = menu_title.c_str();
+#endif
     if (o.window_title) {
         std::string why;
         window.handle = jolrun::OpenHostWindow(o.window_title, &why);
@@ -551,5 +619,6 @@ int main(int argc, char** argv) {
     Environment env;
     env.window = window.handle;
     if (!env.Open(o)) return kExitFailed;
+    if (o.menu) return RunMenu(env, o);
     return RunScript(env, o);
 }
