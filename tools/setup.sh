@@ -12,7 +12,7 @@
 # files through libhivex; its tools (hivexregedit, hivexget) check them.
 set -e
 packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth clang-format clang libclang-rt-14-dev
-libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip xdg-utils
+libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip xdg-utils file
 python3 icoutils dpkg-dev unzip libhivex-dev libhivex-bin libwin-hivex-perl"
 missing=""
 for p in $packages; do
