@@ -543,7 +543,7 @@ std::uint32_t end_session_request(SessionEnd what, bool force) {
     const char* names[] = {"logoff", "restart", "shutdown"};
     const char* name = names[static_cast<int>(what)];
     if (const char* log = std::getenv("JOL_SESSION_REQUESTS")) {
-        FILE* f = std::fopen(log, "a");
+        FILE* f = std::fopen(log, "ab");
         if (!f) return err::AccessDenied;
         std::fprintf(f, "%s%s\n", name, force ? " force" : "");
         return std::fclose(f) == 0 ? 0 : err::AccessDenied;

@@ -198,7 +198,7 @@ std::uint32_t end_session_request(SessionEnd what, bool force) {
     char log[MAX_PATH];
     const DWORD n = GetEnvironmentVariableA("JOL_SESSION_REQUESTS", log, sizeof log);
     if (n > 0 && n < sizeof log) {
-        FILE* f = std::fopen(log, "a");
+        FILE* f = std::fopen(log, "ab");
         if (!f) return err::AccessDenied;
         std::fprintf(f, "%s%s\n", names[index], force ? " force" : "");
         return std::fclose(f) == 0 ? 0 : err::AccessDenied;

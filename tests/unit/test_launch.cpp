@@ -18,6 +18,7 @@
 #include "platform/launch.h"
 #include "platform/profiles.h"
 #include "platform/registry.h"
+#include "platform/shortcuts.h"
 #include "tests/unit/script_rig.h"
 
 namespace {
@@ -255,6 +256,35 @@ TEST_F(Launching, CancelEndsTheWait) {
     EXPECT_TRUE(WaitForLine(log_, "slept", 10000));
 }
 
+// A shortcut found for a name that is no program: its program starts with
+// the shortcut's arguments, and @WAIT waits for it with the pump, so that
+// a cancel ends the wait as for any other program.
+TEST_F(Launching, ShortcutWaitPumpsAndCancels) {
+    const std::string link = WindowsName(rig_.folder()) + "/dumplink";
+    plat::ShortcutChange change;
+    const std::string dump = DumpProgram();
+    change.target = dump.c_str();
+    change.arguments = "from link";
+    ASSERT_EQ(plat::write_shortcut((link + ".lnk").c_str(), change, false),
+              plat::ShortcutStatus::Ok);
+    plat::set_env("JOL_ARGV_SLEEP", "300");
+    ASSERT_EQ(Run("r = RunWait('" + link + "', 'ignored')"), 0);
+    EXPECT_EQ(rig_.Var("r"), "1");
+    EXPECT_EQ(Lines(Log(), "arg="), (Args{"from", "link"}));
+    EXPECT_EQ(Lines(Log(), "slept").size(), 1u);
+    std::filesystem::remove(log_);
+    plat::set_env("JOL_ARGV_SLEEP", "5000");
+    rig_.Lock()->hook_flags = 1;
+    rig_.Unlock();
+    g_cancel = CancelOnStart{log_, rig_.context(), false};
+    const auto start = std::chrono::steady_clock::now();
+    rig_.Run("r = RunWait('" + link + "', '')\r\nafter = 1\r\n", &StopWhenStarted);
+    EXPECT_TRUE(g_cancel.fired);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
+    EXPECT_EQ(rig_.Var("after"), "<none>");
+    EXPECT_TRUE(WaitForLine(log_, "slept", 10000));
+}
+
 TEST_F(Launching, AppPathsAndPathOfTheChild) {
     const std::string dump = DumpProgram();
     const std::string folder = WindowsName(rig_.folder());
@@ -361,7 +391,7 @@ TEST_F(Launching, CreationFlagsAreChecked) {
 TEST_F(Launching, ExtensionsLauncher) {
     auto* ctx = rig_.Bind();
     std::filesystem::path exe = std::filesystem::path(rig_.folder()) / "dumpext.exe";
-    std::filesystem::copy_file(JOL_ARGV_DUMP, exe);
+    std::filesystem::copy_file(DumpProgram(), exe);
     std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
     const std::string program = WindowsName(exe.string());
     ASSERT_TRUE(
