@@ -18,7 +18,7 @@ if [ -n "${JOL_EMULATOR:-}" ]; then
   args_normal="'$log'"
   args_icon="'--title \"JOL icon\" $log'"
   args_zoom="'--title \"JOL zoom\" $log'"
-  args_hide="'--title \"JOL hidden\" $log'"
+  args_hide="'--title \"JOL hidden\" --show asked $log'"
 else
   exe=xterm
   program=xterm
