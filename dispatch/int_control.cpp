@@ -20,7 +20,9 @@
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "platform/boxes.h"
+#include "platform/launch.h"
 #include "platform/memory.h"
+#include "platform/system_errors.h"
 #include "platform/window_system.h"
 #include "resources/message_table.h"
 
@@ -105,6 +107,24 @@ std::int32_t ReplaceIfNotNegative(std::int32_t& field, std::int32_t value) {
     const std::int32_t previous = field;
     if (value >= 0) field = value;
     return previous;
+}
+
+// Opcodes 66 to 68: log off, restart or shut down, forced when asked.
+// A request the system accepted ends the script silently (the session is
+// going away); one it refused leaves the script running. Restarting and
+// shutting down need the shutdown privilege: 1388 without it.
+int EndSession(ScriptContext* ctx, std::int32_t opcode, bool force, char* out, std::size_t size) {
+    const plat::SessionEnd what = opcode == 66   ? plat::SessionEnd::LogOff
+                                  : opcode == 67 ? plat::SessionEnd::Restart
+                                                 : plat::SessionEnd::ShutDown;
+    const std::uint32_t e = plat::end_session_request(what, force);
+    if (e == plat::err::PrivilegeNotHeld) return Raise(ctx, Err::ShutdownPrivilege);
+    if (e == 0) {
+        ctx->cancel = 1;
+        ctx->report_cancel = 0;
+    }
+    CopyBounded(ctx, out, "0", size);
+    return 1;
 }
 
 // Opcodes 39 and 40: 4 or more is refused; 1 to 3 replaces, 0 and
@@ -347,12 +367,10 @@ int RunOpcode(ScriptContext* ctx, std::int32_t opcode, const Params& p, char* ou
         if (!ReplaceIcon(ctx, p.text(1), p.text(2), p.number(3))) return 0;
         CopyBounded(ctx, out, "1", size);
         return 1;
-    // The log-off and shutdown requests (66 to 68) need services this
-    // library does not offer yet: they fail as an undefined function would.
     case 66:
     case 67:
     case 68:
-        return Raise(ctx, Err::FunctionNotDefined);
+        return EndSession(ctx, opcode, p.number(2) != 0, out, size);
     default:
         return -1;
     }

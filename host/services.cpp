@@ -14,6 +14,7 @@
 #include "include/jol.h"
 #include "lang/keyword_table.h"
 #include "lang/variables.h"
+#include "lib/desktop/launch.h"
 #include "lib/desktop/menus.h"
 #include "lib/desktop/window_functions.h"
 #include "lib/desktop/window_placement.h"
@@ -216,9 +217,7 @@ std::int32_t RunRequest(ScriptContext* ctx, std::int32_t request, char* text1, c
     case service::SendMenu:
         return SendMenuCommand(ctx, static_cast<plat::Hwnd>(number2), Text(text1));
     case service::RunByExtension:
-        // The extensions launcher is not available in this build: the
-        // request fails.
-        return 0;
+        return RunByExtension(ctx, Text(text1), number, number2 != 0);
     case service::HostFlagA: {
         const std::int32_t old = ctx->options.host_flag_a;
         if (number == 0 || number == 1)

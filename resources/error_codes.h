@@ -107,6 +107,7 @@
     X(MathLogDomain, 1350, Minor)                                                    \
     X(MathFactorial, 1351, Minor)      /* also a negative integer power */           \
     X(ChildNotFound, 1368, Minor)                                                    \
+    X(ShutdownPrivilege, 1388, Minor)                                                \
     X(FileCompareFirst, 1389, Minor)                                                 \
     X(FileCompareSecond, 1390, Minor)                                                \
     X(ListTooLong, 1398, Minor)                                                      \
@@ -151,6 +152,7 @@
     X(IconMapView, 1446, Minor)        /* not raised either */                       \
     X(IconSmaller, 1447, Minor)                                                      \
     X(DataTypeInvalid, 1448, Minor)                                                  \
+    X(ShellExecuteEmpty, 1449, Minor)                                                \
     X(RegItemSubkey, 1451, Minor)                                                    \
     X(RegSubkeyOpen, 1452, Minor)                                                    \
     X(RegValueBinary, 1453, Minor)                                                   \
@@ -214,6 +216,26 @@
     X(HiveNotHive, 1531, Minor)                                                      \
     X(HiveBadKey, 1532, Minor)                                                       \
     X(HiveUnloadBadKey, 1533, Minor)                                                 \
+    X(WinExecOutOfMemory, 1900, Minor)                                               \
+    X(WinExecFileNotFound, 1902, Minor)                                              \
+    X(WinExecPathNotFound, 1903, Minor)                                              \
+    X(WinExecDynlink, 1905, Minor)                                                   \
+    X(WinExecDataSegs, 1906, Minor)                                                  \
+    X(WinExecMemory, 1908, Minor)                                                    \
+    X(WinExecWindowsVersion, 1910, Minor)                                            \
+    X(WinExecInvalidExe, 1911, Minor)                                                \
+    X(WinExecOtherOs, 1912, Minor)                                                   \
+    X(WinExecDos4, 1913, Minor)                                                      \
+    X(WinExecUnknownType, 1914, Minor)                                               \
+    X(WinExecOldExe, 1915, Minor)                                                    \
+    X(WinExecDataSegs2, 1916, Minor)                                                 \
+    X(WinExecSharedDlls, 1917, Minor)                                                \
+    X(WinExecProtectedOnly, 1918, Minor)                                             \
+    X(WinExecCompressed, 1919, Minor)                                                \
+    X(WinExecBadDll, 1920, Minor)                                                    \
+    X(WinExec32Bit, 1921, Minor)                                                     \
+    X(WinExecUndefined, 1932, Minor)                                                 \
+    X(WinExecNoApplication, 1933, Minor)                                             \
     /* moderate */                                                                   \
     X(SendKeySyntax, 2001, Moderate)                                                 \
     X(WinCloseNotSyntax, 2038, Moderate)                                             \
@@ -284,6 +306,7 @@
     X(ExtenderMemory, 3210, Fatal)                                                   \
     X(CallTooDeep, 3211, Fatal)                                                      \
     X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \
+    X(RunExitUnsupported, 3252, Fatal)                                               \
     X(NoWildcards, 3322, Fatal)                                                      \
     X(BinaryOffsetRange, 3325, Fatal)                                                \
     X(BinaryPokeValueRange, 3326, Fatal)                                             \
@@ -308,8 +331,11 @@
     X(EndUnidentified, 3363, Fatal)                                                  \
     X(SwitchNotInteger, 3364, Fatal)                                                 \
     X(CaseNoSwitch, 3365, Fatal)                                                     \
+    X(RunWaitBad, 3383, Fatal)                                                       \
+    X(RunDisplayBad, 3384, Fatal)                                                    \
     X(BadDiskArgument, 3385, Fatal)                                                  \
     X(IniNullSection, 3386, Fatal)                                                   \
+    X(PrintWaitUnsupported, 3387, Fatal)                                             \
     X(TooManyExtenders, 3393, Fatal)                                                 \
     X(ExtenderNotFound, 3394, Fatal)                                                 \
     X(ExtenderInvalid, 3395, Fatal)                                                  \

@@ -15,7 +15,8 @@ set -e
 packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth clang-format clang libclang-rt-14-dev
 libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip
 python3 icoutils dpkg-dev unzip libhivex-dev libhivex-bin libwin-hivex-perl
-tmux"
+tmux
+xdg-utils file"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -216,13 +216,6 @@ TEST_F(IntControl, FullHeapFailsTheResult) {
         HeapFree(ctx(), h);
 }
 
-TEST_F(IntControl, OpcodesNotBuiltFail) {
-    for (int opcode : {66, 67, 68}) {
-        SCOPED_TRACE(opcode);
-        EXPECT_EQ(Error(opcode), Err::FunctionNotDefined);
-    }
-}
-
 // The window opcodes where no such window exists (on any desktop, or
 // none): searches give "0", class questions empty answers, commands their
 // not-found error; nothing waits while the retries are off.

@@ -27,9 +27,10 @@
 // one "line TEXT" per line of its standard input and "eof" at its end.
 //
 // With --class NAME the window's class is NAME instead (a test can give it
-// the class of another kind of window, such as a console's).
+// the class of another kind of window, such as a console's). With
+// --show asked a start that asks for a hidden window keeps it hidden.
 //
-// usage: joltarget [--title TITLE] [--class NAME] [--jol SCRIPT] LOG
+// usage: joltarget [--title TITLE] [--class NAME] [--show asked] [--jol SCRIPT] LOG
 //        joltarget_console LOG
 #include <windows.h>
 
@@ -289,6 +290,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     int argc = __argc;
     char** argv = __argv;
     const char* class_name = kClassName;
+    bool show_as_asked = false;
     int i = 1;
     for (; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--title"))
@@ -297,12 +299,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
             g_script = argv[i + 1];
         else if (!std::strcmp(argv[i], "--class"))
             class_name = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--show"))
+            show_as_asked = !std::strcmp(argv[i + 1], "asked");
         else
             break;
     }
     if (i + 1 != argc) {
-        MessageBoxA(nullptr, "usage: joltarget [--title TITLE] [--class NAME] [--jol SCRIPT] LOG",
-                    kDefaultTitle, MB_OK);
+        MessageBoxA(
+            nullptr,
+            "usage: joltarget [--title TITLE] [--class NAME] [--show asked] [--jol SCRIPT] LOG",
+            kDefaultTitle, MB_OK);
         return 2;
     }
     g_log = argv[i];
@@ -317,7 +323,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     HWND window = CreateWindowExA(0, class_name, title, WS_OVERLAPPEDWINDOW, 100, 100, 400, 200,
                                   nullptr, MakeMenu(), instance, nullptr);
     if (!window) return 1;
-    ShowWindow(window, show == SW_HIDE ? SW_SHOWNORMAL : show);
+    // A start that asks for a hidden window gets a shown one, unless the
+    // test asked for the starter's mode as it is (--show asked).
+    ShowWindow(window, show == SW_HIDE && !show_as_asked ? SW_SHOWNORMAL : show);
     UpdateWindow(window);
     SetForegroundWindow(window);
     POINT origin = {0, 0};
