@@ -15,6 +15,8 @@ set(JOL_GRAMMAR ${CMAKE_SOURCE_DIR}/resources/editor/jol.tmLanguage.json)
 if(WIN32)
   install(TARGETS jol RUNTIME DESTINATION . ARCHIVE DESTINATION lib)
   install(TARGETS jolrun RUNTIME DESTINATION .)
+  # The object interface library, beside the library that loads it.
+  install(TARGETS joobp32i LIBRARY DESTINATION .)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # The .def of the import library: the stdcall exports under their
     # decorated names, as a host that declares them stdcall links them.

@@ -4,6 +4,7 @@
 // report of each statement.
 #include <cstring>
 
+#include "dispatch/object_calls.h"
 #include "exec/error_report.h"
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
@@ -121,6 +122,16 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
     ctx->token.cursor = line + statement_offset;
 
     int r = ExecuteStatement(ctx, result, line, statement_offset, cur, substituted);
+    if (result.flags == kObjectValueFlags) {
+        // An object the statement made and nobody took goes; a copy read
+        // from a variable leaves the variable's object alone.
+        if (OwnsObject(result)) {
+            const SavedError saved = SetErrorAside(ctx);
+            ReleaseObjectHandle(ctx, result.i);
+            RestoreUnlessRaised(ctx, saved);
+        }
+        result.flags = vf::Integer;
+    }
 
     ctx->last_result = result;
     ctx->last_statement_error = ctx->error_code;

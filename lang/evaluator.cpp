@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dispatch/dispatcher.h"
+#include "dispatch/object_calls.h"
 #include "host/context/errors.h"
 #include "lang/conversion.h"
 #include "lang/fast/expression_programs.h"
@@ -301,6 +302,7 @@ int UnaryPrimary(ScriptContext* ctx, Value& out) {
         return ApplyUnary(ctx, id, out);
     case kind::Function:
         out = Value{};
+        if (id == kw::ObjectRef) return EvaluateObjectMember(ctx, out) && ctx->error_code == 0;
         return CallFunction(ctx, id, out) && ctx->error_code == 0;
     case kind::VarNames:
         if (!NextToken(ctx)) return 0;
@@ -428,11 +430,17 @@ int Evaluate(ScriptContext* ctx, Value& result, int assignment_allowed) {
         if (NextToken(ctx)) Expression(ctx, result);
 
         if (saved.cls == TokenClass::Keyword) {
-            // object.member = value: a property assignment through the
-            // automation bridge, which is not loaded in this library.
+            // object.member = value: a property assignment.
             if (ctx->error_code) return 0;
             if (ctx->token.cls != TokenClass::End) return Raise(ctx, Err::PastEnd);
-            return Raise(ctx, Err::ObjectsNotInitialized);
+            return AssignObjectMember(ctx, saved.text, result);
+        }
+
+        // A copy of an object read from a variable owns it before the
+        // target lets go of what it held (the target may be that variable).
+        if (result.flags == kObjectValueFlags && result.var >= 0) {
+            AddObjectOwner(ctx, result.i);
+            result.var = -1;
         }
 
         // The target holds the integer 0 before anything else is checked.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dispatch/object_calls.h"
 #include "host/context/assert.h"
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
@@ -19,14 +20,7 @@ namespace jol {
 namespace {
 
 constexpr std::size_t kKeySize = kVarNameMax + 1;
-constexpr std::uint32_t kObjectFlags = vf::Object | vf::Integer;
-
-// The object-handle release of the automation bridge. The bridge is not
-// part of this library build, so it is never loaded and releasing an
-// object is the "not initialized" error.
-void ReleaseObject(ScriptContext* ctx, std::int32_t /*handle*/) {
-    Raise(ctx, Err::ObjectsNotInitialized);
-}
+constexpr std::uint32_t kObjectFlags = kObjectValueFlags;
 
 bool SameName(const VarEntry& e, const char* key) {
     return e.name[0] == key[0] && std::strncmp(e.name, key, kKeySize) == 0;
@@ -83,7 +77,7 @@ void SetName(VarEntry& e, const char* key) {
 
 // Releases what an entry holds (object, string) without touching the name.
 void ReleaseEntryValue(ScriptContext* ctx, VarEntry& e) {
-    if (e.flags == kObjectFlags) ReleaseObject(ctx, e.i);
+    if (e.flags == kObjectFlags) ReleaseObjectHandle(ctx, e.i);
     if (e.str) HeapFree(ctx, e.str);
     e.str = 0;
 }
@@ -272,7 +266,12 @@ int StoreVariable(ScriptContext* ctx, int index, Value& v) {
     e.i = v.i;
     e.flags = v.flags;
     e.str = str;
-    if (e.flags == kObjectFlags) v.flags = vf::Integer;
+    if (e.flags == kObjectFlags) {
+        // The variable owns the object now: a fresh result hands its
+        // ownership over, a copy read from a variable adds an owner.
+        if (v.var >= 0) AddObjectOwner(ctx, v.i);
+        v.flags = vf::Integer;
+    }
     ctx->last_assigned_var = static_cast<std::uint16_t>(index);
     return 1;
 }

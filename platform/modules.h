@@ -9,6 +9,9 @@ namespace plat {
 
 Module load_library(const char* path);
 void* get_proc_address(Module m, const char* name);
+// The entry of a module by its ordinal number; where modules have no
+// ordinals (ELF), by the name the module exports in its place.
+void* get_proc_ordinal(Module m, int ordinal, const char* name);
 bool free_library(Module m);
 // The instance of the module that contains the given code address.
 Module module_of_address(const void* address);
@@ -25,5 +28,8 @@ std::size_t module_file_name(Module m, char* out, std::size_t out_size);
 // Looks for a file along the system's search path; copies its full name
 // into out (when out is not null) and returns true when it exists.
 bool search_path(const char* file, char* out, std::size_t out_size);
+// True when the system's automation object libraries (OLE) are present.
+// Linux has none.
+bool automation_libraries_present();
 
 } // namespace plat

@@ -80,6 +80,21 @@
     X(RegQueryFailed, 1233, Minor)                                                   \
     X(ExeInfoMissing, 1240, Minor)                                                   \
     X(BinaryFileTooLarge, 1330, Minor)                                               \
+    X(ObjectsSystemMissing, 1248, Minor)                                             \
+    X(ObjectNameUnknown, 1249, Minor)  /* the object interface library's */          \
+    X(ObjectLibraryMissing, 1251, Minor)                                             \
+    X(ObjectStartFailed, 1254, Minor)  /* the object interface library's */          \
+    X(ObjectNotOpen, 1255, Minor)      /* from here to 1265 */                       \
+    X(ObjectMemberUnknown, 1256, Minor)                                              \
+    X(ObjectParameterCount, 1257, Minor)                                             \
+    X(ObjectParameterType, 1258, Minor)                                              \
+    X(ObjectException, 1259, Minor)                                                  \
+    X(ObjectCallFailed, 1260, Minor)                                                 \
+    X(ObjectResultType, 1261, Minor)                                                 \
+    X(ObjectTooMany, 1262, Minor)                                                    \
+    X(ObjectsInitFailed, 1263, Minor)                                                \
+    X(ObjectMemberTooLong, 1264, Minor)                                              \
+    X(ObjectTooManyParameters, 1265, Minor)                                          \
     X(IconExeMissing, 1303, Minor)                                                   \
     X(IconIcoMissing, 1304, Minor)                                                   \
     X(IconIcoOpen, 1305, Minor)                                                      \
@@ -95,6 +110,7 @@
     X(MenuNotAccessible, 1315, Minor)                                                \
     X(MenuItemNotFound, 1316, Minor)                                                 \
     X(MenuPostFailed, 1317, Minor)                                                   \
+    X(ObjectLibraryLoad, 1318, Minor)                                                \
     X(WinItemChildNoParent, 1334, Minor)                                             \
     X(IniGuarded, 1335, Minor)                                                       \
     X(MathDomain, 1341, Minor)                                                       \
@@ -298,6 +314,7 @@
     X(WinMetricsCode, 3124, Fatal)                                                   \
     X(BinaryEodRange, 3127, Fatal)                                                   \
     X(ObjectsNotInitialized, 3132, Fatal)                                            \
+    X(ObjectsRefused, 3148, Fatal)                                                   \
     X(IntControlOpcode, 3171, Fatal)                                                 \
     X(WinResourcesRequest, 3197, Fatal)                                              \
     X(WinPlaceSizeNumber, 3199, Fatal)                                               \

@@ -149,11 +149,13 @@ struct ScriptContext {
     KeystrokeState keystrokes;
     // the registry keys the scripts opened
     RegistryKeys registry_keys;
+    // the owners of each automation object handle
+    ObjectOwners object_owners;
 };
 
 static_assert(std::is_standard_layout_v<ScriptContext>);
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(ScriptContext) == 18496);
+static_assert(sizeof(ScriptContext) == 20544);
 static_assert(offsetof(ScriptContext, token) == 2400);
 static_assert(offsetof(ScriptContext, files) == 3280);
 static_assert(offsetof(ScriptContext, buffers) == 3400);
@@ -171,7 +173,7 @@ static_assert(offsetof(ScriptContext, extenders) == 9324);
 static_assert(offsetof(ScriptContext, var_index) == 15544);
 static_assert(offsetof(ScriptContext, stop) == 16580);
 #else
-static_assert(sizeof(ScriptContext) == 19296);
+static_assert(sizeof(ScriptContext) == 21344);
 static_assert(offsetof(ScriptContext, token) == 2424);
 static_assert(offsetof(ScriptContext, files) == 3360);
 static_assert(offsetof(ScriptContext, buffers) == 3520);

@@ -168,6 +168,14 @@ void* get_proc_address(Module m, const char* name) {
     return p;
 }
 
+void* get_proc_ordinal(Module m, int, const char* name) {
+    return get_proc_address(m, name); // ELF modules export names only
+}
+
+bool automation_libraries_present() {
+    return false; // Linux has no OLE
+}
+
 bool free_library(Module m) {
     return m && ::dlclose(reinterpret_cast<void*>(m)) == 0;
 }

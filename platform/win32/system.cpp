@@ -46,6 +46,17 @@ void* get_proc_address(Module m, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(m), name));
 }
 
+void* get_proc_ordinal(Module m, int ordinal, const char*) {
+    if (!m || ordinal <= 0 || ordinal > 0xFFFF) return nullptr;
+    return reinterpret_cast<void*>(
+        GetProcAddress(reinterpret_cast<HMODULE>(m), MAKEINTRESOURCEA(ordinal)));
+}
+
+bool automation_libraries_present() {
+    // The 32-bit OLE libraries (every Windows since NT 3.5 and Wine).
+    return search_path("OLE32.DLL", nullptr, 0) && search_path("OLEAUT32.DLL", nullptr, 0);
+}
+
 bool free_library(Module m) {
     return m && FreeLibrary(reinterpret_cast<HMODULE>(m));
 }
