@@ -20,6 +20,7 @@
 
 namespace {
 
+const char* g_log = nullptr;
 DWORD g_instance = 0;
 HSZ g_service = nullptr;
 HSZ g_topic = nullptr;
@@ -84,6 +85,12 @@ HDDEDATA CALLBACK Serve(UINT type, UINT format, HCONV conversation, HSZ topic, H
         if (it == g_items.end()) return nullptr;
         return Answer(item, it->second.c_str(), static_cast<DWORD>(it->second.size() + 1));
     }
+    case XTYP_DISCONNECT:
+        if (FILE* f = std::fopen(g_log, "a")) {
+            std::fprintf(f, "disconnect\n");
+            std::fclose(f);
+        }
+        return nullptr;
     default:
         return nullptr;
     }
@@ -96,6 +103,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: joldde READY-FILE\n");
         return 2;
     }
+    g_log = argv[1];
     if (DdeInitializeA(&g_instance, Serve,
                        APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS,
                        0) != DMLERR_NO_ERROR)
@@ -104,7 +112,7 @@ int main(int argc, char** argv) {
     g_topic = DdeCreateStringHandleA(g_instance, "T", CP_WINANSI);
     if (!DdeNameService(g_instance, g_service, nullptr, DNS_REGISTER)) return 1;
     if (FILE* f = std::fopen(argv[1], "w")) {
-        std::fprintf(f, "%lu\n", GetCurrentProcessId());
+        std::fprintf(f, "ready %lu\n", GetCurrentProcessId());
         std::fclose(f);
     }
     MSG msg;
