@@ -114,6 +114,10 @@ int FnDdeInitiate(ScriptContext* ctx, int, Value& result, Value* args) {
         plat::dde::free_string(dde.instance, topic);
         return 1;
     }
+    // A channel whose server ended its conversation may still hold the
+    // handle the system now gives again.
+    for (std::uintptr_t& slot : dde.conversations)
+        if (slot == conversation) slot = 0;
     Conversations().push_back({dde.instance, conversation, service, topic});
     dde.conversations[channel - 1] = conversation;
     result.i = channel;

@@ -67,8 +67,11 @@ bool execute(std::uintptr_t conversation, const char* command, std::uint32_t tim
     DWORD status = 0;
     auto* bytes = reinterpret_cast<BYTE*>(const_cast<char*>(command));
     const auto size = static_cast<DWORD>(std::strlen(command) + 1);
+    // The status holds the server's acknowledgement: a refusal may still
+    // come back as a completed transaction.
     return DdeClientTransaction(bytes, size, conv_of(conversation), nullptr, 0, XTYP_EXECUTE,
-                                sync_timeout(timeout), &status) != nullptr;
+                                sync_timeout(timeout), &status) != nullptr &&
+           (status & DDE_FACK) != 0;
 }
 
 bool poke(std::uintptr_t conversation, std::uintptr_t item, const char* data,

@@ -16,7 +16,7 @@ for want in "Too many DDE conversations" "Channel not open" "Bad channel number"
 done
 [ "$status" -eq 0 ] || rig_fail "jolrun ended with status $status"
 # Ten conversations were ended by the client: one by DdeTerminate, the nine
-# still open when the context was released (the server ended one itself).
+# still open when the context was released.
 rig_wait_line "$ready" '^disconnect' 10
 sleep 1
 ended=$(grep -c '^disconnect' "$ready")

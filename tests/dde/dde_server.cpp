@@ -1,13 +1,13 @@
 // joldde: a small DDE server for the DDE client tests. It offers the
-// service "JolTest" with the topic "T" and, once registered, writes the
+// service "JolTest" with the topics "T", "T2", "T3" ... and, once registered, writes the
 // file named by its argument, so the test knows it is ready. It runs until
 // the test ends it by its process id.
-//   execute  "[quit]" ends the conversation; "[refuse]" is refused; any
-//            other command is kept as the item "last"
+//   execute  "[refuse]" is refused; any other command is kept as the
+//            item "last"
 //   poke     keeps the data under the item's name
 //   request  "noterm": 16 bytes of text with no zero after them;
 //            "slow": answers after 1.5 seconds; "nack": refused;
-//            "empty": no bytes at all; any other item: the data last kept
+//            "empty": a lone zero; any other item: the data last kept
 //            under its name, refused when there is none
 #include <windows.h>
 
@@ -23,9 +23,7 @@ namespace {
 const char* g_log = nullptr;
 DWORD g_instance = 0;
 HSZ g_service = nullptr;
-HSZ g_topic = nullptr;
 std::map<std::string, std::string> g_items;
-constexpr UINT kQuit = WM_APP + 1;
 
 std::string NameOf(HSZ hsz) {
     char text[256] = {};
@@ -51,20 +49,17 @@ HDDEDATA Answer(HSZ item, const void* bytes, DWORD size) {
                                item, CF_TEXT, 0);
 }
 
-HDDEDATA CALLBACK Serve(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item,
-                        HDDEDATA data, ULONG_PTR, ULONG_PTR) {
+HDDEDATA CALLBACK Serve(UINT type, UINT format, HCONV, HSZ topic, HSZ item, HDDEDATA data,
+                        ULONG_PTR, ULONG_PTR) {
     switch (type) {
     case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(
-            static_cast<INT_PTR>(DdeCmpStringHandles(topic, g_topic) == 0));
+        // The topics "T", "T2", "T3" and so on: one conversation per
+        // topic at a time is what every DDE library allows.
+        return reinterpret_cast<HDDEDATA>(static_cast<INT_PTR>(NameOf(topic)[0] == 'T'));
     case XTYP_EXECUTE: {
         const std::string command = DataText(data);
         if (command == "[refuse]") return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        if (command == "[quit]")
-            PostThreadMessageA(GetCurrentThreadId(), kQuit, 0,
-                               reinterpret_cast<LPARAM>(conversation));
-        else
-            g_items["last"] = command;
+        g_items["last"] = command;
         return reinterpret_cast<HDDEDATA>(DDE_FACK);
     }
     case XTYP_POKE:
@@ -75,7 +70,7 @@ HDDEDATA CALLBACK Serve(UINT type, UINT format, HCONV conversation, HSZ topic, H
         if (format != CF_TEXT) return nullptr;
         const std::string name = NameOf(item);
         if (name == "noterm") return Answer(item, "0123456789abcdef", 16);
-        if (name == "empty") return Answer(item, "", 0);
+        if (name == "empty") return Answer(item, "", 1);
         if (name == "nack") return nullptr;
         if (name == "slow") {
             Sleep(1500);
@@ -109,7 +104,6 @@ int main(int argc, char** argv) {
                        0) != DMLERR_NO_ERROR)
         return 1;
     g_service = DdeCreateStringHandleA(g_instance, "JolTest", CP_WINANSI);
-    g_topic = DdeCreateStringHandleA(g_instance, "T", CP_WINANSI);
     if (!DdeNameService(g_instance, g_service, nullptr, DNS_REGISTER)) return 1;
     if (FILE* f = std::fopen(argv[1], "w")) {
         std::fprintf(f, "ready %lu\n", GetCurrentProcessId());
@@ -117,10 +111,6 @@ int main(int argc, char** argv) {
     }
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == kQuit) {
-            DdeDisconnect(reinterpret_cast<HCONV>(msg.lParam));
-            continue;
-        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
