@@ -23,6 +23,7 @@
 #include "lang/string_heap.h"
 #include "lang/value.h"
 #include "lang/variables.h"
+#include "lib/desktop/dde_functions.h"
 #include "platform/boxes.h"
 #include "platform/environment.h"
 #include "platform/input.h"
@@ -140,6 +141,7 @@ std::int32_t InitialiseContext(plat::MemHandle context, std::uintptr_t host_inst
     ctx->host_instance = static_cast<plat::Module>(host_instance);
     InitRunOptions(ctx->options, p.version.nt);
     ctx->decimals = -1;
+    InitDdeState(ctx);
     ctx->last_assigned_var = kNoVariable;
     ctx->wait_cursor = plat::load_system_cursor(plat::SystemCursor::Wait);
     ctx->arrow_cursor = plat::load_system_cursor(plat::SystemCursor::Arrow);

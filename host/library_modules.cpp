@@ -3,7 +3,6 @@
 // LibraryModules and fills its handler table from it; the list is kept
 // here, at the top, because it names modules of every layer.
 #include "dispatch/core_functions.h"
-#include "dispatch/dll_calls.h"
 #include "dispatch/extenders.h"
 #include "dispatch/handler.h"
 #include "dispatch/int_control.h"
@@ -22,6 +21,8 @@
 #include "lib/data/registry_functions.h"
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
+#include "lib/desktop/dde_functions.h"
+#include "lib/desktop/dll_calls.h"
 #include "lib/desktop/keys.h"
 #include "lib/desktop/launch.h"
 #include "lib/desktop/menus.h"
@@ -39,8 +40,7 @@ namespace {
 // In release order (see dispatch/handler.h): before the host is told the
 // context ends, the loaded modules, the extenders and the object library;
 // after it the open files and the binary buffers; after the message pump
-// the private environment block (a DDE module's step, when it comes, goes
-// before it).
+// the private environment block and the DDE conversations.
 constexpr const Module* kModules[] = {
     &kDllModule,        &kExtenderModule,    &kObjectModule,      &kFileHandleModule,
     &kBinaryModule,     &kEnvironmentModule, &kCoreModule,        &kMathModule,
@@ -49,7 +49,7 @@ constexpr const Module* kModules[] = {
     &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
     &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
     &kMenuModule,       &kShortcutModule,    &kRegistryModule,    &kSystemInfoModule,
-    &kLaunchModule,
+    &kLaunchModule,     &kDdeModule,
 };
 
 } // namespace

@@ -65,6 +65,7 @@
     X(FileTimeGetMissing, 1125, Minor)                                               \
     X(BinaryAllocFailed, 1126, Minor)                                                \
     X(FileTimeTouchMissing, 1128, Minor)                                             \
+    X(DdeNotOpen, 1144, Minor)                                                       \
     X(RegOpenFailed, 1158, Minor)                                                    \
     X(RegCreateFailed, 1159, Minor)                                                  \
     X(WinExeNameNotFound, 1172, Minor)                                               \
@@ -79,7 +80,6 @@
     X(RegSetFailed, 1232, Minor)                                                     \
     X(RegQueryFailed, 1233, Minor)                                                   \
     X(ExeInfoMissing, 1240, Minor)                                                   \
-    X(BinaryFileTooLarge, 1330, Minor)                                               \
     X(ObjectsSystemMissing, 1248, Minor)                                             \
     X(ObjectNameUnknown, 1249, Minor)  /* the object interface library's */          \
     X(ObjectLibraryMissing, 1251, Minor)                                             \
@@ -95,6 +95,9 @@
     X(ObjectsInitFailed, 1263, Minor)                                                \
     X(ObjectMemberTooLong, 1264, Minor)                                              \
     X(ObjectTooManyParameters, 1265, Minor)                                          \
+    X(DllNotFound, 1299, Minor)                                                      \
+    X(DllNotLoadable, 1300, Minor)                                                   \
+    X(DllBadEntry, 1301, Minor)                                                      \
     X(IconExeMissing, 1303, Minor)                                                   \
     X(IconIcoMissing, 1304, Minor)                                                   \
     X(IconIcoOpen, 1305, Minor)                                                      \
@@ -111,6 +114,7 @@
     X(MenuItemNotFound, 1316, Minor)                                                 \
     X(MenuPostFailed, 1317, Minor)                                                   \
     X(ObjectLibraryLoad, 1318, Minor)                                                \
+    X(BinaryFileTooLarge, 1330, Minor)                                               \
     X(WinItemChildNoParent, 1334, Minor)                                             \
     X(IniGuarded, 1335, Minor)                                                       \
     X(MathDomain, 1341, Minor)                                                       \
@@ -123,6 +127,18 @@
     X(MathLogDomain, 1350, Minor)                                                    \
     X(MathFactorial, 1351, Minor)      /* also a negative integer power */           \
     X(ChildNotFound, 1368, Minor)                                                    \
+    X(DllCallBadName, 1369, Minor)                                                   \
+    X(DllCallBadEntry, 1370, Minor)                                                  \
+    X(DllCallPunctuation, 1371, Minor)                                               \
+    X(DllCallTooMany, 1372, Minor)                                                   \
+    X(DllCallTooFew, 1373, Minor)                                                    \
+    X(DllCallNoWord, 1375, Minor)                                                    \
+    X(DllCallNoLong, 1376, Minor)                                                    \
+    X(DllCallBadReturn, 1377, Minor)                                                 \
+    X(DllCallBadType, 1378, Minor)                                                   \
+    X(DllCallStack, 1379, Minor)                                                     \
+    X(DllCallNoColon, 1380, Minor)                                                   \
+    X(DllCallNoText, 1381, Minor)                                                    \
     X(ShutdownPrivilege, 1388, Minor)                                                \
     X(FileCompareFirst, 1389, Minor)                                                 \
     X(FileCompareSecond, 1390, Minor)                                                \
@@ -262,6 +278,7 @@
     X(ExtenderModerate, 2214, Moderate) /* an extender's moderate failure */         \
     X(BinaryPeekStrRange, 2331, Moderate)                                            \
     X(BinaryPokeStrRange, 2332, Moderate)                                            \
+    X(DllLoadTooMany, 2392, Moderate)                                                \
     /* fatal */                                                                      \
     X(BinaryBadHandle, 3023, Fatal)                                                  \
     X(BinaryNoFreeSlot, 3024, Fatal)                                                 \
@@ -314,7 +331,14 @@
     X(WinMetricsCode, 3124, Fatal)                                                   \
     X(BinaryEodRange, 3127, Fatal)                                                   \
     X(ObjectsNotInitialized, 3132, Fatal)                                            \
+    X(DdeTooMany, 3138, Fatal)                                                       \
+    X(DdeChannelNotOpen, 3139, Fatal)                                                \
+    X(DdeInitiateString, 3140, Fatal)                                                \
     X(ObjectsRefused, 3148, Fatal)                                                   \
+    X(DdeBadChannel, 3152, Fatal)                                                    \
+    X(DdeNoInstance, 3153, Fatal)                                                    \
+    X(DdeItemString, 3154, Fatal)                                                    \
+    X(DdeDataAccess, 3156, Fatal)                                                    \
     X(IntControlOpcode, 3171, Fatal)                                                 \
     X(WinResourcesRequest, 3197, Fatal)                                              \
     X(WinPlaceSizeNumber, 3199, Fatal)                                               \
@@ -353,6 +377,7 @@
     X(BadDiskArgument, 3385, Fatal)                                                  \
     X(IniNullSection, 3386, Fatal)                                                   \
     X(PrintWaitUnsupported, 3387, Fatal)                                             \
+    X(DllFreeBadHandle, 3391, Fatal)                                                 \
     X(TooManyExtenders, 3393, Fatal)                                                 \
     X(ExtenderNotFound, 3394, Fatal)                                                 \
     X(ExtenderInvalid, 3395, Fatal)                                                  \

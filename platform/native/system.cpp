@@ -22,6 +22,7 @@
 #include "platform/files.h"
 #include "platform/modules.h"
 #include "platform/native/open_files.h"
+#include "platform/native/paths.h"
 #include "platform/system.h"
 #include "platform/system_errors.h"
 
@@ -150,6 +151,20 @@ Module load_library(const char* path) {
     if (!path || !*path) {
         set_last_error(err::InvalidParameter);
         return 0;
+    }
+    // A name in the library's own form (a drive, backslashes), as the file
+    // search gives it, is mapped onto its POSIX path; a bare name goes to
+    // the loader's own search.
+    std::string mapped;
+    const bool windows_form = std::strchr(path, '\\') ||
+                              (std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':');
+    if (windows_form) {
+        std::uint32_t error = 0;
+        if (!detail::map_path(path, &mapped, &error)) {
+            set_last_error(error ? error : 126u);
+            return 0;
+        }
+        path = mapped.c_str();
     }
     void* h = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!h) {

@@ -13,6 +13,8 @@
 #                       lock do not run at the same time
 #   ; backend: native   the script runs on the native backend only (under
 #                       an emulator the test is skipped)
+#   ; backend: windows  the script runs under the emulator only (natively
+#                       the test is skipped)
 #   ; answers: off      no scripted answers at all, and standard input is
 #                       empty (no terminal): nobody can answer a box. Only
 #                       the native backend writes such boxes; under an
@@ -32,7 +34,8 @@
 # with the scratch folder RAW.scratch; nothing is compared.
 # EXTENDER and LIBRARY, when given, are the paths of the sample extender
 # and of the library; the script reads them from the environment variables
-# JOL_SAMPLE_EXTENDER and JOL_LIBRARY_MODULE (as Windows paths under Wine).
+# JOL_SAMPLE_EXTENDER and JOL_LIBRARY_MODULE (as Windows paths under Wine);
+# CALLEE, the module of the DllCall tests, as JOL_CALLEE.
 cmake_minimum_required(VERSION 3.25)
 
 # A path as the program under test sees it: Wine maps the Unix root to
@@ -52,6 +55,10 @@ if(LIBRARY)
   jol_program_path(path "${LIBRARY}")
   set(ENV{JOL_LIBRARY_MODULE} "${path}")
 endif()
+if(CALLEE)
+  jol_program_path(path "${CALLEE}")
+  set(ENV{JOL_CALLEE} "${path}")
+endif()
 
 set(script ${DIR}/${NAME}.jol)
 set(expect_status 0)
@@ -60,6 +67,7 @@ set(options "")
 set(needs "")
 set(answers_off FALSE)
 set(native_only FALSE)
+set(windows_only FALSE)
 file(STRINGS ${script} head LIMIT_COUNT 12)
 foreach(line IN LISTS head)
   if(line MATCHES "^; *exit: *([0-9]+)")
@@ -70,6 +78,8 @@ foreach(line IN LISTS head)
     separate_arguments(options UNIX_COMMAND "${CMAKE_MATCH_1}")
   elseif(line MATCHES "^; *backend: *native")
     set(native_only TRUE)
+  elseif(line MATCHES "^; *backend: *windows")
+    set(windows_only TRUE)
   elseif(line MATCHES "^; *answers: *off")
     set(answers_off TRUE)
   elseif(line MATCHES "^; *needs: *(.*)$")
@@ -85,6 +95,10 @@ foreach(line IN LISTS head)
 endforeach()
 if(native_only AND EMULATOR)
   message("JOLTEST-SKIPPED: the script tests the native backend")
+  return()
+endif()
+if(windows_only AND NOT EMULATOR)
+  message("JOLTEST-SKIPPED: the script tests the Windows backend")
   return()
 endif()
 set(scratch "${CMAKE_CURRENT_BINARY_DIR}/scratch/${NAME}")
