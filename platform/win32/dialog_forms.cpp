@@ -432,14 +432,21 @@ std::intptr_t JOL_STDCALL debug_dialog_proc(Hwnd handle, unsigned message, std::
     }
 }
 
+namespace {
+
+INT_PTR CALLBACK DebugDialogProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam) {
+    return debug_dialog_proc(reinterpret_cast<Hwnd>(w), message, wparam, lparam);
+}
+
+} // namespace
+
 DebugChoice debug_step_dialog(Hwnd owner, const DebugTexts& texts, Rect* remembered,
                               std::int32_t* remembered_set, ShowVariable show, void* user) {
     DebugChoice answered;
     if (detail::answer_debug_step(texts, show, user, &answered)) return answered;
     DebugWindow d{&texts, remembered, remembered_set, show, user};
     const INT_PTR r = DialogBoxParamA(ThisModule(), "DEBUG", reinterpret_cast<HWND>(owner),
-                                      reinterpret_cast<DLGPROC>(&debug_dialog_proc),
-                                      reinterpret_cast<LPARAM>(&d));
+                                      DebugDialogProc, reinterpret_cast<LPARAM>(&d));
     switch (r) {
     case 1:
         return DebugChoice::Next;
