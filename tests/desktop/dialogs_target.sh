@@ -4,7 +4,7 @@
 # Screenshots of both go to the test's scratch folder.
 . "$RIG_LIB"
 shot() {
-  command -v import >/dev/null 2>&1 && import -window "$1" "$RIG_WORK/$2.png" 2>/dev/null || true
+  python3 "$(dirname "$RIG_LIB")/screenshot.py" "$1" "$RIG_WORK/$2.png" 2>/dev/null || true
 }
 
 title="JOL dialog test $$"
@@ -61,6 +61,22 @@ xdotool key Escape
 wait "$jolrun"
 grep -q '^cancelled=1' "$RIG_OUT" || rig_fail "cancel: $(cat "$RIG_OUT") $(cat "$RIG_ERR")"
 ! grep -q '^pressed=' "$RIG_OUT" || rig_fail "cancel pressed: $(cat "$RIG_OUT")"
+
+# Ctrl+Break while the dialog is open ends the run, and the dialog window
+# goes with it (nothing of it outlives the call).
+breakscript=$RIG_WORK/break.jol
+{ printf 'IntControl(12, 4, 0, 0, 0)\r\n'; cat "$script"; } >"$breakscript"
+rig_spawn_program "$JOLRUN" --dump-vars --window "JOL host $$" "$(rig_path "$breakscript")"
+jolrun=$RIG_PID
+rig_wait_window "^$title\$" 30
+sleep 1
+xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null || true
+xdotool keydown ctrl key Break keyup ctrl
+wait "$jolrun"
+status=$?
+[ "$status" -ne 0 ] || rig_fail "Ctrl+Break: the run went on: $(cat "$RIG_OUT")"
+! grep -q '^cancelled=1' "$RIG_OUT" || rig_fail "Ctrl+Break went on at :cancel"
+! rig_has_window "^$title\$" || rig_fail "the dialog outlived the cancelled run"
 
 # The DEBUG dialog: Next twice, then Run; the script runs to its end.
 debug=$RIG_WORK/debug.jol

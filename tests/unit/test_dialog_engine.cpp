@@ -5,8 +5,11 @@
 
 #include <string>
 
+#include "exec/debug_trace.h"
 #include "platform/answer_queue.h"
 #include "platform/dialog_forms.h"
+#include "platform/environment.h"
+#include "resources/message_table.h"
 #include "tests/unit/script_rig.h"
 #include "ui/dialog_definition.h"
 
@@ -322,6 +325,26 @@ TEST_F(DebugScripts, ErrorsShowVarAndNobodyToAsk) {
     Run("Debug(1)\r\nm=1\r\nn=2\r\n", {});
     EXPECT_EQ(rig_.Var("n"), "2");
     EXPECT_EQ(rig_.LastRun().result, 1);
+}
+
+TEST_F(DebugScripts, EndOfJobLineIsCutToTheLine) {
+    ASSERT_TRUE(rig_.ok());
+    // A translation of END OF JOB as long as a message can be.
+    const std::string long_text(256, 'E');
+    rig_.File("CRVDLANG", "[MAIN]\r\nX805=" + long_text + "\r\n");
+    char saved[1024];
+    plat::get_current_directory(saved, sizeof saved);
+    plat::set_current_directory(rig_.folder().c_str());
+    jol::RereadMessageLanguage();
+    char line[257];
+    std::memset(line, 'z', sizeof line);
+    jol::FormatEndOfJob(line, sizeof line);
+    plat::set_current_directory(saved);
+    jol::RereadMessageLanguage();
+    EXPECT_EQ(std::strlen(line), 256u);
+    EXPECT_EQ(std::string(line, 6), ";;;EEE");
+    jol::FormatEndOfJob(line, sizeof line);
+    EXPECT_STREQ(line, ";;;END OF JOB;;;");
 }
 
 } // namespace
