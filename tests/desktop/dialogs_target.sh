@@ -35,7 +35,7 @@ rig_script "$script" \
 # the other controls keep what the variables gave them.
 rig_spawn_program "$JOLRUN" --dump-vars --window "JOL host $$" "$(rig_path "$script")"
 jolrun=$RIG_PID
-rig_wait_window "^$title\$" 30
+rig_wait_window "^$title\$" 90
 sleep 1
 shot "$RIG_WINDOW" dialog
 xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null || true
@@ -54,7 +54,7 @@ grep -q '^bold=1' "$RIG_OUT" || rig_fail "bold: $(cat "$RIG_OUT")"
 # Escape: Cancel, 0 and 9999, caught by :cancel.
 rig_spawn_program "$JOLRUN" --dump-vars --window "JOL host $$" "$(rig_path "$script")"
 jolrun=$RIG_PID
-rig_wait_window "^$title\$" 30
+rig_wait_window "^$title\$" 90
 sleep 1
 xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null || true
 xdotool key Escape
@@ -68,7 +68,7 @@ breakscript=$RIG_WORK/break.jol
 { printf 'IntControl(12, 4, 0, 0, 0)\r\n'; cat "$script"; } >"$breakscript"
 rig_spawn_program "$JOLRUN" --dump-vars --window "JOL host $$" "$(rig_path "$breakscript")"
 jolrun=$RIG_PID
-rig_wait_window "^$title\$" 30
+rig_wait_window "^$title\$" 90
 sleep 1
 xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null || true
 xdotool keydown ctrl key Break keyup ctrl
@@ -84,7 +84,7 @@ rig_script "$debug" 'Debug(1)' 'a = 5' 'b = "text"' 'c = a + 1' 'd = 4'
 rig_spawn_program "$JOLRUN" --dump-vars --window "JOL host $$" "$(rig_path "$debug")"
 jolrun=$RIG_PID
 for press in Return Return alt+r; do
-  rig_wait_window "^DEBUG\$" 30
+  rig_wait_window "^DEBUG\$" 90
   sleep 1
   [ "$press" = alt+r ] && shot "$RIG_WINDOW" debug
   xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null || true
@@ -100,7 +100,7 @@ grep -q '^d=4' "$RIG_OUT" || rig_fail "debug run: $(cat "$RIG_OUT")"
 # Cancel in the DEBUG dialog stops the script.
 rig_spawn_program "$JOLRUN" --dump-vars --window "JOL host $$" "$(rig_path "$debug")"
 jolrun=$RIG_PID
-rig_wait_window "^DEBUG\$" 30
+rig_wait_window "^DEBUG\$" 90
 sleep 1
 xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null || true
 xdotool key Escape
