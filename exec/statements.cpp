@@ -237,7 +237,11 @@ int ThenElse(Statement& s, bool is_else) {
         int flag = is_else ? (ctx->last_if == 0 ? 1 : 0) : (ctx->last_if == 1 ? 1 : 0);
         Trace(ctx, kTraceSingleLine, flag);
         if (!flag || s.skip) return 1;
-        return Run(ctx, s.result, s.line, static_cast<int>(rest - s.line), s.cur, s.substituted);
+        const int r =
+            Run(ctx, s.result, s.line, static_cast<int>(rest - s.line), s.cur, s.substituted);
+        // The trace tells of the THEN or ELSE, not of the statement it ran.
+        Trace(ctx, kTraceSingleLine, 1);
+        return r;
     }
     if (!is_else) {
         std::uint16_t state;

@@ -7,6 +7,7 @@
 #include "dispatch/handler.h"
 #include "dispatch/int_control.h"
 #include "dispatch/object_calls.h"
+#include "exec/debug_trace.h"
 #include "host/call.h"
 #include "lang/math_functions.h"
 #include "lib/data/binary_buffers.h"
@@ -31,6 +32,7 @@
 #include "lib/desktop/system_info.h"
 #include "lib/desktop/window_functions.h"
 #include "lib/desktop/window_placement.h"
+#include "ui/dialog_engine.h"
 #include "ui/file_replace.h"
 #include "ui/message_boxes.h"
 
@@ -49,7 +51,7 @@ constexpr const Module* kModules[] = {
     &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
     &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
     &kMenuModule,       &kShortcutModule,    &kRegistryModule,    &kSystemInfoModule,
-    &kLaunchModule,     &kDdeModule,
+    &kLaunchModule,     &kDdeModule,         &kDialogModule,      &kDebugModule,
 };
 
 } // namespace

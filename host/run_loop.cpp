@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dispatch/object_calls.h"
+#include "exec/debug_trace.h"
 #include "exec/error_report.h"
 #include "host/context/bounded_text.h"
 #include "host/context/errors.h"
@@ -114,7 +115,15 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
     Value result;
     result.flags = vf::Integer;
     result.i = 0;
-    ctx->debug_line[0] = 0;
+    if (ctx->debug_mode) {
+        if (!DebugStep(ctx, line)) {
+            ReleaseLastResult(ctx);
+            return 0;
+        }
+        CopyBounded(ctx, ctx->debug_line, line, sizeof ctx->debug_line);
+    } else {
+        ctx->debug_line[0] = 0;
+    }
     ReleaseLastResult(ctx);
     ctx->trace.kind = 0;
     ctx->trace.skip_at_start = 0;
@@ -153,6 +162,13 @@ int ExecuteLine(ScriptContext* ctx, char* line, int statement_offset, RunCursor&
         r = ReportError(ctx, ctx->host_window, 1, code, ErrorSeverity(code));
     }
     if (r != 0) return r;
+    // The run stops: the step shows the end of the job with the error.
+    if (ctx->debug_mode && (ctx->error_code < kStopFirst || ErrorIs(ctx, Err::StopReported))) {
+        char end[kTextSize];
+        FormatEndOfJob(end, sizeof end);
+        ctx->last_statement_error = static_cast<std::int16_t>(ctx->last_statement_error + 10000);
+        DebugStep(ctx, end);
+    }
     ReleaseLastResult(ctx);
     return 0;
 }
@@ -221,6 +237,10 @@ int RunScript(ScriptContext* ctx, RunCursor& cur) {
         }
     } else if (FetchFailed(ctx)) {
         result = kRunStopped;
+    }
+    if (result == kRunEnded && ctx->debug_mode) {
+        FormatEndOfJob(line, sizeof line);
+        DebugStep(ctx, line);
     }
     // Whatever the last statement left is released when its run ends, so
     // that no string outlives the run that made it.

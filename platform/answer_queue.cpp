@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/boxes.h"
@@ -23,7 +24,7 @@ enum class Fallback {
 struct Queue {
     std::once_flag loaded;
     bool active = false;
-    std::vector<std::string> answers;
+    std::vector<FormAnswer> answers;
     std::size_t next = 0;
     Fallback fallback = Fallback::Nobody;
     std::mutex lock;
@@ -43,17 +44,61 @@ std::string folded(const char* text) {
     return s;
 }
 
-void split_into(const std::string& text, std::vector<std::string>& out) {
+// The kind of a line (or word) that starts with one of the prefixes of
+// the line form; kind none when it has none. *rest is what follows the
+// colon.
+form_kind prefixed(std::string_view text, std::string_view* rest) {
+    static const struct {
+        std::string_view prefix;
+        form_kind kind;
+    } prefixes[] = {{"text:", form_kind::text},
+                    {"select:", form_kind::select},
+                    {"file:", form_kind::file},
+                    {"dialog:", form_kind::dialog},
+                    {"showvar:", form_kind::showvar}};
+    for (const auto& p : prefixes) {
+        if (text.size() < p.prefix.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < p.prefix.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(text[i])) == p.prefix[i];
+        if (same) {
+            *rest = text.substr(p.prefix.size());
+            return p.kind;
+        }
+    }
+    return form_kind::none;
+}
+
+// A word of a plain line: one of the words of their own kind, a prefixed
+// answer (its value ends at the separator), or a button.
+FormAnswer word_answer(const std::string& word) {
+    std::string_view rest;
+    if (const form_kind kind = prefixed(word, &rest); kind != form_kind::none)
+        return {kind, std::string(rest)};
+    const std::string lower = folded(word.c_str());
+    form_kind kind = form_kind::button;
+    if (lower == "timeout")
+        kind = form_kind::timeout;
+    else if (lower == "cancel")
+        kind = form_kind::cancel;
+    else if (lower == "next")
+        kind = form_kind::next;
+    else if (lower == "run")
+        kind = form_kind::run;
+    return {kind, word};
+}
+
+void split_words(std::string_view line, std::vector<FormAnswer>& out) {
     std::string word;
-    for (char c : text) {
-        if (c == ',' || c == ';' || c == '\n' || c == '\r') {
-            if (!word.empty()) out.push_back(word);
+    for (char c : line) {
+        if (c == ',' || c == ';') {
+            if (!word.empty()) out.push_back(word_answer(word));
             word.clear();
         } else if (c != ' ' && c != '\t') {
             word += c;
         }
     }
-    if (!word.empty()) out.push_back(word);
+    if (!word.empty()) out.push_back(word_answer(word));
 }
 
 // The process environment as the system holds it: a host may set the
@@ -68,7 +113,8 @@ std::string environment_value(const char* name) {
 void settle(Queue& q) {
     q.fallback = Fallback::Nobody;
     if (q.answers.size() != 1) return;
-    const std::string only = folded(q.answers[0].c_str());
+    if (q.answers[0].kind != form_kind::button) return;
+    const std::string only = folded(q.answers[0].value.c_str());
     if (only == "default" || only == "none") {
         q.fallback = only == "default" ? Fallback::Default : Fallback::Nobody;
         q.answers.clear();
@@ -79,7 +125,7 @@ void load(Queue& q) {
     if (const std::string inline_answers = environment_value("JOL_ANSWERS");
         !inline_answers.empty()) {
         q.active = true;
-        split_into(inline_answers, q.answers);
+        parse_answers(inline_answers, q.answers);
     }
     if (const std::string name = environment_value("JOL_ANSWERS_FILE"); !name.empty()) {
         const char* file = name.c_str();
@@ -91,7 +137,7 @@ void load(Queue& q) {
             while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
                 text.append(buf, n);
             std::fclose(f);
-            split_into(text, q.answers);
+            parse_answers(text, q.answers);
         } else {
             std::fprintf(stderr, "jol: cannot read the answer file %s\n", file);
         }
@@ -129,7 +175,61 @@ const int* buttons_of(unsigned style, int* count) {
     }
 }
 
+// The word a box of buttons reads from an answer: the word itself, or for
+// an answer of the line form its whole text, which fits no button.
+std::string a_word(const FormAnswer& a) {
+    switch (a.kind) {
+    case form_kind::text:
+        return "text:" + a.value;
+    case form_kind::select:
+        return "select:" + a.value;
+    case form_kind::file:
+        return "file:" + a.value;
+    case form_kind::dialog:
+        return "dialog:" + a.value;
+    case form_kind::showvar:
+        return "showvar:" + a.value;
+    default:
+        return a.value;
+    }
+}
+
 } // namespace
+
+void parse_answers(std::string_view text, std::vector<FormAnswer>& out) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        // A line ends with CR LF or LF; a CR alone ends one too.
+        while (!line.empty()) {
+            const std::size_t cr = line.find('\r');
+            std::string_view piece = line.substr(0, cr);
+            line = cr == std::string_view::npos ? std::string_view() : line.substr(cr + 1);
+            std::string_view lead = piece;
+            while (!lead.empty() && (lead.front() == ' ' || lead.front() == '\t'))
+                lead.remove_prefix(1);
+            std::string_view rest;
+            if (const form_kind kind = prefixed(lead, &rest); kind != form_kind::none)
+                out.push_back({kind, std::string(rest)});
+            else
+                split_words(piece, out);
+        }
+    }
+}
+
+FormAnswer answer_queue_next_form() {
+    Queue& q = queue();
+    if (!answer_queue_active()) return {};
+    std::lock_guard<std::mutex> hold(q.lock);
+    if (q.next >= q.answers.size()) {
+        if (q.fallback == Fallback::Default) return {form_kind::button, "default"};
+        return {};
+    }
+    return q.answers[q.next++];
+}
 
 bool answer_queue_active() {
     Queue& q = queue();
@@ -193,8 +293,9 @@ int answer_queue_next(unsigned style) {
         hold.unlock();
         return nobody_answers(style);
     }
-    const std::string word = q.answers[q.next++];
+    const FormAnswer given = q.answers[q.next++];
     hold.unlock();
+    const std::string word = a_word(given);
     const std::string lower = folded(word.c_str());
     if (lower == "default") return default_button(style);
     if (lower == "none") return nobody_answers(style);
@@ -216,8 +317,9 @@ int answer_queue_next_choice(const ChoiceButton* buttons, int count) {
         hold.unlock();
         return nobody_answers_choice();
     }
-    const std::string word = q.answers[q.next++];
+    const FormAnswer given = q.answers[q.next++];
     hold.unlock();
+    const std::string word = a_word(given);
     const std::string answer = folded(word.c_str());
     if (answer == "default") return buttons[0].id;
     if (answer == "none") return nobody_answers_choice();
@@ -245,7 +347,7 @@ void answer_queue_push(const char* word) {
     answer_queue_active();
     std::lock_guard<std::mutex> hold(q.lock);
     q.active = true;
-    q.answers.push_back(word ? word : "");
+    q.answers.push_back(word_answer(word ? word : ""));
 }
 
 void answer_queue_set(const char* text) {
@@ -255,7 +357,7 @@ void answer_queue_set(const char* text) {
     q.active = true;
     q.answers.clear();
     q.next = 0;
-    split_into(text ? text : "", q.answers);
+    parse_answers(text ? text : "", q.answers);
     settle(q);
 }
 
@@ -264,6 +366,16 @@ std::size_t answer_queue_pending() {
     answer_queue_active();
     std::lock_guard<std::mutex> hold(q.lock);
     return q.answers.size() - q.next;
+}
+
+void answer_queue_reload() {
+    Queue& q = queue();
+    answer_queue_active();
+    std::lock_guard<std::mutex> hold(q.lock);
+    q.active = false;
+    q.answers.clear();
+    q.next = 0;
+    load(q);
 }
 
 void answer_queue_clear() {

@@ -11,6 +11,16 @@
 // box of the caller's own buttons), "none" leaves the box unanswered. When
 // "default" or "none" is the only answer given, it stands for every box.
 //
+// Dialogs take answers of a line form as well: a line of the answers that
+// starts with "text:", "select:", "file:", "dialog:" or "showvar:" is one
+// answer whose value is the rest of the line as it stands (commas and
+// semicolons included); leading blanks before the prefix are skipped. A
+// word of a plain line with such a prefix is an answer of that kind too,
+// whose value ends at the next comma or semicolon. The words "timeout",
+// "cancel", "next" and "run" are answers of their own kind; every other
+// word is a button. A box of buttons takes an answer of the line form as
+// one that fits none of its buttons.
+//
 // A box that nobody answers (the queue is used up, its answer is "none",
 // or its answer is none of the box's buttons) is cancelled, with a note on
 // standard error: a message box gives id::Cancel (also a box without a
@@ -19,10 +29,38 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/boxes.h"
 
 namespace plat::detail {
+
+enum class form_kind {
+    none,
+    button,
+    text,
+    select,
+    file,
+    timeout,
+    cancel,
+    dialog,
+    next,
+    run,
+    showvar
+};
+struct FormAnswer {
+    form_kind kind = form_kind::none;
+    std::string value;
+};
+// The next answer for a dialog. Kind none when the queue is inactive or
+// used up; when "default" alone stands for every box, a used-up queue
+// gives the button "default".
+FormAnswer answer_queue_next_form();
+// Reads a text of answers (JOL_ANSWERS, or the content of JOL_ANSWERS_FILE)
+// and appends them to out.
+void parse_answers(std::string_view text, std::vector<FormAnswer>& out);
 
 // True when a scripted answer queue is configured.
 bool answer_queue_active();
@@ -59,6 +97,9 @@ void answer_queue_push(const char* word);
 void answer_queue_set(const char* text);
 // Test support: the number of answers not yet used, and dropping them.
 std::size_t answer_queue_pending();
+// Test support: reads the queue again from the environment (JOL_ANSWERS,
+// then the file JOL_ANSWERS_FILE names), as the first box does.
+void answer_queue_reload();
 void answer_queue_clear();
 
 } // namespace plat::detail

@@ -117,6 +117,7 @@
     X(BinaryFileTooLarge, 1330, Minor)                                               \
     X(WinItemChildNoParent, 1334, Minor)                                             \
     X(IniGuarded, 1335, Minor)                                                       \
+    X(TooManySelected, 1336, Minor)                                                  \
     X(MathDomain, 1341, Minor)                                                       \
     X(MathOverflow, 1342, Minor)                                                     \
     X(MathPartialLoss, 1343, Minor)                                                  \
@@ -321,12 +322,15 @@
     X(FileNotForReading, 3087, Fatal)                                                \
     X(FileReadPastEnd, 3088, Fatal)                                                  \
     X(FileNotForWriting, 3089, Fatal)                                                \
+    X(DialogBoxFileOpen, 3090, Fatal)                                                \
+    X(DialogBoxTooLarge, 3091, Fatal)                                                \
     X(StringMemory, 3096, Fatal)                                                     \
     X(VariableMemory, 3097, Fatal)                                                   \
     X(NullPointer, 3098, Fatal)                                                      \
     X(SubstLineTooLong, 3101, Fatal)                                                 \
     X(DropNotVariable, 3102, Fatal)                                                  \
     X(IsDefinedNotVariable, 3103, Fatal)                                             \
+    X(DialogCreateFailed, 3104, Fatal)                                               \
     X(WaitForKeyCodes, 3123, Fatal)                                                  \
     X(WinMetricsCode, 3124, Fatal)                                                   \
     X(BinaryEodRange, 3127, Fatal)                                                   \
@@ -347,6 +351,14 @@
     X(ExtenderMemory, 3210, Fatal)                                                   \
     X(CallTooDeep, 3211, Fatal)                                                      \
     X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \
+    X(DialogNameTooLong, 3218, Fatal)                                                \
+    X(DialogFormatMissing, 3219, Fatal)                                              \
+    X(DialogFormatVersion, 3220, Fatal)                                              \
+    X(DialogPlacementBad, 3221, Fatal)                                               \
+    X(DialogControlMissing, 3222, Fatal)                                             \
+    X(DialogControlType, 3223, Fatal)                                                \
+    X(DialogControlValue, 3224, Fatal)                                               \
+    X(DialogControlFields, 3225, Fatal)                                              \
     X(RunExitUnsupported, 3252, Fatal)                                               \
     X(NoWildcards, 3322, Fatal)                                                      \
     X(BinaryOffsetRange, 3325, Fatal)                                                \

@@ -8,7 +8,8 @@
 # have each of them.
 cmake_minimum_required(VERSION 3.25)
 
-set(callbacks ClientCallback WinEnumChildClasses WinEnumClose WinEnumFuncx WinEnumItem)
+set(callbacks ClientCallback WinEnumChildClasses WinEnumClose WinEnumFuncx WinEnumItem DebugProc
+              MyDialogWndProc MyDialogWndProc2)
 
 # Declarations: lines that begin with JOL_API, the name before the "(".
 file(READ "${HEADER}" header)

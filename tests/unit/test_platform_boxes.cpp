@@ -4,10 +4,12 @@
 // cancelled.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/answer_queue.h"
 #include "platform/boxes.h"
+#include "platform/environment.h"
 
 namespace {
 
@@ -141,6 +143,79 @@ TEST_F(PlatformBoxes, ChoiceBoxesAnswerByLabelOrIdAndCancelWhenUnanswered) {
     EXPECT_EQ(Choice(buttons, 4), 1);
     EXPECT_EQ(Choice(buttons, 4), 1);
     EXPECT_FALSE(Noted());
+}
+
+// The line form of the answers, for dialogs: a prefixed line is one answer
+// with commas and semicolons kept, while plain lines still split into
+// words; boxes of buttons take the prefixed answers as answers that fit
+// none of their buttons.
+TEST_F(PlatformBoxes, LineFormAnswersFromTheVariableAndTheFile) {
+    using plat::detail::answer_queue_next_form;
+    using plat::detail::answer_queue_reload;
+    using plat::detail::form_kind;
+    struct Expected {
+        form_kind kind;
+        const char* value;
+    };
+    const Expected expected[] = {
+        {form_kind::text, " a, b; c "},
+        {form_kind::button, "yes"},
+        {form_kind::timeout, "TimeOut"},
+        {form_kind::select, "Red|Blue"},
+        {form_kind::file, "C:\\dir\\x.txt"},
+        {form_kind::cancel, "cancel"},
+        {form_kind::dialog, "button=2;NAME=x,y;R1=1"},
+        {form_kind::next, "next"},
+        {form_kind::run, "Run"},
+        {form_kind::showvar, "Var"},
+        {form_kind::text, ""},
+        {form_kind::text, "w,ok"},
+        {form_kind::button, "Text"},
+    };
+    const char* text = "text: a, b; c \r\nyes,TimeOut\n  Select:Red|Blue\r\n"
+                       "file:C:\\dir\\x.txt\ncancel;\rdialog:button=2;NAME=x,y;R1=1\r\n"
+                       "next, Run\nshowvar:Var\ntext:\n\n , ;\ntext:w,ok\nText\n";
+    auto check = [&](const char* how) {
+        SCOPED_TRACE(how);
+        for (const Expected& e : expected) {
+            const plat::detail::FormAnswer a = answer_queue_next_form();
+            EXPECT_EQ(a.kind, e.kind) << e.value;
+            EXPECT_EQ(a.value, e.value);
+        }
+        EXPECT_EQ(answer_queue_next_form().kind, form_kind::none);
+    };
+
+    ASSERT_TRUE(plat::set_env("JOL_ANSWERS", text));
+    answer_queue_reload();
+    check("JOL_ANSWERS");
+
+    const std::string name = testing::TempDir() + "line_form.answers";
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(text, f);
+    std::fclose(f);
+    ASSERT_TRUE(plat::set_env("JOL_ANSWERS", nullptr));
+    ASSERT_TRUE(plat::set_env("JOL_ANSWERS_FILE", name.c_str()));
+    answer_queue_reload();
+    check("JOL_ANSWERS_FILE");
+    ASSERT_TRUE(plat::set_env("JOL_ANSWERS_FILE", nullptr));
+    ASSERT_TRUE(plat::set_env("JOL_ANSWERS", "none"));
+    std::remove(name.c_str());
+
+    // Message boxes: a line-form answer fits no button, the word "cancel"
+    // is Cancel, and a single "default" answers every dialog with the
+    // button "default".
+    answer_queue_set("text:yes\ncancel,yes");
+    EXPECT_EQ(Box(mb::YesNoCancel), id::Cancel);
+    EXPECT_NE(err_.find("scripted answer 'text:yes' does not fit this box"), std::string::npos);
+    EXPECT_EQ(Box(mb::YesNoCancel), id::Cancel);
+    EXPECT_FALSE(Noted());
+    EXPECT_EQ(Box(mb::YesNoCancel), id::Yes);
+    answer_queue_set("default");
+    EXPECT_EQ(answer_queue_next_form().value, "default");
+    EXPECT_EQ(answer_queue_next_form().kind, form_kind::button);
+    answer_queue_set("none");
+    EXPECT_EQ(answer_queue_next_form().kind, form_kind::none);
 }
 
 } // namespace
