@@ -31,6 +31,7 @@
 #include "lib/desktop/window_placement.h"
 #include "ui/file_replace.h"
 #include "ui/message_boxes.h"
+#include "ui/standard_dialogs.h"
 
 namespace jol {
 namespace {
@@ -41,13 +42,35 @@ namespace {
 // the private environment block (a DDE module's step, when it comes, goes
 // before it).
 constexpr const Module* kModules[] = {
-    &kDllModule,        &kExtenderModule,    &kObjectModule,      &kFileHandleModule,
-    &kBinaryModule,     &kEnvironmentModule, &kCoreModule,        &kMathModule,
-    &kStringModule,     &kItemModule,        &kTimeModule,        &kIniModule,
-    &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule,   &kFileModule,
-    &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
-    &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
-    &kMenuModule,       &kShortcutModule,    &kRegistryModule,    &kSystemInfoModule,
+    &kDllModule,
+    &kExtenderModule,
+    &kObjectModule,
+    &kFileHandleModule,
+    &kBinaryModule,
+    &kEnvironmentModule,
+    &kCoreModule,
+    &kMathModule,
+    &kStringModule,
+    &kItemModule,
+    &kTimeModule,
+    &kIniModule,
+    &kMessageBoxModule,
+    &kIntControlModule,
+    &kDirectoryModule,
+    &kFileModule,
+    &kExeInfoModule,
+    &kIconModule,
+    &kFileReplaceModule,
+    &kCallModule,
+    &kWindowModule,
+    &kPlacementModule,
+    &kKeyModule,
+    &kMouseModule,
+    &kMenuModule,
+    &kShortcutModule,
+    &kRegistryModule,
+    &kSystemInfoModule,
+    &kStandardDialogModule,
 };
 
 } // namespace

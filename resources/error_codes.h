@@ -97,6 +97,8 @@
     X(MenuPostFailed, 1317, Minor)                                                   \
     X(WinItemChildNoParent, 1334, Minor)                                             \
     X(IniGuarded, 1335, Minor)                                                       \
+    X(AskMultipleTooMany, 1336, Minor)                                               \
+    X(AskFileNameFailed, 1337, Minor)                                                \
     X(MathDomain, 1341, Minor)                                                       \
     X(MathOverflow, 1342, Minor)                                                     \
     X(MathPartialLoss, 1343, Minor)                                                  \
@@ -272,6 +274,7 @@
     X(SubstLineTooLong, 3101, Fatal)                                                 \
     X(DropNotVariable, 3102, Fatal)                                                  \
     X(IsDefinedNotVariable, 3103, Fatal)                                             \
+    X(DialogCreateFailed, 3104, Fatal)                                               \
     X(WaitForKeyCodes, 3123, Fatal)                                                  \
     X(WinMetricsCode, 3124, Fatal)                                                   \
     X(BinaryEodRange, 3127, Fatal)                                                   \
@@ -308,6 +311,7 @@
     X(EndUnidentified, 3363, Fatal)                                                  \
     X(SwitchNotInteger, 3364, Fatal)                                                 \
     X(CaseNoSwitch, 3365, Fatal)                                                     \
+    X(AskBoxValue, 3367, Fatal)                                                      \
     X(BadDiskArgument, 3385, Fatal)                                                  \
     X(IniNullSection, 3386, Fatal)                                                   \
     X(TooManyExtenders, 3393, Fatal)                                                 \
