@@ -104,7 +104,10 @@ DialogEnd list_dialog(const ListDialog& d, std::vector<std::string>* selected,
     *selection_lost = false;
     selected->clear();
     std::vector<std::string> items = d.items ? *d.items : std::vector<std::string>();
-    detail::write_box(d.title, "");
+    std::string shown;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        shown += (i ? "|" : "") + items[i];
+    detail::write_box(d.title, shown.c_str());
     if (!::isatty(STDIN_FILENO)) {
         say("jol: nobody can answer this dialog\n");
         return DialogEnd::Failed;

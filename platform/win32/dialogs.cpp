@@ -21,6 +21,9 @@ constexpr int kList = 101;
 constexpr unsigned kTimerStep = 30000;
 constexpr unsigned kHoldRecheck = 700;
 constexpr UINT_PTR kTimerId = 1;
+// The file dialog's record without its later extension fields: 76 bytes
+// on 32-bit Windows, larger on 64-bit builds, where 76 is refused.
+static_assert(sizeof(void*) != 4 || OPENFILENAME_SIZE_VERSION_400A == 76);
 
 HINSTANCE library_instance() {
     HMODULE m = nullptr;
