@@ -4,6 +4,7 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ constexpr unsigned kHoldRecheck = 700;
 constexpr UINT_PTR kTimerId = 1;
 // The file dialog's record without its later extension fields: 76 bytes
 // on 32-bit Windows, larger on 64-bit builds, where 76 is refused.
-static_assert(sizeof(void*) != 4 || OPENFILENAME_SIZE_VERSION_400A == 76);
+constexpr DWORD kFileRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(sizeof(void*) != 4 || kFileRecordSize == 76);
 
 HINSTANCE library_instance() {
     HMODULE m = nullptr;
@@ -368,7 +370,7 @@ DialogEnd file_dialog(const FileDialog& d, std::string* name) {
     OPENFILENAMEA ofn{};
     // The record without the extension fields of later systems, in the
     // size of this build (76 bytes on 32-bit Windows).
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.lStructSize = kFileRecordSize;
     ofn.hwndOwner = reinterpret_cast<HWND>(d.owner);
     ofn.lpstrFilter = d.filter && d.filter_size >= 2 ? d.filter : nullptr;
     ofn.nFilterIndex = 1;
