@@ -109,7 +109,10 @@ void read_selection(HWND dialog, ListState* s) {
 // The end test of the timed box: it ends unless Alt or the left mouse
 // button is held down, when it looks again a little later.
 void display_end_test(HWND dialog, TimedState* s) {
-    const bool held = GetKeyState(VK_MENU) < 0 || (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
+    // The keys as they are now, not as the dialog's messages left them: a
+    // release that reached another window still lets the box go.
+    const bool held =
+        (GetAsyncKeyState(VK_MENU) & 0x8000) != 0 || (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
     if (held) {
         SetTimer(dialog, kTimerId, kHoldRecheck, nullptr);
         return;
