@@ -35,6 +35,7 @@
 #include "ui/dialog_engine.h"
 #include "ui/file_replace.h"
 #include "ui/message_boxes.h"
+#include "ui/standard_dialogs.h"
 
 namespace jol {
 namespace {
@@ -44,14 +45,17 @@ namespace {
 // after it the open files and the binary buffers; after the message pump
 // the private environment block and the DDE conversations.
 constexpr const Module* kModules[] = {
-    &kDllModule,        &kExtenderModule,    &kObjectModule,      &kFileHandleModule,
-    &kBinaryModule,     &kEnvironmentModule, &kCoreModule,        &kMathModule,
-    &kStringModule,     &kItemModule,        &kTimeModule,        &kIniModule,
-    &kMessageBoxModule, &kIntControlModule,  &kDirectoryModule,   &kFileModule,
-    &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
-    &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
-    &kMenuModule,       &kShortcutModule,    &kRegistryModule,    &kSystemInfoModule,
-    &kLaunchModule,     &kDdeModule,         &kDialogModule,      &kDebugModule,
+    &kDllModule,         &kExtenderModule,   &kObjectModule,
+    &kFileHandleModule,  &kBinaryModule,     &kEnvironmentModule,
+    &kCoreModule,        &kMathModule,       &kStringModule,
+    &kItemModule,        &kTimeModule,       &kIniModule,
+    &kMessageBoxModule,  &kIntControlModule, &kDirectoryModule,
+    &kFileModule,        &kExeInfoModule,    &kIconModule,
+    &kFileReplaceModule, &kCallModule,       &kWindowModule,
+    &kPlacementModule,   &kKeyModule,        &kMouseModule,
+    &kMenuModule,        &kShortcutModule,   &kRegistryModule,
+    &kSystemInfoModule,  &kLaunchModule,     &kDdeModule,
+    &kDialogModule,      &kDebugModule,      &kStandardDialogModule,
 };
 
 } // namespace

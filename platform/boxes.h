@@ -63,5 +63,12 @@ struct ChoiceButton {
 };
 int choice_box(Hwnd owner, const char* title, const char* const* lines, int line_count,
                const ChoiceButton* buttons, int button_count);
+// The file-replace confirmation: the six lines ("Replace file:", the
+// target, its information, "with file:", the source, its information) and
+// the eight buttons 1, 101, 104, 106, 102, 105, 103, 2 with their labels.
+// Win32 shows the library's template FILEWARN, centred on the screen;
+// otherwise, and with a scripted answer queue, it is a choice_box.
+int replace_box(Hwnd owner, const char* title, const char* const lines[6],
+                const ChoiceButton buttons[8]);
 
 } // namespace plat

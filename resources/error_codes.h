@@ -118,6 +118,7 @@
     X(WinItemChildNoParent, 1334, Minor)                                             \
     X(IniGuarded, 1335, Minor)                                                       \
     X(TooManySelected, 1336, Minor)                                                  \
+    X(AskFileNameFailed, 1337, Minor)                                                \
     X(MathDomain, 1341, Minor)                                                       \
     X(MathOverflow, 1342, Minor)                                                     \
     X(MathPartialLoss, 1343, Minor)                                                  \
@@ -384,6 +385,7 @@
     X(EndUnidentified, 3363, Fatal)                                                  \
     X(SwitchNotInteger, 3364, Fatal)                                                 \
     X(CaseNoSwitch, 3365, Fatal)                                                     \
+    X(AskBoxValue, 3367, Fatal)                                                      \
     X(RunWaitBad, 3383, Fatal)                                                       \
     X(RunDisplayBad, 3384, Fatal)                                                    \
     X(BadDiskArgument, 3385, Fatal)                                                  \

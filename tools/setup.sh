@@ -10,8 +10,8 @@
 # packages are made and checked with dpkg-dev (dpkg-shlibdeps works out the
 # .deb's dependencies) and unzip. The native registry mounts hive
 # files through libhivex; its tools (hivexregedit, hivexget) check them.
-# The terminal menu of jolrun --menu is driven through tmux. DllCall's
-# calls are built with libffi.
+# The terminal menu of jolrun --menu and the dialogs answered on a terminal
+# are driven through tmux. DllCall's calls are built with libffi.
 set -e
 packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth clang-format clang libclang-rt-14-dev
 libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip

@@ -79,8 +79,7 @@ int Ask(ScriptContext* ctx, const char* source, const char* target) {
     if (ctx->sounds) plat::play_system_sound("SystemExclamation");
     if (ctx->host_parent) plat::set_foreground_window(ctx->host_parent);
     const std::string title = Message(134);
-    const int pressed =
-        plat::choice_box(ctx->host_window, title.c_str(), lines, 6, buttons, kButtonCount);
+    const int pressed = plat::replace_box(ctx->host_window, title.c_str(), lines, buttons);
     if (ctx->current_cursor) plat::set_cursor(ctx->current_cursor);
     for (const ReplaceButton& b : kButtons)
         if (b.id == pressed) return b.choice;

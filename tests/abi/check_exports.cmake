@@ -10,6 +10,9 @@ cmake_minimum_required(VERSION 3.25)
 
 set(callbacks ClientCallback WinEnumChildClasses WinEnumClose WinEnumFuncx WinEnumItem DebugProc
               MyDialogWndProc MyDialogWndProc2)
+# Dialog procedures: exported by the Windows library, whose dialogs are
+# windows; the native library has none.
+set(dialog_procs GetVarBoxProc OverwriteProc)
 
 # Declarations: lines that begin with JOL_API, the name before the "(".
 file(READ "${HEADER}" header)
@@ -50,12 +53,12 @@ list(LENGTH declared count)
 if(count LESS 10)
   message(FATAL_ERROR "only ${count} declarations found in ${HEADER}: ${declared}")
 endif()
-foreach(name IN LISTS callbacks)
+foreach(name IN LISTS callbacks dialog_procs)
   if(name IN_LIST declared)
     message(FATAL_ERROR "include/jol.h declares the callback ${name}")
   endif()
 endforeach()
-jol_compare("resources/jol.def.in" "${declared};${callbacks}" "${exported}")
+jol_compare("resources/jol.def.in" "${declared};${callbacks};${dialog_procs}" "${exported}")
 message("jol.h and jol.def.in: ${count} exports: ${declared}")
 
 if(LIBRARY AND NM)
