@@ -22,6 +22,7 @@
 #include "lib/data/registry_functions.h"
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
+#include "lib/desktop/clipboard.h"
 #include "lib/desktop/keys.h"
 #include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
@@ -48,6 +49,7 @@ constexpr const Module* kModules[] = {
     &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
     &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
     &kMenuModule,       &kShortcutModule,    &kRegistryModule,    &kSystemInfoModule,
+    &kClipboardModule,
 };
 
 } // namespace

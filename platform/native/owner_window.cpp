@@ -85,6 +85,10 @@ Window owner_xwindow() {
     return g_xwindow;
 }
 
+Window current_owner_xwindow() {
+    return g_xwindow;
+}
+
 void set_owner_release_hook(OwnerReleaseHook hook) {
     g_release_hook.store(hook);
 }

@@ -11,6 +11,8 @@ namespace plat::x11 {
 // The X window of the owner window, made (with the owner window) when
 // missing; None without a display.
 Window owner_xwindow();
+// The X window of the owner window when it exists now (never makes it).
+Window current_owner_xwindow();
 
 // Called just before the owner window is destroyed, while its X window
 // still exists (the clipboard hands its selection on there).
