@@ -95,6 +95,25 @@ if [ -z "${JOL_EMULATOR:-}" ]; then
     rig_fail "the bitmap has $(wc -c <"$RIG_WORK/shot.bmp") bytes, not $want"
 fi
 
+# The active window's client area, partly off the screen: the part on it.
+if [ -z "${JOL_EMULATOR:-}" ]; then
+  rig_spawn xterm -T "JOL shot $$" -geometry 80x24
+  rig_wait_window "^JOL shot $$\$"
+  xdotool windowmove "$RIG_WINDOW" -100 200
+  xdotool windowactivate --sync "$RIG_WINDOW"
+  sleep 0.5
+  left=$(xwininfo -id "$RIG_WINDOW" | sed -n 's/^ *Absolute upper-left X: *//p')
+  width=$(xwininfo -id "$RIG_WINDOW" | sed -n 's/^ *Width: *//p')
+  height=$(xwininfo -id "$RIG_WINDOW" | sed -n 's/^ *Height: *//p')
+  [ "$left" -lt 0 ] || rig_fail "the window is not off the left edge: $left"
+  run client 'ok = Snapshot(1)'
+  expect client ok=1
+  clip_out -t image/png >"$RIG_WORK/client.png" || rig_fail "no image of the window"
+  got=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$RIG_WORK/client.png")
+  [ "$got" = "$((left + width))x$height" ] ||
+    rig_fail "the window's snapshot is $got, not $((left + width))x$height"
+fi
+
 # Text in a block without a terminating zero: read within the block.
 if [ -n "${JOL_EMULATOR:-}" ]; then
   rig_program "$JOL_CLIP_UNTERMINATED" || rig_fail "the helper could not put its text"
