@@ -1,7 +1,10 @@
 // Puts 4096 bytes of text on the clipboard in a block with no zero in it,
-// as a careless program may, and ends.
+// as a careless program may, says "ready" and keeps running (the
+// clipboard keeps a program's data only while it runs, under Wine) until
+// it is ended or a minute has passed.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 int main() {
@@ -16,5 +19,9 @@ int main() {
     EmptyClipboard();
     const bool put = SetClipboardData(CF_TEXT, block) != nullptr;
     CloseClipboard();
-    return put ? 0 : 3;
+    if (!put) return 3;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    Sleep(60000);
+    return 0;
 }
