@@ -29,6 +29,7 @@
 #include "platform/input.h"
 #include "platform/memory.h"
 #include "platform/modules.h"
+#include "platform/owner_window.h"
 #include "platform/system.h"
 #include "platform/text.h"
 #include "platform/window_system.h"
@@ -245,6 +246,9 @@ std::int32_t ReleaseContext(plat::MemHandle context, const char* callback) {
     for (int i = 0; i < 5; ++i)
         PumpMessages(ctx);
     ReleaseModules(ctx, ReleaseStage::AfterPump);
+    // The library's own window goes last: what it owns (the clipboard's
+    // content on a desktop without a clipboard keeper) is handed on first.
+    plat::destroy_owner_window();
 #ifdef JOL_FAULT_INJECTION
     ReportFaults(ctx);
 #endif

@@ -22,6 +22,7 @@
 #include "lib/data/registry_functions.h"
 #include "lib/data/string_functions.h"
 #include "lib/data/time_functions.h"
+#include "lib/desktop/clipboard.h"
 #include "lib/desktop/dde_functions.h"
 #include "lib/desktop/dll_calls.h"
 #include "lib/desktop/keys.h"
@@ -56,6 +57,7 @@ constexpr const Module* kModules[] = {
     &kMenuModule,        &kShortcutModule,   &kRegistryModule,
     &kSystemInfoModule,  &kLaunchModule,     &kDdeModule,
     &kDialogModule,      &kDebugModule,      &kStandardDialogModule,
+    &kClipboardModule,
 };
 
 } // namespace

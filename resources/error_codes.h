@@ -49,6 +49,10 @@
     X(DirMakeFailed, 1029, Minor)                                                    \
     X(DirRemoveFailed, 1030, Minor)                                                  \
     X(DirChangeFailed, 1031, Minor)                                                  \
+    X(ClipOpenFailed, 1034, Minor)                                                   \
+    X(ClipNoText, 1035, Minor)                                                       \
+    X(ClipTooLong, 1036, Minor)                                                      \
+    X(ClipMemory, 1037, Minor)                                                       \
     X(WinCloseNotFound, 1039, Minor)                                                 \
     X(WinHideNotFound, 1040, Minor)                                                  \
     X(WinIconizeNotFound, 1041, Minor)                                               \
@@ -72,6 +76,9 @@
     X(NotSupported, 1193, Minor)                                                     \
     X(WinPlacementNotFound, 1200, Minor)                                             \
     X(WinPlacementFailed, 1201, Minor)                                               \
+    X(SnapshotMemory, 1207, Minor)                                                   \
+    X(SnapshotPalette, 1208, Minor)                                                  \
+    X(SnapshotClipboard, 1209, Minor)                                                \
     X(ExtenderMinor, 1213, Minor)      /* an extender's minor failure */             \
     X(WinHelpCommand, 1217, Minor)                                                   \
     X(WinIsDosBad, 1227, Minor)                                                      \
@@ -349,6 +356,7 @@
     X(WinPlaceSizeNumber, 3199, Fatal)                                               \
     X(WinPlaceSetCount, 3202, Fatal)                                                 \
     X(MouseInfoRequest, 3205, Fatal)                                                 \
+    X(SnapshotRequest, 3206, Fatal)                                                  \
     X(ExtenderMemory, 3210, Fatal)                                                   \
     X(CallTooDeep, 3211, Fatal)                                                      \
     X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \

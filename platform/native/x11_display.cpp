@@ -225,6 +225,21 @@ void send_root_message(Window about, const char* type, long d0, long d1, long d2
     XFlush(d);
 }
 
+namespace {
+constexpr int kMaxHooks = 4;
+EventHook g_hooks[kMaxHooks] = {};
+} // namespace
+
+void add_event_hook(EventHook hook) {
+    for (EventHook& h : g_hooks) {
+        if (h == hook) return;
+        if (!h) {
+            h = hook;
+            return;
+        }
+    }
+}
+
 bool drain_events() {
     if (!connected()) return false;
     Display* d = g_display.load(std::memory_order_acquire);
@@ -232,6 +247,8 @@ bool drain_events() {
     while (XPending(d) > 0) {
         XEvent e;
         XNextEvent(d, &e);
+        for (EventHook h : g_hooks)
+            if (h) h(&e);
         any = true;
     }
     return any;

@@ -61,4 +61,9 @@ void send_root_message(Window about, const char* type, long d0, long d1 = 0, lon
 // replies and the connection's buffer never fills.
 bool drain_events();
 
+// Areas that answer the server's events (the clipboard) see every event
+// that drain_events reads, before it is dropped. At most a few hooks.
+using EventHook = void (*)(XEvent* e);
+void add_event_hook(EventHook hook);
+
 } // namespace plat::x11

@@ -452,6 +452,10 @@ bool window_rect(Hwnd w, Rect* r) {
     return true;
 }
 
+bool client_rect(Hwnd w, Rect* r) {
+    return is_client(w) && client_geometry(xid(w), r);
+}
+
 bool move_window(Hwnd w, const Rect& r) {
     Display* d = display();
     if (!is_client(w)) return false;

@@ -40,6 +40,8 @@ bool is_transient_for(Hwnd w, Hwnd owner);
 bool show(Hwnd w, int how);        // desk::Show
 bool command(Hwnd w, int command); // desk::Command
 bool window_rect(Hwnd w, Rect* r);
+// The client area of a top-level client in root coordinates.
+bool client_rect(Hwnd w, Rect* r);
 bool move_window(Hwnd w, const Rect& r);
 bool work_area(Rect* r);
 bool can_arrange(Hwnd w);

@@ -54,7 +54,8 @@ function(jol_desktop_test)
       ${arg_ENVIRONMENT})
   if(TARGET joltarget)
     list(APPEND environment "JOL_TARGET=$<TARGET_FILE:joltarget>"
-                "JOL_TARGET_CONSOLE=$<TARGET_FILE:joltarget_console>")
+                "JOL_TARGET_CONSOLE=$<TARGET_FILE:joltarget_console>"
+                "JOL_CLIP_UNTERMINATED=$<TARGET_FILE:jolclip_unterminated>")
   endif()
   set_tests_properties(${name} PROPERTIES
                        ENVIRONMENT "${environment}"
