@@ -26,6 +26,7 @@
 #include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
 #include "lib/desktop/shortcut_functions.h"
+#include "lib/desktop/sound.h"
 #include "lib/desktop/system_info.h"
 #include "lib/desktop/window_functions.h"
 #include "lib/desktop/window_placement.h"
@@ -48,6 +49,7 @@ constexpr const Module* kModules[] = {
     &kExeInfoModule,    &kIconModule,        &kFileReplaceModule, &kCallModule,
     &kWindowModule,     &kPlacementModule,   &kKeyModule,         &kMouseModule,
     &kMenuModule,       &kShortcutModule,    &kRegistryModule,    &kSystemInfoModule,
+    &kSoundModule,
 };
 
 } // namespace

@@ -69,6 +69,7 @@
     X(RegCreateFailed, 1159, Minor)                                                  \
     X(WinExeNameNotFound, 1172, Minor)                                               \
     X(NotSupported, 1193, Minor)                                                     \
+    X(SoundFileNotFound, 1194, Minor)                                                \
     X(WinPlacementNotFound, 1200, Minor)                                             \
     X(WinPlacementFailed, 1201, Minor)                                               \
     X(ExtenderMinor, 1213, Minor)      /* an extender's minor failure */             \
@@ -278,11 +279,13 @@
     X(ObjectsNotInitialized, 3132, Fatal)                                            \
     X(IntControlOpcode, 3171, Fatal)                                                 \
     X(WinResourcesRequest, 3197, Fatal)                                              \
+    X(WinParmRequest, 3198, Fatal)                                                   \
     X(WinPlaceSizeNumber, 3199, Fatal)                                               \
     X(WinPlaceSetCount, 3202, Fatal)                                                 \
     X(MouseInfoRequest, 3205, Fatal)                                                 \
     X(ExtenderMemory, 3210, Fatal)                                                   \
     X(CallTooDeep, 3211, Fatal)                                                      \
+    X(NotifyWindowFailed, 3212, Fatal)                                               \
     X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \
     X(NoWildcards, 3322, Fatal)                                                      \
     X(BinaryOffsetRange, 3325, Fatal)                                                \

@@ -8,7 +8,8 @@
 # have each of them.
 cmake_minimum_required(VERSION 3.25)
 
-set(callbacks WinEnumChildClasses WinEnumClose WinEnumFuncx WinEnumItem)
+set(callbacks MyMMNotifyProc WinEnumChildClasses WinEnumClose WinEnumFuncx WinEnumItem
+              WinEnumXXXIcon)
 
 # Declarations: lines that begin with JOL_API, the name before the "(".
 file(READ "${HEADER}" header)
