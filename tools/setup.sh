@@ -10,12 +10,13 @@
 # packages are made and checked with dpkg-dev (dpkg-shlibdeps works out the
 # .deb's dependencies) and unzip. The native registry mounts hive
 # files through libhivex; its tools (hivexregedit, hivexget) check them.
-# Sound files play through ALSA (libasound2-dev).
+# Sound files play through ALSA (libasound2-dev). The settings tests read
+# the X server's settings with xset and xmodmap (x11-xserver-utils).
 set -e
 packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth clang-format clang libclang-rt-14-dev
 libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip
 python3 icoutils dpkg-dev unzip libhivex-dev libhivex-bin libwin-hivex-perl
-libasound2-dev"
+libasound2-dev x11-xserver-utils"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
