@@ -323,7 +323,7 @@ int WinParm(ScriptContext* ctx, Value& result, Value* args, bool set) {
     if (request < 1 || request > 20) return Raise(ctx, Err::WinParmRequest);
     char current[kParmTextSize];
     bool ok = ParmRead(request, current, sizeof current);
-    if (ok && set) {
+    if (set) {
         // The value is cut only where it is read as a number: names (the
         // wallpaper, the pattern, the language driver) are taken whole.
         const char* value = ArgText(ctx, args[2]);
@@ -345,7 +345,8 @@ int WinParm(ScriptContext* ctx, Value& result, Value* args, bool set) {
             v[0] = static_cast<std::int32_t>(std::atol(number) & 0xFFFF);
         }
         if (request == kParmPattern && !text[0]) CopyBounded(ctx, text, current, sizeof text);
-        ok = plat::set_desktop_setting(request, v, text, static_cast<unsigned>(args[3].i));
+        // A setting the system would not read may still be written.
+        ok = plat::set_desktop_setting(request, v, text, static_cast<unsigned>(args[3].i)) && ok;
     }
     if (!ResultCopy(ctx, result, current)) return 0;
     if (!ok) return Raise(ctx, Err::NotSupported);

@@ -199,9 +199,10 @@ TEST_F(Sound, PlayMidiClosesItsAliasAfterAFailedPlay) {
     EXPECT_EQ(rig.Var("e"), "1194");
 }
 
-TEST(SoundErrors, FailedCommandIsReportedInABox) {
-    // The real interface: a device nobody opened. In @cancel mode the box
-    // (answered by nobody in the tests) reports it and the run stops.
+TEST_F(Sound, FailedCommandIsReportedInABox) {
+    // In @cancel mode the box (answered by nobody in the tests) reports
+    // the interface's text and the run stops.
+    device_.play_error = 263;
     ScriptRig rig;
     ASSERT_TRUE(rig.ok());
     rig.Run("ErrorMode(@CANCEL)\r\nr = PlayMedia(\"play jolnosuchalias\")\r\ndone = 1\r\n");
@@ -217,7 +218,31 @@ TEST(SoundErrors, FailedCommandIsReportedInABox) {
     rig.Run("ErrorMode(@OFF)\r\nr = PlayMedia(\"play jolnosuchalias\")\r\ndone = 1\r\n");
     EXPECT_EQ(rig.Var("done"), "1");
     EXPECT_EQ(rig.Var("r"), "");
+    // An error the interface has no text for is 1194.
+    device_.play_error = 65000;
+    rig.Run("ErrorMode(@CANCEL)\r\nr = PlayMedia(\"play jolnosuchalias\")\r\n");
+    EXPECT_EQ(rig.LastRun().error, 1194);
 }
+
+#if !defined(_WIN32)
+TEST(SoundErrors, NativeCommandsFailWithTheInterfaceTexts) {
+    char ret[64] = "x";
+    char text[256];
+    EXPECT_EQ(plat::mci_send("play jolnosuchalias", ret, sizeof ret, 0), 263u);
+    EXPECT_STREQ(ret, "");
+    EXPECT_EQ(plat::mci_send("open sequencer!c:\\x.mid alias a", ret, sizeof ret, 0), 306u);
+    EXPECT_EQ(plat::mci_send("open \"waveaudio\" alias a", ret, sizeof ret, 0), 306u);
+    EXPECT_EQ(plat::mci_send("frobnicate x", ret, sizeof ret, 0), 261u);
+    EXPECT_EQ(plat::mci_send("play", ret, sizeof ret, 0), 277u);
+    EXPECT_EQ(plat::mci_send("close all", ret, sizeof ret, 0), 0u);
+    for (std::uint32_t e : {261u, 263u, 277u, 306u}) {
+        EXPECT_TRUE(plat::mci_error_text(e, text, sizeof text)) << e;
+        EXPECT_GT(std::strlen(text), 10u);
+    }
+    EXPECT_FALSE(plat::mci_error_text(65000, text, sizeof text));
+    EXPECT_STREQ(text, "");
+}
+#endif
 
 // A wave file of 16-bit stereo samples at 8000 frames a second.
 std::string WaveFile(const std::string& samples) {
@@ -251,7 +276,7 @@ TEST(SoundPlayer, MissingSoundsPlayNothing) {
     ScriptRig rig;
     ASSERT_TRUE(rig.ok());
     const std::string cut = rig.File("cut.wav", WaveFile(Samples()).substr(0, 30));
-    rig.Run("a = PlayWaveform(\"jol-no-such-sound.wav\", 0)\r\n"
+    rig.Run("a = PlayWaveform(\"jol-no-such-sound.wav\", 2)\r\n"
             "b = PlayWaveform(\"" +
             cut +
             "\", 2)\r\n"
