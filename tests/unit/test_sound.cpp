@@ -148,7 +148,12 @@ TEST_F(Sound, NotifiedWaitSleepsAndEndsOnCancel) {
     finisher.join();
     EXPECT_EQ(rig.Var("done"), "1");
     EXPECT_GE(spent, std::chrono::milliseconds(350));
+#if !defined(_WIN32)
+    // (The Windows runtime's clock counts wall time, not the processor's.)
     EXPECT_LT(cpu_ms, 200.0) << "the wait spun";
+#else
+    (void)cpu_ms;
+#endif
 
     // Nothing ever finishes: a cancel ends the wait.
     plat::watch_interrupt();
