@@ -30,6 +30,7 @@
 #include "lib/desktop/menus.h"
 #include "lib/desktop/mouse.h"
 #include "lib/desktop/shortcut_functions.h"
+#include "lib/desktop/sound.h"
 #include "lib/desktop/system_info.h"
 #include "lib/desktop/window_functions.h"
 #include "lib/desktop/window_placement.h"
@@ -57,7 +58,7 @@ constexpr const Module* kModules[] = {
     &kMenuModule,        &kShortcutModule,   &kRegistryModule,
     &kSystemInfoModule,  &kLaunchModule,     &kDdeModule,
     &kDialogModule,      &kDebugModule,      &kStandardDialogModule,
-    &kClipboardModule,
+    &kClipboardModule,   &kSoundModule,
 };
 
 } // namespace

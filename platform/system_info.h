@@ -76,4 +76,30 @@ enum class HelpCommand { Contents, Key, PartialKey, Macro, Quit, HelpOnHelp };
 enum class HelpResult { Accepted, Refused, Unsupported };
 HelpResult show_help(Hwnd owner, const char* file, HelpCommand command, const char* parameter);
 
+// The desktop settings that WinParmGet and WinParmSet reach, by their
+// request numbers (1 to 20). A reading is one number, or three for the
+// mouse (its two thresholds and its speed); on/off settings read 1 or 0.
+// InProfile: the system keeps the setting in the user's profile (or in
+// system.ini) and the caller reads it there. The native backend has the
+// settings of the X server: the bell (1), the pointer's acceleration and
+// threshold (2; the second threshold is twice the first, X having one), the
+// key repeat rate and delay (4, 12), the screen saver's time-out and
+// whether it is on (7, 8; X has one time-out, 0 when off, so switching it
+// on after off gives it X's default of 600 seconds) and the swap of the
+// first and third buttons (19); any other setting is refused, having no
+// place on Linux.
+enum class SettingAnswer { Done, Refused, InProfile };
+SettingAnswer get_desktop_setting(int request, std::int32_t values[3]);
+// Writes a setting: values[0] (values[0..2] for the mouse), or text for
+// the language driver (5), the wallpaper (10) and the pattern (11); update
+// holds the system's flags for writing the profile (1) and telling the
+// windows (2). False when the system refused.
+bool set_desktop_setting(int request, const std::int32_t values[3], const char* text,
+                         unsigned update);
+
+// The desktop window (natively the X root window); 0 without a desktop.
+Hwnd desktop_window();
+// Has a window painted afresh at once; false when it is no window.
+bool repaint_window(Hwnd w);
+
 } // namespace plat

@@ -96,4 +96,15 @@ struct TextMetrics {
 };
 bool system_fixed_font_metrics(TextMetrics* tm);
 
+// ------------------------------------------------- the library's own
+// A window that only receives messages: never shown, no parent, not among
+// the desktop's windows (message-only on Win32). The creation parameter
+// reaches the procedure as create_window's does.
+Hwnd create_message_window(const char* class_name, const char* title, Module instance, void* param);
+// The pointer-sized word at a byte offset of the window's extra bytes (its
+// class's window_extra); set returns the previous word, both 0 for no
+// window or an offset outside the extra bytes.
+std::intptr_t set_window_word(Hwnd w, int offset, std::intptr_t value);
+std::intptr_t get_window_word(Hwnd w, int offset);
+
 } // namespace plat

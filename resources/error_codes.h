@@ -74,6 +74,7 @@
     X(RegCreateFailed, 1159, Minor)                                                  \
     X(WinExeNameNotFound, 1172, Minor)                                               \
     X(NotSupported, 1193, Minor)                                                     \
+    X(SoundFileNotFound, 1194, Minor)                                                \
     X(WinPlacementNotFound, 1200, Minor)                                             \
     X(WinPlacementFailed, 1201, Minor)                                               \
     X(SnapshotMemory, 1207, Minor)                                                   \
@@ -353,12 +354,14 @@
     X(DdeDataAccess, 3156, Fatal)                                                    \
     X(IntControlOpcode, 3171, Fatal)                                                 \
     X(WinResourcesRequest, 3197, Fatal)                                              \
+    X(WinParmRequest, 3198, Fatal)                                                   \
     X(WinPlaceSizeNumber, 3199, Fatal)                                               \
     X(WinPlaceSetCount, 3202, Fatal)                                                 \
     X(MouseInfoRequest, 3205, Fatal)                                                 \
     X(SnapshotRequest, 3206, Fatal)                                                  \
     X(ExtenderMemory, 3210, Fatal)                                                   \
     X(CallTooDeep, 3211, Fatal)                                                      \
+    X(NotifyWindowFailed, 3212, Fatal)                                               \
     X(ExtenderSevere, 3215, Fatal)     /* an extender's severe failure */            \
     X(DialogNameTooLong, 3218, Fatal)                                                \
     X(DialogFormatMissing, 3219, Fatal)                                              \

@@ -13,11 +13,14 @@
 # The terminal menu of jolrun --menu and the dialogs answered on a terminal
 # are driven through tmux. DllCall's calls are built with libffi. Screen
 # snapshots are written as PNG through libpng.
+# Sound files play through ALSA (libasound2-dev). The settings tests read
+# the X server's settings with xset and xmodmap (x11-xserver-utils).
 set -e
 packages="cmake make g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth clang-format clang libclang-rt-14-dev
 libx11-dev libxtst-dev openbox xdotool xterm x11-utils x11-xkb-utils xclip
 python3 icoutils dpkg-dev unzip libhivex-dev libhivex-bin libwin-hivex-perl
-tmux xdg-utils file libffi-dev libpng-dev"
+tmux xdg-utils file libffi-dev libpng-dev
+libasound2-dev x11-xserver-utils"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -1,4 +1,6 @@
 #include "host/context/process_state.h"
+
+#include "host/context/media_notify.h"
 #include "platform/input.h"
 #include "platform/modules.h"
 #include "platform/system.h"
@@ -37,13 +39,12 @@ void ReadVersionFacts(VersionFacts& facts) {
 }
 
 bool RegisterWindowClasses(const VersionFacts& facts) {
-    // The media notification window and the dialog windows take the
-    // system's default handling until their own procedures are built into
-    // the library.
+    // The dialog windows take the system's default handling until their
+    // own procedure is built into the library.
     const plat::Module instance = LibraryInstance();
     const plat::Cursor arrow = plat::load_system_cursor(plat::SystemCursor::Arrow);
     const plat::WindowClass classes[] = {
-        {kNotifyClass, plat::def_window_proc, 0, 8, 0, 0, instance},
+        {kNotifyClass, MyMMNotifyProc, 0, 8, 0, 0, instance},
         {kDialogClass, plat::def_window_proc, plat::cs::HRedraw | plat::cs::VRedraw, 38, arrow,
          15 + 1, instance},
         {kDialogClass2, plat::def_window_proc, plat::cs::HRedraw | plat::cs::VRedraw, 38, arrow,

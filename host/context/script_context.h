@@ -132,6 +132,8 @@ struct ScriptContext {
     char last_logged_title[kTextSize];
     char message_scratch[2][kTextSize];
     std::uint16_t last_assigned_var = 0;
+    // 1 once the media device reported the end of a notified command
+    std::uint16_t media_done = 0;
     std::int32_t decimals = 0;
     // line start of the line being executed
     std::uint16_t current_line_start = 0;

@@ -2,12 +2,16 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "host/context/bounded_text.h"
 #include "host/context/errors.h"
 #include "host/context/process_state.h"
 #include "host/context/script_context.h"
 #include "host/context/text_sizes.h"
+#include "platform/desktop.h"
+#include "platform/profiles.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
@@ -236,17 +240,172 @@ int FnWinHelp(ScriptContext* ctx, int, Value& result, Value* args) {
     return Raise(ctx, Err::WinHelpCommand);
 }
 
+// ----------------------------------------------------- desktop settings
+constexpr int kParmWallpaper = 10;
+constexpr int kParmPattern = 11;
+constexpr int kParmMouse = 2;
+constexpr std::size_t kNumberCut = 18; // characters of a value read as a number
+constexpr std::size_t kParmTextSize = 260;
+
+bool ParmOnOff(int request) {
+    return request == 1 || request == 8 || request == 14 || request == 15 || request == 19 ||
+           request == 20;
+}
+
+// An on/off value: a number is on from 1; otherwise the first character
+// after an optional "@" decides (T, t, Y, y or 1 on). Anything else, the
+// empty value among it, is off.
+std::int32_t ParmSwitch(const char* value) {
+    if (*value >= '0' && *value <= '9') return std::atol(value) >= 1 ? 1 : 0;
+    const char c = value[0] == '@' ? value[1] : value[0];
+    return c == 'T' || c == 't' || c == 'Y' || c == 'y' || c == '1' ? 1 : 0;
+}
+
+// A setting kept in a profile: the user's (win.ini) or system.ini.
+void ParmFromProfile(int request, char* out, std::size_t size) {
+    switch (request) {
+    case 5:
+        plat::read_profile_string("system.ini", "boot", "language.dll", "", out, size);
+        return;
+    case kParmWallpaper:
+        plat::read_win_profile_string("DESKTOP", "WALLPAPER", "(NONE)", out, size);
+        return;
+    case kParmPattern:
+        plat::read_win_profile_string("DESKTOP", "Pattern", "", out, size);
+        return;
+    case 16:
+        plat::read_win_profile_string("WINDOWS", "DoubleClickWidth", "4", out, size);
+        return;
+    case 17:
+        plat::read_win_profile_string("WINDOWS", "DoubleClickHeight", "4", out, size);
+        return;
+    case 18:
+        plat::read_win_profile_string("WINDOWS", "DoubleClickSpeed", "452", out, size);
+        return;
+    case 19: {
+        plat::read_win_profile_string("WINDOWS", "SwapMouseButtons", "No", out, size);
+        const char c = out[0];
+        if (c == 'Y' || c == 'y' || c == 'T' || c == 't') std::snprintf(out, size, "1");
+        if (c == 'N' || c == 'n' || c == 'F' || c == 'f') std::snprintf(out, size, "0");
+        return;
+    }
+    default:
+        out[0] = 0;
+        return;
+    }
+}
+
+// The current value of a setting as text; false when the system refused.
+bool ParmRead(int request, char* out, std::size_t size) {
+    out[0] = 0;
+    std::int32_t v[3] = {};
+    switch (plat::get_desktop_setting(request, v)) {
+    case plat::SettingAnswer::Done:
+        if (request == kParmMouse)
+            std::snprintf(out, size, "%d %d %d", static_cast<int>(v[0]), static_cast<int>(v[1]),
+                          static_cast<int>(v[2]));
+        else
+            std::snprintf(out, size, "%d", static_cast<int>(v[0]));
+        return true;
+    case plat::SettingAnswer::InProfile:
+        ParmFromProfile(request, out, size);
+        return true;
+    case plat::SettingAnswer::Refused:
+        return false;
+    }
+    return false;
+}
+
+// WinParmGet and WinParmSet share the reading; the value read is the
+// result, and a refusal of the system is 1193 with that result.
+int WinParm(ScriptContext* ctx, Value& result, Value* args, bool set) {
+    const int request = args[1].i;
+    if (request < 1 || request > 20) return Raise(ctx, Err::WinParmRequest);
+    char current[kParmTextSize];
+    bool ok = ParmRead(request, current, sizeof current);
+    if (set) {
+        // The value is cut only where it is read as a number: names (the
+        // wallpaper, the pattern, the language driver) are taken whole.
+        const char* value = ArgText(ctx, args[2]);
+        char text[kParmTextSize];
+        CopyBounded(ctx, text, value, sizeof text);
+        char number[kNumberCut + 1];
+        CopyBounded(ctx, number, value, sizeof number);
+        std::int32_t v[3] = {};
+        if (request == kParmMouse) {
+            const char* p = number;
+            for (int i = 0; i < 3; ++i) {
+                char* end = nullptr;
+                v[i] = static_cast<std::int32_t>(std::strtol(p, &end, 10));
+                p = end;
+            }
+        } else if (ParmOnOff(request)) {
+            v[0] = ParmSwitch(number);
+        } else {
+            v[0] = static_cast<std::int32_t>(std::atol(number) & 0xFFFF);
+        }
+        if (request == kParmPattern && !text[0]) CopyBounded(ctx, text, current, sizeof text);
+        // A setting the system would not read may still be written.
+        ok = plat::set_desktop_setting(request, v, text, static_cast<unsigned>(args[3].i)) && ok;
+    }
+    if (!ResultCopy(ctx, result, current)) return 0;
+    if (!ok) return Raise(ctx, Err::NotSupported);
+    return 1;
+}
+
+int FnWinParmGet(ScriptContext* ctx, int, Value& result, Value* args) {
+    return WinParm(ctx, result, args, false);
+}
+
+int FnWinParmSet(ScriptContext* ctx, int, Value& result, Value* args) {
+    return WinParm(ctx, result, args, true);
+}
+
+int FnWallpaper(ScriptContext* ctx, int, Value&, Value* args) {
+    const char* file = ArgText(ctx, args[1]);
+    const char* tile = args[2].i ? "1" : "0";
+    if (Process().version.new_shell) {
+        plat::RegKey key = 0;
+        if (plat::reg_create_key(plat::reg_root(plat::RegRoot::CurrentUser),
+                                 "Control Panel\\Desktop", &key) == 0) {
+            plat::reg_set_value(key, "TileWallpaper", plat::regtype::String, tile, 2);
+            plat::reg_close(key);
+        }
+    } else {
+        plat::write_profile_string(nullptr, "DESKTOP", "TileWallpaper", tile);
+        plat::write_profile_string(nullptr, "DESKTOP", "WALLPAPER", file);
+    }
+    constexpr unsigned kWriteAndTell = 3; // write the profile, tell the windows
+    const std::int32_t none[3] = {};
+    char name[kParmTextSize];
+    CopyBounded(ctx, name, file, sizeof name);
+    if (!plat::set_desktop_setting(kParmWallpaper, none, name, kWriteAndTell))
+        return Raise(ctx, Err::NotSupported);
+    if (!*file) {
+        plat::repaint_window(plat::desktop_window());
+        plat::desk::enum_windows(WinEnumXXXIcon, 0);
+    }
+    return 1;
+}
+
 constexpr ModuleFunction kFunctions[] = {
     {"netinfo", FnNetInfo, 0},       {"winconfig", FnWinConfig, 0},
     {"winmetrics", FnWinMetrics, 0}, {"winresources", FnWinResources, 0},
     {"winsysinfo", FnWinSysInfo, 0}, {"winhelp", FnWinHelp, 0},
-    {"winversion", FnWinVersion, 0},
+    {"winversion", FnWinVersion, 0}, {"winparmget", FnWinParmGet, 0},
+    {"winparmset", FnWinParmSet, 0}, {"wallpaper", FnWallpaper, 0},
 };
 
 } // namespace
 
 std::int32_t SaturateCount(std::uint64_t count) {
     return count > 2147483647u ? 2147483647 : static_cast<std::int32_t>(count);
+}
+
+// Repaints a minimized window (the walk after the wallpaper is removed).
+JOL_LISTED_EXPORT int JOL_STDCALL WinEnumXXXIcon(plat::Hwnd w, std::intptr_t) {
+    if (plat::desk::is_minimized(w)) plat::repaint_window(w);
+    return 1;
 }
 
 const Module kSystemInfoModule = MakeModule("system facts", kFunctions);

@@ -207,4 +207,191 @@ HelpResult show_help(Hwnd, const char*, HelpCommand, const char*) {
     return HelpResult::Unsupported;
 }
 
+namespace {
+
+enum SettingRequest {
+    kBeep = 1,
+    kMouse = 2,
+    kKeyboardSpeed = 4,
+    kLanguageDriver = 5,
+    kScreenSaveTimeout = 7,
+    kScreenSaveActive = 8,
+    kWallpaper = 10,
+    kPattern = 11,
+    kKeyboardDelay = 12,
+    kDoubleClickWidth = 16,
+    kDoubleClickHeight = 17,
+    kDoubleClickTime = 18,
+    kSwapButtons = 19,
+};
+constexpr int kBellDefault = 50;         // the X server's own bell volume
+constexpr int kScreenSaverDefault = 600; // the X server's own time-out
+constexpr double kSlowestRepeat = 2.5;   // characters a second at speed 0
+constexpr double kFastestRepeat = 30.0;  // at speed 31
+
+bool KeptInProfile(int request) {
+    switch (request) {
+    case kLanguageDriver:
+    case kWallpaper:
+    case kPattern:
+    case kDoubleClickWidth:
+    case kDoubleClickHeight:
+    case kDoubleClickTime:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int Clamp(int v, int low, int high) {
+    return v < low ? low : v > high ? high : v;
+}
+
+bool GetRepeat(Display* d, unsigned* delay, unsigned* interval) {
+    return XkbGetAutoRepeatRate(d, XkbUseCoreKbd, delay, interval) && *interval > 0;
+}
+
+// The pointer's button map with the first and third buttons swapped or
+// not; the server refuses while a button is down, so it is asked again.
+bool SetButtonSwap(Display* d, bool swapped) {
+    unsigned char map[256];
+    const int buttons = XGetPointerMapping(d, map, sizeof map);
+    if (buttons < 3) return false;
+    map[0] = swapped ? 3 : 1;
+    map[2] = swapped ? 1 : 3;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int status = XSetPointerMapping(d, map, buttons);
+        if (status == MappingSuccess) return true;
+        if (status != MappingBusy) return false;
+        usleep(50000);
+    }
+    return false;
+}
+
+} // namespace
+
+SettingAnswer get_desktop_setting(int request, std::int32_t values[3]) {
+    values[0] = values[1] = values[2] = 0;
+    if (KeptInProfile(request)) return SettingAnswer::InProfile;
+    Display* d = x11::display();
+    if (!d) return SettingAnswer::Refused;
+    switch (request) {
+    case kBeep: {
+        XKeyboardState k;
+        XGetKeyboardControl(d, &k);
+        values[0] = k.bell_percent > 0 ? 1 : 0;
+        return SettingAnswer::Done;
+    }
+    case kMouse: {
+        int numerator = 1, denominator = 1, threshold = 0;
+        XGetPointerControl(d, &numerator, &denominator, &threshold);
+        const int factor = denominator > 0 ? (numerator + denominator / 2) / denominator : 1;
+        values[0] = threshold;
+        values[1] = threshold * 2;
+        values[2] = factor <= 1 ? 0 : factor < 4 ? 1 : 2;
+        return SettingAnswer::Done;
+    }
+    case kKeyboardSpeed: {
+        unsigned delay = 0, interval = 0;
+        if (!GetRepeat(d, &delay, &interval)) return SettingAnswer::Refused;
+        const double rate = 1000.0 / interval;
+        values[0] =
+            Clamp(static_cast<int>(
+                      (rate - kSlowestRepeat) * 31 / (kFastestRepeat - kSlowestRepeat) + 0.5),
+                  0, 31);
+        return SettingAnswer::Done;
+    }
+    case kKeyboardDelay: {
+        unsigned delay = 0, interval = 0;
+        if (!GetRepeat(d, &delay, &interval)) return SettingAnswer::Refused;
+        values[0] = Clamp(static_cast<int>((delay + 125) / 250) - 1, 0, 3);
+        return SettingAnswer::Done;
+    }
+    case kScreenSaveTimeout:
+    case kScreenSaveActive: {
+        int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+        XGetScreenSaver(d, &timeout, &interval, &blanking, &exposures);
+        values[0] = request == kScreenSaveActive ? (timeout > 0 ? 1 : 0) : timeout;
+        return SettingAnswer::Done;
+    }
+    case kSwapButtons: {
+        unsigned char map[256];
+        const int buttons = XGetPointerMapping(d, map, sizeof map);
+        if (buttons < 3) return SettingAnswer::Refused;
+        values[0] = map[0] == 3 ? 1 : 0;
+        return SettingAnswer::Done;
+    }
+    default:
+        return SettingAnswer::Refused;
+    }
+}
+
+bool set_desktop_setting(int request, const std::int32_t values[3], const char*, unsigned) {
+    Display* d = x11::display();
+    if (!d) return false;
+    x11::ErrorTrap trap;
+    switch (request) {
+    case kBeep: {
+        XKeyboardState k;
+        XGetKeyboardControl(d, &k);
+        XKeyboardControl c;
+        c.bell_percent = values[0] ? (k.bell_percent > 0 ? k.bell_percent : kBellDefault) : 0;
+        XChangeKeyboardControl(d, KBBellPercent, &c);
+        break;
+    }
+    case kMouse: {
+        static constexpr int kFactors[3] = {1, 2, 4};
+        const int speed = Clamp(values[2], 0, 2);
+        XChangePointerControl(d, True, True, kFactors[speed], 1, values[0] < 0 ? 0 : values[0]);
+        break;
+    }
+    case kKeyboardSpeed:
+    case kKeyboardDelay: {
+        unsigned delay = 0, interval = 0;
+        if (!GetRepeat(d, &delay, &interval)) return false;
+        if (request == kKeyboardSpeed) {
+            const double rate =
+                kSlowestRepeat + Clamp(values[0], 0, 31) * (kFastestRepeat - kSlowestRepeat) / 31;
+            interval = static_cast<unsigned>(1000.0 / rate + 0.5);
+        } else {
+            delay = static_cast<unsigned>((Clamp(values[0], 0, 3) + 1) * 250);
+        }
+        if (!XkbSetAutoRepeatRate(d, XkbUseCoreKbd, delay, interval)) return false;
+        break;
+    }
+    case kScreenSaveTimeout:
+    case kScreenSaveActive: {
+        int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+        XGetScreenSaver(d, &timeout, &interval, &blanking, &exposures);
+        if (request == kScreenSaveTimeout)
+            timeout = values[0] < 0 ? 0 : values[0];
+        else if (!values[0])
+            timeout = 0;
+        else if (timeout <= 0)
+            timeout = kScreenSaverDefault;
+        XSetScreenSaver(d, timeout, interval, blanking, exposures);
+        break;
+    }
+    case kSwapButtons:
+        if (!SetButtonSwap(d, values[0] != 0)) return false;
+        break;
+    default:
+        return false;
+    }
+    return !trap.failed();
+}
+
+Hwnd desktop_window() {
+    return x11::display() ? static_cast<Hwnd>(x11::root()) : 0;
+}
+
+bool repaint_window(Hwnd w) {
+    Display* d = x11::display();
+    if (!d || !w) return false;
+    x11::ErrorTrap trap;
+    // Cleared to its background, with exposures for its owner to draw.
+    XClearArea(d, static_cast<Window>(w), 0, 0, 0, 0, True);
+    return !trap.failed();
+}
+
 } // namespace plat

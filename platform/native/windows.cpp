@@ -183,6 +183,36 @@ bool destroy_window(Hwnd w) {
     return true;
 }
 
+Hwnd create_message_window(const char* class_name, const char* title, Module instance,
+                           void* param) {
+    return create_window(class_name, title, 0, 0, 0, 0, 0, 0, instance, param);
+}
+
+std::intptr_t set_window_word(Hwnd w, int offset, std::intptr_t value) {
+    Desktop& d = desktop();
+    std::lock_guard<std::recursive_mutex> hold(d.lock);
+    auto it = d.windows.find(w);
+    if (it == d.windows.end() || offset < 0 ||
+        static_cast<std::size_t>(offset) + sizeof value > it->second.extra.size())
+        return 0;
+    std::intptr_t old = 0;
+    std::memcpy(&old, it->second.extra.data() + offset, sizeof old);
+    std::memcpy(it->second.extra.data() + offset, &value, sizeof value);
+    return old;
+}
+
+std::intptr_t get_window_word(Hwnd w, int offset) {
+    Desktop& d = desktop();
+    std::lock_guard<std::recursive_mutex> hold(d.lock);
+    auto it = d.windows.find(w);
+    if (it == d.windows.end() || offset < 0 ||
+        static_cast<std::size_t>(offset) + sizeof(std::intptr_t) > it->second.extra.size())
+        return 0;
+    std::intptr_t word = 0;
+    std::memcpy(&word, it->second.extra.data() + offset, sizeof word);
+    return word;
+}
+
 Hwnd handle_from_id(std::uint32_t id) {
     return id; // X ids and the in-process handles are 32-bit numbers
 }

@@ -105,4 +105,85 @@ HelpResult show_help(Hwnd owner, const char* file, HelpCommand command, const ch
     return WinHelpA(window, file, code, data) ? HelpResult::Accepted : HelpResult::Refused;
 }
 
+namespace {
+
+// The system parameters' actions of the settings (the old ones among them
+// are no longer named by every header).
+struct SettingActions {
+    UINT get; // 0: kept in the profile
+    UINT set;
+    bool on_off; // read as a yes/no value
+    bool text;   // written as text
+};
+constexpr SettingActions kSettingActions[21] = {
+    {},
+    {1, 2, true, false},    // beep
+    {3, 4, false, false},   // mouse
+    {5, 6, false, false},   // border
+    {10, 11, false, false}, // keyboard speed
+    {0, 12, false, true},   // language driver
+    {13, 13, false, false}, // icon horizontal spacing
+    {14, 15, false, false}, // screen saver time-out
+    {16, 17, true, false},  // screen saver active
+    {18, 19, false, false}, // grid granularity
+    {0, 20, false, true},   // wallpaper
+    {0, 21, false, true},   // pattern
+    {22, 23, false, false}, // keyboard delay
+    {24, 24, false, false}, // icon vertical spacing
+    {25, 26, true, false},  // icon title wrap
+    {27, 28, true, false},  // menu drop alignment
+    {0, 29, false, false},  // double-click width
+    {0, 30, false, false},  // double-click height
+    {0, 32, false, false},  // double-click time
+    {0, 33, false, false},  // button swap
+    {35, 36, true, false},  // fast task switching
+};
+constexpr int kMouse = 2;
+
+} // namespace
+
+SettingAnswer get_desktop_setting(int request, std::int32_t values[3]) {
+    values[0] = values[1] = values[2] = 0;
+    if (request < 1 || request > 20) return SettingAnswer::Refused;
+    const SettingActions& a = kSettingActions[request];
+    if (a.get == 0) return SettingAnswer::InProfile;
+    int numbers[3] = {};
+    // The spacing actions read into the parameter when it is given one.
+    if (!SystemParametersInfoA(a.get, 0, numbers, 0)) return SettingAnswer::Refused;
+    if (request == kMouse) {
+        for (int i = 0; i < 3; ++i)
+            values[i] = numbers[i];
+    } else if (a.on_off) {
+        values[0] = *reinterpret_cast<BOOL*>(numbers) ? 1 : 0;
+    } else {
+        values[0] = numbers[0];
+    }
+    return SettingAnswer::Done;
+}
+
+bool set_desktop_setting(int request, const std::int32_t values[3], const char* text,
+                         unsigned update) {
+    if (request < 1 || request > 20) return false;
+    const SettingActions& a = kSettingActions[request];
+    if (request == kMouse) {
+        int numbers[3] = {values[0], values[1], values[2]};
+        return SystemParametersInfoA(a.set, 0, numbers, update) != 0;
+    }
+    if (a.text)
+        return SystemParametersInfoA(a.set, 0, const_cast<char*>(text ? text : ""), update) != 0;
+    const UINT number = static_cast<UINT>(values[0]);
+    return SystemParametersInfoA(a.set, number, nullptr, update) != 0;
+}
+
+Hwnd desktop_window() {
+    return reinterpret_cast<Hwnd>(GetDesktopWindow());
+}
+
+bool repaint_window(Hwnd w) {
+    HWND h = reinterpret_cast<HWND>(w);
+    if (!IsWindow(h)) return false;
+    InvalidateRect(h, nullptr, TRUE);
+    return UpdateWindow(h) != 0;
+}
+
 } // namespace plat

@@ -64,6 +64,21 @@ bool destroy_window(Hwnd w) {
     return DestroyWindow(hwnd_of(w)) != 0;
 }
 
+Hwnd create_message_window(const char* class_name, const char* title, Module instance,
+                           void* param) {
+    return reinterpret_cast<Hwnd>(CreateWindowExA(0, class_name, title, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                                  nullptr, reinterpret_cast<HINSTANCE>(instance),
+                                                  param));
+}
+
+std::intptr_t set_window_word(Hwnd w, int offset, std::intptr_t value) {
+    return static_cast<std::intptr_t>(SetWindowLongPtrA(hwnd_of(w), offset, value));
+}
+
+std::intptr_t get_window_word(Hwnd w, int offset) {
+    return static_cast<std::intptr_t>(GetWindowLongPtrA(hwnd_of(w), offset));
+}
+
 Hwnd handle_from_id(std::uint32_t id) {
     return reinterpret_cast<Hwnd>(LongToHandle(static_cast<LONG>(id)));
 }

@@ -9,7 +9,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 set(callbacks ClientCallback WinEnumChildClasses WinEnumClose WinEnumFuncx WinEnumItem DebugProc
-              MyDialogWndProc MyDialogWndProc2)
+              MyDialogWndProc MyDialogWndProc2 MyMMNotifyProc WinEnumXXXIcon)
 # Dialog procedures: exported by the Windows library, whose dialogs are
 # windows; the native library has none.
 set(dialog_procs GetVarBoxProc OverwriteProc)

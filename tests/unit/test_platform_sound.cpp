@@ -10,7 +10,7 @@ namespace {
 TEST(PlatformSound, EventsWithoutASoundPlayNothing) {
     EXPECT_FALSE(plat::play_system_sound(""));
 #if !defined(_WIN32)
-    // The native backend has no sound device at all.
+    // Natively an event plays only when the registry store names its sound.
     EXPECT_FALSE(plat::play_system_sound("JolNoSuchSystemEvent"));
     EXPECT_FALSE(plat::play_system_sound("SystemHand"));
 #else

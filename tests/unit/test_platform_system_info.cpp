@@ -116,4 +116,34 @@ TEST(PlatformSystemInfo, ByteCountsSaturate) {
     EXPECT_EQ(jol::SaturateCount(~std::uint64_t{0}), 2147483647);
 }
 
+// The settings rows: the profile keeps some on every system; the others
+// are read and written through the system (natively the X server, which
+// the unit tests run without, so there the system refuses).
+TEST(PlatformSystemInfo, DesktopSettings) {
+    std::int32_t v[3] = {1, 2, 3};
+    EXPECT_EQ(plat::get_desktop_setting(0, v), plat::SettingAnswer::Refused);
+    EXPECT_EQ(plat::get_desktop_setting(21, v), plat::SettingAnswer::Refused);
+    for (int request : {5, 10, 11, 16, 17, 18})
+        EXPECT_EQ(plat::get_desktop_setting(request, v), plat::SettingAnswer::InProfile) << request;
+#if defined(_WIN32)
+    EXPECT_EQ(plat::get_desktop_setting(19, v), plat::SettingAnswer::InProfile);
+    // The screen saver's time-out written and read back, then restored.
+    ASSERT_EQ(plat::get_desktop_setting(7, v), plat::SettingAnswer::Done);
+    const std::int32_t saved[3] = {v[0], 0, 0};
+    const std::int32_t other[3] = {v[0] == 420 ? 480 : 420, 0, 0};
+    ASSERT_TRUE(plat::set_desktop_setting(7, other, "", 0));
+    ASSERT_EQ(plat::get_desktop_setting(7, v), plat::SettingAnswer::Done);
+    EXPECT_EQ(v[0], other[0]);
+    EXPECT_TRUE(plat::set_desktop_setting(7, saved, "", 0));
+#else
+    if (!plat::desk::available()) {
+        EXPECT_EQ(plat::get_desktop_setting(7, v), plat::SettingAnswer::Refused);
+        EXPECT_FALSE(plat::set_desktop_setting(7, v, "", 0));
+    }
+    // Linux has no place for these at all.
+    EXPECT_FALSE(plat::set_desktop_setting(3, v, "", 0));
+    EXPECT_FALSE(plat::set_desktop_setting(10, v, "/tmp/x.bmp", 3));
+#endif
+}
+
 } // namespace
