@@ -53,22 +53,6 @@ constexpr int kMsgItemWord = 731;
 constexpr unsigned kWmCommand = 0x0111;
 constexpr std::size_t kReadChunk = 32767;
 
-// A block locked for one scope.
-class Locked {
-public:
-    explicit Locked(plat::MemHandle h) : handle_(h), p_(h ? plat::mem_lock(h) : nullptr) {}
-    ~Locked() {
-        if (p_) plat::mem_unlock(handle_);
-    }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-    void* get() const { return p_; }
-
-private:
-    plat::MemHandle handle_;
-    void* p_;
-};
-
 // The context of an entry point with its variable table and string heap
 // bound, as a run has them. Called from inside a run (a menu highlight
 // while a script waits), the run's binding serves.
@@ -81,8 +65,8 @@ public:
             ctx_ = ctx;
             return;
         }
-        vars_ = std::make_unique<Locked>(ctx->vars_handle);
-        heap_ = std::make_unique<Locked>(ctx->heap.handle);
+        vars_ = std::make_unique<plat::LockedBlock>(ctx->vars_handle);
+        heap_ = std::make_unique<plat::LockedBlock>(ctx->heap.handle);
         if (!vars_->get() || !heap_->get() || !ctx->heap.size) return;
         ctx->vars = static_cast<VarEntry*>(vars_->get());
         ctx->heap.base = static_cast<char*>(heap_->get());
@@ -101,8 +85,8 @@ public:
     ScriptContext* ctx() const { return ctx_; }
 
 private:
-    Locked context_;
-    std::unique_ptr<Locked> vars_, heap_;
+    plat::LockedBlock context_;
+    std::unique_ptr<plat::LockedBlock> vars_, heap_;
     ScriptContext* ctx_ = nullptr;
     bool bound_ = false;
 };

@@ -19,24 +19,6 @@
 namespace jol {
 namespace {
 
-// A block locked for one scope.
-class Locked {
-public:
-    explicit Locked(plat::MemHandle h) : handle_(h), p_(h ? plat::mem_lock(h) : nullptr) {}
-    ~Locked() { Unlock(); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-    void Unlock() {
-        if (p_) plat::mem_unlock(handle_);
-        p_ = nullptr;
-    }
-    void* get() const { return p_; }
-
-private:
-    plat::MemHandle handle_;
-    void* p_;
-};
-
 bool IsByteOrderMark(const unsigned char* text) {
     const unsigned mark = text[0] | static_cast<unsigned>(text[1]) << 8;
     return mark == 0xFEFF || mark == 0xFFFE;
@@ -110,7 +92,7 @@ JOL_EXPORT std::int32_t ProcessDaBatBuffer(std::uintptr_t window, std::uintptr_t
     // The host's rows have the library's row layout (checked with the
     // public header in host/entry_points.cpp).
     const auto* host_keywords = reinterpret_cast<const KeywordEntry*>(host_table);
-    Locked context_lock(context);
+    plat::LockedBlock context_lock(context);
     auto* ctx = static_cast<ScriptContext*>(context_lock.get());
     // A block smaller than the record is no context; a bound heap means a
     // run of this context is in progress (a host must not start another
@@ -120,7 +102,7 @@ JOL_EXPORT std::int32_t ProcessDaBatBuffer(std::uintptr_t window, std::uintptr_t
 
     RunCursor cur;
     {
-        Locked script_lock(script);
+        plat::LockedBlock script_lock(script);
         char* text = static_cast<char*>(script_lock.get());
         if (!text) return 0;
         bool ok = false;
@@ -130,9 +112,9 @@ JOL_EXPORT std::int32_t ProcessDaBatBuffer(std::uintptr_t window, std::uintptr_t
         cur.text_length = static_cast<std::uint16_t>(length);
     }
 
-    Locked vars_lock(ctx->vars_handle);
+    plat::LockedBlock vars_lock(ctx->vars_handle);
     if (!vars_lock.get()) return 0;
-    Locked heap_lock(ctx->heap.handle);
+    plat::LockedBlock heap_lock(ctx->heap.handle);
     if (!heap_lock.get() || !ctx->heap.size) return 0;
     ctx->vars = static_cast<VarEntry*>(vars_lock.get());
     ctx->heap.base = static_cast<char*>(heap_lock.get());

@@ -26,25 +26,6 @@ namespace {
 
 constexpr std::size_t kNameMax = 13; // characters of a keyword name
 
-// A memory block locked for one scope; a block that cannot be locked
-// leaves get() null. The blocks of a service call are unlocked in the
-// reverse order of their locks on every return, also when a later lock
-// fails.
-class Locked {
-public:
-    explicit Locked(plat::MemHandle h) : handle_(h), p_(h ? plat::mem_lock(h) : nullptr) {}
-    ~Locked() {
-        if (p_) plat::mem_unlock(handle_);
-    }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-    void* get() const { return p_; }
-
-private:
-    plat::MemHandle handle_;
-    void* p_;
-};
-
 const char* Text(const char* t) {
     return t ? t : "";
 }
@@ -249,12 +230,12 @@ JOL_EXPORT std::int32_t DLLServices(plat::MemHandle context, std::int32_t reques
     using namespace jol;
     // The context and then its variable table and string heap; the locks
     // nest when an extender calls in during a run.
-    Locked context_lock(context);
+    plat::LockedBlock context_lock(context);
     if (!context_lock.get() || plat::mem_size(context) < sizeof(ScriptContext)) return 0;
     auto* ctx = static_cast<ScriptContext*>(context_lock.get());
-    Locked vars_lock(ctx->vars_handle);
+    plat::LockedBlock vars_lock(ctx->vars_handle);
     if (!vars_lock.get()) return 0;
-    Locked heap_lock(ctx->heap.handle);
+    plat::LockedBlock heap_lock(ctx->heap.handle);
     if (!heap_lock.get() || !ctx->heap.size) return 0;
 
     VarEntry* const outer_vars = ctx->vars;

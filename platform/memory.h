@@ -20,6 +20,25 @@ bool mem_unlock(MemHandle h);      // true when the block was valid and locked
 std::size_t mem_size(MemHandle h); // 0 for a handle that is not valid
 unsigned mem_lock_count(MemHandle h);
 bool mem_free(MemHandle h); // true when the block was freed
+// A movable block locked for one scope (or until unlock); get() is null
+// when the handle is 0 or the block cannot be locked.
+class LockedBlock {
+public:
+    explicit LockedBlock(MemHandle h) : handle_(h), p_(h ? mem_lock(h) : nullptr) {}
+    ~LockedBlock() { unlock(); }
+    LockedBlock(const LockedBlock&) = delete;
+    LockedBlock& operator=(const LockedBlock&) = delete;
+    void unlock() {
+        if (p_) mem_unlock(handle_);
+        p_ = nullptr;
+    }
+    void* get() const { return p_; }
+
+private:
+    MemHandle handle_;
+    void* p_;
+};
+
 // Copies bytes bytes found at an address of this process into out, only
 // when every one of them lies in memory the process may read; false
 // (nothing copied) otherwise. A bad address never faults.

@@ -7,6 +7,7 @@
 #include "host/context/script_context.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace jol {
 namespace {
@@ -53,6 +54,18 @@ std::string DriveDirectory(char letter) {
 
 bool IsPathSeparator(char c) {
     return c == '\\' || c == '/';
+}
+
+const char* LastComponent(const char* name) {
+    const char* base = name;
+    for (const char* p = name; *p; ++p) {
+        if (plat::is_lead_byte(static_cast<unsigned char>(*p)) && p[1]) {
+            ++p;
+            continue;
+        }
+        if (*p == '\\' || *p == '/' || *p == ':') base = p + 1;
+    }
+    return base;
 }
 
 bool HasWildcard(const char* name) {

@@ -17,6 +17,10 @@ bool IsPathSeparator(char c);
 bool HasWildcard(const char* name);
 // True when the name begins with a letter and a colon.
 bool HasDrive(const char* name);
+// Where the last component of a name begins (after its last "\\", "/" or
+// ":"), stepping over double-byte characters, whose second byte may be a
+// backslash.
+const char* LastComponent(const char* name);
 
 struct SplitName {
     char drive[3];

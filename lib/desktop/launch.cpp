@@ -8,6 +8,7 @@
 #include "host/context/message_pump.h"
 #include "host/context/script_context.h"
 #include "lang/value.h"
+#include "lib/data/file_names.h"
 #include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/environment.h"
@@ -50,20 +51,6 @@ constexpr int RunZoomWait = 354;
 } // namespace id
 
 // ------------------------------------------------------------ names
-
-// Where the last component of a name begins, stepping over double-byte
-// characters (whose second byte may be a backslash).
-const char* LastComponent(const char* name) {
-    const char* base = name;
-    for (const char* p = name; *p; ++p) {
-        if (plat::is_lead_byte(static_cast<unsigned char>(*p)) && p[1]) {
-            ++p;
-            continue;
-        }
-        if (*p == '\\' || *p == '/' || *p == ':') base = p + 1;
-    }
-    return base;
-}
 
 bool HasDirectory(const char* name) {
     return LastComponent(name) != name;

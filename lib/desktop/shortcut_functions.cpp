@@ -6,6 +6,7 @@
 #include "host/context/errors.h"
 #include "host/context/script_context.h"
 #include "lang/value.h"
+#include "lib/data/file_names.h"
 #include "lib/desktop/key_names.h"
 #include "platform/shortcuts.h"
 #include "platform/text.h"
@@ -16,20 +17,6 @@ namespace {
 constexpr std::size_t kNameSize = 1024;
 
 enum class NameUse { Make, Change, Info };
-
-// Where the last component of a name begins, stepping over double-byte
-// characters (whose second byte may be a backslash).
-const char* LastComponent(const char* name) {
-    const char* base = name;
-    for (const char* p = name; *p; ++p) {
-        if (plat::is_lead_byte(static_cast<unsigned char>(*p)) && p[1]) {
-            ++p;
-            continue;
-        }
-        if (*p == '\\' || *p == '/' || *p == ':') base = p + 1;
-    }
-    return base;
-}
 
 // The extension of the last component (after its last dot); null when it
 // has none.

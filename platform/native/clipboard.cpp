@@ -302,37 +302,7 @@ Got convert(Atom target, std::string* out, Atom* type) {
 
 // UTF-8 to the code page, through UTF-16; malformed bytes become U+FFFD.
 std::string utf8_to_code_page(const std::string& s) {
-    std::u16string w;
-    w.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        std::uint32_t cp = 0xFFFD;
-        std::size_t n = 1;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c >> 5) == 6 || (c >> 4) == 14 || (c >> 3) == 30) {
-            n = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
-            std::uint32_t v = c & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
-            bool ok = i + n <= s.size();
-            for (std::size_t k = 1; ok && k < n; ++k) {
-                const unsigned char t = static_cast<unsigned char>(s[i + k]);
-                ok = (t >> 6) == 2;
-                v = (v << 6) | (t & 0x3F);
-            }
-            if (ok)
-                cp = v;
-            else
-                n = 1;
-        }
-        i += n;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            w.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            w.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            w.push_back(static_cast<char16_t>(cp));
-        }
-    }
+    const std::u16string w = x11::utf8_to_utf16(s);
     std::string out(w.size() * 2 + 1, '\0');
     out.resize(wide_to_code_page(w.data(), w.size(), out.data(), out.size()));
     return out;
@@ -343,34 +313,6 @@ std::u16string code_page_to_utf16(const char* text, std::size_t len) {
     std::u16string w(len + 1, u'\0');
     w.resize(code_page_to_wide(text, len, w.data(), w.size()));
     return w;
-}
-
-std::string utf16_to_utf8(const std::u16string& w) {
-    std::string out;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        std::uint32_t c = w[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 &&
-            w[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (w[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
 }
 
 std::string utf16_to_latin1(const std::u16string& w) {
@@ -385,7 +327,7 @@ std::string latin1_to_utf8(const std::string& s) {
     std::u16string w;
     for (char c : s)
         w.push_back(static_cast<unsigned char>(c));
-    return utf16_to_utf8(w);
+    return x11::utf16_to_utf8(w);
 }
 
 bool take_ownership(std::vector<Form> forms) {
@@ -701,7 +643,7 @@ bool empty() {
 bool put_text(const char* text, std::size_t len) {
     const std::u16string wide = code_page_to_utf16(text, len);
     std::vector<Form> forms;
-    forms.push_back(Form{"UTF8_STRING", "UTF8_STRING", utf16_to_utf8(wide)});
+    forms.push_back(Form{"UTF8_STRING", "UTF8_STRING", x11::utf16_to_utf8(wide)});
     forms.push_back(Form{"STRING", "STRING", utf16_to_latin1(wide)});
     forms.push_back(Form{"TEXT", "UTF8_STRING", forms[0].data});
     forms.push_back(Form{"text/plain;charset=utf-8", "text/plain;charset=utf-8", forms[0].data});

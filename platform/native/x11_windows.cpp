@@ -90,8 +90,55 @@ bool has_class(Window w) {
     return ok;
 }
 
+// Client-side geometry: the client's position on the root and its size.
+bool client_geometry(Window w, Rect* r) {
+    Display* d = display();
+    XWindowAttributes a{};
+    if (!attributes(w, &a)) return false;
+    int x = 0, y = 0;
+    Window child = 0;
+    ErrorTrap trap;
+    if (!XTranslateCoordinates(d, w, root(), 0, 0, &x, &y, &child) || trap.failed()) return false;
+    *r = Rect{x, y, x + a.width, y + a.height};
+    return true;
+}
+
+struct Extents {
+    long left = 0, right = 0, top = 0, bottom = 0;
+};
+Extents frame_extents(Window w) {
+    Extents e;
+    std::vector<long> v;
+    if (get_cardinals(w, "_NET_FRAME_EXTENTS", XA_CARDINAL, &v) && v.size() >= 4) {
+        e.left = v[0];
+        e.right = v[1];
+        e.top = v[2];
+        e.bottom = v[3];
+    }
+    return e;
+}
+
+// Any managed window's frame extents: the sizes of the window manager's
+// sizing frame and caption.
+Extents some_frame() {
+    std::vector<Window> list;
+    if (get_window_ids(root(), "_NET_CLIENT_LIST_STACKING", &list))
+        for (auto it = list.rbegin(); it != list.rend(); ++it) {
+            Extents e = frame_extents(*it);
+            if (e.top > 0) return e;
+        }
+    return Extents{};
+}
+
+void net_state(Window w, long action, const char* a1, const char* a2) {
+    send_root_message(w, "_NET_WM_STATE", action, static_cast<long>(atom(a1)),
+                      a2 ? static_cast<long>(atom(a2)) : 0, kSourcePager);
+}
+
+} // namespace
+
 // Appends one UTF-16 code of a code point.
-void append_utf16(std::u16string* out, char32_t c) {
+static void append_utf16(std::u16string* out, char32_t c) {
     if (c >= 0x10000) {
         c -= 0x10000;
         out->push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
@@ -101,6 +148,7 @@ void append_utf16(std::u16string* out, char32_t c) {
     }
 }
 
+// UTF-8 to UTF-16; a malformed byte becomes U+FFFD.
 std::u16string utf8_to_utf16(const std::string& s) {
     std::u16string out;
     std::size_t i = 0;
@@ -167,53 +215,6 @@ std::string utf16_to_utf8(const std::u16string& w) {
     }
     return out;
 }
-
-// Client-side geometry: the client's position on the root and its size.
-bool client_geometry(Window w, Rect* r) {
-    Display* d = display();
-    XWindowAttributes a{};
-    if (!attributes(w, &a)) return false;
-    int x = 0, y = 0;
-    Window child = 0;
-    ErrorTrap trap;
-    if (!XTranslateCoordinates(d, w, root(), 0, 0, &x, &y, &child) || trap.failed()) return false;
-    *r = Rect{x, y, x + a.width, y + a.height};
-    return true;
-}
-
-struct Extents {
-    long left = 0, right = 0, top = 0, bottom = 0;
-};
-Extents frame_extents(Window w) {
-    Extents e;
-    std::vector<long> v;
-    if (get_cardinals(w, "_NET_FRAME_EXTENTS", XA_CARDINAL, &v) && v.size() >= 4) {
-        e.left = v[0];
-        e.right = v[1];
-        e.top = v[2];
-        e.bottom = v[3];
-    }
-    return e;
-}
-
-// Any managed window's frame extents: the sizes of the window manager's
-// sizing frame and caption.
-Extents some_frame() {
-    std::vector<Window> list;
-    if (get_window_ids(root(), "_NET_CLIENT_LIST_STACKING", &list))
-        for (auto it = list.rbegin(); it != list.rend(); ++it) {
-            Extents e = frame_extents(*it);
-            if (e.top > 0) return e;
-        }
-    return Extents{};
-}
-
-void net_state(Window w, long action, const char* a1, const char* a2) {
-    send_root_message(w, "_NET_WM_STATE", action, static_cast<long>(atom(a1)),
-                      a2 ? static_cast<long>(atom(a2)) : 0, kSourcePager);
-}
-
-} // namespace
 
 bool is_client(Hwnd w) {
     if (!w || w >= kInProcessBit || !display()) return false;

@@ -18,8 +18,13 @@ namespace plat::x11 {
 // 2^29.
 constexpr Hwnd kInProcessBit = 0x80000000u;
 
+// Text between X (UTF-8) and the code page's wide form (UTF-16).
+std::u16string utf8_to_utf16(const std::string& s);
+std::string utf16_to_utf8(const std::u16string& w);
+
 // True when w is an X window that exists (false without a display).
 bool is_client(Hwnd w);
+
 std::vector<Hwnd> top_level();
 std::vector<Hwnd> descendants(Hwnd parent);
 std::string title_utf8(Hwnd w);
