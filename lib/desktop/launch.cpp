@@ -37,9 +37,6 @@ constexpr std::size_t kValueSize = 1024;
 
 namespace id {
 constexpr int AppExist = 116;
-constexpr int Print = 316;
-constexpr int Run = 344;
-constexpr int RunEnviron = 345;
 constexpr int RunHide = 347;
 constexpr int RunHideWait = 348;
 constexpr int RunIcon = 349;
