@@ -23,12 +23,19 @@ write_menu() {
 write_menu opened
 rig_spawn_program "$JOLRUN" --menu "$(rig_path "$menu")"
 jolrun=$RIG_PID
-rig_wait_window "^jolrun: "
+rig_wait_window "^jolrun: .*m[.]mnu$"
 # Keys through the keyboard (keys chained to a window command would be
-# sent as synthetic events, which Wine ignores).
-xdotool windowfocus --sync "$RIG_WINDOW"
-xdotool key ctrl+o
-rig_wait_line "$RIG_ERR" "Open: opened" 30
+# sent as synthetic events, which Wine ignores). On a loaded machine the
+# window can show before its menu and hotkeys are in place and the first
+# key is lost, so the first hotkey is pressed again until its item runs.
+tries=6
+until grep -q "Open: opened" "$RIG_ERR" 2>/dev/null; do
+  tries=$((tries - 1))
+  [ "$tries" -gt 0 ] || rig_fail "Ctrl+O never ran Open: $(cat "$RIG_ERR")"
+  xdotool windowfocus --sync "$RIG_WINDOW"
+  xdotool key ctrl+o
+  sleep 5
+done
 xdotool key F5
 rig_wait_line "$RIG_ERR" "Save: saved" 30
 xdotool key ctrl+h
