@@ -64,11 +64,11 @@ MenuLineClass ClassifyMenuLine(const char* line) {
     return {MenuLineKind::Title, static_cast<int>(i) + 1};
 }
 
-std::uint16_t EncodeMenuHotkey(const char* spec) {
+std::uint16_t EncodeMenuHotkey(const char* keys) {
     // Blanks inside are ignored.
     char s[kTextSize];
     std::size_t n = 0;
-    for (const char* p = spec; *p && n + 1 < sizeof s; ++p)
+    for (const char* p = keys; *p && n + 1 < sizeof s; ++p)
         if (!IsBlank(*p)) s[n++] = *p;
     s[n] = 0;
     std::uint16_t mods = 0;

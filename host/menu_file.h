@@ -31,10 +31,10 @@ struct MenuLineClass {
 };
 MenuLineClass ClassifyMenuLine(const char* line);
 
-// The hotkey word of a hotkey specification ("^S", "!{F5}", "+ ^ x"): the
+// The hotkey word of a hotkey text ("^S", "!{F5}", "+ ^ x"): the
 // key code plus 0x8000 Shift, 0x4000 Ctrl, 0x3000 Alt; 0 when it names no
 // key.
-std::uint16_t EncodeMenuHotkey(const char* spec);
+std::uint16_t EncodeMenuHotkey(const char* keys);
 
 // The hotkey word of a keystroke message: key-down messages (256, 260)
 // give the virtual key plus 0x1000 (the modifier keys themselves none),

@@ -46,7 +46,7 @@ TEST(MenuFile, LineClasses) {
     }
 }
 
-TEST(MenuFile, HotkeySpecifications) {
+TEST(MenuFile, HotkeyTexts) {
     EXPECT_EQ(EncodeMenuHotkey("^S"), 0x4000 + 83);
     EXPECT_EQ(EncodeMenuHotkey("^s"), 0x4000 + 83);
     EXPECT_EQ(EncodeMenuHotkey("{F5}"), 0x1074);
