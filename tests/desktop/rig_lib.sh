@@ -46,9 +46,17 @@ rig_spawn_program() {
 # Waits up to SECONDS (default 15) for a visible window whose title matches
 # the regular expression PATTERN; its window id goes to RIG_WINDOW.
 rig_wait_window() {
-  RIG_WINDOW=$(timeout "${2:-15}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null |
-    head -n 1)
-  [ -n "$RIG_WINDOW" ] || rig_fail "no window titled '$1' appeared"
+  # Polled rather than "search --sync": a search fails outright when some
+  # other window goes away while it reads the tree.
+  tries=$((${2:-15} * 5))
+  RIG_WINDOW=""
+  while [ -z "$RIG_WINDOW" ]; do
+    RIG_WINDOW=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$RIG_WINDOW" ] && break
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || rig_fail "no window titled '$1' appeared"
+    sleep 0.2
+  done
 }
 
 # True when a visible window's title matches PATTERN now.
