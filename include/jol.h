@@ -313,7 +313,7 @@ JOL_API int32_t JolLastStop(uintptr_t context, JolStopReport* report);
    path the menu file's name; the library keeps the rest. */
 #define JOL_MENU_PATH_SIZE 280
 typedef struct JolMenuState {
-    uint16_t dos_date;             /* the file's last-write time when loaded */
+    uint16_t dos_date; /* the file's last-write time when loaded */
     uint16_t dos_time;
     char path[JOL_MENU_PATH_SIZE]; /* found like Call's scripts, then in the
                                       host program's folder; the full name
@@ -347,9 +347,9 @@ typedef struct JolHotkeyTable {
    returned. For every item a help variable is kept in the variable table
    ("%M" or "%P", the menu's letter, the command number or the popup's
    handle) for MenuSelectProcessing. */
-JOL_API uintptr_t LoadStandardMenu(uintptr_t context, uintptr_t window, int32_t first,
-                                   int32_t last, JolMenuState* state, const char* title,
-                                   JolHotkeyTable* hotkeys, uintptr_t kind);
+JOL_API uintptr_t LoadStandardMenu(uintptr_t context, uintptr_t window, int32_t first, int32_t last,
+                                   JolMenuState* state, const char* title, JolHotkeyTable* hotkeys,
+                                   uintptr_t kind);
 
 /* The code of command number command (or, with startup nonzero, the
    start-up code) as a new script block for ProcessDaBatBuffer, which the
@@ -377,8 +377,8 @@ JOL_API int32_t MenuSelectProcessing(uintptr_t context, uintptr_t window, uintpt
    character 258 and 262 with the character): 1 when it is a hotkey of the
    table, after posting the command (message 0x0111) of its item to window
    when the window is enabled; else 0. */
-JOL_API int32_t HotKeyCheck(uintptr_t context, uintptr_t window, uint32_t message,
-                            uintptr_t key, JolHotkeyTable* hotkeys);
+JOL_API int32_t HotKeyCheck(uintptr_t context, uintptr_t window, uint32_t message, uintptr_t key,
+                            JolHotkeyTable* hotkeys);
 
 /* Reading menus: on Windows the system's menus, on Linux the library's own
    records, which a host presents as it likes. */

@@ -68,12 +68,12 @@ typedef struct JolObjectValue {
     int32_t integer; /* INTEGER; OBJECT: the handle */
     double real;     /* FLOAT */
     const char* text;
-    uint32_t length;    /* TEXT, BYTES: bytes at text / bytes */
-    char* bytes;        /* BYTES: the buffer, capacity bytes of room */
-    uint32_t capacity;  /* BYTES: its size */
-    int32_t form;       /* BYTES: JOL_OBJECT_BYTES_ARRAY or ..._STRING */
-    int32_t direction;  /* BYTES: JOL_OBJECT_BYTES_IN | ..._OUT */
-    uint32_t written;   /* BYTES with ..._OUT: bytes the object wrote */
+    uint32_t length;   /* TEXT, BYTES: bytes at text / bytes */
+    char* bytes;       /* BYTES: the buffer, capacity bytes of room */
+    uint32_t capacity; /* BYTES: its size */
+    int32_t form;      /* BYTES: JOL_OBJECT_BYTES_ARRAY or ..._STRING */
+    int32_t direction; /* BYTES: JOL_OBJECT_BYTES_IN | ..._OUT */
+    uint32_t written;  /* BYTES with ..._OUT: bytes the object wrote */
 } JolObjectValue;
 
 /* Member-access kinds. */
@@ -88,7 +88,7 @@ typedef struct JolObjectValue {
    open = 0: closes the object argument (an OBJECT); result is set to the
    INTEGER 1. */
 typedef int32_t (*JolObjectOpenCloseEntry)(uintptr_t context, JolObjectValue* result, int32_t open,
-                                      const JolObjectValue* argument, int32_t a, int32_t b);
+                                           const JolObjectValue* argument, int32_t a, int32_t b);
 /* 4: the script's last reference to the handle is gone; zero is 0. */
 typedef int32_t (*JolObjectReleaseEntry)(uintptr_t context, int32_t handle, int32_t zero);
 /* 5: member is the member expression as the script wrote it, "obj.name"
@@ -96,7 +96,7 @@ typedef int32_t (*JolObjectReleaseEntry)(uintptr_t context, int32_t handle, int3
    that obj holds (0 when obj holds none); values[0] the result,
    values[1] to values[count] the arguments. */
 typedef int32_t (*JolObjectMemberEntry)(uintptr_t context, const char* member, int32_t kind,
-                                   int32_t count, int32_t handle, JolObjectValue* values);
+                                        int32_t count, int32_t handle, JolObjectValue* values);
 /* 6: the context ends; every object of it goes. */
 typedef int32_t (*JolObjectShutdownEntry)(uintptr_t context);
 
