@@ -5,13 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "resources/error_codes.h"
+
 namespace jol::dialog {
 namespace {
 
-constexpr int kBadType = 3223;
-constexpr int kBadValue = 3224;
-constexpr int kTooManyFields = 3225;
-constexpr int kTooLarge = 3091;
+constexpr int kBadType = ErrNumber(Err::DialogControlType);
+constexpr int kBadValue = ErrNumber(Err::DialogControlValue);
+constexpr int kTooManyFields = ErrNumber(Err::DialogControlFields);
+constexpr int kTooLarge = ErrNumber(Err::DialogBoxTooLarge);
 constexpr int kGridColumns = 60;
 constexpr int kGridRows = 20;
 constexpr std::size_t kGridNameLength = 30;
