@@ -1,13 +1,20 @@
 #include "host/fault_report.h"
 
 #ifdef JOL_FAULT_INJECTION
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "host/context/script_context.h"
 #include "lang/string_heap.h"
 #include "lang/variable_entry.h"
+#include "platform/environment.h"
+#include "platform/fault_sweep.h"
 #include "platform/memory.h"
 
 namespace jol {
@@ -27,15 +34,84 @@ void ReportBlocksLeft() {
     if (left) std::fprintf(stderr, "jol faults: %zu memory blocks left\n", left);
 }
 
+// A child of the sweep stopped after this long is reported as hung.
+constexpr unsigned kSweepRunSeconds = 120;
+
+// Empties the folder the runs may write in, so each starts as the first.
+void CleanScratch() {
+    const char* scratch = std::getenv("JOL_FAULT_SWEEP_SCRATCH");
+    if (!scratch || !*scratch) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch, ignored);
+    std::filesystem::create_directories(scratch, ignored);
+}
+
+// Counts the run's allocations and fails the chosen ones, from here to the
+// end of the process.
+void CountFromNow(unsigned long fail_heap, unsigned long fail_block) {
+    HeapFaults().count_from_now(fail_heap);
+    plat::mem_faults().count_from_now(fail_block);
+    if (Reporting()) std::atexit(ReportBlocksLeft);
+}
+
+// The counts an unfailed run reported on its standard error.
+bool CountsOf(const std::string& stderr_file, unsigned long* heap, unsigned long* blocks) {
+    std::ifstream in(stderr_file, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string::size_type at = text.find("jol faults: heap allocations ");
+    return at != std::string::npos &&
+           std::sscanf(text.c_str() + at, "jol faults: heap allocations %lu, memory blocks %lu",
+                       heap, blocks) == 2;
+}
+
+// JOL_FAULT_SWEEP=FOLDER: the rest of the process runs in children, first
+// unfailed (FOLDER/base), then once per allocation it made, failing that one
+// (FOLDER/heap-N, FOLDER/block-N; every JOL_FAULT_SWEEP_STRIDE-th and the
+// last; JOL_FAULT_SWEEP_KIND heap or block for one kind only, none for the
+// unfailed run alone), one after the other. Returns in each child with its
+// counters set; the parent ends the process when the last child has ended.
+void Sweep(const std::string& folder) {
+    const unsigned long stride = std::max(1ul, NumberFromEnvironment("JOL_FAULT_SWEEP_STRIDE"));
+    const char* kind = std::getenv("JOL_FAULT_SWEEP_KIND");
+    const std::string only = kind ? kind : "";
+    // A program the script starts is no part of the sweep.
+    plat::set_env("JOL_FAULT_SWEEP", nullptr);
+    CleanScratch();
+    if (plat::run_in_child(folder + "/base", kSweepRunSeconds)) return CountFromNow(0, 0);
+    unsigned long counts[2];
+    if (!CountsOf(folder + "/base.stderr", &counts[0], &counts[1])) plat::end_process_now(0);
+    const char* const kinds[2] = {"heap", "block"};
+    for (int k = 0; k < 2; ++k) {
+        if (!only.empty() && only != kinds[k]) continue;
+        // In the child, true with the counters set to fail the n-th allocation.
+        auto fails = [&](unsigned long n) {
+            CleanScratch();
+            if (!plat::run_in_child(folder + "/" + kinds[k] + "-" + std::to_string(n),
+                                    kSweepRunSeconds))
+                return false;
+            if (k == 0)
+                CountFromNow(n, 0);
+            else
+                CountFromNow(0, n);
+            return true;
+        };
+        for (unsigned long n = 1; n <= counts[k]; n += stride)
+            if (fails(n)) return;
+        if (counts[k] > 1 && (counts[k] - 1) % stride != 0 && fails(counts[k])) return;
+    }
+    plat::end_process_now(0);
+}
+
 } // namespace
 
 void StartFaultCounting() {
     static bool started = false;
     if (started) return;
     started = true;
-    HeapFaults().count_from_now(NumberFromEnvironment("JOL_FAIL_HEAP_ALLOC"));
-    plat::mem_faults().count_from_now(NumberFromEnvironment("JOL_FAIL_BLOCK_ALLOC"));
-    if (Reporting()) std::atexit(ReportBlocksLeft);
+    if (const char* folder = std::getenv("JOL_FAULT_SWEEP"); folder && *folder)
+        return Sweep(std::string(folder));
+    CountFromNow(NumberFromEnvironment("JOL_FAIL_HEAP_ALLOC"),
+                 NumberFromEnvironment("JOL_FAIL_BLOCK_ALLOC"));
 }
 
 void ReportFaults(ScriptContext* ctx) {

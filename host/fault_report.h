@@ -9,6 +9,11 @@
 //   jol faults: heap check: WHAT
 // and the process's exit writes "jol faults: N memory blocks left" when
 // blocks were never freed.
+// With JOL_FAULT_SWEEP=FOLDER (and JOL_FAULT_REPORT), one process does the
+// whole drill: the run is repeated in child processes, unfailed first, then
+// failing each allocation it made in turn, each child's outputs and status
+// kept in FOLDER (see Sweep in host/fault_report.cpp); JOL_FAULT_SWEEP_SCRATCH
+// names a folder emptied before each child.
 #pragma once
 
 #ifdef JOL_FAULT_INJECTION

@@ -2,7 +2,9 @@
 """Runs every script test of a build made with JOL_FAULT_INJECTION (the
 native-asan preset) once per string-heap allocation it makes, failing that
 one allocation, and then once per memory block the library takes during
-the run, failing that block.
+the run, failing that block. The library repeats each script's run itself
+in child processes (JOL_FAULT_SWEEP, host/fault_report.h), so the program
+starts once per script, not once per allocation.
 
 Each run must end cleanly: no sanitizer report, no crash or hang, every
 heap block owned by exactly one variable and no variable holding a block
@@ -98,30 +100,58 @@ class Outcome:
         self.status, self.out, self.err = status, out, err
 
 
-def run_once(test, work, tag, extra_env):
-    raw = os.path.join(work, tag)
-    env = dict(os.environ)
-    env.update(test["env"])
-    env.update(extra_env)
-    env["JOL_FAULT_REPORT"] = "1"
-    command = test["command"][:-2] + ["-DRAW=" + raw] + test["command"][-2:]
-    subprocess.run(command, env=env, capture_output=True)
-
+def read_outcome(prefix):
     def read(suffix):
         try:
-            with open(raw + suffix, encoding="latin-1") as f:
+            with open(prefix + suffix, encoding="latin-1") as f:
                 return f.read().replace("\r", "")
         except OSError:
             return None
     status = (read(".status") or "").strip()
     out, err = read(".stdout") or "", read(".stderr") or ""
-    shutil.rmtree(raw + ".scratch", ignore_errors=True)
     for suffix in (".status", ".stdout", ".stderr"):
         try:
-            os.remove(raw + suffix)
+            os.remove(prefix + suffix)
         except OSError:
             pass
     return Outcome(status, out, err)
+
+
+def sweep(test, work, kind, stride):
+    """Runs the script once through its test's command, with the library
+    sweeping in that one process: an unfailed run, then one run per
+    allocation failing it (every stride-th and the last; kind "none" only
+    the unfailed one). Returns the unfailed outcome and a list of
+    (kind, n, outcome) in the order of n."""
+    raw = os.path.join(work, test["name"])
+    folder = raw + ".sweep"
+    os.makedirs(folder, exist_ok=True)
+    env = dict(os.environ)
+    env.update(test["env"])
+    env.update({"JOL_FAULT_REPORT": "1", "JOL_FAULT_SWEEP": folder,
+                "JOL_FAULT_SWEEP_SCRATCH": raw + ".scratch",
+                "JOL_FAULT_SWEEP_STRIDE": str(stride)})
+    if kind != "both":
+        env["JOL_FAULT_SWEEP_KIND"] = kind
+    command = (test["command"][:-2] + ["-DRAW=" + raw, "-DRUN_TIMEOUT=86400"] +
+               test["command"][-2:])
+    subprocess.run(command, env=env, capture_output=True)
+    parent = read_outcome(raw)
+    base = read_outcome(os.path.join(folder, "base"))
+    if not base.status:
+        # No run took place: the script never reached the library (or the
+        # test skips it); what the command itself printed tells why.
+        base = parent
+    runs = []
+    for name in os.listdir(folder):
+        m = re.match(r"(heap|block)-(\d+)\.status$", name)
+        if m:
+            runs.append((m.group(1), int(m.group(2))))
+    runs.sort(key=lambda r: (r[0] != "heap", r[1]))
+    outcomes = [(k, n, read_outcome(os.path.join(folder, "%s-%d" % (k, n)))) for k, n in runs]
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.rmtree(raw + ".scratch", ignore_errors=True)
+    return base, outcomes
 
 
 def problems_of(outcome, baseline, name="", numbers=frozenset()):
@@ -186,7 +216,8 @@ def main():
             held_lock.wait_for(lambda: not (test["locks"] & held))
             held.update(test["locks"])
         try:
-            base = run_once(test, work, test["name"] + "-base", {})
+            kind = "none" if args.count else args.kind
+            base, outcomes = sweep(test, work, kind, args.stride)
             counts = COUNTS.search(base.err)
             if not counts:
                 with report_lock:
@@ -195,29 +226,25 @@ def main():
                 return
             heap, blocks = int(counts.group(1)), int(counts.group(2))
             faults = ["unfailed run: " + p for p in problems_of(base, None)]
-            kinds = []
-            if args.kind in ("heap", "both") and not args.count:
-                kinds.append(("heap", "JOL_FAIL_HEAP_ALLOC", heap))
-            if args.kind in ("block", "both") and not args.count:
-                kinds.append(("block", "JOL_FAIL_BLOCK_ALLOC", blocks))
+            expected = 0
+            for k, count in (("heap", heap), ("block", blocks)):
+                if kind in (k, "both") and count:
+                    expected += len(range(1, count + 1, args.stride))
+                    expected += 1 if (count - 1) % args.stride else 0
+            if len(outcomes) != expected:
+                faults.append("%d runs of %d took place" % (len(outcomes), expected))
             numbered = absorbed = runs = 0
-            for kind, variable, count in kinds:
-                points = list(range(1, count + 1, args.stride))
-                if count and points[-1] != count:
-                    points.append(count)
-                for n in points:
-                    outcome = run_once(test, work, "%s-%s-%d" % (test["name"], kind, n),
-                                       {variable: str(n)})
-                    runs += 1
-                    for p in problems_of(outcome, base, test["name"], numbers):
-                        faults.append("%s %d: %s" % (kind, n, p))
-                    code = NUMBERED.findall(outcome.err) or BOX.findall(outcome.err)
-                    if code:
-                        numbered += 1
-                        with report_lock:
-                            codes[code[-1]] = codes.get(code[-1], 0) + 1
-                    elif outcome.status == "0":
-                        absorbed += 1
+            for k, n, outcome in outcomes:
+                runs += 1
+                for p in problems_of(outcome, base, test["name"], numbers):
+                    faults.append("%s %d: %s" % (k, n, p))
+                code = NUMBERED.findall(outcome.err) or BOX.findall(outcome.err)
+                if code:
+                    numbered += 1
+                    with report_lock:
+                        codes[code[-1]] = codes.get(code[-1], 0) + 1
+                elif outcome.status == "0":
+                    absorbed += 1
             with report_lock:
                 totals["heap"] += heap
                 totals["block"] += blocks

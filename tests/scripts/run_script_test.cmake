@@ -31,7 +31,8 @@
 # box when it is the only one.
 # With RAW (a path prefix) the run's outcome is only recorded, for the
 # exhaustion runner (tests/exhaustion): RAW.status, RAW.stdout, RAW.stderr,
-# with the scratch folder RAW.scratch; nothing is compared.
+# with the scratch folder RAW.scratch; nothing is compared. RUN_TIMEOUT
+# (seconds, 100 by default) bounds the run.
 # EXTENDER and LIBRARY, when given, are the paths of the sample extender
 # and of the library; the script reads them from the environment variables
 # JOL_SAMPLE_EXTENDER and JOL_LIBRARY_MODULE (as Windows paths under Wine);
@@ -135,6 +136,9 @@ endforeach()
 # The outputs go to files, not pipes: under Wine the first program that
 # opens a window starts the desktop process, which inherits its standard
 # handles and outlives it; a pipe would stay open until that process ends.
+if(NOT RUN_TIMEOUT)
+  set(RUN_TIMEOUT 100)
+endif()
 set(out_file "${scratch}.stdout")
 set(err_file "${scratch}.stderr")
 if(RAW)
@@ -149,7 +153,7 @@ execute_process(
   RESULT_VARIABLE status
   OUTPUT_FILE \${out_file}
   ERROR_FILE \${err_file}
-  TIMEOUT 100)")
+  TIMEOUT \${RUN_TIMEOUT})")
 if(RAW)
   file(WRITE "${RAW}.status" "${status}\n")
   return()
