@@ -78,13 +78,6 @@ void CopyName(char* out, std::size_t size, const char* text) {
     out[n] = 0;
 }
 
-bool SameTextIgnoringCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        if (plat::to_lower_char(*a) != plat::to_lower_char(*b)) return false;
-        if (!*a) return true;
-    }
-}
-
 std::int32_t Handshake(std::uintptr_t handle2) {
     if (((handle2 >> 8) & 0xFF) == kInterfaceVersion) return kHandshakeAnswer;
     plat::message_box(plat::get_focus(), "Version Interface Incompatible", "DLL mismatch",
@@ -205,7 +198,7 @@ std::int32_t BindHeap(plat::MemHandle context, std::uintptr_t heap, std::uintptr
         char stored[kTextSize];
         ReadSetting("DllUsage", ctx->settings_section, "(NONE)", stored, sizeof stored,
                     kLibraryIni);
-        if (!SameTextIgnoringCase(stored, usage))
+        if (!plat::same_text_ignoring_case(stored, usage))
             WriteSetting("DllUsage", ctx->settings_section, usage, kLibraryIni);
     }
 

@@ -12,18 +12,10 @@
 #include <string>
 
 #include "platform/answer_queue.h"
+#include "platform/text.h"
 
 namespace plat::detail {
 namespace {
-
-bool same_name(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 const char* kind_word(FormKind k) {
     switch (k) {
@@ -90,13 +82,15 @@ bool apply(Form& form, FormEvents& events, const std::string& name, const std::s
     // Lists first: a file list's choice fills the edit field that shares
     // its variable, which the answer's value then sets as typed.
     for (std::size_t i = 0; i < form.controls.size(); ++i) {
-        if (!is_list(form.controls[i].kind) || !same_name(form.controls[i].name, name)) continue;
+        if (!is_list(form.controls[i].kind) ||
+            !same_text_ignoring_case(form.controls[i].name, name))
+            continue;
         select_items(form, static_cast<int>(i), events, value);
         found = true;
     }
     const std::int32_t number = static_cast<std::int32_t>(std::strtol(value.c_str(), nullptr, 10));
     for (FormControl& c : form.controls) {
-        if (!same_name(c.name, name)) continue;
+        if (!same_text_ignoring_case(c.name, name)) continue;
         switch (c.kind) {
         case FormKind::Edit:
             c.text = value;
@@ -173,7 +167,7 @@ bool answer_form(Form& form, FormEvents& events, FormResult* result) {
             if (part.empty() || eq == std::string::npos) continue;
             const std::string name = part.substr(0, eq);
             const std::string value = part.substr(eq + 1);
-            if (same_name(name, "button")) {
+            if (same_text_ignoring_case(name, "button")) {
                 named_button = true;
                 id = button_of(form,
                                static_cast<std::int32_t>(std::strtol(value.c_str(), nullptr, 10)));

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace plat {
 
@@ -31,6 +32,9 @@ char to_upper_char(char c);
 // are stepped over as units and never changed.
 void to_lower(char* s);
 void to_upper(char* s);
+// True when a and b are the same text but for the case of single-byte
+// letters; double-byte characters must match as they are.
+bool same_text_ignoring_case(std::string_view a, std::string_view b);
 
 // Compares two zero-terminated texts by the user-default locale's rules:
 // negative when a sorts before b, 0 when they are equal, positive otherwise.

@@ -26,9 +26,11 @@
 #include "platform/files.h"
 #include "platform/sound.h"
 #include "platform/system_info.h"
+#include "platform/text.h"
 #include "platform/window_system.h"
 #include "resources/message_table.h"
 #include "ui/dialog_definition.h"
+#include "ui/dialog_lists.h"
 
 namespace jol {
 namespace {
@@ -38,19 +40,9 @@ using dialog::ControlType;
 constexpr std::size_t kNameMax = 16;
 constexpr std::size_t kItemMax = 254;
 constexpr std::size_t kValueMax = 65536;
-constexpr int kMaxSelected = 101;
 constexpr int kMsgOk = 120;
 constexpr int kMsgCancel = 121;
 constexpr char kNoFile[] = "NOFILESELECTED";
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // The variable's text; false when it has no value. Leaves no error.
 bool VariableText(ScriptContext* ctx, const std::string& name, std::string* out) {
@@ -231,7 +223,7 @@ void Engine::LinkFileLists() {
         for (Control& other : controls) {
             if (&other == &controls[i] || other.file_list >= 0) continue;
             if ((other.type == ControlType::EditBox || other.type == ControlType::VaryText) &&
-                SameText(other.name, controls[i].name))
+                plat::same_text_ignoring_case(other.name, controls[i].name))
                 other.file_list = static_cast<int>(i);
         }
         Refill(static_cast<int>(i));
@@ -308,7 +300,7 @@ bool Engine::StoreFileList(const Control& c, bool* keep_open) {
 bool Engine::StoreItemBox(const Control& c) {
     const plat::FormControl& list = At(c.form);
     std::string joined;
-    int count = 0;
+    std::size_t count = 0;
     for (std::size_t k = 0; k < list.items.size(); ++k) {
         if (!list.selected[k]) continue;
         if (list.kind != plat::FormKind::MultiList) {
@@ -316,7 +308,7 @@ bool Engine::StoreItemBox(const Control& c) {
             count = 1;
             break;
         }
-        if (++count > kMaxSelected) return Raise(ctx_, Err::TooManySelected) != 0;
+        if (++count > kMostSelected) return Raise(ctx_, Err::TooManySelected) != 0;
         if (count > 1) joined += '\t';
         joined += list.items[k];
     }
@@ -426,7 +418,8 @@ int BuildDialog(ScriptContext* ctx, const std::string& n, Engine& e) {
     if (n.size() > kNameMax) return ErrNumber(Err::DialogNameTooLong);
     std::string text;
     if (!VariableText(ctx, n + "Format", &text)) return ErrNumber(Err::DialogFormatMissing);
-    if (!SameText(text, "CRVDLGED,4.0") && !SameText(text, "CRVDLGED,5.0"))
+    if (!plat::same_text_ignoring_case(text, "CRVDLGED,4.0") &&
+        !plat::same_text_ignoring_case(text, "CRVDLGED,5.0"))
         return ErrNumber(Err::DialogFormatVersion);
     std::int32_t place[4];
     const char* const place_names[4] = {"x", "y", "width", "height"};
@@ -490,7 +483,8 @@ int BuildDialog(ScriptContext* ctx, const std::string& n, Engine& e) {
             break;
         case ControlType::EditBox:
             f.kind = plat::FormKind::Edit;
-            f.password = d.name.size() >= 3 && SameText(d.name.substr(0, 3), "PW_");
+            f.password =
+                d.name.size() >= 3 && plat::same_text_ignoring_case(d.name.substr(0, 3), "PW_");
             VariableText(ctx, d.name, &f.text);
             break;
         case ControlType::CheckBox: {
@@ -505,7 +499,8 @@ int BuildDialog(ScriptContext* ctx, const std::string& n, Engine& e) {
             if (d.value == 1) f.id = 1;
             if (d.value == 0) f.id = 2;
             f.is_default = f.id == 1;
-            if ((d.value == 1 || d.value == 0) && (d.text.empty() || SameText(d.text, "DEFAULT")))
+            if ((d.value == 1 || d.value == 0) &&
+                (d.text.empty() || plat::same_text_ignoring_case(d.text, "DEFAULT")))
                 f.text = ButtonText(ctx, d.value == 1);
             break;
         case ControlType::FileListBox:
@@ -536,7 +531,8 @@ int BuildDialog(ScriptContext* ctx, const std::string& n, Engine& e) {
             const std::int32_t current = VariableInteger(ctx, d.name);
             bool first = true;
             for (std::size_t j = i; j < defs.size(); ++j) {
-                if (defs[j].type != ControlType::RadioButton || !SameText(defs[j].name, d.name))
+                if (defs[j].type != ControlType::RadioButton ||
+                    !plat::same_text_ignoring_case(defs[j].name, d.name))
                     continue;
                 plat::FormControl r;
                 r.kind = plat::FormKind::Radio;
@@ -689,7 +685,8 @@ int BuildGrid(ScriptContext* ctx, const dialog::Grid& g, Engine& e) {
             f.text = gc.name;
             // A group: the radios of one variable; the first one starts it.
             for (const Control& other : e.controls)
-                if (other.type == ControlType::RadioButton && SameText(other.name, gc.name))
+                if (other.type == ControlType::RadioButton &&
+                    plat::same_text_ignoring_case(other.name, gc.name))
                     f.group = false;
             f.checked = defined && text.size() == 1 && text[0] == gc.value;
             break;

@@ -12,7 +12,8 @@ namespace jol {
 
 // The longest entry of a list dialog, in bytes.
 constexpr std::size_t kListEntryMax = 254;
-// The most entries a multiple selection may return.
+// The most entries a multiple selection may return (a list dialog's or a
+// Dialog's item box).
 constexpr std::size_t kMostSelected = 101;
 
 // The delimiter of an item list: the first character of the argument (two

@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/system_errors.h"
+#include "platform/text.h"
 
 namespace jol {
 namespace {
@@ -24,12 +25,6 @@ constexpr std::size_t kCompareBlock = 1024;
 
 char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameText(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (Upper(*a) != Upper(*b)) return false;
-    return *a == *b;
 }
 
 int Integer(Value& result, std::int32_t n) {
@@ -117,7 +112,8 @@ bool CopyOne(ScriptContext* ctx, const char* source, void* data) {
     if (!TargetOf(source, job.mask, target)) return Raise(ctx, failed);
     if (!IsPlainFile(source)) return Raise(ctx, missing);
     // A file copied or moved onto itself is already where it should be.
-    if (SameText(source, target) || plat::same_file(source, target)) return true;
+    if (plat::same_text_ignoring_case(source, target) || plat::same_file(source, target))
+        return true;
     switch (ConfirmReplace(ctx, &job.choice, source, target)) {
     case ReplaceAnswer::Cancelled:
         return Raise(ctx, Err::StopCancel);
@@ -174,7 +170,7 @@ bool AppendOne(ScriptContext* ctx, const char* source, void* data) {
     if (!TargetHasRoom(target, size)) return Raise(ctx, Err::FileAppendRoom);
     // The target is opened without sharing: while the source is open for
     // reading, the same file cannot be the target.
-    if (SameText(source, target) || plat::same_file(source, target))
+    if (plat::same_text_ignoring_case(source, target) || plat::same_file(source, target))
         return Raise(ctx, Err::FileAppendTo);
     const plat::FileHandle in = plat::open_text_file(source, plat::TextOpen::Read, 1);
     if (!in) return Raise(ctx, Err::FileAppendFrom);
@@ -518,7 +514,7 @@ bool RecordDelayedMove(const char* source, const char* target) {
         while (!head.empty() && (head.back() == '\r' || head.back() == ' '))
             head.pop_back();
         if (inside && !head.empty() && head[0] == '[') break;
-        if (inside || SameText(head.c_str(), "[rename]")) {
+        if (inside || plat::same_text_ignoring_case(head.c_str(), "[rename]")) {
             inside = true;
             at = end < text.size() ? end + 1 : end;
         }

@@ -80,10 +80,6 @@ std::string Upper(std::string s) {
     return s;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-    return Upper(a) == Upper(b);
-}
-
 // A program name in double quotes, unless it begins with one already.
 std::string Quoted(const std::string& program) {
     if (!program.empty() && program[0] == '"') return program;
@@ -129,8 +125,8 @@ bool SameFile(const std::string& a, const std::string& b) {
     char sa[300], sb[300];
     const std::size_t na = plat::short_path_name(a.c_str(), sa, sizeof sa);
     const std::size_t nb = plat::short_path_name(b.c_str(), sb, sizeof sb);
-    if (na && nb) return SameText(sa, sb);
-    return SameText(a, b);
+    if (na && nb) return plat::same_text_ignoring_case(sa, sb);
+    return plat::same_text_ignoring_case(a, b);
 }
 
 // The document's registered open command; "" when none.
@@ -437,7 +433,7 @@ bool ProgramRuns(const std::string& root) {
     for (const plat::ProcessEntry& e : plat::list_processes()) {
         std::string r, x;
         NameParts(e.program.c_str(), &r, &x);
-        if (SameText(r, root)) return true;
+        if (plat::same_text_ignoring_case(r, root)) return true;
     }
     return false;
 }

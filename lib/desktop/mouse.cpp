@@ -151,13 +151,6 @@ std::string ButtonText(const std::string& text) {
     return out;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (plat::to_upper_char(a[i]) != plat::to_upper_char(b[i])) return false;
-    return true;
-}
-
 namespace msg {
 constexpr unsigned ChildActivate = 0x0022;
 constexpr unsigned MdiActivate = 0x0222;
@@ -180,7 +173,7 @@ int FnMouseClickBtn(ScriptContext* ctx, int, Value& result, Value* args) {
     for (plat::Hwnd button : plat::desk::descendants(w)) {
         if (plat::get_parent(button) != w) continue;
         const std::string text = plat::desk::title(button);
-        if (text.empty() || !SameText(ButtonText(text), wanted)) continue;
+        if (text.empty() || !plat::same_text_ignoring_case(ButtonText(text), wanted)) continue;
         ActivateWindow(ctx, parent);
         if (*child_name && plat::desk::is_enabled(w)) {
             plat::desk::send_message(w, msg::ChildActivate, 0, 0);

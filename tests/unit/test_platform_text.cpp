@@ -87,6 +87,13 @@ TEST_F(PlatformText, CaseMapping) {
     plat::to_lower(empty);
     plat::to_upper(nullptr);
     EXPECT_STREQ(empty, "");
+
+    EXPECT_TRUE(plat::same_text_ignoring_case("Pw_Name\xC9", "pW_nAME\xE9"));
+    EXPECT_TRUE(plat::same_text_ignoring_case("", ""));
+    EXPECT_FALSE(plat::same_text_ignoring_case("name", "names"));
+    EXPECT_FALSE(plat::same_text_ignoring_case("stra\xDF"
+                                               "e",
+                                               "STRASSE"));
 }
 
 TEST_F(PlatformText, Ordering) {
@@ -273,6 +280,15 @@ TEST(PlatformTextDoubleByte, LeadBytesAndStepping) {
     plat::to_upper(s);
     EXPECT_STREQ(s, "AB\x81"
                     "AC\x81");
+    // nor compared without case: the two characters differ
+    EXPECT_FALSE(plat::same_text_ignoring_case("x\x81"
+                                               "A",
+                                               "X\x81"
+                                               "a"));
+    EXPECT_TRUE(plat::same_text_ignoring_case("x\x81"
+                                              "A",
+                                              "X\x81"
+                                              "A"));
 
     // a double-byte character sorts as one unit, after the letters
     EXPECT_LT(plat::compare_text("z", "\x82\xA0", false, false), 0);
