@@ -32,9 +32,6 @@ const char kExitWindowsVariable[] = "exitwindowsmessage1873658";
 
 namespace {
 
-constexpr char kHostRowName[] = "intcontrol";
-constexpr std::size_t kHostRowNameLength = sizeof kHostRowName - 1;
-
 // The bounds and first trial of the search for the largest heap block.
 constexpr std::uint32_t kSearchLow = 1;
 constexpr std::uint32_t kSearchHigh = 65535;
@@ -220,22 +217,11 @@ int HostStop(ScriptContext* ctx, Value& result) {
     return Raise(ctx, Err::StopHostCall);
 }
 
-// The index of the host's row named "intcontrol", or -1.
-int HostIntControlRow(const ScriptContext* ctx) {
-    const KeywordEntry* rows = ctx->host_keywords;
-    if (!rows) return -1;
-    for (int n = 0; n <= kw::HostLast - kw::HostBase && rows[n].length > 0; ++n)
-        if (rows[n].length == static_cast<std::int16_t>(kHostRowNameLength) &&
-            std::memcmp(rows[n].name, kHostRowName, kHostRowNameLength) == 0)
-            return n;
-    return -1;
-}
-
 // An opcode the library does not know: the host's own IntControl gets it
 // (the opcode in decimal first, then p1 to p4), or the call fails.
 int ForwardToHost(ScriptContext* ctx, std::int32_t opcode, Value& result, Value* args) {
-    const int row = HostIntControlRow(ctx);
-    if (row < 0) return Raise(ctx, Err::IntControlOpcode);
+    const int host_function = FindHostKeyword(ctx, "intcontrol");
+    if (host_function < 0) return Raise(ctx, Err::IntControlOpcode);
     char text[kIntegerTextSize];
     WriteSigned(opcode, text, sizeof text);
     Value forwarded[6];
@@ -244,7 +230,7 @@ int ForwardToHost(ScriptContext* ctx, std::int32_t opcode, Value& result, Value*
     forwarded[1].flags = vf::String;
     for (int n = 2; n <= 5; ++n)
         forwarded[n] = args[n];
-    const int ok = ExtenderCall(ctx, kw::HostBase + row, result, forwarded);
+    const int ok = ExtenderCall(ctx, host_function, result, forwarded);
     HeapFree(ctx, forwarded[1].str);
     return ok;
 }

@@ -747,6 +747,18 @@ const KeywordEntry* FindBuiltinKeyword(const char* lower_name) {
     return nullptr;
 }
 
+int FindHostKeyword(const ScriptContext* ctx, const char* lower_name) {
+    const std::size_t length = std::strlen(lower_name);
+    const int count = HostRowCount(ctx->host_keywords);
+    for (int r = 0; r < count; ++r) {
+        const KeywordEntry& row = ctx->host_keywords[r];
+        if (static_cast<std::size_t>(row.length) == length &&
+            std::memcmp(row.name, lower_name, length) == 0)
+            return kw::HostBase + r;
+    }
+    return -1;
+}
+
 int LookupKeyword(ScriptContext* ctx, bool identifier_mode) {
     if (!ctx || !ctx->token.cursor) return 0;
     EnsureIndex();

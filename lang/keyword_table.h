@@ -111,6 +111,10 @@ const KeywordEntry* KeywordRow(ScriptContext* ctx, int id);
 
 // The built-in row of exactly this lower-case name, or null.
 const KeywordEntry* FindBuiltinKeyword(const char* lower_name);
+// The id (900 + row) of the host's row of exactly this lower-case name, as
+// a script reaching it by name would call it; -1 when the run's host table
+// has none.
+int FindHostKeyword(const ScriptContext* ctx, const char* lower_name);
 
 // Finds the longest keyword that starts at ctx->token.cursor. On success
 // stores its id in ctx->token.id and returns 1; returns 0 when none

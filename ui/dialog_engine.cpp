@@ -19,6 +19,7 @@
 #include "host/context/process_state.h"
 #include "host/context/script_context.h"
 #include "lang/conversion.h"
+#include "lang/keyword_table.h"
 #include "lang/variables.h"
 #include "platform/dialog_forms.h"
 #include "platform/environment.h"
@@ -400,16 +401,11 @@ int Fail(ScriptContext* ctx, int code) {
     return 0;
 }
 
-// The host's own dialog function, when it asked to show the dialogs.
-bool HostDialog(ScriptContext* ctx, Value& result, Value* args) {
-    if (!ctx->host_dialog_flag || !ctx->host_keywords) return false;
-    for (const KeywordEntry* row = ctx->host_keywords; row->length > 0; ++row) {
-        if (row->length == 6 && !std::strncmp(row->name, "dialog", 6)) {
-            ExtenderCall(ctx, row->id, result, args);
-            return true;
-        }
-    }
-    return false;
+// The id of the host's own dialog function when the host asked to show
+// the dialogs itself; -1 otherwise.
+int HostDialog(const ScriptContext* ctx) {
+    if (!ctx->host_dialog_flag) return -1;
+    return FindHostKeyword(ctx, "dialog");
 }
 
 // Builds the form of Dialog from the variables of the dialog name; 0 on
@@ -577,7 +573,8 @@ int BuildDialog(ScriptContext* ctx, const std::string& n, Engine& e) {
 }
 
 int FnDialog(ScriptContext* ctx, int, Value& result, Value* args) {
-    if (HostDialog(ctx, result, args)) return 1;
+    if (const int host_function = HostDialog(ctx); host_function >= 0)
+        return ExtenderCall(ctx, host_function, result, args);
     Engine e(ctx, false);
     if (const int err = BuildDialog(ctx, ArgText(ctx, args[1]), e)) {
         ctx->custom_buttons = 0;

@@ -61,11 +61,14 @@ public:
         return b;
     }
 
-    // Runs the text through ProcessDaBatBuffer; its result.
-    int Run(const std::string& text, jol::ExtenderEntry callback = nullptr) {
+    // Runs the text through ProcessDaBatBuffer, with the host's callback
+    // and keyword rows when given; its result.
+    int Run(const std::string& text, jol::ExtenderEntry callback = nullptr,
+            const jol::KeywordEntry* host_rows = nullptr) {
         Unbind();
         plat::MemHandle b = Block(text);
-        int r = ProcessDaBatBuffer(0, context_, b, callback, nullptr);
+        int r = ProcessDaBatBuffer(0, context_, b, callback,
+                                   reinterpret_cast<const JolKeywordEntry*>(host_rows));
         plat::mem_free(b);
         return r;
     }

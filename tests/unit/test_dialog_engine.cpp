@@ -3,9 +3,13 @@
 // (the same code a person's clicks reach on Win32).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "dispatch/extender_abi.h"
 #include "exec/debug_trace.h"
+#include "lang/keyword_table.h"
 #include "platform/answer_queue.h"
 #include "platform/dialog_forms.h"
 #include "platform/environment.h"
@@ -271,6 +275,67 @@ TEST_F(DialogScripts, NobodyToAskIsAWindowThatCannotBeMade) {
     const std::string err = Run(script, {});
     EXPECT_NE(err.find("form: no dialog answer, cancelled"), std::string::npos);
     EXPECT_EQ(rig_.LastRun().error, 9999);
+}
+
+// A host that shows the dialogs itself: the requests its functions got,
+// with their first argument; each answers a text.
+std::vector<std::string> g_host_asked;
+std::int32_t JOL_STDCALL DialogHost(jol::ExtArg, jol::ExtArg, jol::ExtArg, jol::ExtArg request,
+                                    jol::ExtArg answer_fn, jol::ExtArg record, jol::ExtArg,
+                                    jol::ExtArg a8, jol::ExtArg, jol::ExtArg, jol::ExtArg,
+                                    jol::ExtArg) {
+    if (request < 0 || !answer_fn) return 0; // a notification
+    g_host_asked.push_back(std::to_string(request) + ":" + reinterpret_cast<const char*>(a8));
+    reinterpret_cast<jol::AnswerEntry>(answer_fn)(
+        0, 0, record, 1, 0, reinterpret_cast<jol::ExtArg>("shown by the host"));
+    return 0;
+}
+
+jol::KeywordEntry HostFunction(std::uint16_t id, const char* name) {
+    jol::KeywordEntry row{};
+    row.id = id;
+    row.kind = jol::kind::Function;
+    row.value[0] = 5;
+    row.value[2] = 0x1F;
+    row.length = static_cast<std::int16_t>(std::strlen(name));
+    std::strncpy(row.name, name, sizeof row.name - 1);
+    return row;
+}
+
+TEST_F(DialogScripts, AHostThatShowsTheDialogsGetsDialogByItsRow) {
+    ASSERT_TRUE(rig_.ok());
+    const std::string script = std::string(kHead) +
+                               "TestNumControls=1\r\nTest01=`1,1,1,1,PUSHBUTTON,,go,3`\r\n"
+                               "x=Dialog(d)\r\n";
+    // The row's own id field is the host's business: the call goes to row
+    // 1, as a script naming the function would reach it.
+    const jol::KeywordEntry with_dialog[] = {HostFunction(40, "other"), HostFunction(41, "dialog"),
+                                             jol::KeywordEntry{}};
+    const jol::KeywordEntry without[] = {HostFunction(40, "other"), jol::KeywordEntry{}};
+    auto run = [&](bool flag, const jol::KeywordEntry* rows) {
+        g_host_asked.clear();
+        rig_.Lock()->host_dialog_flag = flag;
+        rig_.Unlock();
+        answer_queue_set("");
+        testing::internal::CaptureStderr();
+        rig_.Run(script, &DialogHost, rows);
+        return testing::internal::GetCapturedStderr();
+    };
+
+    std::string err = run(true, with_dialog);
+    EXPECT_EQ(rig_.LastRun().error, 0) << err;
+    EXPECT_EQ(rig_.Var("x"), "shown by the host");
+    EXPECT_EQ(g_host_asked, std::vector<std::string>{"1:Test"});
+    EXPECT_EQ(err.find("form"), std::string::npos) << err;
+
+    // Without the flag, or without a row named "dialog", the library's own
+    // dialog (cancelled here, nobody answers it).
+    for (bool flag : {false, true}) {
+        err = run(flag, flag ? without : with_dialog);
+        EXPECT_TRUE(g_host_asked.empty());
+        EXPECT_NE(err.find("form: no dialog answer, cancelled"), std::string::npos) << err;
+        EXPECT_EQ(rig_.LastRun().error, 9999);
+    }
 }
 
 class DebugScripts : public DialogScripts {};
