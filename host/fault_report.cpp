@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -102,14 +103,75 @@ void Sweep(const std::string& folder) {
     plat::end_process_now(0);
 }
 
+// The branching sweep (JOL_FAULT_SWEEP_MODE=branch): the run itself is the
+// unfailed one, its outputs in FOLDER/base; at each allocation (every
+// stride-th) it splits, and the child fails that allocation and goes on to
+// the end with the outputs so far, in FOLDER/heap-N or FOLDER/block-N,
+// while the parent waits for it and goes on unfailed. Each allocation is
+// reached once instead of once per later point, but a child shares what
+// the run keeps outside the process (files, open file positions, the
+// registry store) with the parent, so the runner checks that the parent
+// still printed what an unfailed run prints.
+struct Branching {
+    std::string folder;
+    unsigned long stride = 1;
+};
+
+Branching& BranchState() {
+    static Branching state;
+    return state;
+}
+
+bool BranchAt(const char* kind, unsigned long n) {
+    const Branching& b = BranchState();
+    if ((n - 1) % b.stride != 0) return false;
+    const std::string prefix = b.folder + "/" + kind + "-" + std::to_string(n);
+    std::fflush(nullptr);
+    std::error_code ignored;
+    for (const char* part : {".stdout", ".stderr"})
+        std::filesystem::copy_file(b.folder + "/base" + part, prefix + part,
+                                   std::filesystem::copy_options::overwrite_existing, ignored);
+    if (!plat::run_in_child(prefix, kSweepRunSeconds)) return false;
+    // The child: this allocation fails, and nothing splits again.
+    HeapFaults().stop_branching();
+    plat::mem_faults().stop_branching();
+    return true;
+}
+
+bool HeapBranch(unsigned long n) {
+    return BranchAt("heap", n);
+}
+
+bool BlockBranch(unsigned long n) {
+    return BranchAt("block", n);
+}
+
+void BranchingSweep(const std::string& folder) {
+    BranchState().folder = folder;
+    BranchState().stride = std::max(1ul, NumberFromEnvironment("JOL_FAULT_SWEEP_STRIDE"));
+    const char* kind = std::getenv("JOL_FAULT_SWEEP_KIND");
+    const std::string only = kind ? kind : "";
+    plat::set_env("JOL_FAULT_SWEEP", nullptr);
+    if (!plat::send_outputs_to(folder + "/base")) {
+        std::fprintf(stderr, "jol faults: cannot write in %s\n", folder.c_str());
+        plat::end_process_now(2);
+    }
+    HeapFaults().count_from_now(0, only.empty() || only == "heap" ? HeapBranch : nullptr);
+    plat::mem_faults().count_from_now(0, only.empty() || only == "block" ? BlockBranch : nullptr);
+    if (Reporting()) std::atexit(ReportBlocksLeft);
+}
+
 } // namespace
 
 void StartFaultCounting() {
     static bool started = false;
     if (started) return;
     started = true;
-    if (const char* folder = std::getenv("JOL_FAULT_SWEEP"); folder && *folder)
+    if (const char* folder = std::getenv("JOL_FAULT_SWEEP"); folder && *folder) {
+        const char* mode = std::getenv("JOL_FAULT_SWEEP_MODE");
+        if (mode && !std::strcmp(mode, "branch")) return BranchingSweep(std::string(folder));
         return Sweep(std::string(folder));
+    }
     CountFromNow(NumberFromEnvironment("JOL_FAIL_HEAP_ALLOC"),
                  NumberFromEnvironment("JOL_FAIL_BLOCK_ALLOC"));
 }

@@ -10,7 +10,8 @@
 namespace plat {
 
 // Splits the process in two. In the child (true), standard output and
-// error go to prefix.stdout and prefix.stderr (made afresh), and a child
+// error are appended to prefix.stdout and prefix.stderr (made when
+// missing), and a child
 // still running after seconds is stopped. The parent (false) waits for the
 // child's end and writes prefix.status: the child's exit status, or
 // "signal N" when a signal ended it. Standard buffers are flushed first, so
@@ -18,6 +19,9 @@ namespace plat {
 // Windows, which cannot split a process, the process ends with status 2
 // and a note on standard error.
 bool run_in_child(const std::string& prefix, unsigned seconds);
+// From now on standard output and error go to prefix.stdout and
+// prefix.stderr (made afresh); false when they cannot be made.
+bool send_outputs_to(const std::string& prefix);
 // Ends the process at once: no exit handlers run, no buffer is flushed.
 [[noreturn]] void end_process_now(int status);
 

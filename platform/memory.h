@@ -48,25 +48,34 @@ bool read_process_memory(std::uintptr_t address, void* out, std::size_t bytes);
 // Test builds only (the sanitizer and fuzz builds): the out-of-memory drill's
 // counter. From count_from_now on, every allocation it is asked about is
 // counted, and the fail_at-th one is due to fail as if no memory were left
-// (0: none fails). The string heap keeps one for its blocks, the movable
-// blocks below another.
+// (0: none fails); with a branch function, that function is asked about
+// every allocation counted, with its number, and the allocation fails when
+// it answers true. The string heap keeps one counter for its blocks, the
+// movable blocks below another.
 class FaultCounter {
 public:
-    void count_from_now(unsigned long fail_at) {
+    using Branch = bool (*)(unsigned long n);
+    void count_from_now(unsigned long fail_at, Branch branch = nullptr) {
         taken_ = 0;
         fail_at_ = fail_at;
+        branch_ = branch;
         counting_ = true;
     }
+    void stop_branching() { branch_ = nullptr; }
     unsigned long taken() const { return taken_; } // allocations counted so far
     // Counts one allocation about to be made; true when it is the one to fail.
     bool due() {
         if (!counting_) return false;
-        return ++taken_ == fail_at_.load();
+        const unsigned long n = ++taken_;
+        if (n == fail_at_.load()) return true;
+        const Branch branch = branch_.load();
+        return branch && branch(n);
     }
 
 private:
     std::atomic<unsigned long> taken_{0};
     std::atomic<unsigned long> fail_at_{0};
+    std::atomic<Branch> branch_{nullptr};
     std::atomic<bool> counting_{false};
 };
 

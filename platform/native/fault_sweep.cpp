@@ -14,8 +14,8 @@
 namespace plat {
 namespace {
 
-bool redirect(const std::string& name, int fd) {
-    const int file = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+bool redirect(const std::string& name, int fd, int how) {
+    const int file = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | how, 0644);
     if (file < 0) return false;
     const bool ok = ::dup2(file, fd) == fd;
     ::close(file);
@@ -39,7 +39,9 @@ bool run_in_child(const std::string& prefix, unsigned seconds) {
         end_process_now(2);
     }
     if (child == 0) {
-        if (!redirect(prefix + ".stdout", 1) || !redirect(prefix + ".stderr", 2)) _exit(2);
+        if (!redirect(prefix + ".stdout", 1, O_APPEND) ||
+            !redirect(prefix + ".stderr", 2, O_APPEND))
+            _exit(2);
         ::alarm(seconds);
         return true;
     }
@@ -54,6 +56,11 @@ bool run_in_child(const std::string& prefix, unsigned seconds) {
     else
         write_status(prefix, std::to_string(WEXITSTATUS(status)));
     return false;
+}
+
+bool send_outputs_to(const std::string& prefix) {
+    std::fflush(nullptr);
+    return redirect(prefix + ".stdout", 1, O_TRUNC) && redirect(prefix + ".stderr", 2, O_TRUNC);
 }
 
 void end_process_now(int status) {

@@ -117,12 +117,14 @@ def read_outcome(prefix):
     return Outcome(status, out, err)
 
 
-def sweep(test, work, kind, stride):
+def sweep(test, work, kind, stride, mode):
     """Runs the script once through its test's command, with the library
-    sweeping in that one process: an unfailed run, then one run per
-    allocation failing it (every stride-th and the last; kind "none" only
-    the unfailed one). Returns the unfailed outcome and a list of
-    (kind, n, outcome) in the order of n."""
+    sweeping in that one process (host/fault_report.h). "restart": an
+    unfailed run, then one run from the start per allocation failing it
+    (every stride-th and the last; kind "none": the unfailed run alone).
+    "branch": the run is the unfailed one and splits off a child failing
+    each allocation (every stride-th). Returns the unfailed outcome and a
+    list of (kind, n, outcome) in the order of n."""
     raw = os.path.join(work, test["name"])
     folder = raw + ".sweep"
     os.makedirs(folder, exist_ok=True)
@@ -130,7 +132,7 @@ def sweep(test, work, kind, stride):
     env.update(test["env"])
     env.update({"JOL_FAULT_REPORT": "1", "JOL_FAULT_SWEEP": folder,
                 "JOL_FAULT_SWEEP_SCRATCH": raw + ".scratch",
-                "JOL_FAULT_SWEEP_STRIDE": str(stride)})
+                "JOL_FAULT_SWEEP_STRIDE": str(stride), "JOL_FAULT_SWEEP_MODE": mode})
     if kind != "both":
         env["JOL_FAULT_SWEEP_KIND"] = kind
     command = (test["command"][:-2] + ["-DRAW=" + raw, "-DRUN_TIMEOUT=86400"] +
@@ -138,6 +140,8 @@ def sweep(test, work, kind, stride):
     subprocess.run(command, env=env, capture_output=True)
     parent = read_outcome(raw)
     base = read_outcome(os.path.join(folder, "base"))
+    if mode == "branch" and (base.out or base.err):
+        base.status = parent.status  # the parent's own run
     if not base.status:
         # No run took place: the script never reached the library (or the
         # test skips it); what the command itself printed tells why.
@@ -152,6 +156,27 @@ def sweep(test, work, kind, stride):
     shutil.rmtree(folder, ignore_errors=True)
     shutil.rmtree(raw + ".scratch", ignore_errors=True)
     return base, outcomes
+
+
+def same_run(a, b):
+    """True when two unfailed runs ended alike: status, output, errors."""
+    return a.status == b.status and a.out == b.out and shown_errors(a.err) == shown_errors(b.err)
+
+
+def failed_runs(test, work, kind, stride):
+    """The unfailed outcome, the failed runs and how they were made: by
+    branching, unless the branching run no longer printed what an unfailed
+    run prints (a child changed what the run keeps outside the process, as
+    a file it has open), in which case each run restarts."""
+    clean, _ = sweep(test, work, "none", 1, "restart")
+    if kind == "none" or not COUNTS.search(clean.err):
+        return clean, [], "restart"
+    base, outcomes = sweep(test, work, kind, stride, "branch")
+    if same_run(base, clean) and COUNTS.search(base.err).groups() == \
+            COUNTS.search(clean.err).groups():
+        return clean, outcomes, "branch"
+    base, outcomes = sweep(test, work, kind, stride, "restart")
+    return clean, outcomes, "restart"
 
 
 def problems_of(outcome, baseline, name="", numbers=frozenset()):
@@ -203,7 +228,7 @@ def main():
     held_lock = threading.Condition()
     report_lock = threading.Lock()
     totals = {"heap": 0, "block": 0, "runs": 0, "numbered": 0, "absorbed": 0, "faults": 0,
-              "skipped": 0}
+              "skipped": 0, "branch": 0, "restart": 0}
     codes = {}
     started = time.time()
 
@@ -217,7 +242,7 @@ def main():
             held.update(test["locks"])
         try:
             kind = "none" if args.count else args.kind
-            base, outcomes = sweep(test, work, kind, args.stride)
+            base, outcomes, how = failed_runs(test, work, kind, args.stride)
             counts = COUNTS.search(base.err)
             if not counts:
                 with report_lock:
@@ -230,15 +255,21 @@ def main():
             for k, count in (("heap", heap), ("block", blocks)):
                 if kind in (k, "both") and count:
                     expected += len(range(1, count + 1, args.stride))
-                    expected += 1 if (count - 1) % args.stride else 0
+                    if how == "restart":
+                        expected += 1 if (count - 1) % args.stride else 0
             if len(outcomes) != expected:
                 faults.append("%d runs of %d took place" % (len(outcomes), expected))
+            with report_lock:
+                totals[how] += 1
             numbered = absorbed = runs = 0
             for k, n, outcome in outcomes:
                 runs += 1
                 for p in problems_of(outcome, base, test["name"], numbers):
                     faults.append("%s %d: %s" % (k, n, p))
-                code = NUMBERED.findall(outcome.err) or BOX.findall(outcome.err)
+                # A branch's outputs begin with the unfailed run's up to its
+                # allocation: the error it ended on is in the rest.
+                own = outcome.err[len(os.path.commonprefix([outcome.err, base.err])):]
+                code = NUMBERED.findall(own) or BOX.findall(own)
                 if code:
                     numbered += 1
                     with report_lock:
@@ -252,9 +283,9 @@ def main():
                 totals["numbered"] += numbered
                 totals["absorbed"] += absorbed
                 totals["faults"] += len(faults)
-            note("%s: %d heap allocations, %d memory blocks, %d runs, %d ended on a numbered "
-                 "error, %d ran on%s" % (test["name"], heap, blocks, runs, numbered, absorbed,
-                                          "" if not faults else ", FAULTS:"))
+            note("%s: %d heap allocations, %d memory blocks, %d runs (%s), %d ended on a "
+                 "numbered error, %d ran on%s" % (test["name"], heap, blocks, runs, how, numbered,
+                                                   absorbed, "" if not faults else ", FAULTS:"))
             for f in faults[:20]:
                 note("    " + f)
             if len(faults) > 20:
@@ -268,11 +299,12 @@ def main():
         list(pool.map(exercise, tests))
     shutil.rmtree(work, ignore_errors=True)
     minutes = (time.time() - started) / 60
-    print("%d scripts (%d skipped): %d heap allocation points, %d memory-block points, %d runs "
-          "in %.1f minutes; %d ended on a numbered error %s, %d ran on; %d faults"
-          % (len(tests), totals["skipped"], totals["heap"], totals["block"], totals["runs"],
-             minutes, totals["numbered"], dict(sorted(codes.items())), totals["absorbed"],
-             totals["faults"]))
+    print("%d scripts (%d skipped; %d swept by branching, %d by restarting): %d heap allocation "
+          "points, %d memory-block points, %d runs in %.1f minutes; %d ended on a numbered "
+          "error %s, %d ran on; %d faults"
+          % (len(tests), totals["skipped"], totals["branch"], totals["restart"], totals["heap"],
+             totals["block"], totals["runs"], minutes, totals["numbered"],
+             dict(sorted(codes.items())), totals["absorbed"], totals["faults"]))
     return 1 if totals["faults"] else 0
 
 
