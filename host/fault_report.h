@@ -10,10 +10,12 @@
 // and the process's exit writes "jol faults: N memory blocks left" when
 // blocks were never freed.
 // With JOL_FAULT_SWEEP=FOLDER (and JOL_FAULT_REPORT), one process does the
-// whole drill: the run is repeated in child processes, unfailed first, then
-// failing each allocation it made in turn, each child's outputs and status
-// kept in FOLDER (see Sweep in host/fault_report.cpp); JOL_FAULT_SWEEP_SCRATCH
-// names a folder emptied before each child.
+// whole drill, each run's outputs and status kept in FOLDER: the run is
+// repeated in child processes, unfailed first, then failing each
+// allocation it made in turn (JOL_FAULT_SWEEP_SCRATCH names a folder
+// emptied before each child); or, with JOL_FAULT_SWEEP_MODE=branch, the
+// run itself goes on unfailed and splits off a child at each allocation
+// that fails it (see Sweep and BranchingSweep in host/fault_report.cpp).
 #pragma once
 
 #ifdef JOL_FAULT_INJECTION
