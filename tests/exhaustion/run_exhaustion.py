@@ -267,8 +267,10 @@ def main():
                 for p in problems_of(outcome, base, test["name"], numbers):
                     faults.append("%s %d: %s" % (k, n, p))
                 # A branch's outputs begin with the unfailed run's up to its
-                # allocation: the error it ended on is in the rest.
-                own = outcome.err[len(os.path.commonprefix([outcome.err, base.err])):]
+                # allocation: the error it ended on is in the rest
+                # (from the start of the line where the two part).
+                shared = len(os.path.commonprefix([outcome.err, base.err]))
+                own = outcome.err[outcome.err.rfind("\n", 0, shared) + 1:]
                 code = NUMBERED.findall(own) or BOX.findall(own)
                 if code:
                     numbered += 1
