@@ -33,7 +33,9 @@ press_until() {
   tries=6
   until grep -q -- "$2" "$RIG_ERR" 2>/dev/null; do
     tries=$((tries - 1))
-    [ "$tries" -gt 0 ] || rig_fail "$1 never gave '$2': $(cat "$RIG_ERR")"
+    [ "$tries" -gt 0 ] ||
+      rig_fail "$1 never gave '$2': $(cat "$RIG_ERR"); the focus was on" \
+        "'$(xdotool getwindowfocus getwindowname 2>&1)'"
     xdotool windowfocus --sync "$RIG_WINDOW"
     xdotool key "$1"
     (rig_wait_line "$RIG_ERR" "$2" 5) 2>/dev/null || true
