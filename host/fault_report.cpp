@@ -115,6 +115,13 @@ void Sweep(const std::string& folder) {
 struct Branching {
     std::string folder;
     unsigned long stride = 1;
+    // The most allocations to branch at (JOL_FAULT_SWEEP_LIMIT, 0: no
+    // limit). A run whose allocations depend on the time it takes (a loop
+    // waiting for two readings of the clock in the same second) would
+    // never end while each branch holds it up; past the limit it stops
+    // branching and ends unfailed, and the runner, seeing another count
+    // than the unfailed run's, restarts instead.
+    unsigned long limit = 0;
 };
 
 Branching& BranchState() {
@@ -124,6 +131,11 @@ Branching& BranchState() {
 
 bool BranchAt(const char* kind, unsigned long n) {
     const Branching& b = BranchState();
+    if (b.limit && n > b.limit) {
+        HeapFaults().stop_branching();
+        plat::mem_faults().stop_branching();
+        return false;
+    }
     if ((n - 1) % b.stride != 0) return false;
     const std::string prefix = b.folder + "/" + kind + "-" + std::to_string(n);
     std::fflush(nullptr);
@@ -149,6 +161,7 @@ bool BlockBranch(unsigned long n) {
 void BranchingSweep(const std::string& folder) {
     BranchState().folder = folder;
     BranchState().stride = std::max(1ul, NumberFromEnvironment("JOL_FAULT_SWEEP_STRIDE"));
+    BranchState().limit = NumberFromEnvironment("JOL_FAULT_SWEEP_LIMIT");
     const char* kind = std::getenv("JOL_FAULT_SWEEP_KIND");
     const std::string only = kind ? kind : "";
     plat::set_env("JOL_FAULT_SWEEP", nullptr);

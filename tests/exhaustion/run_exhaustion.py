@@ -117,7 +117,7 @@ def read_outcome(prefix):
     return Outcome(status, out, err)
 
 
-def sweep(test, work, kind, stride, mode):
+def sweep(test, work, kind, stride, mode, limit=0):
     """Runs the script once through its test's command, with the library
     sweeping in that one process (host/fault_report.h). "restart": an
     unfailed run, then one run from the start per allocation failing it
@@ -132,7 +132,8 @@ def sweep(test, work, kind, stride, mode):
     env.update(test["env"])
     env.update({"JOL_FAULT_REPORT": "1", "JOL_FAULT_SWEEP": folder,
                 "JOL_FAULT_SWEEP_SCRATCH": raw + ".scratch",
-                "JOL_FAULT_SWEEP_STRIDE": str(stride), "JOL_FAULT_SWEEP_MODE": mode})
+                "JOL_FAULT_SWEEP_STRIDE": str(stride), "JOL_FAULT_SWEEP_MODE": mode,
+                "JOL_FAULT_SWEEP_LIMIT": str(limit)})
     if kind != "both":
         env["JOL_FAULT_SWEEP_KIND"] = kind
     command = (test["command"][:-2] + ["-DRAW=" + raw, "-DRUN_TIMEOUT=86400"] +
@@ -171,7 +172,10 @@ def failed_runs(test, work, kind, stride):
     clean, _ = sweep(test, work, "none", 1, "restart")
     if kind == "none" or not COUNTS.search(clean.err):
         return clean, [], "restart"
-    base, outcomes = sweep(test, work, kind, stride, "branch")
+    # A branching run that makes more allocations than the unfailed one
+    # stops branching past that many (the larger of the two counts).
+    limit = max(int(c) for c in COUNTS.search(clean.err).groups())
+    base, outcomes = sweep(test, work, kind, stride, "branch", limit)
     if same_run(base, clean) and COUNTS.search(base.err).groups() == \
             COUNTS.search(clean.err).groups():
         return clean, outcomes, "branch"
