@@ -65,6 +65,24 @@ bool CountsOf(const std::string& stderr_file, unsigned long* heap, unsigned long
                        heap, blocks) == 2;
 }
 
+// The sweep's options, read once the sweep starts: JOL_FAULT_SWEEP_STRIDE
+// (every stride-th allocation) and JOL_FAULT_SWEEP_KIND (heap, block or
+// none; both when unset). A program the script starts is no part of the
+// sweep, so the folder's name leaves the environment.
+struct SweepOptions {
+    unsigned long stride;
+    std::string only;
+    bool covers(const char* kind) const { return only.empty() || only == kind; }
+};
+
+SweepOptions TakeSweepOptions() {
+    const char* kind = std::getenv("JOL_FAULT_SWEEP_KIND");
+    SweepOptions o{std::max(1ul, NumberFromEnvironment("JOL_FAULT_SWEEP_STRIDE")),
+                   kind ? kind : ""};
+    plat::set_env("JOL_FAULT_SWEEP", nullptr);
+    return o;
+}
+
 // JOL_FAULT_SWEEP=FOLDER: the rest of the process runs in children, first
 // unfailed (FOLDER/base), then once per allocation it made, failing that one
 // (FOLDER/heap-N, FOLDER/block-N; every JOL_FAULT_SWEEP_STRIDE-th and the
@@ -72,18 +90,15 @@ bool CountsOf(const std::string& stderr_file, unsigned long* heap, unsigned long
 // unfailed run alone), one after the other. Returns in each child with its
 // counters set; the parent ends the process when the last child has ended.
 void Sweep(const std::string& folder) {
-    const unsigned long stride = std::max(1ul, NumberFromEnvironment("JOL_FAULT_SWEEP_STRIDE"));
-    const char* kind = std::getenv("JOL_FAULT_SWEEP_KIND");
-    const std::string only = kind ? kind : "";
-    // A program the script starts is no part of the sweep.
-    plat::set_env("JOL_FAULT_SWEEP", nullptr);
+    const SweepOptions options = TakeSweepOptions();
+    const unsigned long stride = options.stride;
     CleanScratch();
     if (plat::run_in_child(folder + "/base", kSweepRunSeconds)) return CountFromNow(0, 0);
     unsigned long counts[2];
     if (!CountsOf(folder + "/base.stderr", &counts[0], &counts[1])) plat::end_process_now(0);
     const char* const kinds[2] = {"heap", "block"};
     for (int k = 0; k < 2; ++k) {
-        if (!only.empty() && only != kinds[k]) continue;
+        if (!options.covers(kinds[k])) continue;
         // In the child, true with the counters set to fail the n-th allocation.
         auto fails = [&](unsigned long n) {
             CleanScratch();
@@ -129,11 +144,15 @@ Branching& BranchState() {
     return state;
 }
 
+void StopBranching() {
+    HeapFaults().stop_branching();
+    plat::mem_faults().stop_branching();
+}
+
 bool BranchAt(const char* kind, unsigned long n) {
     const Branching& b = BranchState();
     if (b.limit && n > b.limit) {
-        HeapFaults().stop_branching();
-        plat::mem_faults().stop_branching();
+        StopBranching();
         return false;
     }
     if ((n - 1) % b.stride != 0) return false;
@@ -145,8 +164,7 @@ bool BranchAt(const char* kind, unsigned long n) {
                                    std::filesystem::copy_options::overwrite_existing, ignored);
     if (!plat::run_in_child(prefix, kSweepRunSeconds)) return false;
     // The child: this allocation fails, and nothing splits again.
-    HeapFaults().stop_branching();
-    plat::mem_faults().stop_branching();
+    StopBranching();
     return true;
 }
 
@@ -160,17 +178,15 @@ bool BlockBranch(unsigned long n) {
 
 void BranchingSweep(const std::string& folder) {
     BranchState().folder = folder;
-    BranchState().stride = std::max(1ul, NumberFromEnvironment("JOL_FAULT_SWEEP_STRIDE"));
+    const SweepOptions options = TakeSweepOptions();
+    BranchState().stride = options.stride;
     BranchState().limit = NumberFromEnvironment("JOL_FAULT_SWEEP_LIMIT");
-    const char* kind = std::getenv("JOL_FAULT_SWEEP_KIND");
-    const std::string only = kind ? kind : "";
-    plat::set_env("JOL_FAULT_SWEEP", nullptr);
     if (!plat::send_outputs_to(folder + "/base")) {
         std::fprintf(stderr, "jol faults: cannot write in %s\n", folder.c_str());
         plat::end_process_now(2);
     }
-    HeapFaults().count_from_now(0, only.empty() || only == "heap" ? HeapBranch : nullptr);
-    plat::mem_faults().count_from_now(0, only.empty() || only == "block" ? BlockBranch : nullptr);
+    HeapFaults().count_from_now(0, options.covers("heap") ? HeapBranch : nullptr);
+    plat::mem_faults().count_from_now(0, options.covers("block") ? BlockBranch : nullptr);
     if (Reporting()) std::atexit(ReportBlocksLeft);
 }
 
