@@ -53,8 +53,7 @@ touch -d "@$(($(date +%s) + 120))" "$menu"
 press_until ctrl+o "will reloaded"
 press_until ctrl+o "Open: changed"
 
-xdotool windowfocus --sync "$RIG_WINDOW"
-xdotool key alt+F4
+rig_close_window "^jolrun: .*m[.]mnu$" "$jolrun"
 wait "$jolrun"
 status=$?
 [ "$status" -eq 0 ] || rig_fail "jolrun exited with $status: $(cat "$RIG_ERR")"

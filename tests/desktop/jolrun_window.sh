@@ -32,10 +32,7 @@ if [ -n "${JOL_EMULATOR:-}" ]; then
   rig_spawn_program "$JOLRUN" --window "$title" wait_for_file.jol "$(rig_path "$go.never")"
   jolrun=$RIG_PID
   rig_wait_window "^$title\$"
-  # Alt+F4 through the keyboard (keys chained to a window command would be
-  # sent to the window as synthetic events, which Wine ignores).
-  xdotool windowfocus --sync "$RIG_WINDOW"
-  xdotool key alt+F4
+  rig_close_window "^$title\$" "$jolrun"
   wait "$jolrun"
   status=$?
   [ "$status" -eq 3 ] || rig_fail "closing the window: jolrun exited with $status"

@@ -64,6 +64,31 @@ rig_has_window() {
   [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]
 }
 
+# Closes the window RIG_WINDOW, whose title matches PATTERN, through the
+# keyboard (Alt+F4; keys chained to a window command would be sent as
+# synthetic events, which Wine ignores) and waits for process PID to end.
+# The keys are pressed again while the window stays: on a loaded machine
+# they can reach the display before the window has taken the focus.
+rig_close_window() {
+  rounds=6
+  while kill -0 "$2" 2>/dev/null; do
+    rounds=$((rounds - 1))
+    [ "$rounds" -gt 0 ] ||
+      rig_fail "Alt+F4 never ended the program of '$1'; the focus was on" \
+        "'$(xdotool getwindowfocus getwindowname 2>&1)'"
+    # Only while the window is there, so that the keys never reach
+    # another window.
+    if rig_has_window "$1" && xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null; then
+      xdotool key alt+F4
+    fi
+    waits=50
+    while [ "$waits" -gt 0 ] && kill -0 "$2" 2>/dev/null; do
+      sleep 0.1
+      waits=$((waits - 1))
+    done
+  done
+}
+
 # Waits up to SECONDS (default 10) until FILE holds a line matching the
 # extended regular expression PATTERN.
 rig_wait_line() {
