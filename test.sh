@@ -22,6 +22,8 @@ done
 # wine server kept running for all tests.
 export WINEPREFIX="$here/build/win64/wineprefix"
 export WINEDEBUG=-all
+# No desktop menu entries made for the shortcut files the tests save.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 display=""
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
