@@ -25,33 +25,19 @@ rig_spawn_program "$JOLRUN" --menu "$(rig_path "$menu")"
 jolrun=$RIG_PID
 rig_wait_window "^jolrun: .*m[.]mnu$"
 # Keys through the keyboard (keys chained to a window command would be
-# sent as synthetic events, which Wine ignores). The window is focused
-# before each key, and a key is pressed again until its item has run: on
-# a loaded machine the window can show before its menu and hotkeys are in
-# place, and windows of other tests' programs can take the focus.
-press_until() {
-  tries=6
-  until grep -q -- "$2" "$RIG_ERR" 2>/dev/null; do
-    tries=$((tries - 1))
-    [ "$tries" -gt 0 ] ||
-      rig_fail "$1 never gave '$2': $(cat "$RIG_ERR"); the focus was on" \
-        "'$(xdotool getwindowfocus getwindowname 2>&1)'"
-    xdotool windowfocus --sync "$RIG_WINDOW"
-    xdotool key "$1"
-    (rig_wait_line "$RIG_ERR" "$2" 5) 2>/dev/null || true
-  done
-}
-press_until ctrl+o "Open: opened"
-press_until F5 "Save: saved"
-press_until ctrl+h "Secret: hidden"
-press_until alt+e "Edit: edit 1"
+# sent as synthetic events, which Wine ignores), each pressed again until
+# its item has run.
+rig_until "$RIG_ERR" "Open: opened" xdotool key ctrl+o
+rig_until "$RIG_ERR" "Save: saved" xdotool key F5
+rig_until "$RIG_ERR" "Secret: hidden" xdotool key ctrl+h
+rig_until "$RIG_ERR" "Edit: edit 1" xdotool key alt+e
 
 # The file changes (its time moves on by more than the two seconds the
 # stored time can tell apart): the next command reloads the menu.
 write_menu changed
 touch -d "@$(($(date +%s) + 120))" "$menu"
-press_until ctrl+o "will reloaded"
-press_until ctrl+o "Open: changed"
+rig_until "$RIG_ERR" "will reloaded" xdotool key ctrl+o
+rig_until "$RIG_ERR" "Open: changed" xdotool key ctrl+o
 
 rig_close_window "^jolrun: .*m[.]mnu$" "$jolrun"
 wait "$jolrun"

@@ -100,6 +100,27 @@ rig_wait_line() {
   done
 }
 
+# Runs COMMAND with the focus on RIG_WINDOW until FILE holds a line
+# matching the extended regular expression PATTERN: up to six tries, each
+# waiting five seconds. For keys whose effect is safe to repeat: on a
+# loaded machine a window can show before its hotkeys are in place, and
+# windows of other programs can take the focus before the keys arrive.
+rig_until() {
+  rig_until_file=$1
+  rig_until_pattern=$2
+  shift 2
+  rig_until_tries=6
+  until grep -E -q -- "$rig_until_pattern" "$rig_until_file" 2>/dev/null; do
+    rig_until_tries=$((rig_until_tries - 1))
+    [ "$rig_until_tries" -gt 0 ] ||
+      rig_fail "'$*' never gave '$rig_until_pattern': $(cat "$rig_until_file" 2>/dev/null);" \
+        "the focus was on '$(xdotool getwindowfocus getwindowname 2>&1)'"
+    xdotool windowfocus --sync "$RIG_WINDOW" 2>/dev/null || true
+    "$@"
+    (rig_wait_line "$rig_until_file" "$rig_until_pattern" 5) 2>/dev/null || true
+  done
+}
+
 # A path as the program under test sees it: under Wine, the Unix root is
 # drive Z:.
 rig_path() {
