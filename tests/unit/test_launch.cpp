@@ -187,13 +187,12 @@ TEST_F(Launching, WaitModesAndDirectory) {
     EXPECT_EQ(rig_.Var("r"), "1");
     EXPECT_EQ(Lines(Log(), "slept").size(), 1u) << Log();
     std::filesystem::remove(log_);
-    // Run does not wait.
-    plat::set_env("JOL_ARGV_SLEEP", "1500");
-    const auto start = std::chrono::steady_clock::now();
+    // Run does not wait: it is back while the program still sleeps (long
+    // enough for a slow start of the program on a loaded machine).
+    plat::set_env("JOL_ARGV_SLEEP", "5000");
     ASSERT_EQ(Run("r = Run('" + dump + "', 'nowait')"), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
     EXPECT_TRUE(Lines(Log(), "slept").empty());
-    EXPECT_TRUE(WaitForLine(log_, "slept", 10000));
+    EXPECT_TRUE(WaitForLine(log_, "slept", 20000));
     std::filesystem::remove(log_);
     plat::set_env("JOL_ARGV_SLEEP", nullptr);
     // RunShell in a working directory of its own.
@@ -242,18 +241,16 @@ std::int32_t JOL_STDCALL StopWhenStarted(jol::ExtArg, jol::ExtArg, jol::ExtArg, 
 
 TEST_F(Launching, CancelEndsTheWait) {
     const std::string dump = DumpProgram();
-    plat::set_env("JOL_ARGV_SLEEP", "5000");
+    plat::set_env("JOL_ARGV_SLEEP", "8000");
     rig_.Lock()->hook_flags = 1;
     rig_.Unlock();
     g_cancel = CancelOnStart{log_, rig_.context(), false};
-    const auto start = std::chrono::steady_clock::now();
     rig_.Run("r = RunWait('" + dump + "', 'long')\r\nafter = 1\r\n", &StopWhenStarted);
     EXPECT_TRUE(g_cancel.fired);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
     EXPECT_EQ(rig_.Var("after"), "<none>");
-    // The program runs on.
+    // The wait ended while the program still slept; it runs on.
     EXPECT_TRUE(Lines(Log(), "slept").empty());
-    EXPECT_TRUE(WaitForLine(log_, "slept", 10000));
+    EXPECT_TRUE(WaitForLine(log_, "slept", 20000));
 }
 
 // A shortcut found for a name that is no program: its program starts with
@@ -273,16 +270,15 @@ TEST_F(Launching, ShortcutWaitPumpsAndCancels) {
     EXPECT_EQ(Lines(Log(), "arg="), (Args{"from", "link"}));
     EXPECT_EQ(Lines(Log(), "slept").size(), 1u);
     std::filesystem::remove(log_);
-    plat::set_env("JOL_ARGV_SLEEP", "5000");
+    plat::set_env("JOL_ARGV_SLEEP", "8000");
     rig_.Lock()->hook_flags = 1;
     rig_.Unlock();
     g_cancel = CancelOnStart{log_, rig_.context(), false};
-    const auto start = std::chrono::steady_clock::now();
     rig_.Run("r = RunWait('" + link + "', '')\r\nafter = 1\r\n", &StopWhenStarted);
     EXPECT_TRUE(g_cancel.fired);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
     EXPECT_EQ(rig_.Var("after"), "<none>");
-    EXPECT_TRUE(WaitForLine(log_, "slept", 10000));
+    EXPECT_TRUE(Lines(Log(), "slept").empty());
+    EXPECT_TRUE(WaitForLine(log_, "slept", 20000));
 }
 
 TEST_F(Launching, AppPathsAndPathOfTheChild) {
