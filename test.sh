@@ -33,7 +33,8 @@ trap cleanup EXIT
 for n in 97 98 99 100 101 102; do
   if [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
 done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# No reset when the last client leaves (see tests/desktop/rig.sh).
+Xvfb "$display" -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
 # Ready once it answers; the keyboard map is the same on every machine, so

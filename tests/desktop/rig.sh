@@ -51,8 +51,11 @@ start() {
   state=$1
   mkdir -p "$state" || fail "cannot make $state"
   stop "$state"
-  # Xvfb picks a free display itself and writes its number to fd 3.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+  # Xvfb picks a free display itself and writes its number to fd 3. It
+  # must not reset when its last client leaves: the keyboard map set here
+  # would go, and a client that connects during the reset (openbox just
+  # after setxkbmap, a test's program between two others) is refused.
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp \
     3>"$state/displayfd" </dev/null >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   poll 100 test -s "$state/displayfd" || fail "Xvfb did not start: $(cat "$state/xvfb.log")"
