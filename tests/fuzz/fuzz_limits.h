@@ -8,6 +8,8 @@
 // for the whole session, since BinaryFree is disabled too.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -20,16 +22,30 @@
 #include "lang/string_heap.h"
 #include "lang/variables.h"
 #include "platform/abi.h"
+#include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/memory.h"
 
-// The platform layer is a shared library here: this definition takes the
-// place of its sleep for the whole process. A run settles for 20 ms after
-// each script and some statements pause; waiting finds nothing, so the
-// fuzzers do not wait and try fifty times more inputs. (Each fuzz target
-// is one source file, the only one that includes this header.)
+// The platform layer is a shared library here: these definitions take the
+// place of its sleep and its tick count for the whole process. A run
+// settles for 20 ms after each script, some statements pause, and a window
+// function waits up to nine seconds for its window; waiting finds nothing,
+// so a sleep only moves the fuzzers' clock on by its length. Loops that
+// wait until some time has passed end at once, and the fuzzers try fifty
+// times more inputs. (Each fuzz target is one source file, the only one
+// that includes this header.)
 namespace plat {
-void sleep_ms(unsigned) {}
+namespace {
+std::uint32_t g_slept_ms = 0;
+} // namespace
+void sleep_ms(unsigned ms) {
+    g_slept_ms += ms;
+}
+std::uint32_t tick_count() {
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(now.count()) + g_slept_ms;
+}
 } // namespace plat
 
 namespace fuzz {
