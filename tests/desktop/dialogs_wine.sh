@@ -93,5 +93,7 @@ printf '%s\n' "$out" | grep -q '^after=' && rig_fail "the cancel did not reach :
 long=$(printf '%s\n' "$out" | sed -n 's/^long=//p')
 [ "${long:-0}" -gt 256 ] || rig_fail "the filter was only ${long:-0} characters long"
 secs=$(printf '%s\n' "$out" | sed -n 's/^timed_secs=//p')
-[ "${secs:-9}" -le 3 ] || rig_fail "Display(1) took $secs seconds"
+# It closes by itself: a box left waiting would take the whole of the
+# test's time; a loaded machine may take some seconds over the one.
+[ "${secs:-99}" -le 15 ] || rig_fail "Display(1) took $secs seconds"
 echo "dialogs under Wine: ok"
