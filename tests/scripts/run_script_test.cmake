@@ -145,15 +145,22 @@ if(RAW)
   set(out_file "${RAW}.stdout")
   set(err_file "${RAW}.stderr")
 endif()
-cmake_language(EVAL CODE "
-execute_process(
-  COMMAND \${EMULATOR} \${JOLRUN} --dump-vars \${options} \${NAME}.jol ${quoted_args}
-  WORKING_DIRECTORY \${DIR}
-  ${input}
-  RESULT_VARIABLE status
-  OUTPUT_FILE \${out_file}
-  ERROR_FILE \${err_file}
-  TIMEOUT \${RUN_TIMEOUT})")
+include(${CMAKE_CURRENT_LIST_DIR}/../emulator_retry.cmake)
+foreach(attempt 1 2)
+  cmake_language(EVAL CODE "
+  execute_process(
+    COMMAND \${EMULATOR} \${JOLRUN} --dump-vars \${options} \${NAME}.jol ${quoted_args}
+    WORKING_DIRECTORY \${DIR}
+    ${input}
+    RESULT_VARIABLE status
+    OUTPUT_FILE \${out_file}
+    ERROR_FILE \${err_file}
+    TIMEOUT \${RUN_TIMEOUT})")
+  jol_emulator_silent("${status}" ${out_file} ${err_file} again)
+  if(NOT again)
+    break()
+  endif()
+endforeach()
 if(RAW)
   file(WRITE "${RAW}.status" "${status}\n")
   return()
