@@ -5,7 +5,10 @@
 here=$(cd "$(dirname "$0")/.." && pwd)
 : "${WINEPREFIX:=$here/build/win64/wineprefix}"
 export WINEPREFIX
-export WINEDEBUG=-all
+# Wine's own messages are off unless the caller asks for some (when chasing
+# a fault: WINEDEBUG=err+all).
+: "${WINEDEBUG:=-all}"
+export WINEDEBUG
 # Wine answers each shortcut file saved by starting a program that reads it
 # to make desktop menu entries; it would hold files the tests go on using.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"

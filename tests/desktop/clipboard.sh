@@ -58,7 +58,7 @@ if [ -z "${JOL_EMULATOR:-}" ]; then
 else
   spawn put 'ok = ClipPut("put by a script")'
   wait_clip "put by a script"
-  wait "$RIG_PID" || rig_fail "put: $(cat "$RIG_ERR")"
+  wait "$RIG_PID" || rig_fail "put (status $?): $(cat "$RIG_ERR")"
 fi
 
 # Put by another program, read and appended to by a script.
@@ -125,7 +125,7 @@ PY
 set -- $(xdotool getdisplaygeometry)
 [ "$size" = "$1x$2" ] || rig_fail "the snapshot is $size, the screen $1x$2"
 if [ -n "${JOL_EMULATOR:-}" ]; then
-  wait "$RIG_PID" || rig_fail "snap: $(cat "$RIG_ERR")"
+  wait "$RIG_PID" || rig_fail "snap (status $?): $(cat "$RIG_ERR")"
   tr -d '\r' <"$RIG_OUT" | grep -qx ok=1 || rig_fail "Snapshot: $(cat "$RIG_OUT")"
 fi
 if [ -z "${JOL_EMULATOR:-}" ]; then

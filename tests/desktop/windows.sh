@@ -16,10 +16,10 @@ target=$RIG_PID
 rig_wait_window "^$title\$"
 window=$RIG_WINDOW
 
-rig_spawn_program "$JOLRUN" --dump-vars windows_first.jol "$title"
-wait "$RIG_PID" || rig_fail "first script: $(cat "$RIG_ERR")"
 out=$RIG_WORK/first.txt
-tr -d '\r' <"$RIG_OUT" >"$out"
+rig_program "$JOLRUN" --dump-vars windows_first.jol "$title" >"$RIG_WORK/first.out" \
+  2>"$RIG_WORK/first.err" || rig_fail "first script (status $?): $(cat "$RIG_WORK/first.err")"
+tr -d '\r' <"$RIG_WORK/first.out" >"$out"
 for want in exist=1 exact=1 inner=1 suffix=1 nocase=0 longer=0 act=1 "front=$title" state=2 \
             "exe=$exe" newtitle=1 listed=1 listedid=1 zoomed=3; do
   grep -Eqx -- "$want" "$out" || rig_fail "expected $want: $(cat "$out")"
@@ -35,10 +35,10 @@ if [ -z "${JOL_EMULATOR:-}" ]; then
 fi
 [ "$(xdotool getwindowname "$window")" = "$title renamed" ] || rig_fail "title not set"
 
-rig_spawn_program "$JOLRUN" --dump-vars windows_second.jol "$id"
-wait "$RIG_PID" || rig_fail "second script: $(cat "$RIG_ERR")"
 out=$RIG_WORK/second.txt
-tr -d '\r' <"$RIG_OUT" >"$out"
+rig_program "$JOLRUN" --dump-vars windows_second.jol "$id" >"$RIG_WORK/second.out" \
+  2>"$RIG_WORK/second.err" || rig_fail "second script (status $?): $(cat "$RIG_WORK/second.err")"
+tr -d '\r' <"$RIG_WORK/second.out" >"$out"
 for want in hidden=-1 stillthere=1 "shown=[23]" iconic=1 after=0 e1045=1045; do
   grep -Eqx -- "$want" "$out" || rig_fail "expected $want: $(cat "$out")"
 done
