@@ -82,8 +82,11 @@ enum class Show {
     ShowMaximized,
 };
 bool show(Hwnd w, Show how);
-// The system commands a window is asked to carry out (posted, not waited
-// for).
+// The system commands a window is asked to carry out. Closing is posted,
+// not waited for (the program may ask its user first); the others are
+// carried out when command returns, so that the state reads back at once,
+// unless the window's program or the window manager has not done it
+// within about two seconds.
 enum class Command { Close, Restore, Minimize, Maximize };
 bool command(Hwnd w, Command c);
 

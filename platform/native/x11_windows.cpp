@@ -42,6 +42,34 @@ bool has_net_state(Window w, const char* state) {
     return false;
 }
 
+// False when the window manager lists the actions it allows on a window
+// and `action` is not among them (a window of fixed size cannot be
+// maximized); true when it lists none or no action is named.
+bool allows(Window w, const char* action) {
+    if (!action) return true;
+    std::vector<long> v;
+    if (!get_cardinals(w, "_NET_WM_ALLOWED_ACTIONS", XA_ATOM, &v)) return true;
+    const Atom a = atom(action);
+    for (long x : v)
+        if (static_cast<Atom>(x) == a) return true;
+    return false;
+}
+
+// The window manager carries a state request out in its own time, and a
+// busy one can take a while: a caller that reads the state right after
+// asking (WinState after RunIcon, WinZoom then WinPlace) must see it
+// done. Waits up to two seconds for `done` to hold, reading the events
+// meanwhile; only for a managed window (it carries WM_STATE) whose
+// manager allows the action, since otherwise nobody carries it out.
+template <class Done> void await_manager(Window w, const char* action, Done done) {
+    if (wm_state(w) < 0 || !allows(w, action)) return;
+    XFlush(display());
+    for (int i = 0; i < 200 && !done(); ++i) {
+        drain_events();
+        sleep_ms(10);
+    }
+}
+
 bool attributes(Window w, XWindowAttributes* a) {
     Display* d = display();
     if (!d || !w) return false;
@@ -408,10 +436,12 @@ bool show(Hwnd w, int how) {
         break;
     case desk::Show::ShowMinNoActive:
         XIconifyWindow(d, xid(w), DefaultScreen(d));
+        await_manager(xid(w), "_NET_WM_ACTION_MINIMIZE", [w] { return is_minimized(w); });
         break;
     case desk::Show::ShowMaximized:
         XMapWindow(d, xid(w));
         net_state(xid(w), 1, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
+        await_manager(xid(w), "_NET_WM_ACTION_MAXIMIZE_VERT", [w] { return is_maximized(w); });
         break;
     }
     XFlush(d);
@@ -429,13 +459,16 @@ bool command(Hwnd w, int c) {
     case desk::Command::Restore:
         net_state(xid(w), 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
         if (wm_state(xid(w)) == 3) XMapWindow(d, xid(w));
+        await_manager(xid(w), nullptr, [w] { return !is_minimized(w) && !is_maximized(w); });
         break;
     case desk::Command::Minimize:
         XIconifyWindow(d, xid(w), DefaultScreen(d));
+        await_manager(xid(w), "_NET_WM_ACTION_MINIMIZE", [w] { return is_minimized(w); });
         break;
     case desk::Command::Maximize:
         if (wm_state(xid(w)) == 3) XMapWindow(d, xid(w));
         net_state(xid(w), 1, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
+        await_manager(xid(w), "_NET_WM_ACTION_MAXIMIZE_VERT", [w] { return is_maximized(w); });
         break;
     }
     XFlush(d);

@@ -108,6 +108,26 @@ TEST(DesktopWindows, FindsActivatesAndReadsBack) {
     EXPECT_EQ(plat::desk::foreground(), a.handle());
 }
 
+// A script reads a window's state right after asking for it (WinIconize
+// then WinState, RunZoom then WinPlace): each request is carried out by
+// the time it returns, however busy the window manager, every time.
+TEST(DesktopWindows, StateRequestsAreDoneWhenTheyReturn) {
+    TestWindow a("JOL desktop states " + std::to_string(std::rand()));
+    ASSERT_NE(a.handle(), 0u);
+    namespace desk = plat::desk;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(desk::command(a.handle(), desk::Command::Minimize));
+        EXPECT_TRUE(desk::is_minimized(a.handle()));
+        ASSERT_TRUE(desk::command(a.handle(), desk::Command::Maximize));
+        EXPECT_TRUE(desk::is_maximized(a.handle()));
+        EXPECT_FALSE(desk::is_minimized(a.handle()));
+        ASSERT_TRUE(desk::command(a.handle(), desk::Command::Restore));
+        EXPECT_FALSE(desk::is_maximized(a.handle()));
+        EXPECT_FALSE(desk::is_minimized(a.handle()));
+    }
+}
+
 // The listings walk the desktop's windows through the library's
 // enumeration callbacks: both windows are there, each once, with its WinId.
 TEST(DesktopWindows, ListingsNameEveryWindowOnce) {
