@@ -82,11 +82,12 @@ enum class Show {
     ShowMaximized,
 };
 bool show(Hwnd w, Show how);
-// The system commands a window is asked to carry out. Closing is posted,
-// not waited for (the program may ask its user first); the others are
-// carried out when command returns, so that the state reads back at once,
-// unless the window's program or the window manager has not done it
-// within about two seconds.
+// The system commands a window is asked to carry out: posted, not waited
+// for, on Windows (the window's program carries them out when it next
+// reads its queue, at once for a window of this thread at the next look
+// between script lines). On X the window manager is asked, and for a
+// state change the native backend waits, up to about two seconds, until
+// it has been carried out.
 enum class Command { Close, Restore, Minimize, Maximize };
 bool command(Hwnd w, Command c);
 

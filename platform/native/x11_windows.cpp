@@ -33,26 +33,26 @@ long wm_state(Window w) {
     return v[0];
 }
 
-bool has_net_state(Window w, const char* state) {
+// Whether the atom list `property` of w holds the atom `name`; `absent`
+// when w has no such list.
+bool lists_atom(Window w, const char* property, const char* name, bool absent) {
     std::vector<long> v;
-    if (!get_cardinals(w, "_NET_WM_STATE", XA_ATOM, &v)) return false;
-    const Atom a = atom(state);
+    if (!get_cardinals(w, property, XA_ATOM, &v)) return absent;
+    const Atom a = atom(name);
     for (long x : v)
         if (static_cast<Atom>(x) == a) return true;
     return false;
+}
+
+bool has_net_state(Window w, const char* state) {
+    return lists_atom(w, "_NET_WM_STATE", state, false);
 }
 
 // False when the window manager lists the actions it allows on a window
 // and `action` is not among them (a window of fixed size cannot be
 // maximized); true when it lists none or no action is named.
 bool allows(Window w, const char* action) {
-    if (!action) return true;
-    std::vector<long> v;
-    if (!get_cardinals(w, "_NET_WM_ALLOWED_ACTIONS", XA_ATOM, &v)) return true;
-    const Atom a = atom(action);
-    for (long x : v)
-        if (static_cast<Atom>(x) == a) return true;
-    return false;
+    return !action || lists_atom(w, "_NET_WM_ALLOWED_ACTIONS", action, true);
 }
 
 // The window manager carries a state request out in its own time, and a

@@ -182,13 +182,7 @@ bool command(Hwnd w, Command c) {
         sc = SC_MAXIMIZE;
         break;
     }
-    if (c == Command::Close) return PostMessageA(hwnd_of(w), WM_SYSCOMMAND, sc, 0) != 0;
-    // Sent, so that the window's state reads back changed next; a program
-    // that does not answer in time gets it when it next reads its queue.
-    DWORD_PTR answer = 0;
-    if (SendMessageTimeoutA(hwnd_of(w), WM_SYSCOMMAND, sc, 0, SMTO_ABORTIFHUNG, 2000, &answer))
-        return true;
-    return GetLastError() == ERROR_TIMEOUT;
+    return PostMessageA(hwnd_of(w), WM_SYSCOMMAND, sc, 0) != 0;
 }
 
 bool window_rect(Hwnd w, Rect* r) {

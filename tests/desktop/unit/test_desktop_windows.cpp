@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/context/message_pump.h"
 #include "lib/desktop/window_find.h"
 #include "lib/desktop/window_functions.h"
 #include "lib/desktop/window_placement.h"
@@ -108,21 +109,27 @@ TEST(DesktopWindows, FindsActivatesAndReadsBack) {
     EXPECT_EQ(plat::desk::foreground(), a.handle());
 }
 
-// A script reads a window's state right after asking for it (WinIconize
-// then WinState, RunZoom then WinPlace): each request is carried out by
-// the time it returns, however busy the window manager, every time.
-TEST(DesktopWindows, StateRequestsAreDoneWhenTheyReturn) {
+// A script reads a window's state on the line after asking for it
+// (WinIconize then WinState, RunZoom then WinPlace): by then each request
+// has been carried out, however busy the window manager, every time.
+TEST(DesktopWindows, StateRequestsAreDoneByTheNextLine) {
     TestWindow a("JOL desktop states " + std::to_string(std::rand()));
     ASSERT_NE(a.handle(), 0u);
+    test::HandlerRig rig;
     namespace desk = plat::desk;
+    const auto ask = [&](desk::Command c) {
+        const bool asked = desk::command(a.handle(), c);
+        jol::PumpMessagesExclusive(rig.ctx()); // the look before the next line
+        return asked;
+    };
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_TRUE(desk::command(a.handle(), desk::Command::Minimize));
+        ASSERT_TRUE(ask(desk::Command::Minimize));
         EXPECT_TRUE(desk::is_minimized(a.handle()));
-        ASSERT_TRUE(desk::command(a.handle(), desk::Command::Maximize));
+        ASSERT_TRUE(ask(desk::Command::Maximize));
         EXPECT_TRUE(desk::is_maximized(a.handle()));
         EXPECT_FALSE(desk::is_minimized(a.handle()));
-        ASSERT_TRUE(desk::command(a.handle(), desk::Command::Restore));
+        ASSERT_TRUE(ask(desk::Command::Restore));
         EXPECT_FALSE(desk::is_maximized(a.handle()));
         EXPECT_FALSE(desk::is_minimized(a.handle()));
     }
