@@ -55,16 +55,22 @@ bool allows(Window w, const char* action) {
     return !action || lists_atom(w, "_NET_WM_ALLOWED_ACTIONS", action, true);
 }
 
-// The window manager carries a state request out in its own time, and a
-// busy one can take a while: a caller that reads the state right after
-// asking (WinState after RunIcon, WinZoom then WinPlace) must see it
-// done. Waits up to two seconds for `done` to hold, reading the events
-// meanwhile; only for a managed window (it carries WM_STATE) whose
-// manager allows the action, since otherwise nobody carries it out.
-template <class Done> void await_manager(Window w, const char* action, Done done) {
+// How long a request to the window manager is waited for: a state change
+// (the caller reads the state next), and a move (the manager may settle
+// on another rectangle, as for a window that sizes in steps of a cell).
+constexpr int kStateWaitMs = 2000;
+constexpr int kMoveWaitMs = 500;
+
+// The window manager carries a request out in its own time, and a busy
+// one can take a while: a caller that reads the window right after asking
+// (WinState after RunIcon, WinZoom then WinPlace) must see it done. Waits
+// up to `ms` for `done` to hold, reading the events meanwhile; only for a
+// managed window (it carries WM_STATE) whose manager allows the action
+// (nullptr: any), since otherwise nobody carries it out.
+template <class Done> void await_manager(Window w, const char* action, int ms, Done done) {
     if (wm_state(w) < 0 || !allows(w, action)) return;
     XFlush(display());
-    for (int i = 0; i < 200 && !done(); ++i) {
+    for (int waited = 0; waited < ms && !done(); waited += 10) {
         drain_events();
         sleep_ms(10);
     }
@@ -436,12 +442,14 @@ bool show(Hwnd w, int how) {
         break;
     case desk::Show::ShowMinNoActive:
         XIconifyWindow(d, xid(w), DefaultScreen(d));
-        await_manager(xid(w), "_NET_WM_ACTION_MINIMIZE", [w] { return is_minimized(w); });
+        await_manager(xid(w), "_NET_WM_ACTION_MINIMIZE", kStateWaitMs,
+                      [w] { return is_minimized(w); });
         break;
     case desk::Show::ShowMaximized:
         XMapWindow(d, xid(w));
         net_state(xid(w), 1, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
-        await_manager(xid(w), "_NET_WM_ACTION_MAXIMIZE_VERT", [w] { return is_maximized(w); });
+        await_manager(xid(w), "_NET_WM_ACTION_MAXIMIZE_VERT", kStateWaitMs,
+                      [w] { return is_maximized(w); });
         break;
     }
     XFlush(d);
@@ -459,16 +467,19 @@ bool command(Hwnd w, int c) {
     case desk::Command::Restore:
         net_state(xid(w), 0, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
         if (wm_state(xid(w)) == 3) XMapWindow(d, xid(w));
-        await_manager(xid(w), nullptr, [w] { return !is_minimized(w) && !is_maximized(w); });
+        await_manager(xid(w), nullptr, kStateWaitMs,
+                      [w] { return !is_minimized(w) && !is_maximized(w); });
         break;
     case desk::Command::Minimize:
         XIconifyWindow(d, xid(w), DefaultScreen(d));
-        await_manager(xid(w), "_NET_WM_ACTION_MINIMIZE", [w] { return is_minimized(w); });
+        await_manager(xid(w), "_NET_WM_ACTION_MINIMIZE", kStateWaitMs,
+                      [w] { return is_minimized(w); });
         break;
     case desk::Command::Maximize:
         if (wm_state(xid(w)) == 3) XMapWindow(d, xid(w));
         net_state(xid(w), 1, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
-        await_manager(xid(w), "_NET_WM_ACTION_MAXIMIZE_VERT", [w] { return is_maximized(w); });
+        await_manager(xid(w), "_NET_WM_ACTION_MAXIMIZE_VERT", kStateWaitMs,
+                      [w] { return is_maximized(w); });
         break;
     }
     XFlush(d);
@@ -500,17 +511,12 @@ bool move_window(Hwnd w, const Rect& r) {
     // client's. All four fields given, on behalf of the user.
     const long flags = 1 | (0xF << 8) | (kSourcePager << 12);
     send_root_message(xid(w), "_NET_MOVERESIZE_WINDOW", flags, r.left, r.top, width, height);
-    // The window manager carries it out in its own time: wait a little
-    // for the rectangle to arrive.
-    for (int i = 0; i < 50; ++i) {
+    await_manager(xid(w), nullptr, kMoveWaitMs, [&] {
         Rect now;
-        if (window_rect(w, &now) && now.left == r.left && now.top == r.top &&
-            now.right - now.left == width + e.left + e.right &&
-            now.bottom - now.top == height + e.top + e.bottom)
-            return true;
-        drain_events();
-        sleep_ms(10);
-    }
+        return window_rect(w, &now) && now.left == r.left && now.top == r.top &&
+               now.right - now.left == width + e.left + e.right &&
+               now.bottom - now.top == height + e.top + e.bottom;
+    });
     XSync(d, False);
     return true;
 }
